@@ -1,0 +1,33 @@
+# Native build: the portable core, its adapters, the generators and the unit tests.
+add_library(brevlo_portable STATIC ${BREVLO_PORTABLE_SOURCES})
+target_link_libraries(brevlo_portable PUBLIC brevlo_core)
+target_compile_options(brevlo_portable PRIVATE ${BREVLO_WARNINGS})
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB BREVLO_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(brevlo_unit_tests ${BREVLO_UNIT_TESTS})
+target_link_libraries(brevlo_unit_tests PRIVATE brevlo_portable GTest::gtest_main)
+target_compile_options(brevlo_unit_tests PRIVATE ${BREVLO_WARNINGS})
+target_compile_definitions(brevlo_unit_tests PRIVATE
+  BREVLO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+gtest_discover_tests(brevlo_unit_tests DISCOVERY_TIMEOUT 60)
+
+file(GLOB BREVLO_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*/main.cpp)
+foreach(tool_main IN LISTS BREVLO_TOOLS)
+  get_filename_component(tool_dir ${tool_main} DIRECTORY)
+  get_filename_component(tool_name ${tool_dir} NAME)
+  file(GLOB tool_sources CONFIGURE_DEPENDS ${tool_dir}/*.cpp)
+  add_executable(${tool_name} ${tool_sources})
+  target_link_libraries(${tool_name} PRIVATE brevlo_portable)
+  target_compile_options(${tool_name} PRIVATE ${BREVLO_WARNINGS})
+endforeach()
+
+file(GLOB BREVLO_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+foreach(bench_src IN LISTS BREVLO_BENCHES)
+  get_filename_component(bench_name ${bench_src} NAME_WE)
+  add_executable(${bench_name} ${bench_src})
+  target_link_libraries(${bench_name} PRIVATE brevlo_portable)
+  target_compile_options(${bench_name} PRIVATE ${BREVLO_WARNINGS})
+endforeach()

@@ -1,0 +1,35 @@
+# Windows build: the program, its Win32 half and the tests that run against real windows.
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(BREVLO_SYSTEM_LIBS comctl32 shell32 ole32 oleaut32 uuid gdi32 user32 kernel32 comdlg32
+    shlwapi msimg32)
+
+add_library(brevlo_win STATIC ${BREVLO_WIN_SOURCES})
+target_link_libraries(brevlo_win PUBLIC brevlo_core ${BREVLO_SYSTEM_LIBS})
+target_compile_options(brevlo_win PRIVATE ${BREVLO_WARNINGS})
+
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+enable_language(RC)
+add_executable(Brevlo WIN32 ${CMAKE_SOURCE_DIR}/src/app/win32/main.cpp
+               ${CMAKE_SOURCE_DIR}/res/Brevlo.rc)
+target_link_libraries(Brevlo PRIVATE brevlo_win)
+target_compile_options(Brevlo PRIVATE ${BREVLO_WARNINGS})
+add_custom_command(TARGET Brevlo POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/res/art/DefaultPreview.THM
+          $<TARGET_FILE_DIR:Brevlo>/DefaultPreview.THM)
+
+# GoogleTest from the distribution's sources, cross-built.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(BREVLO_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to cross-build")
+add_subdirectory(${BREVLO_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB BREVLO_WIN32_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+if(BREVLO_WIN32_TESTS)
+  add_executable(brevlo_win32_tests ${BREVLO_WIN32_TESTS} ${CMAKE_SOURCE_DIR}/res/Brevlo.rc)
+  target_link_libraries(brevlo_win32_tests PRIVATE brevlo_win gtest)
+  target_compile_options(brevlo_win32_tests PRIVATE ${BREVLO_WARNINGS})
+  target_compile_definitions(brevlo_win32_tests PRIVATE BREVLO_TESTING=1)
+endif()

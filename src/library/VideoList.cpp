@@ -1,0 +1,187 @@
+#include "library/VideoList.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "library/PspNaming.h"
+
+namespace brevlo::library {
+namespace {
+
+using platform::Thumbnail;
+
+bool DecodeFile(platform::IFileSystem& fs, const std::string& path, Thumbnail& out,
+                int& errorCode) {
+  std::vector<unsigned char> bytes;
+  if (!fs.ReadFile(path, bytes, platform::MaxJpegBytes)) {
+    errorCode = 0;
+    return false;
+  }
+  const auto result = platform::DecodeJpegThumbnail(bytes.data(), bytes.size(), out);
+  errorCode = result.errorCode;
+  return result.ok;
+}
+
+// A neutral grey picture for when even the default thumbnail cannot be decoded.
+Thumbnail BlankThumbnail() {
+  Thumbnail t;
+  t.bgr.fill(0xC0);
+  return t;
+}
+
+std::string ReplaceSeparator(std::string text, char from, char to) {
+  std::replace(text.begin(), text.end(), from, to);
+  return text;
+}
+
+}  // namespace
+
+bool IsVideoName(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return ext == ".mp4";
+}
+
+std::string FormatSizeMB(std::uint64_t bytes, char decimalSeparator) {
+  const double value = static_cast<double>(bytes) / 1000000.0;
+  if (value == 0.0) {
+    return "0";
+  }
+  // Fifteen significant digits, then drop trailing zeros; scientific below 0.00001.
+  char sci[64];
+  std::snprintf(sci, sizeof sci, "%.14e", value);
+  std::string text = sci;
+  const auto epos = text.find('e');
+  std::string mantissa = text.substr(0, epos);
+  const int exponent = std::atoi(text.c_str() + epos + 1);
+  std::string digits;
+  for (char c : mantissa) {
+    if (c >= '0' && c <= '9') digits += c;
+  }
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  std::string out;
+  if (exponent < -5) {
+    out = digits.substr(0, 1);
+    if (digits.size() > 1) out += decimalSeparator + digits.substr(1);
+    out += "E-" + std::to_string(-exponent);
+    return out;
+  }
+  if (exponent < 0) {
+    out = "0";
+    out += decimalSeparator;
+    out += std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    return out;
+  }
+  const auto intDigits = static_cast<std::size_t>(exponent) + 1;
+  if (digits.size() <= intDigits) {
+    return digits + std::string(intDigits - digits.size(), '0');
+  }
+  return digits.substr(0, intDigits) + decimalSeparator + digits.substr(intDigits);
+}
+
+std::optional<std::string> FileSizeMB(const std::string& path, platform::IFileSystem& fs,
+                                      char decimalSeparator) {
+  const auto size = fs.FileSize(path);
+  if (!size) {
+    return std::nullopt;
+  }
+  return FormatSizeMB(*size, decimalSeparator);
+}
+
+double ParseSizeMB(const std::string& text, char decimalSeparator) {
+  if (text.empty()) {
+    return 0.0;
+  }
+  const std::string plain = ReplaceSeparator(text, decimalSeparator, '.');
+  char* end = nullptr;
+  const double value = std::strtod(plain.c_str(), &end);
+  if (end == plain.c_str() || !std::isfinite(value) || value < 0) {
+    return 0.0;
+  }
+  return value;
+}
+
+std::string SelectionSummary(int count, double totalMB, char decimalSeparator) {
+  char number[64];
+  std::snprintf(number, sizeof number, "%.2f", totalMB);
+  return std::to_string(count) + " Selected.  " + ReplaceSeparator(number, '.', decimalSeparator) +
+         "MB Total.";
+}
+
+FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEnvironment& env) {
+  FillReport report;
+  if (folder.empty() || !env.fs.DirectoryExists(folder)) {
+    return report;
+  }
+  report.listed = true;
+  sink.Clear();
+
+  std::vector<std::string> names;
+  for (auto& entry : env.fs.ListDirectory(folder, "*.mp4")) {
+    if ((entry.attributes & (platform::AttrDirectory | platform::AttrHidden |
+                             platform::AttrSystem)) != 0 ||
+        !IsVideoName(entry.name)) {
+      continue;
+    }
+    names.push_back(std::move(entry.name));
+  }
+  std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+    return env.locale.CompareIgnoreCase(a, b) < 0;
+  });
+
+  const std::string base = WithTrailingBackslash(folder);
+  const std::string defaultPath = env.appFolder + DefaultThumbnailName;
+  const char separator = env.locale.DecimalSeparator();
+  std::optional<Thumbnail> defaultThumb;  // decoded once per fill, when first needed
+  bool defaultExists = false;
+  bool defaultChecked = false;
+
+  auto useDefault = [&](Thumbnail& out) {
+    if (!defaultThumb) {
+      Thumbnail t;
+      int code = 0;
+      if (!DecodeFile(env.fs, defaultPath, t, code)) {
+        if (report.jpegError == 0) report.jpegError = code;
+        t = BlankThumbnail();
+      }
+      defaultThumb = t;
+    }
+    out = *defaultThumb;
+  };
+
+  Thumbnail thumb;
+  for (const auto& name : names) {
+    env.pump.ProcessMessages();
+    if (env.superseded && env.superseded()) {
+      report.superseded = true;
+      return report;
+    }
+    const std::string own = base + WithoutExtension(name) + ".THM";
+    if (env.fs.FileExists(own)) {
+      int code = 0;
+      if (!DecodeFile(env.fs, own, thumb, code)) {
+        if (report.jpegError == 0) report.jpegError = code;
+        useDefault(thumb);
+      }
+    } else {
+      if (!defaultChecked) {
+        defaultExists = env.fs.FileExists(defaultPath);
+        defaultChecked = true;
+      }
+      if (!defaultExists) {
+        continue;
+      }
+      useDefault(thumb);
+    }
+    const auto size = FileSizeMB(base + name, env.fs, separator);
+    sink.AddVideo(name, size.value_or(std::string()), thumb);
+    ++report.rows;
+  }
+  return report;
+}
+
+}  // namespace brevlo::library

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/JpegDecoder.h"
+#include "platform/Locale.h"
+#include "platform/MessagePump.h"
+
+namespace brevlo::library {
+
+// Where a fill puts its rows: a list view with its image list, or a plain record in tests.
+class IVideoListSink {
+ public:
+  virtual ~IVideoListSink() = default;
+  virtual void Clear() = 0;
+  // Row and thumbnail go in together, so row i always shows image i.
+  virtual void AddVideo(const std::string& caption, const std::string& sizeText,
+                        const platform::Thumbnail& thumbnail) = 0;
+};
+
+struct FillEnvironment {
+  platform::IFileSystem& fs;
+  platform::ILocale& locale;
+  platform::IMessagePump& pump;
+  std::string appFolder;  // with its trailing backslash
+  // Asked after each message pump: true when a newer fill of the same list has begun meanwhile.
+  std::function<bool()> superseded;
+};
+
+struct FillReport {
+  bool listed = false;      // false: the folder did not exist and nothing changed
+  bool superseded = false;  // a newer fill took over the list half-way
+  int rows = 0;
+  int jpegError = 0;  // first decoder error met; such videos show the default thumbnail
+};
+
+inline constexpr const char* DefaultThumbnailName = "DefaultPreview.THM";
+
+// Lists the ".mp4" videos of a folder with their thumbnails and sizes.
+FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEnvironment& env);
+
+// bytes / 1000000 in the shortest general form, with the given decimal separator.
+std::string FormatSizeMB(std::uint64_t bytes, char decimalSeparator);
+// Size text of a file, or empty when its size cannot be read.
+std::optional<std::string> FileSizeMB(const std::string& path, platform::IFileSystem& fs,
+                                      char decimalSeparator);
+// Reads a size text back; 0 for an empty or unreadable text.
+double ParseSizeMB(const std::string& text, char decimalSeparator);
+// "2 Selected.  3.75MB Total." with the total rounded to two decimals.
+std::string SelectionSummary(int count, double totalMB, char decimalSeparator);
+
+// True when a name ends in ".mp4", case ignored.
+bool IsVideoName(const std::string& name);
+
+}  // namespace brevlo::library

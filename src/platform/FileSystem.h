@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brevlo::platform {
+
+// Attribute bits as the Windows kernel reports them, so both adapters speak the same values.
+enum FileAttribute : unsigned {
+  AttrReadOnly = 0x01,
+  AttrHidden = 0x02,
+  AttrSystem = 0x04,
+  AttrDirectory = 0x10,
+};
+
+struct DirEntry {
+  std::string name;
+  unsigned attributes = 0;
+  std::uint64_t size = 0;
+};
+
+// Files and folders addressed by 8-bit Windows path texts (backslash separated).
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+  virtual bool DirectoryExists(const std::string& path) = 0;
+  virtual bool FileExists(const std::string& path) = 0;
+  // Entries of a folder whose names match a wildcard such as "*.mp4" (case ignored); "." and
+  // ".." are never returned. An unreadable or missing folder yields no entries.
+  virtual std::vector<DirEntry> ListDirectory(const std::string& folder,
+                                              const std::string& pattern) = 0;
+  // Size in bytes, opened for reading only; empty when the file cannot be opened.
+  virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
+  // Whole contents up to maxBytes; false when unreadable or larger than maxBytes.
+  virtual bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
+                        std::size_t maxBytes) = 0;
+  virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+  // Never replaces an existing destination.
+  virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
+};
+
+}  // namespace brevlo::platform

@@ -1,0 +1,273 @@
+#include "platform/portable/PortablePlatform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace brevlo::platform {
+namespace {
+
+char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+bool EqualIgnoreCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+std::string Trim(const std::string& s) {
+  const auto first = s.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return {};
+  const auto last = s.find_last_not_of(" \t\r\n");
+  return s.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+std::string HostPath(const std::string& windowsPath) {
+  std::string p = windowsPath;
+  std::replace(p.begin(), p.end(), '\\', '/');
+  return p;
+}
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+  std::size_t p = 0, n = 0, star = std::string::npos, mark = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      mark = n;
+    } else if (star != std::string::npos) {
+      p = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+void StdFileSystem::MapDrive(char letter, const std::string& hostFolder) {
+  const int index = std::toupper(static_cast<unsigned char>(letter)) - 'A';
+  if (index >= 0 && index < 26) driveRoots_[index] = hostFolder;
+}
+
+std::string StdFileSystem::Host(const std::string& windowsPath) const {
+  if (windowsPath.size() >= 2 && windowsPath[1] == ':') {
+    const int index = std::toupper(static_cast<unsigned char>(windowsPath[0])) - 'A';
+    if (index >= 0 && index < 26 && !driveRoots_[index].empty()) {
+      return driveRoots_[index] + "/" + HostPath(windowsPath.substr(2));
+    }
+  }
+  return HostPath(windowsPath);
+}
+
+bool StdFileSystem::DirectoryExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_directory(Host(path), ec);
+}
+
+bool StdFileSystem::FileExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_regular_file(Host(path), ec);
+}
+
+std::vector<DirEntry> StdFileSystem::ListDirectory(const std::string& folder,
+                                                   const std::string& pattern) {
+  std::vector<DirEntry> entries;
+  std::error_code ec;
+  fs::directory_iterator it(Host(folder), ec), end;
+  for (; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!WildcardMatch(pattern, name)) continue;
+    DirEntry e;
+    e.name = name;
+    std::error_code sec;
+    const auto status = it->status(sec);
+    if (fs::is_directory(status)) e.attributes |= AttrDirectory;
+    if (!name.empty() && name[0] == '.') e.attributes |= AttrHidden;
+    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) {
+      e.attributes |= AttrReadOnly;
+    }
+    if (fs::is_regular_file(status)) e.size = it->file_size(sec);
+    entries.push_back(std::move(e));
+  }
+  return entries;
+}
+
+std::optional<std::uint64_t> StdFileSystem::FileSize(const std::string& path) {
+  std::ifstream in(Host(path), std::ios::binary | std::ios::ate);
+  if (!in) return std::nullopt;
+  const auto end = in.tellg();
+  if (end < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(end);
+}
+
+bool StdFileSystem::ReadFile(const std::string& path, std::vector<unsigned char>& out,
+                             std::size_t maxBytes) {
+  std::ifstream in(Host(path), std::ios::binary | std::ios::ate);
+  if (!in) return false;
+  const auto size = in.tellg();
+  if (size < 0 || static_cast<std::uint64_t>(size) > maxBytes) return false;
+  out.resize(static_cast<std::size_t>(size));
+  in.seekg(0);
+  return static_cast<bool>(in.read(reinterpret_cast<char*>(out.data()), size)) || size == 0;
+}
+
+bool StdFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+  std::error_code ec;
+  const auto options = failIfExists ? fs::copy_options::none : fs::copy_options::overwrite_existing;
+  return fs::copy_file(Host(from), Host(to), options, ec) && !ec;
+}
+
+bool StdFileSystem::DeleteFile(const std::string& path) {
+  std::error_code ec;
+  const auto host = Host(path);
+  return fs::is_regular_file(host, ec) && fs::remove(host, ec);
+}
+
+bool StdFileSystem::MoveFile(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  const auto target = Host(to);
+  if (fs::exists(target, ec)) return false;
+  fs::rename(Host(from), target, ec);
+  return !ec;
+}
+
+// Profile files as the Windows profile calls read them: sections and keys without regard to
+// case, blanks around keys and values ignored, one pair of enclosing quotes removed.
+std::string IniProfile::ReadString(const std::string& file, const std::string& section,
+                                   const std::string& key, const std::string& fallback) {
+  std::ifstream in(HostPath(file), std::ios::binary);
+  std::string value = fallback;
+  if (in) {
+    std::string line;
+    bool inSection = false;
+    while (std::getline(in, line)) {
+      const std::string t = Trim(line);
+      if (!t.empty() && t.front() == '[') {
+        const auto close = t.find(']');
+        inSection = close != std::string::npos && EqualIgnoreCase(Trim(t.substr(1, close - 1)), section);
+        continue;
+      }
+      if (!inSection) continue;
+      const auto eq = t.find('=');
+      if (eq == std::string::npos || !EqualIgnoreCase(Trim(t.substr(0, eq)), key)) continue;
+      value = Trim(t.substr(eq + 1));
+      if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+          value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+      }
+      break;
+    }
+  }
+  if (value.size() > ProfileValueLimit) value.resize(ProfileValueLimit);
+  return value;
+}
+
+bool IniProfile::WriteString(const std::string& file, const std::string& section,
+                             const std::string& key, const std::string& value) {
+  std::vector<std::string> lines;
+  {
+    std::ifstream in(HostPath(file), std::ios::binary);
+    std::string line;
+    while (in && std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(line);
+    }
+  }
+  const std::string pair = key + "=" + value;
+  bool inSection = false;
+  std::ptrdiff_t sectionEnd = -1;
+  bool done = false;
+  for (std::size_t i = 0; i < lines.size() && !done; ++i) {
+    const std::string t = Trim(lines[i]);
+    if (!t.empty() && t.front() == '[') {
+      if (inSection) break;
+      const auto close = t.find(']');
+      inSection = close != std::string::npos && EqualIgnoreCase(Trim(t.substr(1, close - 1)), section);
+      if (inSection) sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
+      continue;
+    }
+    if (!inSection) continue;
+    if (!t.empty()) sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
+    const auto eq = t.find('=');
+    if (eq != std::string::npos && EqualIgnoreCase(Trim(t.substr(0, eq)), key)) {
+      lines[i] = pair;
+      done = true;
+    }
+  }
+  if (!done) {
+    if (sectionEnd < 0) {
+      if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+      lines.push_back("[" + section + "]");
+      lines.push_back(pair);
+    } else {
+      lines.insert(lines.begin() + sectionEnd, pair);
+    }
+  }
+  std::ofstream out(HostPath(file), std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  for (const auto& l : lines) out << l << "\r\n";
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+int PlainLocale::CompareIgnoreCase(const std::string& a, const std::string& b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const int x = static_cast<unsigned char>(Lower(a[i]));
+    const int y = static_cast<unsigned char>(Lower(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+Answer ScriptedDialogs::Show(const std::string& text, const std::string& caption, unsigned flags) {
+  shown.push_back({text, caption, flags});
+  if (answers.empty()) {
+    return (flags & MbYesNo) != 0 ? Answer::No : Answer::Ok;
+  }
+  const Answer a = answers.front();
+  answers.pop_front();
+  return a;
+}
+
+namespace {
+int LetterIndex(const std::string& root) {
+  if (root.empty()) return -1;
+  const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(root[0])));
+  return (c >= 'A' && c <= 'Z' && root.size() >= 2 && root[1] == ':') ? c - 'A' : -1;
+}
+}  // namespace
+
+std::uint32_t TableDrives::LogicalDriveMask() {
+  std::uint32_t mask = 0;
+  for (const auto& d : drives) mask |= 1u << (d.letter - 'A');
+  return mask;
+}
+
+DriveType TableDrives::TypeOf(const std::string& root) {
+  const int index = LetterIndex(root);
+  for (const auto& d : drives) {
+    if (d.letter - 'A' == index) return d.type;
+  }
+  return DriveType::NoRootDir;
+}
+
+bool TableDrives::HasMedium(const std::string& root) {
+  const int index = LetterIndex(root);
+  for (const auto& d : drives) {
+    if (d.letter - 'A' == index) return d.medium;
+  }
+  return false;
+}
+
+}  // namespace brevlo::platform

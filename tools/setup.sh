@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a Debian machine, then builds
+# libjpeg-turbo for the Windows side from Debian's own source package.
+# Safe to run again: each step is skipped when its result is already there.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${BREVLO_BUILD:-$top/build}
+mkdir -p "$build"
+
+packages=(g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth x11-utils imagemagick
+  xdotool nasm libjpeg62-turbo-dev googletest libgtest-dev cmake ninja-build dpkg-dev g++
+  clang-format)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# libjpeg-turbo, static, cross-built for Windows from the distribution's source package.
+jpeg_prefix=$build/deps/libjpeg-turbo-mingw
+if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
+  src_root=$build/deps/src
+  mkdir -p "$src_root"
+  if ! ls "$src_root"/libjpeg-turbo_*.orig.tar.gz >/dev/null 2>&1; then
+    srclist=/etc/apt/sources.list.d/brevlo-deb-src.sources
+    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+        "${sudo_cmd[@]}" tee "$srclist" >/dev/null
+      "${sudo_cmd[@]}" apt-get update -qq
+    fi
+    (cd "$src_root" && apt-get source --download-only libjpeg-turbo >/dev/null 2>&1)
+  fi
+  tarball=$(ls "$src_root"/libjpeg-turbo_*.orig.tar.gz | head -n 1)
+  rm -rf "$src_root/unpacked" && mkdir -p "$src_root/unpacked"
+  tar -xzf "$tarball" -C "$src_root/unpacked"
+  jsrc=$(ls -d "$src_root"/unpacked/*/ | head -n 1)
+  cmake -S "$jsrc" -B "$build/deps/libjpeg-build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF \
+    -DWITH_SIMD=ON -DWITH_JPEG8=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=OFF >/dev/null
+  cmake --build "$build/deps/libjpeg-build" --target install >/dev/null
+fi
+echo "setup: ready"
