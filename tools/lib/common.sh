@@ -1,0 +1,111 @@
+# Shared by tools/run.sh, tools/test.sh and the end-to-end tests. Source it, do not run it.
+# It defines functions and a few variables and changes no shell options.
+
+brevlo_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+brevlo_build=${BREVLO_BUILD:-$brevlo_top/build}
+brevlo_artifacts=${BREVLO_ARTIFACTS:-$brevlo_top/artifacts}
+brevlo_jpeg_prefix=$brevlo_build/deps/libjpeg-turbo-mingw
+brevlo_win_dir=$brevlo_build/win
+brevlo_native_dir=$brevlo_build/native
+
+brevlo_log() { printf '%s: %s\n' "${BREVLO_LOG_NAME:-$(basename "$0")}" "$*" >&2; }
+brevlo_die() {
+  brevlo_log "$*"
+  exit 1
+}
+
+brevlo_setup() { "$brevlo_top/tools/setup.sh"; }
+
+# Configures only once: re-running CMake on every build costs seconds and the globs are
+# CONFIGURE_DEPENDS anyway.
+brevlo_build_native() {
+  if [ ! -f "$brevlo_native_dir/build.ninja" ]; then
+    cmake -S "$brevlo_top" -B "$brevlo_native_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+      -Wno-dev || return 1
+  fi
+  cmake --build "$brevlo_native_dir"
+}
+
+brevlo_build_win() {
+  if [ ! -f "$brevlo_win_dir/build.ninja" ]; then
+    cmake -S "$brevlo_top" -B "$brevlo_win_dir" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$brevlo_top/cmake/mingw-w64.cmake" \
+      -DBREVLO_JPEG_PREFIX="$brevlo_jpeg_prefix" -DCMAKE_BUILD_TYPE=Release -Wno-dev || return 1
+  fi
+  cmake --build "$brevlo_win_dir"
+}
+
+# Wine path of a Linux path: Z: is the prefix's view of /.
+brevlo_winpath() {
+  local p
+  p=$(realpath -m "$1")
+  p=${p//\//\\}
+  printf 'Z:%s\n' "$p"
+}
+
+# Exports the Wine environment for a prefix. mscoree and mshtml are switched off so that
+# the first start never offers to download Mono or Gecko.
+brevlo_wine_env() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEARCH=win64
+}
+
+# Creates the prefix once (10-15 s on a fresh machine); a prefix already made is kept.
+brevlo_wine_prefix() {
+  brevlo_wine_env "$1"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    brevlo_log "creating Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  [ -f "$WINEPREFIX/system.reg" ] || brevlo_die "could not create the Wine prefix $WINEPREFIX"
+}
+
+brevlo_wine_stop() {
+  [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k >/dev/null 2>&1
+  return 0
+}
+
+# Starts Xvfb on a free display number; sets brevlo_xvfb_pid and exports DISPLAY.
+brevlo_xvfb_start() {
+  local fdfile n i
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  brevlo_xvfb_pid=$!
+  for i in $(seq 1 100); do
+    n=$(tr -dc '0-9' <"$fdfile")
+    [ -n "$n" ] && break
+    kill -0 "$brevlo_xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$fdfile"
+  [ -n "$n" ] || brevlo_die "Xvfb did not start"
+  export DISPLAY=:$n
+  for i in $(seq 1 50); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  brevlo_die "Xvfb on $DISPLAY does not answer"
+}
+
+brevlo_xvfb_stop() {
+  if [ -n "${brevlo_xvfb_pid:-}" ]; then
+    kill "$brevlo_xvfb_pid" 2>/dev/null
+    wait "$brevlo_xvfb_pid" 2>/dev/null
+    brevlo_xvfb_pid=
+  fi
+  return 0
+}
+
+# A display for Wine: the caller's own, or a private Xvfb. Sets brevlo_display_is_virtual.
+brevlo_display_ensure() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    brevlo_display_is_virtual=no
+  else
+    brevlo_xvfb_start
+    brevlo_display_is_virtual=yes
+  fi
+}
