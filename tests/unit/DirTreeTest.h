@@ -1,0 +1,147 @@
+#pragma once
+
+// A real folder tree in a temporary folder, mapped onto drive letters, under a tree model.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dirtree/DirTreeModel.h"
+#include "platform/portable/PortablePlatform.h"
+#include "platform/portable/PortableShellInfo.h"
+
+namespace brevlo::dirtree::testing {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::random_device random;
+    for (;;) {
+      path_ = fs::temp_directory_path() / ("brevlo-dirtree-" + std::to_string(random()));
+      if (fs::create_directory(path_)) break;
+    }
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const fs::path& Path() const { return path_; }
+  void Folder(const std::string& relative) const { fs::create_directories(path_ / relative); }
+  void File(const std::string& relative) const {
+    fs::create_directories((path_ / relative).parent_path());
+    std::ofstream(path_ / relative) << "x";
+  }
+
+ private:
+  fs::path path_;
+};
+
+// Forwards to the host's files, counting listings per folder; with kernelStyle it also reports
+// "." and ".." as the Windows search does.
+class ObservedFileSystem : public platform::IFileSystem {
+ public:
+  platform::StdFileSystem host;
+  bool kernelStyle = false;
+  std::map<std::string, int> listings;
+
+  bool DirectoryExists(const std::string& path) override { return host.DirectoryExists(path); }
+  bool FileExists(const std::string& path) override { return host.FileExists(path); }
+  std::vector<platform::DirEntry> ListDirectory(const std::string& folder,
+                                                const std::string& pattern) override {
+    ++listings[folder];
+    auto entries = host.ListDirectory(folder, pattern);
+    if (kernelStyle && host.DirectoryExists(folder)) {
+      entries.insert(entries.begin(),
+                     {{".", platform::AttrDirectory, 0}, {"..", platform::AttrDirectory, 0}});
+    }
+    return entries;
+  }
+  std::optional<std::uint64_t> FileSize(const std::string& path) override {
+    return host.FileSize(path);
+  }
+  bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
+                std::size_t maxBytes) override {
+    return host.ReadFile(path, out, maxBytes);
+  }
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+    return host.CopyFile(from, to, failIfExists);
+  }
+  bool DeleteFile(const std::string& path) override { return host.DeleteFile(path); }
+  bool MoveFile(const std::string& from, const std::string& to) override {
+    return host.MoveFile(from, to);
+  }
+};
+
+// Drives A: (removable, empty, its folder missing), C: (fixed) and D: (CD) over real folders.
+class DirTreeFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    disk.Folder("d");
+    disk.Folder("c/Windows/System32/drivers");
+    disk.Folder("c/Windows/Fonts");
+    disk.File("c/Windows/win.ini");
+    disk.Folder("c/Users/.config");
+    disk.File("c/Empty/readme.txt");
+    for (const char* name : {"c/beta", "c/Alpha", "c/gamma", "c/with.dot"}) disk.Folder(name);
+    AddDrive('A', platform::DriveType::Removable, "a-missing", false);
+    AddDrive('C', platform::DriveType::Fixed, "c", true);
+    AddDrive('D', platform::DriveType::CdRom, "d", true);
+  }
+
+  void AddDrive(char letter, platform::DriveType type, const std::string& folder, bool medium) {
+    const std::string host = (disk.Path() / folder).string();
+    drives.drives.push_back({letter, type, host, medium});
+    files.host.MapDrive(letter, host);
+  }
+
+  DirTreeModel& Build() {
+    model = std::make_unique<DirTreeModel>(env);
+    model->BuildDriveTree();
+    return *model;
+  }
+
+  DirTreeNode* Drive(char letter) const {
+    DirTreeNode* computer = model->ComputerNode();
+    for (std::size_t i = 0; computer != nullptr && i < computer->Count(); ++i) {
+      if (computer->Child(i)->Caption()[2] == letter) return computer->Child(i);
+    }
+    return nullptr;
+  }
+
+  static DirTreeNode* ChildNamed(const DirTreeNode* node, const std::string& caption) {
+    for (std::size_t i = 0; node != nullptr && i < node->Count(); ++i) {
+      if (node->Child(i)->Caption() == caption) return node->Child(i);
+    }
+    return nullptr;
+  }
+
+  static std::vector<std::string> Captions(const DirTreeNode* node) {
+    std::vector<std::string> captions;
+    for (std::size_t i = 0; node != nullptr && i < node->Count(); ++i) {
+      captions.push_back(node->Child(i)->Caption());
+    }
+    return captions;
+  }
+
+  TempFolder disk;
+  ObservedFileSystem files;
+  platform::TableDrives drives;
+  platform::PortableShellInfo shell{&drives};
+  platform::PlainLocale locale;
+  platform::ScriptedDialogs dialogs;
+  DirTreeEnvironment env{files, drives, shell, locale, dialogs, shell};
+  std::unique_ptr<DirTreeModel> model;
+};
+
+}  // namespace brevlo::dirtree::testing
