@@ -31,3 +31,5 @@ foreach(bench_src IN LISTS BREVLO_BENCHES)
   target_link_libraries(${bench_name} PRIVATE brevlo_portable)
   target_compile_options(${bench_name} PRIVATE ${BREVLO_WARNINGS})
 endforeach()
+
+add_test(NAME artwork_up_to_date COMMAND artgen --check ${CMAKE_SOURCE_DIR}/res/art)
