@@ -61,7 +61,10 @@ brevlo_wine_prefix() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
-  [ -f "$WINEPREFIX/system.reg" ] || brevlo_die "could not create the Wine prefix $WINEPREFIX"
+  [ -f "$WINEPREFIX/system.reg" ] || {
+    brevlo_log "could not create the Wine prefix $WINEPREFIX"
+    return 1
+  }
 }
 
 brevlo_wine_stop() {
@@ -69,7 +72,8 @@ brevlo_wine_stop() {
   return 0
 }
 
-# Starts Xvfb on a free display number; sets brevlo_xvfb_pid and exports DISPLAY.
+# Starts Xvfb on a free display number (Xvfb picks it and writes it to the descriptor);
+# sets brevlo_xvfb_pid and exports DISPLAY.
 brevlo_xvfb_start() {
   local fdfile n i
   fdfile=$(mktemp)
@@ -82,13 +86,19 @@ brevlo_xvfb_start() {
     sleep 0.1
   done
   rm -f "$fdfile"
-  [ -n "$n" ] || brevlo_die "Xvfb did not start"
+  if [ -z "$n" ]; then
+    brevlo_log "Xvfb did not start"
+    brevlo_xvfb_stop
+    return 1
+  fi
   export DISPLAY=:$n
   for i in $(seq 1 50); do
     xdpyinfo >/dev/null 2>&1 && return 0
     sleep 0.1
   done
-  brevlo_die "Xvfb on $DISPLAY does not answer"
+  brevlo_log "Xvfb on $DISPLAY does not answer"
+  brevlo_xvfb_stop
+  return 1
 }
 
 brevlo_xvfb_stop() {
@@ -105,7 +115,7 @@ brevlo_display_ensure() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     brevlo_display_is_virtual=no
   else
-    brevlo_xvfb_start
+    brevlo_xvfb_start || return 1
     brevlo_display_is_virtual=yes
   fi
 }

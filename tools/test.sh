@@ -1,0 +1,191 @@
+#!/usr/bin/env bash
+# Runs every test tier and prints "N passed, N failed" as its last line:
+#   1. native unit tests (ctest, with the sanitizers),
+#   2. the Win32 tests under Wine (brevlo_win32_tests.exe, against real windows),
+#   3. the end-to-end tests (tests/e2e/*.sh drive the real Brevlo.exe).
+# Does its own set-up: packages, libjpeg-turbo, both builds, a fresh Wine prefix and a
+# virtual display when none is set. Logs, screenshots and test reports go to artifacts/.
+set -uo pipefail
+BREVLO_LOG_NAME=test
+source "$(dirname "$0")/lib/common.sh"
+
+passed=0
+failed=0
+report=()
+
+note() { report+=("$*"); }
+fail_step() {
+  failed=$((failed + 1))
+  note "FAILED: $*"
+}
+
+cleanup() {
+  brevlo_wine_stop
+  brevlo_xvfb_stop
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+logs=$brevlo_artifacts/logs
+mkdir -p "$logs"
+rm -f "$logs"/*.log "$brevlo_artifacts"/win32-tests.xml "$brevlo_artifacts"/e2e-*
+
+# Runs a quiet step into a log; on failure prints the end of the log.
+step() {
+  local name=$1 log=$logs/$1.log
+  shift
+  brevlo_log "$name"
+  if "$@" >"$log" 2>&1; then
+    return 0
+  fi
+  brevlo_log "$name failed; end of $log:"
+  tail -n 60 "$log" >&2
+  return 1
+}
+
+if ! step setup brevlo_setup; then
+  fail_step "set-up (see $logs/setup.log)"
+  printf '%s\n' "${report[@]}"
+  echo "$passed passed, $failed failed"
+  exit 1
+fi
+
+native_ok=yes
+win_ok=yes
+step build-native brevlo_build_native || {
+  native_ok=no
+  fail_step "native build"
+}
+step build-win brevlo_build_win || {
+  win_ok=no
+  fail_step "Windows build"
+}
+
+# Tier 1 ------------------------------------------------------------------------------------
+if [ $native_ok = yes ]; then
+  brevlo_log "tier 1: native unit tests"
+  ctest_log=$logs/unit-tests.log
+  ctest --test-dir "$brevlo_native_dir" --output-on-failure --timeout 300 -j "$(nproc)" \
+    </dev/null >"$ctest_log" 2>&1
+  ctest_rc=$?
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$ctest_log" | tail -n 1)
+  if [ -n "$line" ]; then
+    t1_failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    t1_total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+    passed=$((passed + t1_total - t1_failed))
+    failed=$((failed + t1_failed))
+    note "tier 1, native unit tests: $((t1_total - t1_failed)) passed, $t1_failed failed"
+    if [ "$t1_failed" -gt 0 ]; then
+      grep -E '^[[:space:]]*[0-9]+ - .*\((Failed|Timeout|SEGFAULT|Subprocess|Exception|Not Run)' \
+        "$ctest_log" >&2
+      sed -n '/^The following tests FAILED/,$p' "$ctest_log" >&2
+    fi
+  elif grep -q 'No tests were found' "$ctest_log" && [ $ctest_rc -eq 0 ]; then
+    note "tier 1, native unit tests: none registered"
+  else
+    tail -n 60 "$ctest_log" >&2
+    fail_step "tier 1 did not run (see $ctest_log)"
+  fi
+else
+  note "tier 1, native unit tests: not run (native build failed)"
+fi
+
+# Tiers 2 and 3 share one display and one Wine prefix, made fresh for this run --------------
+wine_ready=no
+if [ $win_ok = yes ]; then
+  prefix=$brevlo_build/wineprefix-test
+  brevlo_wine_env "$prefix"
+  wineserver -k >/dev/null 2>&1
+  rm -rf "$prefix"
+  if [ -z "${DISPLAY:-}" ] && ! brevlo_xvfb_start; then
+    fail_step "no virtual display (Xvfb did not start)"
+  elif step wine-prefix brevlo_wine_prefix "$prefix"; then
+    wine_ready=yes
+    brevlo_log "Wine prefix $prefix, display $DISPLAY"
+  else
+    fail_step "Wine prefix could not be made"
+  fi
+  export BREVLO_ARTIFACTS=$brevlo_artifacts BREVLO_BUILD=$brevlo_build
+  BREVLO_ARTIFACTS_WIN=$(brevlo_winpath "$brevlo_artifacts")
+  export BREVLO_ARTIFACTS_WIN
+fi
+
+# Tier 2 ------------------------------------------------------------------------------------
+win32_exe=$brevlo_win_dir/brevlo_win32_tests.exe
+if [ $wine_ready = no ]; then
+  note "tier 2, Win32 tests: not run (no Windows build or no Wine prefix)"
+elif [ ! -f "$win32_exe" ]; then
+  if compgen -G "$brevlo_top/tests/win32/*.cpp" >/dev/null; then
+    fail_step "tier 2: tests/win32 has sources but $win32_exe was not built"
+  else
+    note "tier 2, Win32 tests: none yet (tests/win32 holds no sources)"
+  fi
+else
+  brevlo_log "tier 2: Win32 tests under Wine"
+  xml=$brevlo_artifacts/win32-tests.xml
+  w2_log=$logs/win32-tests.log
+  # A scratch folder as the current one, so that stray relative files stay out of the tree.
+  rundir=$brevlo_build/win32-tests-run
+  rm -rf "$rundir" && mkdir -p "$rundir"
+  (cd "$rundir" && GTEST_COLOR=no timeout -k 10 900 \
+    wine "$win32_exe" --gtest_output="xml:$(brevlo_winpath "$xml")" </dev/null >"$w2_log" 2>&1)
+  w2_rc=$?
+  tr -d '\r' <"$w2_log" >"$w2_log.tmp" && mv "$w2_log.tmp" "$w2_log"
+  if [ -f "$xml" ]; then
+    root=$(grep -m1 -o '<testsuites [^>]*>' "$xml")
+    attr() { sed -nE "s/.* $1=\"([0-9]+)\".*/\1/p" <<<"$root"; }
+    t2_total=$(attr tests)
+    t2_failed=$(($(attr failures) + $(attr errors)))
+    t2_disabled=$(attr disabled)
+    t2_skipped=$(grep -c 'result="skipped"' "$xml")
+    t2_passed=$((t2_total - t2_failed - t2_disabled - t2_skipped))
+    passed=$((passed + t2_passed))
+    failed=$((failed + t2_failed))
+    note "tier 2, Win32 tests: $t2_passed passed, $t2_failed failed, $t2_disabled disabled, $t2_skipped skipped"
+    if [ "$t2_failed" -gt 0 ]; then
+      grep -E '^\[  FAILED  \]' "$w2_log" >&2
+    fi
+    if [ $w2_rc -ne 0 ] && [ "$t2_failed" -eq 0 ]; then
+      tail -n 40 "$w2_log" >&2
+      fail_step "tier 2: the test program ended with status $w2_rc"
+    fi
+  else
+    tail -n 60 "$w2_log" >&2
+    fail_step "tier 2: the test program ended with status $w2_rc and wrote no report"
+  fi
+fi
+
+# Tier 3 ------------------------------------------------------------------------------------
+e2e_scripts=("$brevlo_top"/tests/e2e/*.sh)
+if [ $wine_ready = no ]; then
+  note "tier 3, end-to-end tests: not run (no Windows build or no Wine prefix)"
+elif [ ! -e "${e2e_scripts[0]}" ]; then
+  note "tier 3, end-to-end tests: none"
+else
+  t3_passed=0
+  t3_failed=0
+  for script in "${e2e_scripts[@]}"; do
+    name=$(basename "$script" .sh)
+    brevlo_log "tier 3: $name"
+    e2e_log=$logs/e2e-$name.log
+    if timeout -k 10 600 bash "$script" </dev/null >"$e2e_log" 2>&1; then
+      t3_passed=$((t3_passed + 1))
+    else
+      t3_failed=$((t3_failed + 1))
+      brevlo_log "$name failed; end of $e2e_log:"
+      tail -n 40 "$e2e_log" >&2
+      report+=("FAILED: end-to-end $name")
+    fi
+    wineserver -k >/dev/null 2>&1
+  done
+  passed=$((passed + t3_passed))
+  failed=$((failed + t3_failed))
+  note "tier 3, end-to-end tests: $t3_passed passed, $t3_failed failed"
+fi
+
+cleanup
+trap - EXIT
+printf '%s\n' "${report[@]}"
+echo "artifacts: $brevlo_artifacts"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
