@@ -133,6 +133,7 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
     return env.locale.CompareIgnoreCase(a, b) < 0;
   });
 
+  sink.Reserve(names.size());
   const std::string base = WithTrailingBackslash(folder);
   const std::string defaultPath = env.appFolder + DefaultThumbnailName;
   const char separator = env.locale.DecimalSeparator();

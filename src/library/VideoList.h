@@ -18,6 +18,8 @@ class IVideoListSink {
  public:
   virtual ~IVideoListSink() = default;
   virtual void Clear() = 0;
+  // How many rows are coming, so storage can grow once.
+  virtual void Reserve(std::size_t) {}
   // Row and thumbnail go in together, so row i always shows image i.
   virtual void AddVideo(const std::string& caption, const std::string& sizeText,
                         const platform::Thumbnail& thumbnail) = 0;

@@ -36,10 +36,10 @@ class IFileSystem {
   // Whole contents up to maxBytes; false when unreadable or larger than maxBytes.
   virtual bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
                         std::size_t maxBytes) = 0;
-  virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
-  virtual bool DeleteFile(const std::string& path) = 0;
+  virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  virtual bool Delete(const std::string& path) = 0;
   // Never replaces an existing destination.
-  virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
+  virtual bool Move(const std::string& from, const std::string& to) = 0;
 };
 
 }  // namespace brevlo::platform

@@ -121,19 +121,19 @@ bool StdFileSystem::ReadFile(const std::string& path, std::vector<unsigned char>
   return static_cast<bool>(in.read(reinterpret_cast<char*>(out.data()), size)) || size == 0;
 }
 
-bool StdFileSystem::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+bool StdFileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
   std::error_code ec;
   const auto options = failIfExists ? fs::copy_options::none : fs::copy_options::overwrite_existing;
   return fs::copy_file(Host(from), Host(to), options, ec) && !ec;
 }
 
-bool StdFileSystem::DeleteFile(const std::string& path) {
+bool StdFileSystem::Delete(const std::string& path) {
   std::error_code ec;
   const auto host = Host(path);
   return fs::is_regular_file(host, ec) && fs::remove(host, ec);
 }
 
-bool StdFileSystem::MoveFile(const std::string& from, const std::string& to) {
+bool StdFileSystem::Move(const std::string& from, const std::string& to) {
   std::error_code ec;
   const auto target = Host(to);
   if (fs::exists(target, ec)) return false;

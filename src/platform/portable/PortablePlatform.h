@@ -34,9 +34,9 @@ class StdFileSystem : public IFileSystem {
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
   bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
                 std::size_t maxBytes) override;
-  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
-  bool DeleteFile(const std::string& path) override;
-  bool MoveFile(const std::string& from, const std::string& to) override;
+  bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool Delete(const std::string& path) override;
+  bool Move(const std::string& from, const std::string& to) override;
 
  private:
   std::string driveRoots_[26];

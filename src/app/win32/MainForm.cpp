@@ -1,0 +1,204 @@
+#include "app/win32/MainForm.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "library/PspNaming.h"
+#include "platform/win32/BrowseForFolder.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace brevlo::app {
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+MainServices& PendingServices() {
+  static MainServices services;
+  return services;
+}
+
+std::string OwnExecutablePath() {
+  char path[MAX_PATH * 4] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  return path;
+}
+}  // namespace
+
+// Rows and thumbnails of one list view and its image list, added in pairs.
+class ListViewSink : public library::IVideoListSink {
+ public:
+  ListViewSink(ui::TListView* list, ui::TImageList* images, ui::TImage* scratch)
+      : list_(list), images_(images), scratch_(scratch) {}
+
+  void Clear() override {
+    list_->Clear();
+    images_->Clear();
+  }
+
+  void Reserve(std::size_t count) override { images_->Reserve(static_cast<int>(count)); }
+
+  void AddVideo(const std::string& caption, const std::string& sizeText,
+                const platform::Thumbnail& thumbnail) override {
+    // One scratch bitmap serves every row; the image list keeps its own copy.
+    scratch_->Picture.SetPixels24(platform::ThumbnailWidth, platform::ThumbnailHeight,
+                                  thumbnail.bgr.data(), platform::ThumbnailWidth * 3);
+    const int image = images_->Add(scratch_->Picture.Handle());
+    list_->AddItem(caption, sizeText, image);
+  }
+
+ private:
+  ui::TListView* list_;
+  ui::TImageList* images_;
+  ui::TImage* scratch_;
+};
+
+struct TMainForm::OwnedAdapters {
+  platform::Win32FileSystem fs;
+  platform::Win32Profile profile;
+  platform::Win32Locale locale;
+  platform::AppDialogs dialogs;
+  platform::AppPump pump;
+  platform::Win32Shell shell;
+  platform::Win32Drives drives;
+};
+
+void TMainForm::UseServices(const MainServices& services) { PendingServices() = services; }
+
+TMainForm::TMainForm(ui::TComponent* owner)
+    : ui::TForm(owner), adapters_(std::make_unique<OwnedAdapters>()) {
+  MainForm = this;
+  Name = "MainForm";
+  services_ = PendingServices();
+  if (services_.fs == nullptr) services_.fs = &adapters_->fs;
+  if (services_.profile == nullptr) services_.profile = &adapters_->profile;
+  if (services_.locale == nullptr) services_.locale = &adapters_->locale;
+  if (services_.dialogs == nullptr) services_.dialogs = &adapters_->dialogs;
+  if (services_.pump == nullptr) services_.pump = &adapters_->pump;
+  if (services_.shell == nullptr) services_.shell = &adapters_->shell;
+  if (services_.drives == nullptr) services_.drives = &adapters_->drives;
+  if (services_.exePath.empty()) services_.exePath = OwnExecutablePath();
+
+  BorderStyle = ui::TBorderStyle::Single;
+  BorderIcons = ui::biSystemMenu | ui::biMinimize;
+  Position = ui::TPosition::ScreenCenter;
+  Font.SetSize(8);
+  SetClientSize(661, 516);
+  BuildControls();
+  BuildMenus();
+  OnClose = [this](ui::TObject* sender, ui::TCloseAction& action) { FormClose(sender, action); };
+  Handle();
+  LoadArtwork();
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::FormCreate() {
+  // 1-3: the banner has not turned yet; the program's folder and the marker beside it.
+  values_ = MakeAppValues(FolderOfExecutable(services_.exePath));
+  // 4: preferences.
+  const StartupPreferences prefs = ReadPreferences(*services_.profile, values_);
+  values_.ProgramVersion = prefs.version;
+  edtPath->SetText(prefs.outputPath);
+  // 6-7: help file and the task bar's title.
+  HelpFile = values_.HelpFile;
+  if (ui::Application != nullptr) {
+    ui::Application->HelpFile = values_.HelpFile;
+    ui::Application->Title = values_.ProductName;
+  }
+  SetCaption(WindowTitle(values_));
+  // 9-12: title area and the video kind.
+  labTitle1->SetCaption(values_.ProductName);
+  labTitle2->SetCaption(values_.ProductName);
+  labVersion->SetCaption("Version " + values_.ProgramVersion);
+  labWebsite->SetCaption("Visit our website: " + values_.WebSiteUrl);
+  cmbType->SetItemIndex(library::Mpeg4);
+  PspKindFolder = library::PspKindFolder(library::Mpeg4);
+  // 13-15: the PSP scan, the PC list, then the PSP refresh.
+  DetectPspAtStart();
+  FillVideoList(edtPath->Text(), ltvPC, imlPC);
+  btnRefreshPSPClick(this);
+}
+
+void TMainForm::DetectPspAtStart() {
+  // Drive detection joins here once the PSP side is in place.
+}
+
+void TMainForm::FormClose(ui::TObject*, ui::TCloseAction& action) {
+  const SaveOutcome outcome =
+      SaveOutputPath(*services_.profile, *services_.fs, values_, edtPath->Text());
+  if (outcome == SaveOutcome::Failed) {
+    // Say so, but never keep the user from quitting.
+    services_.dialogs->ShowError(UnableToWriteText(PreferencesPath(values_)));
+  }
+  action = ui::TCloseAction::Free;
+}
+
+void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
+                              ui::TImageList* images) {
+  const int which = list == ltvPC ? 0 : 1;
+  const unsigned generation = ++fillGeneration_[which];
+  ListViewSink sink(list, images, imgPreview);
+  library::FillEnvironment env{*services_.fs, *services_.locale, *services_.pump,
+                               values_.AppFolder, nullptr};
+  env.superseded = [this, which, generation] { return fillGeneration_[which] != generation; };
+  const library::FillReport report = library::FillVideoList(folder, sink, env);
+  if (!report.listed || report.superseded) return;
+  if (list == ltvPC) {
+    PcFolder = folder;
+  } else {
+    PspFolder = folder;
+  }
+  labPCNum->SetCaption(std::to_string(ltvPC->Count()));
+  labPSPNum->SetCaption(std::to_string(ltvPSP->Count()));
+  if (report.jpegError != 0) {
+    services_.dialogs->ShowError(platform::JpegErrorText(report.jpegError));
+  }
+}
+
+std::string TMainForm::SelectionSummaryOf(ui::TListView* list) {
+  const std::vector<int> selected = list->SelectedIndexes();
+  if (selected.empty()) return {};
+  const char separator = services_.locale->DecimalSeparator();
+  double total = 0;
+  for (int index : selected) {
+    const auto& item = list->Item(index);
+    total += library::ParseSizeMB(item.subItems.empty() ? std::string() : item.subItems[0],
+                                  separator);
+  }
+  return library::SelectionSummary(static_cast<int>(selected.size()), total, separator);
+}
+
+void TMainForm::ShowSelectionSummary(ui::TListView* list, int panel) {
+  const std::string text = SelectionSummaryOf(list);
+  if (!text.empty()) StatusBar1->SetPanelText(panel, text);
+}
+
+void TMainForm::ltvPCClick(ui::TObject*) { ShowSelectionSummary(ltvPC, 0); }
+
+void TMainForm::ltvPSPClick(ui::TObject*) { ShowSelectionSummary(ltvPSP, 2); }
+
+void TMainForm::btnBrowseClick(ui::TObject*) {
+  if (platform::BrowseForFolder(Handle(), "Select the video directory.", PcFolder)) {
+    FillVideoList(PcFolder, ltvPC, imlPC);
+    edtPath->SetText(PcFolder);
+  }
+}
+
+void TMainForm::edtPathKeyPress(ui::TObject*, char& key) {
+  if (key == '\r') {
+    key = 0;  // no beep from the edit
+    FillVideoList(edtPath->Text(), ltvPC, imlPC);
+  }
+}
+
+void TMainForm::btnRefreshPCClick(ui::TObject*) { FillVideoList(edtPath->Text(), ltvPC, imlPC); }
+
+void TMainForm::btnRefreshPSPClick(ui::TObject*) {
+  // The PSP side (connection check and list) hooks in here.
+}
+
+}  // namespace brevlo::app

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/AppValues.h"
+#include "library/VideoList.h"
+#include "platform/Dialogs.h"
+#include "platform/Drives.h"
+#include "platform/FileSystem.h"
+#include "platform/Locale.h"
+#include "platform/MessagePump.h"
+#include "platform/Profile.h"
+#include "platform/Shell.h"
+#include "ui/ComCtrls.h"
+#include "ui/Forms.h"
+#include "ui/Menus.h"
+
+namespace brevlo::app {
+
+// What the main window needs of the system; tests may put their own shell in.
+struct MainServices {
+  platform::IFileSystem* fs = nullptr;
+  platform::IProfile* profile = nullptr;
+  platform::ILocale* locale = nullptr;
+  platform::IDialogs* dialogs = nullptr;
+  platform::IMessagePump* pump = nullptr;
+  platform::IShell* shell = nullptr;
+  platform::IDrives* drives = nullptr;
+  std::string exePath;  // empty: the running program's own path
+};
+
+class ListViewSink;
+
+class TMainForm : public ui::TForm {
+  BREVLO_CLASS(TMainForm, ui::TForm)
+ public:
+  explicit TMainForm(ui::TComponent* owner);
+  ~TMainForm() override;
+
+  // Used by the next TMainForm created; the Win32 adapters when never called.
+  static void UseServices(const MainServices& services);
+
+  // Title area.
+  ui::TPanel* panTop;
+  ui::TImage* Image1;
+  ui::TImage* Image3;
+  ui::TLabel* labTitle2;
+  ui::TLabel* labTitle1;
+  ui::TLabel* labAbout;
+  ui::TLabel* labWebsite;
+  ui::TLabel* labVersion;
+  ui::TPanel* Panel1;
+  ui::TImage* Image2;
+  // Paths.
+  ui::TLabel* labPath;
+  ui::TEdit* edtPath;
+  ui::TButton* btnBrowse;
+  ui::TLabel* labPSP;
+  // The two panes.
+  ui::TGroupBox* gpbPC;
+  ui::TListView* ltvPC;
+  ui::TGroupBox* gpbPSP;
+  ui::TLabel* Label3;
+  ui::TComboBox* cmbType;
+  ui::TListView* ltvPSP;
+  // Operations between them.
+  ui::TButton* btnMovePSP;
+  ui::TButton* btnCopyPSP;
+  ui::TButton* btnMovePC;
+  ui::TButton* btnCopyPC;
+  ui::TButton* btnRename;
+  ui::TButton* btnDelete;
+  // Under the panes.
+  ui::TButton* btnRefreshPC;
+  ui::TLabel* Label1;
+  ui::TLabel* labPCNum;
+  ui::TButton* btnRefreshPSP;
+  ui::TLabel* Label2;
+  ui::TLabel* labPSPNum;
+  ui::TStatusBar* StatusBar1;
+  ui::TImage* imgPreview;
+  ui::TImageList* imlPC;
+  ui::TImageList* imlPSP;
+  ui::TImageList* imladv;
+  ui::TTimer* Timer1;
+  ui::TPopupMenu* PopupMenu1;
+  ui::TPopupMenu* PopupMenu2;
+
+  // Folder state.
+  std::string PcFolder;
+  std::string PspDrive;
+  std::string PspKindFolder;
+  std::string PspFolder;
+
+  const AppValues& Values() const { return values_; }
+  MainServices& Services() { return services_; }
+
+  void FormCreate();
+  void FormClose(ui::TObject* sender, ui::TCloseAction& action);
+  // Fills one of the two lists from a folder; a folder that does not exist changes nothing.
+  void FillVideoList(const std::string& folder, ui::TListView* list, ui::TImageList* images);
+
+  void ltvPCClick(ui::TObject* sender);
+  void ltvPSPClick(ui::TObject* sender);
+  void btnBrowseClick(ui::TObject* sender);
+  void edtPathKeyPress(ui::TObject* sender, char& key);
+  void btnRefreshPCClick(ui::TObject* sender);
+  void btnRefreshPSPClick(ui::TObject* sender);
+
+  // The selection summary of a list ("2 Selected.  3.75MB Total."), or empty without a selection.
+  std::string SelectionSummaryOf(ui::TListView* list);
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+  void LoadArtwork();
+  void ShowSelectionSummary(ui::TListView* list, int panel);
+  // Finding the PSP at start; the PSP side hooks in here.
+  void DetectPspAtStart();
+
+  MainServices services_;
+  std::unique_ptr<MainServices> owned_;
+  struct OwnedAdapters;
+  std::unique_ptr<OwnedAdapters> adapters_;
+  AppValues values_;
+  unsigned fillGeneration_[2] = {0, 0};
+};
+
+extern TMainForm* MainForm;
+
+}  // namespace brevlo::app

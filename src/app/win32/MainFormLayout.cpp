@@ -1,0 +1,186 @@
+// The main window's controls, places and menus.
+#include "app/win32/MainForm.h"
+
+namespace brevlo::app {
+namespace {
+
+template <typename T>
+T* Make(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left, int top,
+        int width, int height) {
+  auto* control = new T(owner);
+  control->Name = name;
+  control->SetBounds(left, top, width, height);
+  control->SetParent(parent);
+  return control;
+}
+
+ui::TLabel* MakeLabel(ui::TComponent* owner, ui::TWinControl* parent, const char* name,
+                      int left, int top, const std::string& caption) {
+  auto* label = new ui::TLabel(owner);
+  label->Name = name;
+  label->Font = static_cast<ui::TControl*>(parent)->Font;
+  label->SetBounds(left, top, 0, 0);
+  label->SetCaption(caption);
+  label->SetParent(parent);
+  return label;
+}
+
+ui::TButton* MakeButton(ui::TComponent* owner, ui::TWinControl* parent, const char* name,
+                        int left, int top, int width, const std::string& caption) {
+  auto* button = Make<ui::TButton>(owner, parent, name, left, top, width, 25);
+  button->SetCaption(caption);
+  return button;
+}
+
+ui::TListView* MakeList(ui::TComponent* owner, ui::TWinControl* parent, const char* name,
+                        int left, int top, int width, int height, ui::TImageList* images) {
+  auto* list = new ui::TListView(owner);
+  list->Name = name;
+  list->ColumnWidth = 220;
+  list->MultiSelect = true;
+  list->ReadOnly = true;
+  list->ShowColumnHeaders = false;
+  list->SmallImages = images;
+  list->Font = owner != nullptr ? static_cast<ui::TControl*>(parent)->Font : list->Font;
+  list->SetBounds(left, top, width, height);
+  list->SetParent(parent);
+  return list;
+}
+
+}  // namespace
+
+void TMainForm::BuildControls() {
+  imlPC = new ui::TImageList(this, 80, 60);
+  imlPC->Name = "imlPC";
+  imlPSP = new ui::TImageList(this, 80, 60);
+  imlPSP->Name = "imlPSP";
+  imladv = new ui::TImageList(this, 200, 69, false);
+  imladv->Name = "imladv";
+
+  panTop = Make<ui::TPanel>(this, this, "panTop", 0, 0, 661, 69);
+  panTop->Bevel = false;
+  panTop->Font = Font;
+  Image1 = Make<ui::TImage>(this, panTop, "Image1", 0, 0, 120, 69);
+  Image1->AutoSize = true;
+  Image3 = Make<ui::TImage>(this, panTop, "Image3", 120, 0, 661 - 120, 69);
+  Image3->Stretch = true;
+
+  ui::TFont title;
+  title.Name = "Tahoma";
+  title.Height = -24;
+  title.Bold = true;
+  title.Color = ui::clWindowText;
+  labTitle2 = MakeLabel(this, panTop, "labTitle2", 120, 2, "");
+  labTitle2->Font = title;
+  labTitle2->Transparent = true;
+  title.Color = ui::clSilver;
+  labTitle1 = MakeLabel(this, panTop, "labTitle1", 118, 1, "");
+  labTitle1->Font = title;
+  labTitle1->Transparent = true;
+
+  labAbout = MakeLabel(this, panTop, "labAbout", 128, 33, "About this Freeware");
+  labAbout->Font.Color = ui::clBlue;
+  labAbout->Cursor = ui::TCursor::Hand;
+  labAbout->Transparent = true;
+  labWebsite = MakeLabel(this, panTop, "labWebsite", 128, 53, "");
+  labWebsite->Font.Color = ui::clBlue;
+  labWebsite->Cursor = ui::TCursor::Hand;
+  labWebsite->Transparent = true;
+  labVersion = MakeLabel(this, panTop, "labVersion", 384, 33, "");
+  labVersion->Font.Bold = true;
+  labVersion->Transparent = true;
+
+  Panel1 = Make<ui::TPanel>(this, panTop, "Panel1", 661 - 200, 0, 200, 69);
+  Panel1->Bevel = false;
+  Image2 = Make<ui::TImage>(this, Panel1, "Image2", 0, 0, 200, 69);
+  Image2->Stretch = true;
+  Image2->Cursor = ui::TCursor::Hand;
+
+  labPath = MakeLabel(this, this, "labPath", 7, 82, "Path:");
+  edtPath = Make<ui::TEdit>(this, this, "edtPath", 37, 78, 147, 21);
+  edtPath->TabOrder = 0;
+  edtPath->OnKeyPress = [this](ui::TObject* s, char& key) { edtPathKeyPress(s, key); };
+  btnBrowse = MakeButton(this, this, "btnBrowse", 191, 77, 72, "&Browse");
+  btnBrowse->OnClick = [this](ui::TObject* s) { btnBrowseClick(s); };
+  labPSP = MakeLabel(this, this, "labPSP", 398, 82, "PSP:");
+
+  gpbPC = Make<ui::TGroupBox>(this, this, "gpbPC", 5, 103, 260, 350);
+  gpbPC->SetCaption("Videos in the Computer");
+  gpbPC->Font = Font;
+  ltvPC = MakeList(this, gpbPC, "ltvPC", 8, 15, 243, 328, imlPC);
+  ltvPC->OnClick = [this](ui::TObject* s) { ltvPCClick(s); };
+
+  gpbPSP = Make<ui::TGroupBox>(this, this, "gpbPSP", 395, 103, 260, 350);
+  gpbPSP->SetCaption("Videos in the PSP");
+  gpbPSP->Font = Font;
+  Label3 = MakeLabel(this, gpbPSP, "Label3", 16, 21, "Video Type:");
+  cmbType = Make<ui::TComboBox>(this, gpbPSP, "cmbType", 80, 16, 169, 21);
+  cmbType->Items = {"MPEG-4 Video", "MPEG-4 AVC Video"};
+  ltvPSP = MakeList(this, gpbPSP, "ltvPSP", 8, 48, 243, 295, imlPSP);
+  ltvPSP->OnClick = [this](ui::TObject* s) { ltvPSPClick(s); };
+
+  btnMovePSP = MakeButton(this, this, "btnMovePSP", 272, 144, 118, "&Move to PSP -->");
+  btnCopyPSP = MakeButton(this, this, "btnCopyPSP", 272, 176, 118, "&Copy to PSP -->");
+  btnMovePC = MakeButton(this, this, "btnMovePC", 272, 228, 118, "<-- M&ove to PC");
+  btnCopyPC = MakeButton(this, this, "btnCopyPC", 272, 260, 118, "<-- Co&py to PC");
+  btnRename = MakeButton(this, this, "btnRename", 272, 311, 118, "&Rename (PSP Video)");
+  btnDelete = MakeButton(this, this, "btnDelete", 272, 343, 118, "&Delete (PSP Video)");
+
+  btnRefreshPC = MakeButton(this, this, "btnRefreshPC", 8, 460, 75, "Refr&esh");
+  btnRefreshPC->OnClick = [this](ui::TObject* s) { btnRefreshPCClick(s); };
+  Label1 = MakeLabel(this, this, "Label1", 96, 468, "Video Num:");
+  labPCNum = MakeLabel(this, this, "labPCNum", 168, 469, "0");
+  btnRefreshPSP = MakeButton(this, this, "btnRefreshPSP", 395, 460, 75, "Re&fresh");
+  btnRefreshPSP->OnClick = [this](ui::TObject* s) { btnRefreshPSPClick(s); };
+  Label2 = MakeLabel(this, this, "Label2", 483, 468, "Video Num:");
+  labPSPNum = MakeLabel(this, this, "labPSPNum", 547, 468, "0");
+
+  StatusBar1 = Make<ui::TStatusBar>(this, this, "StatusBar1", 0, 516 - 20, 661, 20);
+  StatusBar1->PanelWidths = {260, 138, 260, 50};
+
+  imgPreview = Make<ui::TImage>(this, this, "imgPreview", 0, 0, 80, 60);
+  imgPreview->SetVisible(false);
+
+  Timer1 = new ui::TTimer(this);
+  Timer1->Name = "Timer1";
+  Timer1->Interval = 3000;
+}
+
+void TMainForm::BuildMenus() {
+  PopupMenu1 = new ui::TPopupMenu(this);
+  PopupMenu1->Name = "PopupMenu1";
+  PopupMenu1->Add("Play1", "Play");
+  PopupMenu1->Add("Openthedirectory1", "Open the directory");
+  PopupMenu1->Add("N1", "-");
+  PopupMenu1->Add("Move1", "Move to PSP", [this](ui::TObject*) { btnMovePSP->Click(); });
+  PopupMenu1->Add("Copy1", "Copy to PSP", [this](ui::TObject*) { btnCopyPSP->Click(); });
+  PopupMenu1->Add("N2", "-");
+  PopupMenu1->Add("Rename1", "Rename");
+  PopupMenu1->Add("Delete1", "Delete");
+  ltvPC->PopupMenu = PopupMenu1;
+
+  PopupMenu2 = new ui::TPopupMenu(this);
+  PopupMenu2->Name = "PopupMenu2";
+  PopupMenu2->Add("Play2", "Play");
+  PopupMenu2->Add("Openthedirectory2", "Open the directory");
+  PopupMenu2->Add("N3", "-");
+  PopupMenu2->Add("Move2", "Move to PC", [this](ui::TObject*) { btnMovePC->Click(); });
+  PopupMenu2->Add("Copy2", "Copy to PC", [this](ui::TObject*) { btnCopyPC->Click(); });
+  PopupMenu2->Add("N4", "-");
+  PopupMenu2->Add("Rename2", "Rename", [this](ui::TObject*) { btnRename->Click(); });
+  PopupMenu2->Add("Delete2", "Delete", [this](ui::TObject*) { btnDelete->Click(); });
+  ltvPSP->PopupMenu = PopupMenu2;
+}
+
+void TMainForm::LoadArtwork() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  if (Image1->Picture.LoadFromResource(instance, "LOGO")) Image1->PictureChanged();
+  if (Image3->Picture.LoadFromResource(instance, "TITLEBACK")) Image3->PictureChanged();
+  static const char* const banners[] = {"BANNER0", "BANNER1", "BANNER2", "BANNER3"};
+  for (const char* name : banners) {
+    ui::TBitmap banner;
+    if (banner.LoadFromResource(instance, name)) imladv->Add(banner.Handle());
+  }
+}
+
+}  // namespace brevlo::app

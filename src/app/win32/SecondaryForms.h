@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ui/ComCtrls.h"
+#include "ui/Forms.h"
+
+namespace brevlo::app {
+
+// The transfer's progress window: the file in hand, a bar and Stop.
+class TTransferForm : public ui::TForm {
+  BREVLO_CLASS(TTransferForm, ui::TForm)
+ public:
+  explicit TTransferForm(ui::TComponent* owner);
+  ui::TLabel* Label1;
+  ui::TLabel* labSource;
+  ui::TLabel* Label2;
+  ui::TLabel* labDestination;
+  ui::TProgressBar* pgb1;
+  ui::TButton* Button1;
+};
+
+class TRenameForm : public ui::TForm {
+  BREVLO_CLASS(TRenameForm, ui::TForm)
+ public:
+  explicit TRenameForm(ui::TComponent* owner);
+};
+
+class TAboutForm : public ui::TForm {
+  BREVLO_CLASS(TAboutForm, ui::TForm)
+ public:
+  explicit TAboutForm(ui::TComponent* owner);
+};
+
+extern TTransferForm* TransferForm;
+extern TRenameForm* RenameForm;
+extern TAboutForm* AboutForm;
+
+}  // namespace brevlo::app

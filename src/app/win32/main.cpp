@@ -1,0 +1,17 @@
+#include <windows.h>
+
+#include "app/win32/MainForm.h"
+#include "app/win32/SecondaryForms.h"
+#include "ui/Forms.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  using namespace brevlo;
+  ui::TApplication application;
+  application.Initialize();
+  application.CreateForm(app::MainForm);
+  application.CreateForm(app::TransferForm);
+  application.CreateForm(app::RenameForm);
+  application.CreateForm(app::AboutForm);
+  application.Run();
+  return 0;
+}

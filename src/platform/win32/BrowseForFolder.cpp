@@ -1,0 +1,83 @@
+#include "platform/win32/BrowseForFolder.h"
+
+#include <objbase.h>
+#include <ole2.h>
+#include <shlobj.h>
+
+#include <vector>
+
+namespace brevlo::platform {
+namespace {
+
+int CALLBACK PreselectCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
+  const char* folder = reinterpret_cast<const char*>(data);
+  if (message == BFFM_INITIALIZED && folder != nullptr && folder[0] != '\0') {
+    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder));
+  }
+  return 0;
+}
+
+BOOL CALLBACK DisableOne(HWND window, LPARAM list) {
+  if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    EnableWindow(window, FALSE);
+  }
+  return TRUE;
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+bool BrowseForFolder(HWND owner, const std::string& title, std::string& folder) {
+  const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  if (!folder.empty() && !IsFolder(folder)) folder.clear();
+  SetErrorMode(previousMode);
+
+  IMalloc* allocator = nullptr;
+  if (FAILED(SHGetMalloc(&allocator)) || allocator == nullptr) return false;
+  auto* buffer = static_cast<char*>(allocator->Alloc(MAX_PATH));
+  if (buffer == nullptr) {
+    allocator->Release();
+    return false;
+  }
+  buffer[0] = '\0';
+
+  BROWSEINFOA info{};
+  info.hwndOwner = owner;
+  info.pidlRoot = nullptr;
+  info.pszDisplayName = buffer;
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  if (!folder.empty()) {
+    info.lpfn = PreselectCallback;
+    info.lParam = reinterpret_cast<LPARAM>(folder.c_str());
+  }
+
+  std::vector<HWND> disabled;
+  EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(&disabled));
+  const UINT savedMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  OleInitialize(nullptr);
+  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  OleUninitialize();
+  SetErrorMode(savedMode);
+  for (HWND window : disabled) EnableWindow(window, TRUE);
+  if (owner != nullptr) SetActiveWindow(owner);
+
+  bool result = false;
+  if (chosen != nullptr) {
+    if (SHGetPathFromIDListA(chosen, buffer)) {
+      folder = buffer;
+      result = true;
+    }
+    allocator->Free(chosen);
+  }
+  allocator->Free(buffer);
+  allocator->Release();
+  return result;
+}
+
+}  // namespace brevlo::platform

@@ -1,0 +1,187 @@
+#include "platform/win32/Win32Platform.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "ui/Forms.h"
+
+namespace brevlo::platform {
+namespace {
+
+// No "insert a disk" boxes while we look at removable drives.
+class QuietErrors {
+ public:
+  QuietErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+  ~QuietErrors() { SetErrorMode(previous_); }
+  QuietErrors(const QuietErrors&) = delete;
+  QuietErrors& operator=(const QuietErrors&) = delete;
+
+ private:
+  UINT previous_;
+};
+
+std::string Joined(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') {
+    return folder + "\\" + name;
+  }
+  return folder + name;
+}
+
+}  // namespace
+
+bool Win32FileSystem::DirectoryExists(const std::string& path) {
+  if (path.empty()) return false;
+  QuietErrors quiet;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32FileSystem::FileExists(const std::string& path) {
+  if (path.empty()) return false;
+  QuietErrors quiet;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::vector<DirEntry> Win32FileSystem::ListDirectory(const std::string& folder,
+                                                     const std::string& pattern) {
+  std::vector<DirEntry> entries;
+  QuietErrors quiet;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(Joined(folder, pattern).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return entries;
+  do {
+    const std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    DirEntry e;
+    e.name = name;
+    e.attributes = data.dwFileAttributes;
+    e.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entries.push_back(std::move(e));
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return entries;
+}
+
+std::optional<std::uint64_t> Win32FileSystem::FileSize(const std::string& path) {
+  QuietErrors quiet;
+  // Read access only and shared with everyone: a read-only or busy video still has a size.
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  LARGE_INTEGER size{};
+  const BOOL ok = GetFileSizeEx(file, &size);
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool Win32FileSystem::ReadFile(const std::string& path, std::vector<unsigned char>& out,
+                               std::size_t maxBytes) {
+  QuietErrors quiet;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 &&
+            static_cast<std::uint64_t>(size.QuadPart) <= maxBytes;
+  if (ok) {
+    out.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t done = 0;
+    while (ok && done < out.size()) {
+      DWORD got = 0;
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 20));
+      ok = ::ReadFile(file, out.data() + done, want, &got, nullptr) && got > 0;
+      done += got;
+    }
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+bool Win32FileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
+  QuietErrors quiet;
+  return ::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32FileSystem::Delete(const std::string& path) {
+  QuietErrors quiet;
+  return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+bool Win32FileSystem::Move(const std::string& from, const std::string& to) {
+  QuietErrors quiet;
+  return ::MoveFileA(from.c_str(), to.c_str()) != FALSE;
+}
+
+std::string Win32Profile::ReadString(const std::string& file, const std::string& section,
+                                     const std::string& key, const std::string& fallback) {
+  char buffer[ProfileValueLimit + 1];
+  GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer,
+                           sizeof buffer, file.c_str());
+  return buffer;
+}
+
+bool Win32Profile::WriteString(const std::string& file, const std::string& section,
+                               const std::string& key, const std::string& value) {
+  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
+         FALSE;
+}
+
+int Win32Locale::CompareIgnoreCase(const std::string& a, const std::string& b) {
+  const int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(),
+                                    static_cast<int>(a.size()), b.c_str(),
+                                    static_cast<int>(b.size()));
+  return result == 0 ? 0 : result - CSTR_EQUAL;
+}
+
+char Win32Locale::DecimalSeparator() {
+  char buffer[8] = {};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, sizeof buffer) > 0 &&
+      buffer[0] != '\0') {
+    return buffer[0];
+  }
+  return '.';
+}
+
+std::uint32_t Win32Drives::LogicalDriveMask() { return GetLogicalDrives(); }
+
+DriveType Win32Drives::TypeOf(const std::string& root) {
+  return static_cast<DriveType>(GetDriveTypeA(root.c_str()));
+}
+
+bool Win32Drives::HasMedium(const std::string& root) {
+  QuietErrors quiet;
+  ULARGE_INTEGER available, total, free;
+  std::string path = root;
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return GetDiskFreeSpaceExA(path.c_str(), &available, &total, &free) != FALSE;
+}
+
+bool Win32Shell::Open(const std::string& target) {
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
+}
+
+Answer AppDialogs::Show(const std::string& text, const std::string& caption, unsigned flags) {
+  const int result = ui::Application != nullptr
+                         ? ui::Application->MessageDlg(text, caption, flags)
+                         : MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+  return static_cast<Answer>(result);
+}
+
+void AppDialogs::ShowError(const std::string& text) {
+  if (ui::Application != nullptr) {
+    ui::Application->ShowError(text);
+  } else {
+    MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONERROR);
+  }
+}
+
+void AppPump::ProcessMessages() {
+  if (ui::Application != nullptr) ui::Application->ProcessMessages();
+}
+
+}  // namespace brevlo::platform

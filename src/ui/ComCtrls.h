@@ -1,0 +1,143 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/Controls.h"
+
+namespace brevlo::ui {
+
+class TImageList : public TComponent {
+  BREVLO_CLASS(TImageList, TComponent)
+ public:
+  TImageList(TComponent* owner, int width, int height, bool masked = false);
+  ~TImageList() override;
+  HIMAGELIST Handle() const { return handle_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  int Count() const;
+  int Add(HBITMAP image);
+  void Clear();
+  // Room for this many images without growing one by one.
+  void Reserve(int count);
+
+ private:
+  HIMAGELIST handle_;
+  int width_;
+  int height_;
+  bool masked_;
+};
+
+class TCustomListControl : public TWinControl {
+  BREVLO_CLASS(TCustomListControl, TWinControl)
+ public:
+  using TWinControl::TWinControl;
+};
+
+struct TListItemData {
+  std::string caption;
+  std::vector<std::string> subItems;
+  int imageIndex = -1;
+};
+
+// Report view with a single column and no header; rows may be selected several at once.
+class TCustomListView : public TCustomListControl {
+  BREVLO_CLASS(TCustomListView, TCustomListControl)
+ public:
+  explicit TCustomListView(TComponent* owner);
+  int ColumnWidth = 220;
+  bool MultiSelect = true;
+  bool ReadOnly = true;
+  bool ShowColumnHeaders = false;
+  TImageList* SmallImages = nullptr;
+
+  void Clear();
+  int AddItem(const std::string& caption, const std::string& subItem, int imageIndex);
+  int Count() const { return static_cast<int>(items_.size()); }
+  const TListItemData& Item(int index) const { return items_[static_cast<std::size_t>(index)]; }
+  bool Selected(int index);
+  void SetSelected(int index, bool selected);
+  int SelCount();
+  std::vector<int> SelectedIndexes();
+  // Redrawing is held off between these, for fills of many rows.
+  void BeginUpdate();
+  void EndUpdate();
+
+  std::function<void(TObject*, int index)> OnStartDrag;
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+  void AfterCreate() override;
+  void WndProc(TMessage& message) override;
+
+ private:
+  std::vector<TListItemData> items_;
+  int updating_ = 0;
+};
+
+class TListView : public TCustomListView {
+  BREVLO_CLASS(TListView, TCustomListView)
+ public:
+  using TCustomListView::TCustomListView;
+};
+
+class TCustomStatusBar : public TWinControl {
+  BREVLO_CLASS(TCustomStatusBar, TWinControl)
+ public:
+  explicit TCustomStatusBar(TComponent* owner);
+  std::vector<int> PanelWidths;
+  std::string PanelText(int index) const;
+  void SetPanelText(int index, const std::string& text);
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+  void AfterCreate() override;
+
+ private:
+  std::vector<std::string> texts_;
+};
+
+class TStatusBar : public TCustomStatusBar {
+  BREVLO_CLASS(TStatusBar, TCustomStatusBar)
+ public:
+  using TCustomStatusBar::TCustomStatusBar;
+};
+
+class TProgressBar : public TWinControl {
+  BREVLO_CLASS(TProgressBar, TWinControl)
+ public:
+  using TWinControl::TWinControl;
+  int Min = 0;
+  int Max = 100;
+  int Position() const { return position_; }
+  void SetPosition(int position);
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+  void AfterCreate() override;
+
+ private:
+  int position_ = 0;
+};
+
+class TTimer : public TComponent {
+  BREVLO_CLASS(TTimer, TComponent)
+ public:
+  explicit TTimer(TComponent* owner);
+  ~TTimer() override;
+  unsigned Interval = 1000;
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  TNotifyEvent OnTimer;
+
+ private:
+  static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
+  void Update();
+  bool enabled_ = false;
+  UINT_PTR id_ = 0;
+};
+
+}  // namespace brevlo::ui

@@ -1,0 +1,283 @@
+#include "ui/Forms.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace brevlo::ui {
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+namespace {
+const char* FormClassName() {
+  static ATOM atom = 0;
+  if (atom == 0) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    wc.lpszClassName = "BrevloForm";
+    atom = RegisterClassExA(&wc);
+  }
+  return "BrevloForm";
+}
+
+DWORD StyleFor(TBorderStyle border, unsigned icons) {
+  DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  switch (border) {
+    case TBorderStyle::None:
+      style |= WS_POPUP;
+      break;
+    case TBorderStyle::Single:
+      style |= WS_CAPTION | WS_BORDER;
+      break;
+    case TBorderStyle::Sizeable:
+      style |= WS_CAPTION | WS_THICKFRAME;
+      break;
+    case TBorderStyle::Dialog:
+    case TBorderStyle::ToolWindow:
+      style |= WS_CAPTION | DS_MODALFRAME;
+      break;
+  }
+  if (border != TBorderStyle::None && (icons & biSystemMenu) != 0) {
+    style |= WS_SYSMENU;
+    if (border != TBorderStyle::Dialog && border != TBorderStyle::ToolWindow) {
+      if ((icons & biMinimize) != 0) style |= WS_MINIMIZEBOX;
+      if ((icons & biMaximize) != 0) style |= WS_MAXIMIZEBOX;
+    }
+  }
+  return style;
+}
+
+DWORD ExStyleFor(TBorderStyle border) {
+  if (border == TBorderStyle::Dialog) return WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+  if (border == TBorderStyle::ToolWindow) return WS_EX_TOOLWINDOW;
+  return WS_EX_WINDOWEDGE;
+}
+}  // namespace
+
+TCustomForm::TCustomForm(TComponent* owner) : TCustomControl(owner) {
+  visible_ = false;
+  ParentColor = false;
+  Color = clBtnFace;
+  if (Screen != nullptr) Screen->AddForm(this);
+}
+
+TCustomForm::~TCustomForm() {
+  if (Screen != nullptr) Screen->RemoveForm(this);
+}
+
+void TCustomForm::CreateParamsFor(CreateParams& params) {
+  params.className = FormClassName();
+  params.style = StyleFor(BorderStyle, BorderIcons);
+  params.exStyle = ExStyleFor(BorderStyle);
+  // Secondary windows stay above the main window and go with it.
+  TCustomForm* main = Application != nullptr ? Application->MainForm() : nullptr;
+  params.parent = (main != nullptr && main != this && main->HandleAllocated()) ? main->Handle()
+                                                                               : nullptr;
+  RECT r{0, 0, clientWidth_, clientHeight_};
+  AdjustWindowRectEx(&r, params.style, FALSE, params.exStyle);
+  params.x = left_;
+  params.y = top_;
+  params.width = r.right - r.left;
+  params.height = r.bottom - r.top;
+  width_ = params.width;
+  height_ = params.height;
+}
+
+void TCustomForm::SetClientSize(int width, int height) {
+  clientWidth_ = width;
+  clientHeight_ = height;
+  if (HandleAllocated()) {
+    RECT r{0, 0, width, height};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_EXSTYLE)));
+    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void TCustomForm::PlaceOnFirstShow() {
+  if (placed_) return;
+  placed_ = true;
+  RECT window;
+  GetWindowRect(Handle(), &window);
+  const int w = window.right - window.left;
+  const int h = window.bottom - window.top;
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (Position == TPosition::MainFormCenter && Application != nullptr &&
+      Application->MainForm() != nullptr && Application->MainForm() != this) {
+    GetWindowRect(Application->MainForm()->Handle(), &area);
+  } else if (Position == TPosition::Designed) {
+    return;
+  }
+  int x = area.left + (area.right - area.left - w) / 2;
+  int y = area.top + (area.bottom - area.top - h) / 2;
+  x = std::max(0, x);
+  y = std::max(0, y);
+  left_ = x;
+  top_ = y;
+  SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TCustomForm::Show() {
+  Handle();
+  PlaceOnFirstShow();
+  visible_ = true;
+  ShowWindow(Handle(), SW_SHOW);
+  SetForegroundWindow(Handle());
+  if (OnShow) OnShow(this);
+}
+
+void TCustomForm::Hide() {
+  visible_ = false;
+  if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+}
+
+bool TCustomForm::Showing() const {
+  return HandleAllocated() && IsWindowVisible(const_cast<TCustomForm*>(this)->Handle());
+}
+
+void TCustomForm::Close() {
+  const bool isMain = Application != nullptr && Application->MainForm() == this;
+  TCloseAction action = isMain ? TCloseAction::Free : TCloseAction::Hide;
+  if (OnClose) OnClose(this, action);
+  switch (action) {
+    case TCloseAction::None:
+      return;
+    case TCloseAction::Hide:
+      Hide();
+      if (isMain && Application != nullptr) Application->Terminate();
+      return;
+    case TCloseAction::Free:
+      Hide();
+      if (isMain && Application != nullptr) Application->Terminate();
+      return;
+  }
+}
+
+void TCustomForm::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_CLOSE:
+      Close();
+      message.Result = 0;
+      return;
+    case WM_GETDLGCODE:
+      message.Result = 0;
+      return;
+    default:
+      TCustomControl::WndProc(message);
+  }
+}
+
+TCustomForm* TScreen::ActiveForm() const {
+  HWND active = GetActiveWindow();
+  for (auto* f : forms_) {
+    if (f->HandleAllocated() && f->Handle() == active) return f;
+  }
+  return nullptr;
+}
+
+void TScreen::RemoveForm(TCustomForm* form) {
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+}
+
+TApplication::TApplication() : TComponent(nullptr) {
+  Application = this;
+  if (Screen == nullptr) Screen = new TScreen();
+}
+
+TApplication::~TApplication() {
+  // Forms are components of the application and go first.
+  while (!Components().empty()) delete Components().back();
+  if (Application == this) Application = nullptr;
+  delete Screen;
+  Screen = nullptr;
+}
+
+void TApplication::Initialize() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
+                                           ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES |
+                                           ICC_TREEVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+}
+
+HWND TApplication::FrontWindow() const {
+  HWND active = GetActiveWindow();
+  if (active != nullptr && IsWindowVisible(active)) return active;
+  if (mainForm_ != nullptr && mainForm_->HandleAllocated() && IsWindowVisible(mainForm_->Handle())) {
+    return mainForm_->Handle();
+  }
+  return nullptr;
+}
+
+int TApplication::MessageDlg(const std::string& text, const std::string& caption, UINT flags) {
+  return MessageBoxA(FrontWindow(), text.c_str(), caption.c_str(), flags);
+}
+
+void TApplication::ShowError(const std::string& text) {
+  MessageBoxA(FrontWindow(), text.c_str(), Title.c_str(), MB_OK | MB_ICONERROR);
+}
+
+bool TApplication::DispatchOne(MSG& msg) {
+  if (msg.message == WM_KEYDOWN && OnKeyDown) {
+    WORD key = static_cast<WORD>(msg.wParam);
+    OnKeyDown(key, 0);
+    if (key == 0) return true;
+  }
+  // Tab between controls and Alt+letter accelerators, in whichever of our forms is in front.
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  if (root != nullptr && Screen != nullptr) {
+    for (auto* f : Screen->Forms()) {
+      if (f->HandleAllocated() && f->Handle() == root) {
+        if (IsDialogMessageA(root, &msg)) return true;
+        break;
+      }
+    }
+  }
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+  return true;
+}
+
+bool TApplication::HandleMessage() {
+  MSG msg;
+  const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+  if (got <= 0) {
+    terminated_ = true;
+    return false;
+  }
+  return DispatchOne(msg);
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    DispatchOne(msg);
+  }
+}
+
+void TApplication::Terminate() {
+  if (!terminated_) {
+    terminated_ = true;
+    PostQuitMessage(0);
+  }
+}
+
+void TApplication::Run() {
+  terminated_ = false;
+  if (mainForm_ != nullptr) mainForm_->Show();
+  while (!terminated_ && HandleMessage()) {
+  }
+}
+
+}  // namespace brevlo::ui

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/StdCtrls.h"
+
+namespace brevlo::ui {
+
+enum class TBorderStyle { None, Single, Sizeable, Dialog, ToolWindow };
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+enum class TPosition { Designed, ScreenCenter, MainFormCenter };
+enum class TCloseAction { None, Hide, Free };
+
+class TCustomForm : public TCustomControl {
+  BREVLO_CLASS(TCustomForm, TCustomControl)
+ public:
+  explicit TCustomForm(TComponent* owner);
+  ~TCustomForm() override;
+
+  TBorderStyle BorderStyle = TBorderStyle::Sizeable;
+  unsigned BorderIcons = biSystemMenu | biMinimize | biMaximize;
+  TPosition Position = TPosition::Designed;
+  std::string HelpFile;
+
+  void SetClientSize(int width, int height);
+  int ClientWidth() const { return clientWidth_; }
+  int ClientHeight() const { return clientHeight_; }
+
+  void Show();
+  void Hide();
+  void Close();
+  bool Showing() const;
+
+  std::function<void(TObject*, TCloseAction&)> OnClose;
+  TNotifyEvent OnShow;
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+  void WndProc(TMessage& message) override;
+
+ private:
+  void PlaceOnFirstShow();
+  int clientWidth_ = 0;
+  int clientHeight_ = 0;
+  bool placed_ = false;
+};
+
+class TForm : public TCustomForm {
+  BREVLO_CLASS(TForm, TCustomForm)
+ public:
+  using TCustomForm::TCustomForm;
+};
+
+class TScreen {
+ public:
+  const std::vector<TCustomForm*>& Forms() const { return forms_; }
+  TCustomForm* ActiveForm() const;
+  void AddForm(TCustomForm* form) { forms_.push_back(form); }
+  void RemoveForm(TCustomForm* form);
+
+ private:
+  std::vector<TCustomForm*> forms_;
+};
+
+class TApplication : public TComponent {
+  BREVLO_CLASS(TApplication, TComponent)
+ public:
+  TApplication();
+  ~TApplication() override;
+
+  void Initialize();
+  template <typename T>
+  void CreateForm(T*& reference) {
+    reference = new T(this);
+    if (mainForm_ == nullptr) mainForm_ = reference;
+  }
+  void Run();
+  void ProcessMessages();
+  bool HandleMessage();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+
+  TCustomForm* MainForm() const { return mainForm_; }
+  void SetMainForm(TCustomForm* form) { mainForm_ = form; }
+  std::string Title;
+  std::string HelpFile;
+  // Seen before any window gets a key; set key to 0 to swallow it.
+  std::function<void(WORD& key, UINT shift)> OnKeyDown;
+
+  // Modal box owned by the window in front.
+  int MessageDlg(const std::string& text, const std::string& caption, UINT flags);
+  void ShowError(const std::string& text);
+  HWND FrontWindow() const;
+
+ private:
+  bool DispatchOne(MSG& msg);
+  TCustomForm* mainForm_ = nullptr;
+  bool terminated_ = false;
+};
+
+extern TApplication* Application;
+extern TScreen* Screen;
+
+}  // namespace brevlo::ui

@@ -1,0 +1,158 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/Controls.h"
+
+namespace brevlo::ui {
+
+class TCustomControl : public TWinControl {
+  BREVLO_CLASS(TCustomControl, TWinControl)
+ public:
+  using TWinControl::TWinControl;
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+  void WndProc(TMessage& message) override;
+  // Background, then the windowless children; derived classes may draw more.
+  virtual void Paint(TCanvas& canvas, const RECT& clip);
+};
+
+class TCustomPanel : public TCustomControl {
+  BREVLO_CLASS(TCustomPanel, TCustomControl)
+ public:
+  using TCustomControl::TCustomControl;
+  bool Bevel = false;
+
+ protected:
+  void Paint(TCanvas& canvas, const RECT& clip) override;
+};
+
+class TPanel : public TCustomPanel {
+  BREVLO_CLASS(TPanel, TCustomPanel)
+ public:
+  using TCustomPanel::TCustomPanel;
+};
+
+class TCustomLabel : public TGraphicControl {
+  BREVLO_CLASS(TCustomLabel, TGraphicControl)
+ public:
+  using TGraphicControl::TGraphicControl;
+  bool Transparent = false;
+  bool AutoSize = true;
+  void SetCaption(const std::string& text) override;
+  void FontChanged() override;
+  void AdjustSize();
+
+ protected:
+  void Paint(TCanvas& canvas) override;
+};
+
+class TLabel : public TCustomLabel {
+  BREVLO_CLASS(TLabel, TCustomLabel)
+ public:
+  using TCustomLabel::TCustomLabel;
+};
+
+class TImage : public TGraphicControl {
+  BREVLO_CLASS(TImage, TGraphicControl)
+ public:
+  using TGraphicControl::TGraphicControl;
+  TBitmap Picture;
+  bool Stretch = false;
+  bool AutoSize = false;
+  void PictureChanged();
+
+ protected:
+  void Paint(TCanvas& canvas) override;
+};
+
+class TSpeedButton : public TGraphicControl {
+  BREVLO_CLASS(TSpeedButton, TGraphicControl)
+ public:
+  using TGraphicControl::TGraphicControl;
+  bool Down = false;
+
+ protected:
+  void Paint(TCanvas& canvas) override;
+};
+
+class TButtonControl : public TWinControl {
+  BREVLO_CLASS(TButtonControl, TWinControl)
+ public:
+  using TWinControl::TWinControl;
+};
+
+class TButton : public TButtonControl {
+  BREVLO_CLASS(TButton, TButtonControl)
+ public:
+  using TButtonControl::TButtonControl;
+  bool Default = false;
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+  void WndProc(TMessage& message) override;
+};
+
+class TCustomEdit : public TWinControl {
+  BREVLO_CLASS(TCustomEdit, TWinControl)
+ public:
+  explicit TCustomEdit(TComponent* owner);
+  bool ReadOnly = false;
+  TNotifyEvent OnChange;
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+  void WndProc(TMessage& message) override;
+};
+
+class TEdit : public TCustomEdit {
+  BREVLO_CLASS(TEdit, TCustomEdit)
+ public:
+  using TCustomEdit::TCustomEdit;
+};
+
+class TCustomGroupBox : public TWinControl {
+  BREVLO_CLASS(TCustomGroupBox, TWinControl)
+ public:
+  using TWinControl::TWinControl;
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+  void WndProc(TMessage& message) override;
+};
+
+class TGroupBox : public TCustomGroupBox {
+  BREVLO_CLASS(TGroupBox, TCustomGroupBox)
+ public:
+  using TCustomGroupBox::TCustomGroupBox;
+};
+
+class TCustomComboBox : public TWinControl {
+  BREVLO_CLASS(TCustomComboBox, TWinControl)
+ public:
+  using TWinControl::TWinControl;
+  std::vector<std::string> Items;
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+  TNotifyEvent OnChange;
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+  void AfterCreate() override;
+  void WndProc(TMessage& message) override;
+
+ private:
+  int itemIndex_ = -1;
+};
+
+class TComboBox : public TCustomComboBox {
+  BREVLO_CLASS(TComboBox, TCustomComboBox)
+ public:
+  using TCustomComboBox::TCustomComboBox;
+};
+
+}  // namespace brevlo::ui
