@@ -47,39 +47,22 @@ class TempFolder {
   fs::path path_;
 };
 
-// Forwards to the host's files, counting listings per folder; with kernelStyle it also reports
-// "." and ".." as the Windows search does.
-class ObservedFileSystem : public platform::IFileSystem {
+// The host's files, counting listings per folder; with kernelStyle the listings also hold
+// "." and ".." as the Windows search reports them.
+class ObservedFileSystem : public platform::StdFileSystem {
  public:
-  platform::StdFileSystem host;
   bool kernelStyle = false;
   std::map<std::string, int> listings;
 
-  bool DirectoryExists(const std::string& path) override { return host.DirectoryExists(path); }
-  bool FileExists(const std::string& path) override { return host.FileExists(path); }
   std::vector<platform::DirEntry> ListDirectory(const std::string& folder,
                                                 const std::string& pattern) override {
     ++listings[folder];
-    auto entries = host.ListDirectory(folder, pattern);
-    if (kernelStyle && host.DirectoryExists(folder)) {
+    auto entries = StdFileSystem::ListDirectory(folder, pattern);
+    if (kernelStyle && DirectoryExists(folder)) {
       entries.insert(entries.begin(),
                      {{".", platform::AttrDirectory, 0}, {"..", platform::AttrDirectory, 0}});
     }
     return entries;
-  }
-  std::optional<std::uint64_t> FileSize(const std::string& path) override {
-    return host.FileSize(path);
-  }
-  bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
-                std::size_t maxBytes) override {
-    return host.ReadFile(path, out, maxBytes);
-  }
-  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
-    return host.CopyFile(from, to, failIfExists);
-  }
-  bool DeleteFile(const std::string& path) override { return host.DeleteFile(path); }
-  bool MoveFile(const std::string& from, const std::string& to) override {
-    return host.MoveFile(from, to);
   }
 };
 
@@ -102,7 +85,7 @@ class DirTreeFixture : public ::testing::Test {
   void AddDrive(char letter, platform::DriveType type, const std::string& folder, bool medium) {
     const std::string host = (disk.Path() / folder).string();
     drives.drives.push_back({letter, type, host, medium});
-    files.host.MapDrive(letter, host);
+    files.MapDrive(letter, host);
   }
 
   DirTreeModel& Build() {
