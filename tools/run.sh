@@ -128,5 +128,5 @@ else
   brevlo_log "starting Brevlo.exe on $DISPLAY"
   (cd "$rundir" && wine "$rundir/Brevlo.exe") || true
 fi
-wineserver -w
+wineserver -w || true
 brevlo_log "Brevlo.exe has ended"

@@ -67,9 +67,11 @@ brevlo_wine_prefix() {
   }
 }
 
+# Safe under set -e: a server that has already gone is no failure.
 brevlo_wine_stop() {
-  [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k >/dev/null 2>&1
-  return 0
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
 }
 
 # Starts Xvfb on a free display number (Xvfb picks it and writes it to the descriptor);
@@ -103,11 +105,10 @@ brevlo_xvfb_start() {
 
 brevlo_xvfb_stop() {
   if [ -n "${brevlo_xvfb_pid:-}" ]; then
-    kill "$brevlo_xvfb_pid" 2>/dev/null
-    wait "$brevlo_xvfb_pid" 2>/dev/null
+    kill "$brevlo_xvfb_pid" 2>/dev/null || true
+    wait "$brevlo_xvfb_pid" 2>/dev/null || true
     brevlo_xvfb_pid=
   fi
-  return 0
 }
 
 # A display for Wine: the caller's own, or a private Xvfb. Sets brevlo_display_is_virtual.
