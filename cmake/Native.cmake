@@ -7,7 +7,8 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 
 file(GLOB BREVLO_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
-add_executable(brevlo_unit_tests ${BREVLO_UNIT_TESTS})
+add_executable(brevlo_unit_tests ${BREVLO_UNIT_TESTS} ${CMAKE_SOURCE_DIR}/tests/support/JpegWriter.cpp)
+target_include_directories(brevlo_unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(brevlo_unit_tests PRIVATE brevlo_portable GTest::gtest_main)
 target_compile_options(brevlo_unit_tests PRIVATE ${BREVLO_WARNINGS})
 target_compile_definitions(brevlo_unit_tests PRIVATE

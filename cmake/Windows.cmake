@@ -28,7 +28,9 @@ add_subdirectory(${BREVLO_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_F
 
 file(GLOB BREVLO_WIN32_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 if(BREVLO_WIN32_TESTS)
-  add_executable(brevlo_win32_tests ${BREVLO_WIN32_TESTS} ${CMAKE_SOURCE_DIR}/res/Brevlo.rc)
+  add_executable(brevlo_win32_tests ${BREVLO_WIN32_TESTS} ${BREVLO_PORTABLE_SOURCES}
+                 ${CMAKE_SOURCE_DIR}/tests/support/JpegWriter.cpp ${CMAKE_SOURCE_DIR}/res/Brevlo.rc)
+  target_include_directories(brevlo_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(brevlo_win32_tests PRIVATE brevlo_win gtest)
   target_compile_options(brevlo_win32_tests PRIVATE ${BREVLO_WARNINGS})
   target_compile_definitions(brevlo_win32_tests PRIVATE BREVLO_TESTING=1)

@@ -18,7 +18,7 @@ AppValues MakeAppValues(const std::string& appFolder) {
   v.HelpFile = v.AppFolder + HelpFileName;
   v.ProductName = "Brevlo";
   v.CompanyName = "Halvorn";
-  v.WebSiteUrl = "https://www.halvorn.example/";
+  v.WebSiteUrl = "www.halvorn.example";
   v.HomePageUrl = "https://www.halvorn.example/";
   v.TechMailAddress = "support@halvorn.example";
   v.ConverterNames = {"Halvorn Video Converter", "Halvorn DVD Ripper", "Halvorn Audio Studio"};

@@ -336,7 +336,7 @@ void TWinControl::PaintGraphics(HDC dc, const RECT* clip) {
     if (clip != nullptr && !IntersectRect(&overlap, &r, clip)) continue;
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
-    SetViewportOrgEx(dc, r.left, r.top, nullptr);
+    OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
     g->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     RestoreDC(dc, saved);
   }

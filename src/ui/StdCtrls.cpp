@@ -187,6 +187,14 @@ void TCustomGroupBox::WndProc(TMessage& message) {
     ReleaseDC(Handle(), dc);
     return;
   }
+  if (message.Msg == WM_ERASEBKGND) {
+    // The system leaves a group box's inside unpainted; ours holds other controls.
+    RECT r;
+    GetClientRect(Handle(), &r);
+    TCanvas(reinterpret_cast<HDC>(message.WParam)).FillRect(r, EffectiveColor());
+    message.Result = 1;
+    return;
+  }
   if (message.Msg == WM_NCHITTEST) {
     // A group box says "transparent" to hit tests; ours hosts clickable children.
     message.Result = HTCLIENT;

@@ -125,6 +125,12 @@ std::string Win32Profile::ReadString(const std::string& file, const std::string&
 
 bool Win32Profile::WriteString(const std::string& file, const std::string& section,
                                const std::string& key, const std::string& value) {
+  // The profile writer may cache and report success for a file it cannot write; ask first.
+  HANDLE probe = CreateFileA(file.c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(probe);
   return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
          FALSE;
 }

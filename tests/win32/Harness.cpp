@@ -1,0 +1,202 @@
+#include "Harness.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "ui/Forms.h"
+
+namespace brevlo::testing {
+namespace {
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path + "\\");
+      } else {
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+std::string WindowText(HWND window) {
+  char text[4096] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+BOOL CALLBACK CollectBoxes(HWND window, LPARAM list) {
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == GetCurrentProcessId() && std::string(cls) == "#32770" && IsWindowVisible(window)) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+  char base[MAX_PATH] = {};
+  GetTempPathA(sizeof base, base);
+  static int counter = 0;
+  for (;;) {
+    path_ = std::string(base) + "brevlo-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter) + "\\";
+    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+  }
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+std::string TempFolder::MakeFolder(const std::string& name) const {
+  const std::string folder = path_ + name + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  return static_cast<bool>(out);
+}
+
+bool WriteSized(const std::string& path, std::size_t bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::string block(4096, 'v');
+  while (bytes > 0) {
+    const std::size_t n = bytes < block.size() ? bytes : block.size();
+    out.write(block.data(), static_cast<std::streamsize>(n));
+    bytes -= n;
+  }
+  return static_cast<bool>(out);
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void Pump(int milliseconds) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+  do {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (milliseconds > 0) Sleep(10);
+  } while (static_cast<LONG>(GetTickCount() - end) < 0);
+}
+
+BoxWatcher::BoxWatcher() : thread_([this] { Run(); }) {}
+
+BoxWatcher::~BoxWatcher() {
+  stop_ = true;
+  thread_.join();
+}
+
+void BoxWatcher::Run() {
+  while (!stop_) {
+    std::vector<HWND> boxes;
+    EnumWindows(CollectBoxes, reinterpret_cast<LPARAM>(&boxes));
+    for (HWND box : boxes) {
+      // The text of a message box is its static control 0xFFFF.
+      Box seen{WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
+      int answer = IDOK;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        seen_.push_back(seen);
+        if (!answers_.empty()) {
+          answer = answers_.front();
+          answers_.erase(answers_.begin());
+        }
+      }
+      if (GetDlgItem(box, answer) == nullptr && answer == IDOK) answer = IDYES;
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+      // Wait for it to go before looking again.
+      for (int i = 0; i < 200 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);
+    }
+    Sleep(20);
+  }
+}
+
+MainFormFixture::MainFormFixture(const std::string& appFolder, platform::IShell* shell) {
+  app::MainServices services;
+  services.exePath = appFolder + "Brevlo.exe";
+  services.shell = shell;
+  app::TMainForm::UseServices(services);
+  form_ = new app::TMainForm(ui::Application);
+  app::TMainForm::UseServices(app::MainServices{});
+  // Without a display nothing below means anything; stop the whole run loudly.
+  if (!IsWindow(form_->Handle())) {
+    std::fprintf(stderr, "The main window could not be created (no display?)\n");
+    std::exit(2);
+  }
+  form_->Show();
+  Pump();
+}
+
+MainFormFixture::~MainFormFixture() { delete form_; }
+
+void MainFormFixture::Close() {
+  SendMessageA(form_->Handle(), WM_CLOSE, 0, 0);
+  Pump();
+}
+
+bool SaveScreenshot(HWND window, const std::string& name) {
+  const char* folder = std::getenv("BREVLO_ARTIFACTS_WIN");
+  if (folder == nullptr || *folder == '\0') return false;
+  RECT r;
+  GetWindowRect(window, &r);
+  const int w = r.right - r.left;
+  const int h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const int stride = ((w * 3 + 3) / 4) * 4;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(stride * h);
+  std::ofstream out(std::string(folder) + "\\" + name + ".bmp", std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(BITMAPINFOHEADER));
+  out.write(static_cast<const char*>(bits), stride * h);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return static_cast<bool>(out);
+}
+
+}  // namespace brevlo::testing

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/win32/MainForm.h"
+#include "platform/portable/PortablePlatform.h"
+
+namespace brevlo::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& Path() const { return path_; }  // with a trailing backslash
+  std::string operator/(const std::string& name) const { return path_ + name; }
+  std::string MakeFolder(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+bool WriteText(const std::string& path, const std::string& text);
+bool WriteSized(const std::string& path, std::size_t bytes);
+std::string ReadText(const std::string& path);
+bool Exists(const std::string& path);
+void Pump(int milliseconds = 0);
+
+// Watches for message boxes of this process from a second thread, records their caption and
+// text, and presses the answer given for them (IDOK when none is queued).
+class BoxWatcher {
+ public:
+  struct Box {
+    std::string caption;
+    std::string text;
+  };
+  BoxWatcher();
+  ~BoxWatcher();
+  void Answer(int id) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    answers_.push_back(id);
+  }
+  std::vector<Box> Seen() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return seen_;
+  }
+
+ private:
+  void Run();
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<int> answers_;
+  std::vector<Box> seen_;
+  std::thread thread_;
+};
+
+// A main window made for one test, over a program folder of the test's own.
+class MainFormFixture {
+ public:
+  explicit MainFormFixture(const std::string& appFolder,
+                           platform::IShell* shell = nullptr);
+  ~MainFormFixture();
+  app::TMainForm* operator->() const { return form_; }
+  app::TMainForm* Form() const { return form_; }
+  void Close();
+
+ private:
+  app::TMainForm* form_;
+};
+
+// Saves the screen to a PNG-less BMP in the artefacts folder (the test script converts it).
+bool SaveScreenshot(HWND window, const std::string& name);
+
+}  // namespace brevlo::testing
