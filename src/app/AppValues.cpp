@@ -49,13 +49,14 @@ SaveOutcome SaveOutputPath(platform::IProfile& profile, platform::IFileSystem& f
   if (fs.FileExists(values.MarkerPath)) {
     return SaveOutcome::KeptByMarker;
   }
-  return profile.WriteString(PreferencesPath(values), PreferencesSection, OutputPathKey,
-                             outputPath)
+  return profile.WriteString(PreferencesPath(values), PreferencesSection, OutputPathKey, outputPath)
              ? SaveOutcome::Saved
              : SaveOutcome::Failed;
 }
 
-std::string UnableToWriteText(const std::string& path) { return "Unable to write to " + path; }
+std::string UnableToWriteText(const std::string& path) {
+  return "Unable to write to " + path;
+}
 
 std::string WindowTitle(const AppValues& values) {
   return values.ProductName + " V" + values.ProgramVersion + " - " + values.CompanyName;

@@ -29,7 +29,9 @@ std::string PspKindFolder(int kind) {
   return kind == Mpeg4 ? "MP_ROOT\\100MNV01\\" : "MP_ROOT\\101ANV01\\";
 }
 
-std::string PspPrefix(int kind) { return kind == Mpeg4 ? "M4V" : "MAQ"; }
+std::string PspPrefix(int kind) {
+  return kind == Mpeg4 ? "M4V" : "MAQ";
+}
 
 std::string PspFileName(int kind, int number) {
   char digits[16];

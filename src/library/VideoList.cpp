@@ -122,8 +122,8 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
 
   std::vector<std::string> names;
   for (auto& entry : env.fs.ListDirectory(folder, "*.mp4")) {
-    if ((entry.attributes & (platform::AttrDirectory | platform::AttrHidden |
-                             platform::AttrSystem)) != 0 ||
+    if ((entry.attributes &
+         (platform::AttrDirectory | platform::AttrHidden | platform::AttrSystem)) != 0 ||
         !IsVideoName(entry.name)) {
       continue;
     }

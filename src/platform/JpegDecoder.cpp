@@ -5,8 +5,8 @@
 #include <vector>
 
 extern "C" {
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 }
 
 namespace brevlo::platform {

@@ -13,11 +13,17 @@ TImageList::~TImageList() {
   if (handle_ != nullptr) ImageList_Destroy(handle_);
 }
 
-int TImageList::Count() const { return ImageList_GetImageCount(handle_); }
+int TImageList::Count() const {
+  return ImageList_GetImageCount(handle_);
+}
 
-int TImageList::Add(HBITMAP image) { return ImageList_Add(handle_, image, nullptr); }
+int TImageList::Add(HBITMAP image) {
+  return ImageList_Add(handle_, image, nullptr);
+}
 
-void TImageList::Clear() { ImageList_RemoveAll(handle_); }
+void TImageList::Clear() {
+  ImageList_RemoveAll(handle_);
+}
 
 void TImageList::Reserve(int count) {
   const int have = Count();
@@ -36,8 +42,8 @@ void TCustomListView::CreateParamsFor(CreateParams& params) {
   TWinControl::CreateParamsFor(params);
   params.className = WC_LISTVIEWA;
   params.style |= WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
-                  (ShowColumnHeaders ? 0 : LVS_NOCOLUMNHEADER) |
-                  (MultiSelect ? 0 : LVS_SINGLESEL) | (ReadOnly ? 0 : LVS_EDITLABELS);
+                  (ShowColumnHeaders ? 0 : LVS_NOCOLUMNHEADER) | (MultiSelect ? 0 : LVS_SINGLESEL) |
+                  (ReadOnly ? 0 : LVS_EDITLABELS);
   params.exStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -92,8 +98,7 @@ std::vector<int> TCustomListView::SelectedIndexes() {
   std::vector<int> result;
   int index = -1;
   while ((index = static_cast<int>(SendMessageA(Handle(), LVM_GETNEXTITEM,
-                                                static_cast<WPARAM>(index),
-                                                LVNI_SELECTED))) >= 0) {
+                                                static_cast<WPARAM>(index), LVNI_SELECTED))) >= 0) {
     result.push_back(index);
   }
   return result;
@@ -195,7 +200,9 @@ std::map<UINT_PTR, TTimer*>& Timers() {
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {}
 
-TTimer::~TTimer() { SetEnabled(false); }
+TTimer::~TTimer() {
+  SetEnabled(false);
+}
 
 void TTimer::SetEnabled(bool enabled) {
   enabled_ = enabled;

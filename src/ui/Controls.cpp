@@ -33,7 +33,9 @@ HCURSOR CursorHandle(TCursor cursor) {
 }
 }  // namespace
 
-bool TObject::InheritsFrom(const char* name) const { return std::string_view(name) == "TObject"; }
+bool TObject::InheritsFrom(const char* name) const {
+  return std::string_view(name) == "TObject";
+}
 
 TComponent::TComponent(TComponent* owner) : owner_(owner) {
   if (owner_ != nullptr) owner_->components_.push_back(this);
@@ -87,8 +89,12 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   height_ = height;
 }
 
-void TControl::SetVisible(bool visible) { visible_ = visible; }
-void TControl::SetEnabled(bool enabled) { enabled_ = enabled; }
+void TControl::SetVisible(bool visible) {
+  visible_ = visible;
+}
+void TControl::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+}
 
 void TControl::SetCaption(const std::string& text) {
   caption_ = text;
@@ -117,7 +123,9 @@ POINT TControl::ScreenToClient(POINT screen) const {
   return POINT{screen.x - origin.x, screen.y - origin.y};
 }
 
-void TControl::WndProc(TMessage& message) { DefaultHandler(message); }
+void TControl::WndProc(TMessage& message) {
+  DefaultHandler(message);
+}
 
 void TGraphicControl::Invalidate() {
   if (Parent() != nullptr && Parent()->HandleAllocated()) {
@@ -196,8 +204,8 @@ TWinControl* TWinControl::FromHandle(HWND hwnd) {
 }
 
 void TWinControl::CreateParamsFor(CreateParams& params) {
-  params.style = WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0) |
-                 (enabled_ ? 0 : WS_DISABLED);
+  params.style =
+      WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED);
   params.parent = Parent() != nullptr ? Parent()->Handle() : nullptr;
   params.x = left_;
   params.y = top_;
@@ -298,7 +306,9 @@ void TWinControl::SetFocus() {
   if (handle_ != nullptr) ::SetFocus(handle_);
 }
 
-bool TWinControl::Focused() const { return handle_ != nullptr && GetFocus() == handle_; }
+bool TWinControl::Focused() const {
+  return handle_ != nullptr && GetFocus() == handle_;
+}
 
 void TWinControl::InsertControl(TControl* control) {
   controls_.push_back(control);
@@ -392,8 +402,8 @@ void TWinControl::WndProc(TMessage& message) {
       break;
     }
     case WM_MEASUREITEM:
-      if (message.WParam == 0 && TMenuItem::DispatchMeasure(
-                                     reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam))) {
+      if (message.WParam == 0 &&
+          TMenuItem::DispatchMeasure(reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam))) {
         message.Result = TRUE;
         return;
       }

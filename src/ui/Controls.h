@@ -32,10 +32,12 @@ using TNotifyEvent = std::function<void(class TObject* sender)>;
 
 // Class names as the class library reports them, so that code can ask what a control is
 // without knowing the C++ type (the skinner tables rely on it).
-#define BREVLO_CLASS(Name, Base)                                       \
- public:                                                               \
-  const char* ClassName() const override { return #Name; }             \
-  bool InheritsFrom(const char* name) const override {                 \
+#define BREVLO_CLASS(Name, Base)                                        \
+ public:                                                                \
+  const char* ClassName() const override {                              \
+    return #Name;                                                       \
+  }                                                                     \
+  bool InheritsFrom(const char* name) const override {                  \
     return std::string_view(name) == #Name || Base::InheritsFrom(name); \
   }
 

@@ -77,8 +77,8 @@ void TCustomForm::CreateParamsFor(CreateParams& params) {
   params.exStyle = ExStyleFor(BorderStyle);
   // Secondary windows stay above the main window and go with it.
   TCustomForm* main = Application != nullptr ? Application->MainForm() : nullptr;
-  params.parent = (main != nullptr && main != this && main->HandleAllocated()) ? main->Handle()
-                                                                               : nullptr;
+  params.parent =
+      (main != nullptr && main != this && main->HandleAllocated()) ? main->Handle() : nullptr;
   RECT r{0, 0, clientWidth_, clientHeight_};
   AdjustWindowRectEx(&r, params.style, FALSE, params.exStyle);
   params.x = left_;
@@ -209,7 +209,8 @@ void TApplication::Initialize() {
 HWND TApplication::FrontWindow() const {
   HWND active = GetActiveWindow();
   if (active != nullptr && IsWindowVisible(active)) return active;
-  if (mainForm_ != nullptr && mainForm_->HandleAllocated() && IsWindowVisible(mainForm_->Handle())) {
+  if (mainForm_ != nullptr && mainForm_->HandleAllocated() &&
+      IsWindowVisible(mainForm_->Handle())) {
     return mainForm_->Handle();
   }
   return nullptr;

@@ -32,7 +32,9 @@ TFont& TFont::operator=(const TFont& other) {
   return *this;
 }
 
-TFont::~TFont() { Changed(); }
+TFont::~TFont() {
+  Changed();
+}
 
 void TFont::SetSize(int points) {
   HDC screen = GetDC(nullptr);
@@ -123,7 +125,9 @@ void TCanvas::Draw(int x, int y, HBITMAP bitmap) {
   DeleteDC(memory);
 }
 
-TBitmap::~TBitmap() { Release(); }
+TBitmap::~TBitmap() {
+  Release();
+}
 
 void TBitmap::Release() {
   if (handle_ != nullptr) {
@@ -145,7 +149,8 @@ bool TBitmap::LoadFromBmp(const void* data, std::size_t size) {
     return false;
   }
   const int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-  const std::size_t stride = ((static_cast<std::size_t>(header.biWidth) * header.biBitCount + 31) / 32) * 4;
+  const std::size_t stride =
+      ((static_cast<std::size_t>(header.biWidth) * header.biBitCount + 31) / 32) * 4;
   if (file.bfOffBits + stride * static_cast<std::size_t>(height) > size) return false;
   Release();
   HDC screen = GetDC(nullptr);

@@ -19,9 +19,13 @@ TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), command_(NextComman
   Registry()[command_] = this;
 }
 
-TMenuItem::~TMenuItem() { Registry().erase(command_); }
+TMenuItem::~TMenuItem() {
+  Registry().erase(command_);
+}
 
-void TMenuItem::Add(TMenuItem* item) { items_.push_back(item); }
+void TMenuItem::Add(TMenuItem* item) {
+  items_.push_back(item);
+}
 
 void TMenuItem::Click() {
   if (Enabled && OnClick) OnClick(this);

@@ -11,8 +11,7 @@ namespace brevlo::testing {
 namespace {
 
 std::vector<std::uint8_t> Compress(int width, int height, int components, J_COLOR_SPACE space,
-                                   bool progressive,
-                                   const std::vector<std::uint8_t>& pixels) {
+                                   bool progressive, const std::vector<std::uint8_t>& pixels) {
   jpeg_compress_struct info{};
   jpeg_error_mgr err{};
   info.err = jpeg_std_error(&err);
@@ -29,8 +28,9 @@ std::vector<std::uint8_t> Compress(int width, int height, int components, J_COLO
   if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + static_cast<std::size_t>(info.next_scanline) *
-                                                            static_cast<std::size_t>(width * components));
+    JSAMPROW row =
+        const_cast<JSAMPROW>(pixels.data() + static_cast<std::size_t>(info.next_scanline) *
+                                                 static_cast<std::size_t>(width * components));
     jpeg_write_scanlines(&info, &row, 1);
   }
   jpeg_finish_compress(&info);
@@ -76,7 +76,8 @@ std::vector<std::uint8_t> MakeCmykJpeg(int width, int height) {
 
 bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
 }
 

@@ -59,7 +59,9 @@ TempFolder::TempFolder() {
   }
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+  RemoveTree(path_);
+}
 
 std::string TempFolder::MakeFolder(const std::string& name) const {
   const std::string folder = path_ + name + "\\";
@@ -156,7 +158,9 @@ MainFormFixture::MainFormFixture(const std::string& appFolder, platform::IShell*
   Pump();
 }
 
-MainFormFixture::~MainFormFixture() { delete form_; }
+MainFormFixture::~MainFormFixture() {
+  delete form_;
+}
 
 void MainFormFixture::Close() {
   SendMessageA(form_->Handle(), WM_CLOSE, 0, 0);

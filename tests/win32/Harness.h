@@ -66,8 +66,7 @@ class BoxWatcher {
 // A main window made for one test, over a program folder of the test's own.
 class MainFormFixture {
  public:
-  explicit MainFormFixture(const std::string& appFolder,
-                           platform::IShell* shell = nullptr);
+  explicit MainFormFixture(const std::string& appFolder, platform::IShell* shell = nullptr);
   ~MainFormFixture();
   app::TMainForm* operator->() const { return form_; }
   app::TMainForm* Form() const { return form_; }

@@ -63,7 +63,9 @@ struct TMainForm::OwnedAdapters {
   platform::Win32Drives drives;
 };
 
-void TMainForm::UseServices(const MainServices& services) { PendingServices() = services; }
+void TMainForm::UseServices(const MainServices& services) {
+  PendingServices() = services;
+}
 
 TMainForm::TMainForm(ui::TComponent* owner)
     : ui::TForm(owner), adapters_(std::make_unique<OwnedAdapters>()) {
@@ -142,8 +144,8 @@ void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
   const int which = list == ltvPC ? 0 : 1;
   const unsigned generation = ++fillGeneration_[which];
   ListViewSink sink(list, images, imgPreview);
-  library::FillEnvironment env{*services_.fs, *services_.locale, *services_.pump,
-                               values_.AppFolder, nullptr};
+  library::FillEnvironment env{*services_.fs, *services_.locale, *services_.pump, values_.AppFolder,
+                               nullptr};
   env.superseded = [this, which, generation] { return fillGeneration_[which] != generation; };
   const library::FillReport report = library::FillVideoList(folder, sink, env);
   if (!report.listed || report.superseded) return;
@@ -166,8 +168,8 @@ std::string TMainForm::SelectionSummaryOf(ui::TListView* list) {
   double total = 0;
   for (int index : selected) {
     const auto& item = list->Item(index);
-    total += library::ParseSizeMB(item.subItems.empty() ? std::string() : item.subItems[0],
-                                  separator);
+    total +=
+        library::ParseSizeMB(item.subItems.empty() ? std::string() : item.subItems[0], separator);
   }
   return library::SelectionSummary(static_cast<int>(selected.size()), total, separator);
 }
@@ -177,9 +179,13 @@ void TMainForm::ShowSelectionSummary(ui::TListView* list, int panel) {
   if (!text.empty()) StatusBar1->SetPanelText(panel, text);
 }
 
-void TMainForm::ltvPCClick(ui::TObject*) { ShowSelectionSummary(ltvPC, 0); }
+void TMainForm::ltvPCClick(ui::TObject*) {
+  ShowSelectionSummary(ltvPC, 0);
+}
 
-void TMainForm::ltvPSPClick(ui::TObject*) { ShowSelectionSummary(ltvPSP, 2); }
+void TMainForm::ltvPSPClick(ui::TObject*) {
+  ShowSelectionSummary(ltvPSP, 2);
+}
 
 void TMainForm::btnBrowseClick(ui::TObject*) {
   if (platform::BrowseForFolder(Handle(), "Select the video directory.", PcFolder)) {
@@ -195,7 +201,9 @@ void TMainForm::edtPathKeyPress(ui::TObject*, char& key) {
   }
 }
 
-void TMainForm::btnRefreshPCClick(ui::TObject*) { FillVideoList(edtPath->Text(), ltvPC, imlPC); }
+void TMainForm::btnRefreshPCClick(ui::TObject*) {
+  FillVideoList(edtPath->Text(), ltvPC, imlPC);
+}
 
 void TMainForm::btnRefreshPSPClick(ui::TObject*) {
   // The PSP side (connection check and list) hooks in here.

@@ -14,8 +14,8 @@ T* Make(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int le
   return control;
 }
 
-ui::TLabel* MakeLabel(ui::TComponent* owner, ui::TWinControl* parent, const char* name,
-                      int left, int top, const std::string& caption) {
+ui::TLabel* MakeLabel(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left,
+                      int top, const std::string& caption) {
   auto* label = new ui::TLabel(owner);
   label->Name = name;
   label->Font = static_cast<ui::TControl*>(parent)->Font;
@@ -25,15 +25,15 @@ ui::TLabel* MakeLabel(ui::TComponent* owner, ui::TWinControl* parent, const char
   return label;
 }
 
-ui::TButton* MakeButton(ui::TComponent* owner, ui::TWinControl* parent, const char* name,
-                        int left, int top, int width, const std::string& caption) {
+ui::TButton* MakeButton(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left,
+                        int top, int width, const std::string& caption) {
   auto* button = Make<ui::TButton>(owner, parent, name, left, top, width, 25);
   button->SetCaption(caption);
   return button;
 }
 
-ui::TListView* MakeList(ui::TComponent* owner, ui::TWinControl* parent, const char* name,
-                        int left, int top, int width, int height, ui::TImageList* images) {
+ui::TListView* MakeList(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left,
+                        int top, int width, int height, ui::TImageList* images) {
   auto* list = new ui::TListView(owner);
   list->Name = name;
   list->ColumnWidth = 220;

@@ -12,11 +12,13 @@ namespace fs = std::filesystem;
 namespace brevlo::platform {
 namespace {
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Lower(char c) {
+  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 bool EqualIgnoreCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 std::string Trim(const std::string& s) {
@@ -154,7 +156,8 @@ std::string IniProfile::ReadString(const std::string& file, const std::string& s
       const std::string t = Trim(line);
       if (!t.empty() && t.front() == '[') {
         const auto close = t.find(']');
-        inSection = close != std::string::npos && EqualIgnoreCase(Trim(t.substr(1, close - 1)), section);
+        inSection =
+            close != std::string::npos && EqualIgnoreCase(Trim(t.substr(1, close - 1)), section);
         continue;
       }
       if (!inSection) continue;
@@ -192,7 +195,8 @@ bool IniProfile::WriteString(const std::string& file, const std::string& section
     if (!t.empty() && t.front() == '[') {
       if (inSection) break;
       const auto close = t.find(']');
-      inSection = close != std::string::npos && EqualIgnoreCase(Trim(t.substr(1, close - 1)), section);
+      inSection =
+          close != std::string::npos && EqualIgnoreCase(Trim(t.substr(1, close - 1)), section);
       if (inSection) sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
       continue;
     }

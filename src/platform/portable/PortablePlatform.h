@@ -4,8 +4,8 @@
 // tools and the tests. Windows path texts are mapped onto the host: "\" becomes "/".
 
 #include <deque>
-#include <optional>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 

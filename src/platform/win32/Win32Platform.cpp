@@ -1,7 +1,7 @@
 #include "platform/win32/Win32Platform.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include "ui/Forms.h"
 
@@ -80,8 +80,8 @@ std::optional<std::uint64_t> Win32FileSystem::FileSize(const std::string& path) 
 bool Win32FileSystem::ReadFile(const std::string& path, std::vector<unsigned char>& out,
                                std::size_t maxBytes) {
   QuietErrors quiet;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};
   bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 &&
@@ -118,8 +118,8 @@ bool Win32FileSystem::Move(const std::string& from, const std::string& to) {
 std::string Win32Profile::ReadString(const std::string& file, const std::string& section,
                                      const std::string& key, const std::string& fallback) {
   char buffer[ProfileValueLimit + 1];
-  GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer,
-                           sizeof buffer, file.c_str());
+  GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer, sizeof buffer,
+                           file.c_str());
   return buffer;
 }
 
@@ -136,9 +136,9 @@ bool Win32Profile::WriteString(const std::string& file, const std::string& secti
 }
 
 int Win32Locale::CompareIgnoreCase(const std::string& a, const std::string& b) {
-  const int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(),
-                                    static_cast<int>(a.size()), b.c_str(),
-                                    static_cast<int>(b.size()));
+  const int result =
+      CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
+                     b.c_str(), static_cast<int>(b.size()));
   return result == 0 ? 0 : result - CSTR_EQUAL;
 }
 
@@ -151,7 +151,9 @@ char Win32Locale::DecimalSeparator() {
   return '.';
 }
 
-std::uint32_t Win32Drives::LogicalDriveMask() { return GetLogicalDrives(); }
+std::uint32_t Win32Drives::LogicalDriveMask() {
+  return GetLogicalDrives();
+}
 
 DriveType Win32Drives::TypeOf(const std::string& root) {
   return static_cast<DriveType>(GetDriveTypeA(root.c_str()));
