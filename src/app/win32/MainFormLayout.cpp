@@ -130,10 +130,14 @@ void TMainForm::BuildControls() {
   btnRefreshPC->OnClick = [this](ui::TObject* s) { btnRefreshPCClick(s); };
   Label1 = MakeLabel(this, this, "Label1", 96, 468, "Video Num:");
   labPCNum = MakeLabel(this, this, "labPCNum", 168, 469, "0");
+  labPCNum->AutoSize = false;
+  labPCNum->SetBounds(168, 469, 113, 13);
   btnRefreshPSP = MakeButton(this, this, "btnRefreshPSP", 395, 460, 75, "Re&fresh");
   btnRefreshPSP->OnClick = [this](ui::TObject* s) { btnRefreshPSPClick(s); };
   Label2 = MakeLabel(this, this, "Label2", 483, 468, "Video Num:");
   labPSPNum = MakeLabel(this, this, "labPSPNum", 547, 468, "0");
+  labPSPNum->AutoSize = false;
+  labPSPNum->SetBounds(547, 468, 91, 13);
 
   StatusBar1 = Make<ui::TStatusBar>(this, this, "StatusBar1", 0, 516 - 20, 661, 20);
   StatusBar1->PanelWidths = {260, 138, 260, 50};

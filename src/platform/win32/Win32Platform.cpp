@@ -1,7 +1,7 @@
 #include "platform/win32/Win32Platform.h"
 
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include "ui/Forms.h"
 

@@ -1,0 +1,31 @@
+#pragma once
+
+// Shell names and icons of drives and folders, and the system sounds, through the 8-bit calls.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "platform/ShellInfo.h"
+
+namespace brevlo::platform {
+
+class Win32ShellInfo : public IShellInfo {
+ public:
+  std::optional<ShellItem> ComputerFolder() override;
+  std::string DisplayName(const std::string& path) override;
+  int SmallIcon(const std::string& path) override;
+  int SmallOpenIcon(const std::string& path) override;
+};
+
+class Win32Beeper : public IBeeper {
+ public:
+  void Beep(unsigned type) override;
+};
+
+// The platform's shared list of small file icons; not ours to destroy. Null when the shell
+// cannot give it.
+HIMAGELIST SharedSmallIconList();
+
+}  // namespace brevlo::platform

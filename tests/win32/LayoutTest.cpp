@@ -1,0 +1,251 @@
+// The main window as a person sees it: every control where the design puts it.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "Harness.h"
+
+using namespace brevlo;
+using namespace brevlo::testing;
+
+namespace {
+
+struct Expected {
+  const char* name;
+  const char* parent;
+  int left, top, width, height;  // width or height -1: decided by the text or the system
+  const char* caption;           // nullptr: not checked here
+};
+
+const Expected kLayout[] = {
+    {"panTop", "MainForm", 0, 0, 661, 69, nullptr},
+    {"Image1", "panTop", 0, 0, 120, 69, nullptr},
+    {"Image3", "panTop", 120, 0, 541, 69, nullptr},
+    {"labTitle2", "panTop", 120, 2, -1, -1, "Brevlo"},
+    {"labTitle1", "panTop", 118, 1, -1, -1, "Brevlo"},
+    {"labAbout", "panTop", 128, 33, -1, -1, "About this Freeware"},
+    {"labWebsite", "panTop", 128, 53, -1, -1, "Visit our website: www.halvorn.example"},
+    {"labVersion", "panTop", 384, 33, -1, -1, "Version 1.8"},
+    {"Panel1", "panTop", 461, 0, 200, 69, nullptr},
+    {"Image2", "Panel1", 0, 0, 200, 69, nullptr},
+    {"labPath", "MainForm", 7, 82, -1, -1, "Path:"},
+    {"edtPath", "MainForm", 37, 78, 147, 21, nullptr},
+    {"btnBrowse", "MainForm", 191, 77, 72, 25, "&Browse"},
+    {"labPSP", "MainForm", 398, 82, -1, -1, "PSP:"},
+    {"gpbPC", "MainForm", 5, 103, 260, 350, "Videos in the Computer"},
+    {"ltvPC", "gpbPC", 8, 15, 243, 328, nullptr},
+    {"gpbPSP", "MainForm", 395, 103, 260, 350, "Videos in the PSP"},
+    {"Label3", "gpbPSP", 16, 21, -1, -1, "Video Type:"},
+    {"cmbType", "gpbPSP", 80, 16, 169, -1, nullptr},
+    {"ltvPSP", "gpbPSP", 8, 48, 243, 295, nullptr},
+    {"btnMovePSP", "MainForm", 272, 144, 118, 25, "&Move to PSP -->"},
+    {"btnCopyPSP", "MainForm", 272, 176, 118, 25, "&Copy to PSP -->"},
+    {"btnMovePC", "MainForm", 272, 228, 118, 25, "<-- M&ove to PC"},
+    {"btnCopyPC", "MainForm", 272, 260, 118, 25, "<-- Co&py to PC"},
+    {"btnRename", "MainForm", 272, 311, 118, 25, "&Rename (PSP Video)"},
+    {"btnDelete", "MainForm", 272, 343, 118, 25, "&Delete (PSP Video)"},
+    {"btnRefreshPC", "MainForm", 8, 460, 75, 25, "Refr&esh"},
+    {"Label1", "MainForm", 96, 468, -1, -1, "Video Num:"},
+    {"labPCNum", "MainForm", 168, 469, 113, -1, "0"},
+    {"btnRefreshPSP", "MainForm", 395, 460, 75, 25, "Re&fresh"},
+    {"Label2", "MainForm", 483, 468, -1, -1, "Video Num:"},
+    {"labPSPNum", "MainForm", 547, 468, 91, -1, "0"},
+};
+
+// Place of a control within its parent's client area, read from the window itself when it
+// has one.
+RECT PlaceOf(ui::TControl* control) {
+  auto* windowed = dynamic_cast<ui::TWinControl*>(control);
+  if (windowed == nullptr) return control->BoundsRect();
+  RECT r;
+  GetWindowRect(windowed->Handle(), &r);
+  MapWindowPoints(nullptr, GetParent(windowed->Handle()), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::string CaptionOf(ui::TControl* control) {
+  if (auto* windowed = dynamic_cast<ui::TWinControl*>(control)) {
+    char text[256] = {};
+    GetWindowTextA(windowed->Handle(), text, sizeof text);
+    return text;
+  }
+  return control->Caption();
+}
+
+}  // namespace
+
+class MainWindow : public ::testing::Test {
+ protected:
+  TempFolder app;
+  MainFormFixture form{app.Path()};
+};
+
+TEST_F(MainWindow, EveryControlIsWhereTheDesignPutsIt) {
+  for (const Expected& e : kLayout) {
+    SCOPED_TRACE(e.name);
+    auto* control = dynamic_cast<ui::TControl*>(form->FindComponent(e.name));
+    ASSERT_NE(control, nullptr);
+    ASSERT_NE(control->Parent(), nullptr);
+    EXPECT_EQ(control->Parent()->Name, e.parent);
+    if (auto* windowed = dynamic_cast<ui::TWinControl*>(control)) {
+      EXPECT_EQ(GetParent(windowed->Handle()), control->Parent()->Handle());
+      EXPECT_TRUE(IsWindowVisible(windowed->Handle()));
+    }
+    const RECT r = PlaceOf(control);
+    EXPECT_EQ(r.left, e.left);
+    EXPECT_EQ(r.top, e.top);
+    if (e.width >= 0) {
+      EXPECT_EQ(r.right - r.left, e.width);
+    }
+    if (e.height >= 0) {
+      EXPECT_EQ(r.bottom - r.top, e.height);
+    }
+    // Every label shows its whole text.
+    if (dynamic_cast<ui::TLabel*>(control) != nullptr && e.width < 0) {
+      HDC dc = GetDC(nullptr);
+      SIZE size = ui::TCanvas(dc).TextExtent(control->Caption(), control->Font);
+      ReleaseDC(nullptr, dc);
+      EXPECT_GE(r.right - r.left, size.cx);
+    }
+    if (e.caption != nullptr) {
+      EXPECT_EQ(CaptionOf(control), e.caption);
+    }
+  }
+}
+
+TEST_F(MainWindow, FixedFrameOfTheRightSize) {
+  HWND window = form->Handle();
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 661);
+  EXPECT_EQ(client.bottom, 516);
+  const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  // Centred on the screen.
+  RECT frame;
+  GetWindowRect(window, &frame);
+  const int screenW = GetSystemMetrics(SM_CXSCREEN);
+  EXPECT_LE(std::abs((frame.left + frame.right) / 2 - screenW / 2), 1);
+}
+
+TEST_F(MainWindow, ListViewsAreSingleColumnReportsWithThumbnails) {
+  for (ui::TListView* list : {form->ltvPC, form->ltvPSP}) {
+    HWND h = list->Handle();
+    const LONG_PTR style = GetWindowLongPtrA(h, GWL_STYLE);
+    EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
+    EXPECT_TRUE(style & LVS_NOCOLUMNHEADER);
+    EXPECT_FALSE(style & LVS_SINGLESEL);
+    EXPECT_FALSE(style & LVS_EDITLABELS);
+    EXPECT_EQ(SendMessageA(h, LVM_GETCOLUMNWIDTH, 0, 0), 220);
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH;
+    EXPECT_FALSE(SendMessageA(h, LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column)));
+    HIMAGELIST images =
+        reinterpret_cast<HIMAGELIST>(SendMessageA(h, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_NE(images, nullptr);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images, &cx, &cy);
+    EXPECT_EQ(cx, 80);
+    EXPECT_EQ(cy, 60);
+  }
+  EXPECT_EQ(form->ltvPC->PopupMenu, form->PopupMenu1);
+  EXPECT_EQ(form->ltvPSP->PopupMenu, form->PopupMenu2);
+}
+
+TEST_F(MainWindow, StatusBarHasFourPanelsAtTheBottom) {
+  HWND bar = form->StatusBar1->Handle();
+  int edges[8] = {};
+  ASSERT_EQ(SendMessageA(bar, SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)), 4);
+  EXPECT_EQ(edges[0], 260);
+  EXPECT_EQ(edges[1], 398);
+  EXPECT_EQ(edges[2], 658);
+  RECT r = PlaceOf(form->StatusBar1);
+  EXPECT_EQ(r.bottom, 516);
+  EXPECT_EQ(r.right - r.left, 661);
+}
+
+TEST_F(MainWindow, KindBoxOffersBothKinds) {
+  HWND combo = form->cmbType->Handle();
+  ASSERT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 2);
+  char text[64];
+  SendMessageA(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "MPEG-4 Video");
+  SendMessageA(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "MPEG-4 AVC Video");
+  EXPECT_TRUE(GetWindowLongPtrA(combo, GWL_STYLE) & CBS_DROPDOWNLIST);
+}
+
+TEST_F(MainWindow, ContextMenusHoldTheirItemsInOrder) {
+  const std::vector<std::pair<std::string, std::string>> pc = {
+      {"Play1", "Play"},
+      {"Openthedirectory1", "Open the directory"},
+      {"", "-"},
+      {"Move1", "Move to PSP"},
+      {"Copy1", "Copy to PSP"},
+      {"", "-"},
+      {"Rename1", "Rename"},
+      {"Delete1", "Delete"}};
+  const std::vector<std::pair<std::string, std::string>> psp = {
+      {"Play2", "Play"},
+      {"Openthedirectory2", "Open the directory"},
+      {"", "-"},
+      {"Move2", "Move to PC"},
+      {"Copy2", "Copy to PC"},
+      {"", "-"},
+      {"Rename2", "Rename"},
+      {"Delete2", "Delete"}};
+  auto check = [](ui::TPopupMenu* menu,
+                  const std::vector<std::pair<std::string, std::string>>& want) {
+    const auto& items = menu->Items()->Items();
+    ASSERT_EQ(items.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+      EXPECT_EQ(items[i]->Caption, want[i].second);
+      if (!want[i].first.empty()) {
+        EXPECT_EQ(items[i]->Name, want[i].first);
+      }
+    }
+  };
+  check(form->PopupMenu1, pc);
+  check(form->PopupMenu2, psp);
+}
+
+TEST_F(MainWindow, MenuItemsClickTheirButtons) {
+  int clicks = 0;
+  for (ui::TButton* b : {form->btnMovePSP, form->btnCopyPSP, form->btnMovePC, form->btnCopyPC,
+                         form->btnRename, form->btnDelete}) {
+    b->OnClick = [&clicks, b](ui::TObject* sender) {
+      EXPECT_EQ(sender, b);
+      ++clicks;
+    };
+  }
+  for (const char* name : {"Move1", "Copy1", "Move2", "Copy2", "Rename2", "Delete2"}) {
+    auto* item = dynamic_cast<ui::TMenuItem*>(form->PopupMenu1->FindComponent(name));
+    if (item == nullptr) item = dynamic_cast<ui::TMenuItem*>(form->PopupMenu2->FindComponent(name));
+    ASSERT_NE(item, nullptr) << name;
+    // Through the menu's own command, as a pick from the real menu arrives.
+    SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(item->Command(), 0), 0);
+  }
+  EXPECT_EQ(clicks, 6);
+}
+
+TEST_F(MainWindow, AltLettersPressTheirButtons) {
+  const std::vector<std::pair<char, ui::TButton*>> keys = {
+      {'B', form->btnBrowse}, {'M', form->btnMovePSP},   {'C', form->btnCopyPSP},
+      {'O', form->btnMovePC}, {'P', form->btnCopyPC},    {'R', form->btnRename},
+      {'D', form->btnDelete}, {'E', form->btnRefreshPC}, {'F', form->btnRefreshPSP}};
+  for (const auto& [letter, button] : keys) {
+    ui::TObject* pressed = nullptr;
+    button->OnClick = [&pressed](ui::TObject* sender) { pressed = sender; };
+    SetForegroundWindow(form->Handle());
+    form->ltvPC->SetFocus();
+    // What the system queues for Alt+letter.
+    PostMessageA(form->ltvPC->Handle(), WM_SYSKEYDOWN, letter, 0x20000001);
+    PostMessageA(form->ltvPC->Handle(), WM_SYSCHAR, static_cast<WPARAM>(letter + 32), 0x20000001);
+    ui::Application->ProcessMessages();
+    EXPECT_EQ(pressed, button) << "Alt+" << letter;
+  }
+}
