@@ -1,0 +1,187 @@
+// The PC list in the real window: rows, thumbnails, counts, the path box and the summary.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "Harness.h"
+#include "support/JpegWriter.h"
+
+using namespace brevlo;
+using namespace brevlo::testing;
+
+namespace {
+
+std::string ItemText(HWND list, int index) {
+  char text[260] = {};
+  LVITEMA item{};
+  item.iSubItem = 0;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+int ItemImage(HWND list, int index) {
+  LVITEMA item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = index;
+  SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return item.iImage;
+}
+
+std::string PanelText(HWND bar, int panel) {
+  char text[256] = {};
+  SendMessageA(bar, SB_GETTEXTA, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// A left click as the mouse gives it, Ctrl held for the second and later rows.
+void ClickRow(HWND list, int index, bool ctrl) {
+  RECT r{};
+  r.left = LVIR_BOUNDS;
+  SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  const WPARAM keys = ctrl ? MK_CONTROL : 0;
+  BYTE state[256];
+  GetKeyboardState(state);
+  state[VK_CONTROL] = ctrl ? 0x80 : 0;
+  SetKeyboardState(state);
+  PostMessageA(list, WM_LBUTTONDOWN, keys | MK_LBUTTON, at);
+  PostMessageA(list, WM_LBUTTONUP, keys, at);
+  ui::Application->ProcessMessages();
+  Pump(50);
+  state[VK_CONTROL] = 0;
+  SetKeyboardState(state);
+}
+
+void ClickEmptySpace(HWND list) {
+  RECT client;
+  GetClientRect(list, &client);
+  const LPARAM at = MAKELPARAM(client.right / 2, client.bottom - 5);
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(list, WM_LBUTTONUP, 0, at);
+  ui::Application->ProcessMessages();
+  Pump(50);
+}
+
+void PressEnter(ui::TEdit* edit) {
+  SendMessageA(edit->Handle(), WM_CHAR, '\r', 0);
+  Pump();
+}
+
+class PcList : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(app / "DefaultPreview.THM", MakeJpeg(160, 120, 0, 200, 0));
+    videos = app.MakeFolder("videos");
+    WriteSized(videos + "a.mp4", 1500000);
+    WriteBytes(videos + "a.THM", MakeJpeg(160, 120, 200, 0, 0));
+    WriteSized(videos + "b.MP4", 2250000);
+    WriteSized(videos + "c.avi", 10);
+    WriteSized(videos + "d.mp4", 10);
+    SetFileAttributesA((videos + "d.mp4").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    WriteSized(videos + "e.mp4", 1234567);
+    WriteText(videos + "e.THM", "this is no picture");
+  }
+  TempFolder app;
+  std::string videos;
+};
+
+}  // namespace
+
+TEST_F(PcList, EnterListsTheTypedFolderWithThumbnailsAndCounts) {
+  BoxWatcher boxes;
+  MainFormFixture form(app.Path());
+  form->edtPath->SetText(videos);
+  PressEnter(form->edtPath);
+  Pump(100);
+  HWND list = form->ltvPC->Handle();
+  ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
+  EXPECT_EQ(ItemText(list, 0), "a.mp4");
+  EXPECT_EQ(ItemText(list, 1), "b.MP4");
+  EXPECT_EQ(ItemText(list, 2), "e.mp4");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ItemImage(list, i), i);
+  EXPECT_EQ(ImageList_GetImageCount(form->imlPC->Handle()), 3);
+  EXPECT_EQ(form->labPCNum->Caption(), "3");
+  EXPECT_EQ(form->labPSPNum->Caption(), "0");
+  EXPECT_EQ(form->PcFolder, videos);
+  EXPECT_EQ(form->ltvPC->Item(1).subItems.at(0), "2.25");
+  // The broken thumbnail is reported once, after the list is complete.
+  const auto seen = boxes.Seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text.rfind("JPEG error #", 0), 0u) << seen[0].text;
+  EXPECT_EQ(seen[0].caption, "Brevlo");
+}
+
+TEST_F(PcList, MissingOrEmptyPathKeepsTheList) {
+  BoxWatcher boxes;
+  MainFormFixture form(app.Path());
+  form->edtPath->SetText(videos);
+  PressEnter(form->edtPath);
+  ASSERT_EQ(form->ltvPC->Count(), 3);
+  form->edtPath->SetText(videos + "missing");
+  PressEnter(form->edtPath);
+  EXPECT_EQ(form->ltvPC->Count(), 3);
+  EXPECT_EQ(form->PcFolder, videos);
+  form->edtPath->SetText("");
+  PressEnter(form->edtPath);
+  EXPECT_EQ(form->ltvPC->Count(), 3);
+  EXPECT_EQ(form->PcFolder, videos);
+}
+
+TEST_F(PcList, RefreshListsAgainFromThePathBox) {
+  BoxWatcher boxes;
+  WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
+  MainFormFixture form(app.Path());
+  ASSERT_EQ(form->ltvPC->Count(), 3);
+  WriteSized(videos + "f.mp4", 1);
+  DeleteFileA((videos + "a.mp4").c_str());
+  form->btnRefreshPC->Perform(BM_CLICK);
+  Pump();
+  ASSERT_EQ(form->ltvPC->Count(), 3);
+  EXPECT_EQ(form->ltvPC->Item(0).caption, "b.MP4");
+  EXPECT_EQ(form->ltvPC->Item(2).caption, "f.mp4");
+  EXPECT_EQ(form->labPCNum->Caption(), "3");
+}
+
+TEST_F(PcList, ClicksSumTheSelectedSizes) {
+  BoxWatcher boxes;
+  WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
+  MainFormFixture form(app.Path());
+  HWND list = form->ltvPC->Handle();
+  HWND bar = form->StatusBar1->Handle();
+  ClickRow(list, 0, false);
+  EXPECT_EQ(PanelText(bar, 0), "1 Selected.  1.50MB Total.");
+  ClickRow(list, 1, true);
+  EXPECT_EQ(form->ltvPC->SelCount(), 2);
+  EXPECT_EQ(PanelText(bar, 0), "2 Selected.  3.75MB Total.");
+  ClickRow(list, 2, false);
+  EXPECT_EQ(PanelText(bar, 0), "1 Selected.  1.23MB Total.");
+  // A click on empty space clears the selection but keeps the text.
+  ClickEmptySpace(list);
+  EXPECT_EQ(form->ltvPC->SelCount(), 0);
+  EXPECT_EQ(PanelText(bar, 0), "1 Selected.  1.23MB Total.");
+  EXPECT_EQ(PanelText(bar, 2), "");
+  // Keyboard selection leaves the panel alone.
+  form->ltvPC->SetSelected(0, true);
+  EXPECT_EQ(PanelText(bar, 0), "1 Selected.  1.23MB Total.");
+}
+
+TEST_F(PcList, ARowWithoutSizeCountsAsNothing) {
+  BoxWatcher boxes;
+  WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
+  MainFormFixture form(app.Path());
+  // Held without any sharing: its size cannot be read.
+  HANDLE held = CreateFileA((videos + "b.MP4").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  form->btnRefreshPC->Perform(BM_CLICK);
+  Pump();
+  CloseHandle(held);
+  ASSERT_EQ(form->ltvPC->Count(), 3);
+  EXPECT_EQ(form->ltvPC->Item(1).subItems.at(0), "");
+  ClickRow(form->ltvPC->Handle(), 0, false);
+  ClickRow(form->ltvPC->Handle(), 1, true);
+  EXPECT_EQ(PanelText(form->StatusBar1->Handle(), 0), "2 Selected.  1.50MB Total.");
+}
