@@ -125,10 +125,12 @@ else
   xml=$brevlo_artifacts/win32-tests.xml
   w2_log=$logs/win32-tests.log
   # A scratch folder as the current one, so that stray relative files stay out of the tree.
+  # Inside Wine's own desktop: without a window manager, hiding a top-level window on the
+  # bare display waits two seconds for an answer that never comes.
   rundir=$brevlo_build/win32-tests-run
   rm -rf "$rundir" && mkdir -p "$rundir"
   (cd "$rundir" && GTEST_COLOR=no timeout -k 10 900 \
-    wine "$win32_exe" --gtest_output="xml:$(brevlo_winpath "$xml")" </dev/null >"$w2_log" 2>&1)
+    wine explorer /desktop=brevlo-tests,1280x1024 "$win32_exe" --gtest_output="xml:$(brevlo_winpath "$xml")" </dev/null >"$w2_log" 2>&1)
   w2_rc=$?
   tr -d '\r' <"$w2_log" >"$w2_log.tmp" && mv "$w2_log.tmp" "$w2_log"
   if [ -f "$xml" ]; then
