@@ -21,6 +21,19 @@ int TImageList::Add(HBITMAP image) {
   return ImageList_Add(handle_, image, nullptr);
 }
 
+HBITMAP TImageList::CopyBitmap(int index) const {
+  if (index < 0 || index >= Count()) return nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width_, height_);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  ImageList_Draw(handle_, index, memory, 0, 0, ILD_NORMAL);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  return bitmap;
+}
+
 void TImageList::Clear() {
   ImageList_RemoveAll(handle_);
 }

@@ -20,6 +20,8 @@ class TImageList : public TComponent {
   int Height() const { return height_; }
   int Count() const;
   int Add(HBITMAP image);
+  // A copy of one image as a bitmap of its own; null for an index out of range.
+  HBITMAP CopyBitmap(int index) const;
   void Clear();
   // Room for this many images without growing one by one.
   void Reserve(int count);

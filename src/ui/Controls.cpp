@@ -129,7 +129,7 @@ void TControl::WndProc(TMessage& message) {
 
 void TGraphicControl::Invalidate() {
   if (Parent() != nullptr && Parent()->HandleAllocated()) {
-    RECT r = BoundsRect();
+    RECT r = PaintBounds();
     InvalidateRect(Parent()->Handle(), &r, TRUE);
   }
 }
@@ -341,12 +341,12 @@ void TWinControl::PaintGraphics(HDC dc, const RECT* clip) {
   for (auto* c : controls_) {
     auto* g = dynamic_cast<TGraphicControl*>(c);
     if (g == nullptr || !g->Visible()) continue;
-    const RECT r = g->BoundsRect();
+    const RECT r = g->PaintBounds();
     RECT overlap;
     if (clip != nullptr && !IntersectRect(&overlap, &r, clip)) continue;
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
-    OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
+    OffsetViewportOrgEx(dc, g->Left(), g->Top(), nullptr);
     g->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     RestoreDC(dc, saved);
   }

@@ -147,6 +147,8 @@ class TGraphicControl : public TControl {
   void Invalidate() override;
   void SetBounds(int left, int top, int width, int height) override;
   void SetVisible(bool visible) override;
+  // Where the control may paint, in its parent's client coordinates.
+  virtual RECT PaintBounds() const { return BoundsRect(); }
 
  protected:
   void WndProc(TMessage& message) override;

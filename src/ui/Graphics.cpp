@@ -137,6 +137,17 @@ void TBitmap::Release() {
   width_ = height_ = 0;
 }
 
+void TBitmap::Assign(HBITMAP bitmap) {
+  Release();
+  handle_ = bitmap;
+  if (bitmap != nullptr) {
+    BITMAP info{};
+    GetObject(bitmap, sizeof info, &info);
+    width_ = info.bmWidth;
+    height_ = info.bmHeight;
+  }
+}
+
 bool TBitmap::LoadFromBmp(const void* data, std::size_t size) {
   if (data == nullptr || size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return false;
   const auto* bytes = static_cast<const std::uint8_t*>(data);

@@ -77,6 +77,9 @@ class TBitmap {
   bool LoadFromResource(HINSTANCE instance, const char* name);
   // Top-down rows of blue, green, red bytes, padded to four bytes.
   bool SetPixels24(int width, int height, const std::uint8_t* bgrTopDown, int stride);
+  // Takes the bitmap over; it is freed with this object.
+  void Assign(HBITMAP bitmap);
+  void Clear() { Release(); }
   HBITMAP Handle() const { return handle_; }
   int Width() const { return width_; }
   int Height() const { return height_; }

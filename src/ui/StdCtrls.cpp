@@ -97,6 +97,12 @@ void TCustomLabel::AdjustSize() {
   height_ = size.cy;
 }
 
+RECT TCustomLabel::PaintBounds() const {
+  RECT r = BoundsRect();
+  if (AutoSize) r.right += Height() / 2 + 2;
+  return r;
+}
+
 void TCustomLabel::Paint(TCanvas& canvas) {
   if (!Transparent) {
     canvas.FillRect(RECT{0, 0, Width(), Height()}, EffectiveColor());

@@ -46,6 +46,9 @@ class TCustomLabel : public TGraphicControl {
   void SetCaption(const std::string& text) override;
   void FontChanged() override;
   void AdjustSize();
+  // Some renderers draw a line a few pixels wider than they measure it; the text may run
+  // into that margin rather than lose its last letters.
+  RECT PaintBounds() const override;
 
  protected:
   void Paint(TCanvas& canvas) override;

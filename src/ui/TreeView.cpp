@@ -12,9 +12,9 @@ TCustomTreeView::TCustomTreeView(TComponent* owner) : TWinControl(owner) {
 void TCustomTreeView::CreateParamsFor(CreateParams& params) {
   TWinControl::CreateParamsFor(params);
   params.className = WC_TREEVIEWA;
-  params.style |= WS_TABSTOP | (ShowButtons ? TVS_HASBUTTONS : 0) |
-                  (ShowLines ? TVS_HASLINES : 0) | (ShowRoot ? TVS_LINESATROOT : 0) |
-                  (ReadOnly ? 0 : TVS_EDITLABELS) | (hideSelection_ ? 0 : TVS_SHOWSELALWAYS);
+  params.style |= WS_TABSTOP | (ShowButtons ? TVS_HASBUTTONS : 0) | (ShowLines ? TVS_HASLINES : 0) |
+                  (ShowRoot ? TVS_LINESATROOT : 0) | (ReadOnly ? 0 : TVS_EDITLABELS) |
+                  (hideSelection_ ? 0 : TVS_SHOWSELALWAYS);
   params.exStyle |= WS_EX_CLIENTEDGE;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "app/win32/AboutForm.h"
 #include "library/PspNaming.h"
 #include "platform/win32/BrowseForFolder.h"
 #include "platform/win32/Win32Platform.h"
@@ -123,6 +124,8 @@ void TMainForm::FormCreate() {
   DetectPspAtStart();
   FillVideoList(edtPath->Text(), ltvPC, imlPC);
   btnRefreshPSPClick(this);
+  // The banner turns from the start.
+  Timer1->SetEnabled(true);
 }
 
 void TMainForm::DetectPspAtStart() {
@@ -207,6 +210,31 @@ void TMainForm::btnRefreshPCClick(ui::TObject*) {
 
 void TMainForm::btnRefreshPSPClick(ui::TObject*) {
   // The PSP side (connection check and list) hooks in here.
+}
+
+void TMainForm::labAboutClick(ui::TObject*) {
+  if (AboutForm != nullptr) AboutForm->Show();
+}
+
+void TMainForm::labWebsiteClick(ui::TObject*) {
+  services_.shell->Open(values_.HomePageUrl);
+}
+
+void TMainForm::Timer1Timer(ui::TObject*) {
+  Timer1->SetEnabled(false);
+  values_.BannerIndex = values_.BannerIndex + 1;
+  if (values_.BannerIndex >= imladv->Count()) values_.BannerIndex = 0;
+  Image2->Picture.Clear();
+  Image2->Picture.Assign(imladv->CopyBitmap(values_.BannerIndex));
+  Image2->PictureChanged();
+  Timer1->SetEnabled(true);
+}
+
+void TMainForm::Image2Click(ui::TObject*) {
+  const int index = values_.BannerIndex;
+  if (index >= 0 && index < static_cast<int>(values_.BannerUrls.size())) {
+    services_.shell->Open(values_.BannerUrls[static_cast<std::size_t>(index)]);
+  }
 }
 
 }  // namespace brevlo::app

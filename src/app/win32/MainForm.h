@@ -107,6 +107,11 @@ class TMainForm : public ui::TForm {
   void edtPathKeyPress(ui::TObject* sender, char& key);
   void btnRefreshPCClick(ui::TObject* sender);
   void btnRefreshPSPClick(ui::TObject* sender);
+  void labAboutClick(ui::TObject* sender);
+  void labWebsiteClick(ui::TObject* sender);
+  void Timer1Timer(ui::TObject* sender);
+  void Image2Click(ui::TObject* sender);
+  int BannerIndex() const { return values_.BannerIndex; }
 
   // The selection summary of a list ("2 Selected.  3.75MB Total."), or empty without a selection.
   std::string SelectionSummaryOf(ui::TListView* list);

@@ -82,10 +82,12 @@ void TMainForm::BuildControls() {
   labAbout->Font.Color = ui::clBlue;
   labAbout->Cursor = ui::TCursor::Hand;
   labAbout->Transparent = true;
+  labAbout->OnClick = [this](ui::TObject* s) { labAboutClick(s); };
   labWebsite = MakeLabel(this, panTop, "labWebsite", 128, 53, "");
   labWebsite->Font.Color = ui::clBlue;
   labWebsite->Cursor = ui::TCursor::Hand;
   labWebsite->Transparent = true;
+  labWebsite->OnClick = [this](ui::TObject* s) { labWebsiteClick(s); };
   labVersion = MakeLabel(this, panTop, "labVersion", 384, 33, "");
   labVersion->Font.Bold = true;
   labVersion->Transparent = true;
@@ -95,6 +97,7 @@ void TMainForm::BuildControls() {
   Image2 = Make<ui::TImage>(this, Panel1, "Image2", 0, 0, 200, 69);
   Image2->Stretch = true;
   Image2->Cursor = ui::TCursor::Hand;
+  Image2->OnClick = [this](ui::TObject* s) { Image2Click(s); };
 
   labPath = MakeLabel(this, this, "labPath", 7, 82, "Path:");
   edtPath = Make<ui::TEdit>(this, this, "edtPath", 37, 78, 147, 21);
@@ -148,6 +151,7 @@ void TMainForm::BuildControls() {
   Timer1 = new ui::TTimer(this);
   Timer1->Name = "Timer1";
   Timer1->Interval = 3000;
+  Timer1->OnTimer = [this](ui::TObject* s) { Timer1Timer(s); };
 }
 
 void TMainForm::BuildMenus() {
@@ -185,6 +189,8 @@ void TMainForm::LoadArtwork() {
     ui::TBitmap banner;
     if (banner.LoadFromResource(instance, name)) imladv->Add(banner.Handle());
   }
+  // The picture shown until the banner first turns: the maker's own page.
+  if (Image2->Picture.LoadFromResource(instance, "BANNER3")) Image2->PictureChanged();
 }
 
 }  // namespace brevlo::app

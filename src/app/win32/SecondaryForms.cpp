@@ -4,7 +4,6 @@ namespace brevlo::app {
 
 TTransferForm* TransferForm = nullptr;
 TRenameForm* RenameForm = nullptr;
-TAboutForm* AboutForm = nullptr;
 
 namespace {
 ui::TLabel* AddLabel(ui::TForm* form, const char* name, int left, int top, int width,
@@ -54,18 +53,6 @@ TRenameForm::TRenameForm(ui::TComponent* owner) : ui::TForm(owner) {
   Font.SetSize(8);
   SetClientSize(300, 100);
   SetCaption("Rename");
-  Handle();
-}
-
-TAboutForm::TAboutForm(ui::TComponent* owner) : ui::TForm(owner) {
-  AboutForm = this;
-  Name = "AboutForm";
-  BorderStyle = ui::TBorderStyle::Dialog;
-  BorderIcons = ui::biSystemMenu;
-  Position = ui::TPosition::MainFormCenter;
-  Font.SetSize(8);
-  SetClientSize(503, 290);
-  SetCaption("About");
   Handle();
 }
 

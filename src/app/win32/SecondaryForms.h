@@ -24,14 +24,7 @@ class TRenameForm : public ui::TForm {
   explicit TRenameForm(ui::TComponent* owner);
 };
 
-class TAboutForm : public ui::TForm {
-  BREVLO_CLASS(TAboutForm, ui::TForm)
- public:
-  explicit TAboutForm(ui::TComponent* owner);
-};
-
 extern TTransferForm* TransferForm;
 extern TRenameForm* RenameForm;
-extern TAboutForm* AboutForm;
 
 }  // namespace brevlo::app

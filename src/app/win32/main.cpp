@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "app/win32/AboutForm.h"
 #include "app/win32/MainForm.h"
 #include "app/win32/SecondaryForms.h"
 #include "ui/Forms.h"

@@ -1,0 +1,158 @@
+#include "app/win32/AboutForm.h"
+
+#include "app/win32/MainForm.h"
+
+namespace brevlo::app {
+
+TAboutForm* AboutForm = nullptr;
+
+namespace {
+
+ui::TLabel* Link(ui::TLabel* label) {
+  label->Font.Color = ui::clBlue;
+  label->Cursor = ui::TCursor::Hand;
+  return label;
+}
+
+ui::TLabel* AddLabel(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left,
+                     int top, const std::string& caption) {
+  auto* label = new ui::TLabel(owner);
+  label->Name = name;
+  label->Font = static_cast<ui::TControl*>(parent)->Font;
+  label->Transparent = true;
+  label->SetBounds(left, top, 0, 0);
+  label->SetCaption(caption);
+  label->SetParent(parent);
+  return label;
+}
+
+ui::TButton* AddButton(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left,
+                       int top, const std::string& caption) {
+  auto* button = new ui::TButton(owner);
+  button->Name = name;
+  button->SetBounds(left, top, 75, 25);
+  button->SetCaption(caption);
+  button->SetParent(parent);
+  return button;
+}
+
+}  // namespace
+
+TAboutForm::TAboutForm(ui::TComponent* owner)
+    : ui::TForm(owner), values_(MainForm->Values()), shell_(*MainForm->Services().shell) {
+  AboutForm = this;
+  Name = "AboutForm";
+  BorderStyle = ui::TBorderStyle::Dialog;
+  BorderIcons = ui::biSystemMenu;
+  Position = ui::TPosition::MainFormCenter;
+  Font.SetSize(8);
+  SetClientSize(503, 290);
+  SetCaption("About");
+
+  Panel1 = new ui::TPanel(this);
+  Panel1->Name = "Panel1";
+  Panel1->Font = Font;
+  Panel1->SetBounds(0, 0, 503, 167);
+  Panel1->SetParent(this);
+  imgbk = new ui::TImage(this);
+  imgbk->Name = "imgbk";
+  imgbk->Stretch = true;
+  imgbk->SetBounds(0, 0, 117, 167);
+  imgbk->SetParent(Panel1);
+  Image2 = new ui::TImage(this);
+  Image2->Name = "Image2";
+  Image2->Stretch = true;
+  Image2->SetBounds(117, 0, 503 - 117, 167);
+  Image2->SetParent(Panel1);
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  imgbk->Picture.LoadFromResource(instance, "ABOUTSIDE");
+  Image2->Picture.LoadFromResource(instance, "ABOUTBACK");
+
+  // Placeholders until FormCreate, as the form data has them.
+  labProgramName = AddLabel(this, Panel1, "labProgramName", 136, 14, "Xxxx Xxxx Xxxxx Xxxxxxxxx");
+  labProgramName->Font.Bold = true;
+  labProgramName->Font.SetSize(10);
+  labProgramName->FontChanged();
+  labVersion = AddLabel(this, Panel1, "labVersion", 136, 32, "Version x.x");
+  labCopyright = AddLabel(this, Panel1, "labCopyright", 136, 50, "Copyright (C) Xxxxx");
+  labVisitWebsite = AddLabel(this, Panel1, "labVisitWebsite", 136, 123, "Visit our website");
+  labWebsite = Link(AddLabel(this, Panel1, "labWebsite", 136, 139, "www.xxxx.xxx"));
+  labWebsite->Font.Underline = true;
+  labWebsite->FontChanged();
+  labWebsite->OnClick = [this](ui::TObject* s) { labWebsiteClick(s); };
+
+  panBottom = new ui::TPanel(this);
+  panBottom->Name = "panBottom";
+  panBottom->Font = Font;
+  panBottom->SetBounds(0, 167, 503, 123);
+  panBottom->SetParent(this);
+  Label7 = AddLabel(this, panBottom, "Label7", 16, 8, "More video converting softwares");
+  labMore = Link(AddLabel(this, panBottom, "labMore", 184, 8, "(More)"));
+  labMore->OnClick = [this](ui::TObject* s) { labMoreClick(s); };
+  Label8 = Link(AddLabel(this, panBottom, "Label8", 16, 27, "Xxxxx"));
+  Label8->OnClick = [this](ui::TObject* s) { Label8Click(s); };
+  Label9 = Link(AddLabel(this, panBottom, "Label9", 16, 43, "Xxxxx"));
+  Label9->OnClick = [this](ui::TObject* s) { Label9Click(s); };
+  Label10 = Link(AddLabel(this, panBottom, "Label10", 16, 59, "Xxxxx"));
+  Label10->OnClick = [this](ui::TObject* s) { Label10Click(s); };
+  btnTech = AddButton(this, panBottom, "btnTech", 16, 88, "Tech Support");
+  btnTech->OnClick = [this](ui::TObject* s) { btnTechClick(s); };
+  btnOK = AddButton(this, panBottom, "btnOK", 408, 88, "&OK");
+  btnOK->OnClick = [this](ui::TObject* s) { btnOKClick(s); };
+
+  OnShow = [this](ui::TObject* s) { FormShow(s); };
+  OnClose = [this](ui::TObject* s, ui::TCloseAction& a) { FormClose(s, a); };
+  Handle();
+  FormCreate();
+}
+
+void TAboutForm::FormCreate() {
+  labProgramName->SetCaption(values_.ProductName);
+  labVersion->SetCaption("Version " + values_.ProgramVersion);
+  labCopyright->SetCaption("Copyright (C) " + values_.CompanyName + " " + values_.YearRange);
+  labWebsite->SetCaption(values_.WebSiteUrl);
+  Label8->SetCaption(values_.ConverterNames[0]);
+  Label9->SetCaption(values_.ConverterNames[1]);
+  Label10->SetCaption(values_.ConverterNames[2]);
+}
+
+void TAboutForm::FormShow(ui::TObject*) {
+  if (MainForm != nullptr) MainForm->SetEnabled(false);
+  btnOK->SetFocus();
+}
+
+void TAboutForm::FormClose(ui::TObject*, ui::TCloseAction& action) {
+  action = ui::TCloseAction::Hide;
+  if (MainForm != nullptr) {
+    MainForm->SetEnabled(true);
+    SetForegroundWindow(MainForm->Handle());
+  }
+}
+
+void TAboutForm::Open(const std::string& address) {
+  shell_.Open(address);
+}
+
+void TAboutForm::btnOKClick(ui::TObject*) {
+  Close();
+}
+void TAboutForm::labWebsiteClick(ui::TObject*) {
+  Open(labWebsite->Caption());
+}
+void TAboutForm::labMoreClick(ui::TObject*) {
+  Open(values_.HomePageUrl);
+}
+void TAboutForm::Label8Click(ui::TObject*) {
+  Open(values_.ConverterPageUrls[0]);
+}
+void TAboutForm::Label9Click(ui::TObject*) {
+  Open(values_.ConverterPageUrls[1]);
+}
+void TAboutForm::Label10Click(ui::TObject*) {
+  Open(values_.ConverterPageUrls[2]);
+}
+void TAboutForm::btnTechClick(ui::TObject*) {
+  Open("mailto:" + values_.TechMailAddress);
+}
+
+}  // namespace brevlo::app

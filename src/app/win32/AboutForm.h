@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/AppValues.h"
+#include "platform/Shell.h"
+#include "ui/Forms.h"
+
+namespace brevlo::app {
+
+// The program's name, version and maker, with links that the shell opens.
+class TAboutForm : public ui::TForm {
+  BREVLO_CLASS(TAboutForm, ui::TForm)
+ public:
+  explicit TAboutForm(ui::TComponent* owner);
+
+  ui::TPanel* Panel1;
+  ui::TImage* imgbk;
+  ui::TImage* Image2;
+  ui::TLabel* labProgramName;
+  ui::TLabel* labVersion;
+  ui::TLabel* labCopyright;
+  ui::TLabel* labVisitWebsite;
+  ui::TLabel* labWebsite;
+  ui::TPanel* panBottom;
+  ui::TLabel* Label7;
+  ui::TLabel* labMore;
+  ui::TLabel* Label8;
+  ui::TLabel* Label9;
+  ui::TLabel* Label10;
+  ui::TButton* btnTech;
+  ui::TButton* btnOK;
+
+  void FormCreate();
+  void FormShow(ui::TObject* sender);
+  void FormClose(ui::TObject* sender, ui::TCloseAction& action);
+  void btnOKClick(ui::TObject* sender);
+  void labWebsiteClick(ui::TObject* sender);
+  void labMoreClick(ui::TObject* sender);
+  void Label8Click(ui::TObject* sender);
+  void Label9Click(ui::TObject* sender);
+  void Label10Click(ui::TObject* sender);
+  void btnTechClick(ui::TObject* sender);
+
+ private:
+  void Open(const std::string& address);
+  const AppValues& values_;
+  platform::IShell& shell_;
+};
+
+extern TAboutForm* AboutForm;
+
+}  // namespace brevlo::app
