@@ -85,7 +85,19 @@ class TMainForm : public ui::TForm {
   ui::TImageList* imladv;
   ui::TTimer* Timer1;
   ui::TPopupMenu* PopupMenu1;
+  ui::TMenuItem* Play1;
+  ui::TMenuItem* Openthedirectory1;
+  ui::TMenuItem* Move1;
+  ui::TMenuItem* Copy1;
+  ui::TMenuItem* Rename1;
+  ui::TMenuItem* Delete1;
   ui::TPopupMenu* PopupMenu2;
+  ui::TMenuItem* Play2;
+  ui::TMenuItem* Openthedirectory2;
+  ui::TMenuItem* Move2;
+  ui::TMenuItem* Copy2;
+  ui::TMenuItem* Rename2;
+  ui::TMenuItem* Delete2;
 
   // Folder state.
   std::string PcFolder;
@@ -107,6 +119,22 @@ class TMainForm : public ui::TForm {
   void edtPathKeyPress(ui::TObject* sender, char& key);
   void btnRefreshPCClick(ui::TObject* sender);
   void btnRefreshPSPClick(ui::TObject* sender);
+  // Playing, opening folders, double clicks and dragging rows between the lists.
+  void PlaySelectedVideo(ui::TListView* list);
+  void Play1Click(ui::TObject*) { PlaySelectedVideo(ltvPC); }
+  void Play2Click(ui::TObject*) { PlaySelectedVideo(ltvPSP); }
+  void Openthedirectory1Click(ui::TObject* sender);
+  void Openthedirectory2Click(ui::TObject* sender);
+  void ltvPCDblClick(ui::TObject*) { Play1->Click(); }
+  void ltvPSPDblClick(ui::TObject*) { Play2->Click(); }
+  bool ltvPSPDragOver(ui::TObject* sender, ui::TObject* source);
+  bool ltvPCDragOver(ui::TObject* sender, ui::TObject* source);
+  void ltvPSPDragDrop(ui::TObject* sender, ui::TObject* source);
+  void ltvPCDragDrop(ui::TObject* sender, ui::TObject* source);
+  // A drag of rows from one list; follows the mouse until the button is released.
+  void DragRows(ui::TListView* source);
+  // One step of a drag: the list under a screen point, and whether it takes the rows.
+  ui::TListView* DropTargetAt(POINT screen, ui::TListView* source);
   void labAboutClick(ui::TObject* sender);
   void labWebsiteClick(ui::TObject* sender);
   void Timer1Timer(ui::TObject* sender);

@@ -157,27 +157,34 @@ void TMainForm::BuildControls() {
 void TMainForm::BuildMenus() {
   PopupMenu1 = new ui::TPopupMenu(this);
   PopupMenu1->Name = "PopupMenu1";
-  PopupMenu1->Add("Play1", "Play");
-  PopupMenu1->Add("Openthedirectory1", "Open the directory");
+  Play1 = PopupMenu1->Add("Play1", "Play", [this](ui::TObject* s) { Play1Click(s); });
+  Openthedirectory1 = PopupMenu1->Add("Openthedirectory1", "Open the directory",
+                                      [this](ui::TObject* s) { Openthedirectory1Click(s); });
   PopupMenu1->Add("N1", "-");
-  PopupMenu1->Add("Move1", "Move to PSP", [this](ui::TObject*) { btnMovePSP->Click(); });
-  PopupMenu1->Add("Copy1", "Copy to PSP", [this](ui::TObject*) { btnCopyPSP->Click(); });
+  Move1 = PopupMenu1->Add("Move1", "Move to PSP", [this](ui::TObject*) { btnMovePSP->Click(); });
+  Copy1 = PopupMenu1->Add("Copy1", "Copy to PSP", [this](ui::TObject*) { btnCopyPSP->Click(); });
   PopupMenu1->Add("N2", "-");
-  PopupMenu1->Add("Rename1", "Rename");
-  PopupMenu1->Add("Delete1", "Delete");
+  Rename1 = PopupMenu1->Add("Rename1", "Rename");
+  Delete1 = PopupMenu1->Add("Delete1", "Delete");
   ltvPC->PopupMenu = PopupMenu1;
 
   PopupMenu2 = new ui::TPopupMenu(this);
   PopupMenu2->Name = "PopupMenu2";
-  PopupMenu2->Add("Play2", "Play");
-  PopupMenu2->Add("Openthedirectory2", "Open the directory");
+  Play2 = PopupMenu2->Add("Play2", "Play", [this](ui::TObject* s) { Play2Click(s); });
+  Openthedirectory2 = PopupMenu2->Add("Openthedirectory2", "Open the directory",
+                                      [this](ui::TObject* s) { Openthedirectory2Click(s); });
   PopupMenu2->Add("N3", "-");
-  PopupMenu2->Add("Move2", "Move to PC", [this](ui::TObject*) { btnMovePC->Click(); });
-  PopupMenu2->Add("Copy2", "Copy to PC", [this](ui::TObject*) { btnCopyPC->Click(); });
+  Move2 = PopupMenu2->Add("Move2", "Move to PC", [this](ui::TObject*) { btnMovePC->Click(); });
+  Copy2 = PopupMenu2->Add("Copy2", "Copy to PC", [this](ui::TObject*) { btnCopyPC->Click(); });
   PopupMenu2->Add("N4", "-");
-  PopupMenu2->Add("Rename2", "Rename", [this](ui::TObject*) { btnRename->Click(); });
-  PopupMenu2->Add("Delete2", "Delete", [this](ui::TObject*) { btnDelete->Click(); });
+  Rename2 = PopupMenu2->Add("Rename2", "Rename", [this](ui::TObject*) { btnRename->Click(); });
+  Delete2 = PopupMenu2->Add("Delete2", "Delete", [this](ui::TObject*) { btnDelete->Click(); });
   ltvPSP->PopupMenu = PopupMenu2;
+
+  ltvPC->OnDblClick = [this](ui::TObject* s) { ltvPCDblClick(s); };
+  ltvPSP->OnDblClick = [this](ui::TObject* s) { ltvPSPDblClick(s); };
+  ltvPC->OnStartDrag = [this](ui::TObject*, int) { DragRows(ltvPC); };
+  ltvPSP->OnStartDrag = [this](ui::TObject*, int) { DragRows(ltvPSP); };
 }
 
 void TMainForm::LoadArtwork() {

@@ -1,0 +1,118 @@
+// Play, open folder, double clicks, menus and dragging rows between the lists.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "Harness.h"
+#include "support/JpegWriter.h"
+
+using namespace brevlo;
+using namespace brevlo::testing;
+
+namespace {
+
+POINT CentreOf(ui::TWinControl* control) {
+  RECT r;
+  GetWindowRect(control->Handle(), &r);
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+class Actions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(app / "DefaultPreview.THM", MakeJpeg(80, 60, 0, 0, 200));
+    videos = app.MakeFolder("videos");
+    for (const char* name : {"a.mp4", "b.mp4", "c.mp4"}) WriteSized(videos + name, 100);
+    WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
+    form = std::make_unique<MainFormFixture>(app.Path(), &shell);
+    ASSERT_EQ((*form)->ltvPC->Count(), 3);
+    // Rows on the PSP side, as a listed PSP would show them.
+    (*form)->ltvPSP->AddItem("M4V00001.MP4", "1", 0);
+    (*form)->ltvPSP->AddItem("M4V00002.MP4", "1", 0);
+    (*form)->PspDrive = "G:\\";
+  }
+  app::TMainForm* Form() { return form->Form(); }
+  TempFolder app;
+  std::string videos;
+  platform::RecordingShell shell;
+  std::unique_ptr<MainFormFixture> form;
+};
+
+}  // namespace
+
+TEST_F(Actions, PlayOpensTheFirstSelectedVideo) {
+  Form()->Play1->Click();
+  EXPECT_TRUE(shell.opened.empty());  // nothing selected
+  Form()->ltvPC->SetSelected(2, true);
+  Form()->ltvPC->SetSelected(1, true);
+  Form()->Play1->Click();
+  ASSERT_EQ(shell.opened.size(), 1u);
+  EXPECT_EQ(shell.opened[0], videos + "b.mp4");
+
+  Form()->ltvPSP->SetSelected(1, true);
+  SendMessageA(Form()->ltvPSP->Handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
+  Form()->ltvPSPDblClick(Form()->ltvPSP);
+  ASSERT_GE(shell.opened.size(), 2u);
+  EXPECT_EQ(shell.opened.back(), "G:\\MP_ROOT\\100MNV01\\M4V00002.MP4");
+}
+
+TEST_F(Actions, OpenTheDirectoryOfEitherList) {
+  Form()->Openthedirectory1->Click();
+  Form()->cmbType->SetItemIndex(1);
+  Form()->PspKindFolder = "MP_ROOT\\101ANV01\\";
+  Form()->Openthedirectory2->Click();
+  const std::vector<std::string> want = {videos, "G:\\MP_ROOT\\101ANV01\\"};
+  EXPECT_EQ(shell.opened, want);
+  EXPECT_EQ(Form()->PspFolder, "G:\\MP_ROOT\\101ANV01\\");
+}
+
+TEST_F(Actions, WithoutFoldersNothingIsOpened) {
+  Form()->PcFolder.clear();
+  Form()->PspDrive.clear();
+  Form()->ltvPC->SetSelected(0, true);
+  Form()->ltvPSP->SetSelected(0, true);
+  Form()->Play1->Click();
+  Form()->Play2->Click();
+  Form()->Openthedirectory1->Click();
+  Form()->Openthedirectory2->Click();
+  EXPECT_TRUE(shell.opened.empty());
+}
+
+TEST_F(Actions, DragsAreTakenOnlyByTheOtherList) {
+  EXPECT_TRUE(Form()->ltvPSPDragOver(Form()->ltvPSP, Form()->ltvPC));
+  EXPECT_FALSE(Form()->ltvPSPDragOver(Form()->ltvPSP, Form()->ltvPSP));
+  EXPECT_FALSE(Form()->ltvPSPDragOver(Form()->ltvPSP, Form()->edtPath));
+  EXPECT_TRUE(Form()->ltvPCDragOver(Form()->ltvPC, Form()->ltvPSP));
+  EXPECT_FALSE(Form()->ltvPCDragOver(Form()->ltvPC, Form()->ltvPC));
+  EXPECT_EQ(Form()->DropTargetAt(CentreOf(Form()->ltvPSP), Form()->ltvPC), Form()->ltvPSP);
+  EXPECT_EQ(Form()->DropTargetAt(CentreOf(Form()->ltvPC), Form()->ltvPC), nullptr);
+  EXPECT_EQ(Form()->DropTargetAt(CentreOf(Form()->btnDelete), Form()->ltvPC), nullptr);
+}
+
+TEST_F(Actions, ADropCopiesAndADropOnItsOwnListDoesNothing) {
+  int copyToPsp = 0, copyToPc = 0, moves = 0;
+  Form()->btnCopyPSP->OnClick = [&](ui::TObject*) { ++copyToPsp; };
+  Form()->btnCopyPC->OnClick = [&](ui::TObject*) { ++copyToPc; };
+  Form()->btnMovePSP->OnClick = [&](ui::TObject*) { ++moves; };
+  Form()->btnMovePC->OnClick = [&](ui::TObject*) { ++moves; };
+  SetForegroundWindow(Form()->Handle());
+  auto dragTo = [&](ui::TListView* source, ui::TWinControl* over) {
+    const POINT p = CentreOf(over);
+    SetCursorPos(p.x, p.y);
+    POINT local = p;
+    ScreenToClient(over->Handle(), &local);
+    PostMessageA(over->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(local.x, local.y));
+    PostMessageA(over->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(local.x, local.y));
+    Form()->DragRows(source);
+  };
+  dragTo(Form()->ltvPC, Form()->ltvPC);
+  EXPECT_EQ(copyToPsp + copyToPc, 0);
+  dragTo(Form()->ltvPC, Form()->ltvPSP);
+  EXPECT_EQ(copyToPsp, 1);
+  dragTo(Form()->ltvPSP, Form()->ltvPC);
+  EXPECT_EQ(copyToPc, 1);
+  dragTo(Form()->ltvPSP, Form()->btnRename);
+  EXPECT_EQ(copyToPsp + copyToPc, 2);
+  EXPECT_EQ(moves, 0);
+}
