@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace brevlo::operations {
+
+// Deletes each selected video of a list and its thumbnail companion, in list order. Failures
+// are not reported and stop nothing: the reloaded list shows what is really gone. A folder
+// that is not rooted deletes nothing.
+void DeleteSelectedVideos(platform::IFileSystem& fs, const std::string& folder,
+                          const std::vector<std::string>& selectedCaptions);
+
+}  // namespace brevlo::operations
