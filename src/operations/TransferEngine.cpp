@@ -1,0 +1,324 @@
+#include "operations/TransferEngine.h"
+
+#include <optional>
+
+#include "library/PspNaming.h"
+#include "library/VideoList.h"
+
+namespace brevlo::operations {
+
+using library::CompanionOf;
+using library::WithoutExtension;
+using library::WithTrailingBackslash;
+using platform::Answer;
+
+namespace {
+
+// The warning icon, as the Windows message box takes it.
+constexpr unsigned MbIconWarning = 0x30;
+constexpr std::size_t MaxListedFailures = 20;
+
+// A drive root such as "G:\" or a network share: anything else would be taken relative to the
+// process's current folder.
+bool IsRooted(const std::string& folder) {
+  if (folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\') {
+    const char c = folder[0];
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  }
+  return folder.size() >= 3 && folder[0] == '\\' && folder[1] == '\\';
+}
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+const char* ReasonText(NotTransferredReason reason) {
+  switch (reason) {
+    case NotTransferredReason::CopyFailed:
+      return "the copy did not arrive complete (a full or removed disk, or a file in use)";
+    case NotTransferredReason::TooLargeForPsp:
+      return "it is 4 GB or larger, and the PSP's memory stick cannot hold a file that big";
+    case NotTransferredReason::PspFull:
+      return "the PSP has no free video name left (every number up to 99999 is taken)";
+    case NotTransferredReason::SameFile:
+      return "source and destination are the same file";
+    case NotTransferredReason::NoFreeName:
+      return "no free \"_New\" name is left for it";
+  }
+  return "";
+}
+
+struct FolderCheck {
+  platform::IFileSystem* fs;
+  std::string folder;
+};
+
+// A name is not free while its video or its companion lies in the folder, listed or not.
+bool PspNameInUse(void* context, const std::string& fileName) {
+  auto* check = static_cast<FolderCheck*>(context);
+  const std::string path = check->folder + fileName;
+  return check->fs->FileExists(path) || check->fs->FileExists(CompanionOf(path));
+}
+
+}  // namespace
+
+int ProgressPercent(int handled, int selected) {
+  if (selected <= 0 || handled >= selected) return 100;
+  if (handled <= 0) return 0;
+  const long long scaled = 100LL * handled;
+  long long q = scaled / selected;
+  const long long twice = 2 * (scaled % selected);
+  if (twice > selected || (twice == selected && q % 2 != 0)) ++q;
+  return static_cast<int>(q);
+}
+
+std::string NewName(const std::string& fileName, int n) {
+  std::string suffix = "_New";
+  if (n > 1) suffix += std::to_string(n);
+  return WithoutExtension(fileName) + suffix + library::ExtensionOf(fileName);
+}
+
+std::string FreeNewName(platform::IFileSystem& fs, const std::string& folder,
+                        const std::string& fileName) {
+  for (int n = 1; n < 100000; ++n) {
+    const std::string name = NewName(fileName, n);
+    const std::string path = folder + name;
+    if (!fs.FileExists(path) && !fs.FileExists(CompanionOf(path)) && !fs.DirectoryExists(path)) {
+      return name;
+    }
+  }
+  return {};
+}
+
+std::string NotTransferredText(const std::vector<NotTransferred>& rows, bool canceled, bool move) {
+  std::string text = canceled ? std::string(CanceledText) +
+                                    ".\r\n\r\nThese files were not "
+                                    "transferred:\r\n"
+                              : "The transfer is completed, except for these files, which were "
+                                "not transferred:\r\n";
+  for (std::size_t i = 0; i < rows.size() && i < MaxListedFailures; ++i) {
+    text += "\r\n" + rows[i].caption + ": " + ReasonText(rows[i].reason) + ".";
+  }
+  if (rows.size() > MaxListedFailures) {
+    text += "\r\n... and " + std::to_string(rows.size() - MaxListedFailures) + " more.";
+  }
+  if (move) text += "\r\n\r\nThese files were not moved: they are still where they were.";
+  return text;
+}
+
+TransferEngine::TransferEngine(const TransferEnvironment& env) : env_(env) {}
+
+bool TransferEngine::SamePath(const std::string& a, const std::string& b) const {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string TransferEngine::TempNameFor(const std::string& target) {
+  for (int n = 1; n < 1000; ++n) {
+    const std::string temp = target + ".part" + (n > 1 ? std::to_string(n) : std::string());
+    if (!env_.fs.FileExists(temp) && !env_.fs.DirectoryExists(temp)) return temp;
+  }
+  return target + ".part";
+}
+
+// The copy counts only when the system reports success and every byte is there: a full disk
+// or a removed drive can leave a short file behind.
+bool TransferEngine::CopyComplete(const std::string& from, const std::string& temp) {
+  const std::optional<std::uint64_t> size = env_.fs.FileSize(from);
+  if (size && env_.fs.Copy(from, temp, true)) {
+    const std::optional<std::uint64_t> copied = env_.fs.FileSize(temp);
+    if (copied && *copied == *size) return true;
+  }
+  env_.fs.Delete(temp);
+  return false;
+}
+
+TransferEngine::Stage TransferEngine::StageThumbnail(const std::string& sourceVideo,
+                                                     const std::string& destinationVideo,
+                                                     Staged& staged) {
+  std::string from = CompanionOf(sourceVideo);
+  staged.own = env_.fs.FileExists(from);
+  if (!staged.own) {
+    // Without a program folder the default would be looked up in the current folder.
+    if (env_.appFolder.empty()) return Stage::Nothing;
+    from = WithTrailingBackslash(env_.appFolder) + library::DefaultThumbnailName;
+    if (!env_.fs.FileExists(from)) return Stage::Nothing;
+  }
+  staged.target = CompanionOf(destinationVideo);
+  staged.temp = TempNameFor(staged.target);
+  return CopyComplete(from, staged.temp) ? Stage::Arrived : Stage::Failed;
+}
+
+bool TransferEngine::Place(const Staged& staged) {
+  if (env_.fs.Move(staged.temp, staged.target)) return true;
+  env_.fs.Delete(staged.temp);
+  return false;
+}
+
+void TransferEngine::Discard(const Staged& staged) {
+  if (!staged.temp.empty()) env_.fs.Delete(staged.temp);
+}
+
+bool TransferEngine::CopyThumbnail(const std::string& sourceVideo,
+                                   const std::string& destinationVideo) {
+  Staged staged;
+  if (StageThumbnail(sourceVideo, destinationVideo, staged) != Stage::Arrived) return false;
+  if (env_.fs.FileExists(staged.target)) env_.fs.Delete(staged.target);
+  return Place(staged);
+}
+
+TransferReport TransferEngine::TransferVideos(int mode) {
+  TransferReport report;
+  if (mode < MoveToPsp || mode > CopyToPc) {
+    report.end = TransferEnd::Refused;
+    return report;
+  }
+  TransferFolders folders = env_.host.Folders();
+  if (!IsRooted(WithTrailingBackslash(folders.PcFolder))) {
+    env_.dialogs.Show(NoPcFolderText, TransferCaption,
+                      platform::MbOk | platform::MbIconInformation);
+    report.end = TransferEnd::Refused;
+    return report;
+  }
+  if (!IsRooted(WithTrailingBackslash(folders.PspDrive))) {
+    env_.dialogs.Show(NoPspText, TransferCaption, platform::MbOk | platform::MbIconInformation);
+    report.end = TransferEnd::Refused;
+    return report;
+  }
+
+  stop_.TransferCanceled = 0;
+  env_.progress.ShowProgress(stop_);
+
+  const int kind = env_.host.KindIndex();
+  if (kind == library::Mpeg4 || kind == library::Mpeg4Avc) {
+    folders.PspKindFolder = library::PspKindFolder(kind);
+  }
+  folders.PcFolder = WithTrailingBackslash(folders.PcFolder);
+  folders.PspFolder = WithTrailingBackslash(folders.PspDrive + folders.PspKindFolder);
+
+  const bool toPsp = mode == MoveToPsp || mode == CopyToPsp;
+  const bool move = mode == MoveToPsp || mode == MoveToPc;
+  const VideoListId list = toPsp ? VideoListId::Pc : VideoListId::Psp;
+  if (env_.host.SelectedCount(list) == 0) env_.host.SelectAll(list);
+
+  // Names handed out in this transfer count as taken; so do files that the list does not show.
+  std::optional<library::PspNameSource> names;
+  FolderCheck check{&env_.fs, folders.PspFolder};
+  if (toPsp) {
+    std::vector<std::string> captions;
+    const int pspRows = env_.host.RowCount(VideoListId::Psp);
+    for (int i = 0; i < pspRows; ++i) captions.push_back(env_.host.RowCaption(VideoListId::Psp, i));
+    names.emplace(kind, captions);
+    names->SetFolderCheck(&PspNameInUse, &check);
+  }
+
+  for (int row = 0; row < env_.host.RowCount(list); ++row) {
+    if (!env_.host.RowSelected(list, row)) continue;
+    if (stop_.Stopped()) {
+      env_.progress.CloseProgress();
+      const bool failures = !report.notTransferred.empty();
+      env_.dialogs.Show(failures ? NotTransferredText(report.notTransferred, true, move)
+                                 : std::string(CanceledText),
+                        CanceledCaption,
+                        platform::MbOk | (failures ? MbIconWarning : platform::MbIconInformation));
+      env_.progress.SetPosition(0);
+      report.end = TransferEnd::Canceled;
+      return report;
+    }
+
+    const std::string caption = env_.host.RowCaption(list, row);
+    std::string source;
+    std::string destination;
+    bool replace = false;
+    std::optional<NotTransferredReason> refused;
+    if (toPsp) {
+      source = folders.PcFolder + caption;
+      const std::optional<std::uint64_t> size = env_.fs.FileSize(source);
+      if (size && *size >= PspFileSizeLimit) {
+        refused = NotTransferredReason::TooLargeForPsp;
+      } else {
+        const std::string name = names->Next();
+        if (library::PspNumberOf(kind, name) == 0) refused = NotTransferredReason::PspFull;
+        destination = folders.PspFolder + name;
+      }
+    } else {
+      source = folders.PspFolder + caption;
+      destination = folders.PcFolder + caption;
+      if (env_.fs.FileExists(destination) || env_.fs.FileExists(CompanionOf(destination))) {
+        const Answer answer = env_.dialogs.Show(OverwriteText, OverwriteCaption,
+                                                platform::MbYesNo | platform::MbIconQuestion);
+        if (answer == Answer::Yes) {
+          replace = true;
+        } else {
+          const std::string name = FreeNewName(env_.fs, folders.PcFolder, caption);
+          if (name.empty()) refused = NotTransferredReason::NoFreeName;
+          destination = folders.PcFolder + name;
+        }
+      }
+    }
+    if (!refused && SamePath(source, destination)) refused = NotTransferredReason::SameFile;
+
+    env_.progress.SetSource(source);
+    env_.progress.SetDestination(destination);
+    env_.pump.ProcessMessages();
+
+    bool arrived = false;
+    if (!refused) {
+      // Companion first, then the video, each under a temporary name; neither takes its real
+      // name before the video is complete, so a failure leaves the destination as it was.
+      Staged thumb;
+      const Stage thumbStage = StageThumbnail(source, destination, thumb);
+      Staged video{TempNameFor(destination), destination, false};
+      const bool thumbLost = thumbStage == Stage::Failed && thumb.own;
+      bool ready = !thumbLost && CopyComplete(source, video.temp);
+      if (ready && replace && env_.fs.FileExists(destination) && !env_.fs.Delete(destination)) {
+        env_.fs.Delete(video.temp);
+        ready = false;
+      }
+      if (!ready) {
+        if (thumbStage == Stage::Arrived) Discard(thumb);
+      } else {
+        if (replace) env_.fs.Delete(CompanionOf(destination));
+        const bool thumbPlaced = thumbStage == Stage::Arrived && Place(thumb);
+        if (Place(video)) {
+          arrived = true;
+          if (move) {
+            env_.fs.Delete(source);
+            // Only a thumbnail that reached the other side may leave this one.
+            if (thumbPlaced && thumb.own) env_.fs.Delete(CompanionOf(source));
+          }
+        } else if (thumbPlaced) {
+          env_.fs.Delete(thumb.target);
+        }
+      }
+      if (!arrived) refused = NotTransferredReason::CopyFailed;
+    }
+    if (arrived) {
+      report.arrived.push_back(destination);
+    } else {
+      report.notTransferred.push_back({caption, *refused});
+    }
+
+    ++report.handled;
+    env_.progress.SetPosition(ProgressPercent(report.handled, env_.host.SelectedCount(list)));
+  }
+
+  if (report.handled == 0) report.end = TransferEnd::NothingToDo;
+  env_.host.ClickRefreshPc();
+  env_.host.ClickRefreshPsp();
+  env_.progress.CloseProgress();
+  if (report.notTransferred.empty()) {
+    env_.dialogs.Show(CompletedText, CompletedCaption,
+                      platform::MbOk | platform::MbIconInformation);
+  } else {
+    env_.dialogs.Show(NotTransferredText(report.notTransferred, false, move), IncompleteCaption,
+                      platform::MbOk | MbIconWarning);
+  }
+  env_.progress.SetPosition(0);
+  return report;
+}
+
+}  // namespace brevlo::operations

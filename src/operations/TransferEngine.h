@@ -1,0 +1,159 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/MessagePump.h"
+
+namespace brevlo::operations {
+
+enum TransferMode : int { MoveToPsp = 0, CopyToPsp = 1, MoveToPc = 2, CopyToPc = 3 };
+
+enum class VideoListId { Pc, Psp };
+
+// FAT32 cannot hold a file of this size or more, so the PSP never receives one.
+inline constexpr std::uint64_t PspFileSizeLimit = 4294967295ull;
+
+// Shared by a transfer and its progress window: Stop only sets it, and the transfer looks at
+// it before its next row.
+struct TransferStopFlag {
+  int TransferCanceled = 0;
+  void Stop() { TransferCanceled = -1; }
+  bool Stopped() const { return TransferCanceled != 0; }
+};
+
+// The progress window as the transfer sees it.
+class ITransferProgress {
+ public:
+  virtual ~ITransferProgress() = default;
+  // Shown without waiting; the main window takes no input while it is up. Its Stop button (and
+  // closing it by hand) calls stop.Stop() and closes it.
+  virtual void ShowProgress(TransferStopFlag& stop) = 0;
+  // Closed by the transfer itself; this never counts as Stop.
+  virtual void CloseProgress() = 0;
+  virtual void SetSource(const std::string& path) = 0;
+  virtual void SetDestination(const std::string& path) = 0;
+  virtual void SetPosition(int percent) = 0;
+};
+
+// The main window's folder state, changed in place by the transfer.
+struct TransferFolders {
+  std::string& PcFolder;
+  std::string& PspDrive;
+  std::string& PspKindFolder;
+  std::string& PspFolder;
+};
+
+// What the transfer needs of the main window besides the progress window.
+class ITransferHost {
+ public:
+  virtual ~ITransferHost() = default;
+  virtual int RowCount(VideoListId list) = 0;
+  virtual std::string RowCaption(VideoListId list, int row) = 0;
+  virtual bool RowSelected(VideoListId list, int row) = 0;
+  virtual int SelectedCount(VideoListId list) = 0;
+  virtual void SelectAll(VideoListId list) = 0;
+  // Selected index of the video kind box.
+  virtual int KindIndex() = 0;
+  virtual TransferFolders Folders() = 0;
+  // Performs a click of the refresh button of that list.
+  virtual void ClickRefreshPc() = 0;
+  virtual void ClickRefreshPsp() = 0;
+};
+
+struct TransferEnvironment {
+  platform::IFileSystem& fs;
+  platform::IDialogs& dialogs;
+  platform::IMessagePump& pump;
+  ITransferHost& host;
+  ITransferProgress& progress;
+  std::string appFolder;  // with its trailing backslash
+};
+
+enum class TransferEnd { Completed, Canceled, NothingToDo, Refused };
+
+enum class NotTransferredReason {
+  CopyFailed,      // the video (or its own thumbnail) did not arrive complete
+  TooLargeForPsp,  // PspFileSizeLimit bytes or more
+  PspFull,         // every number from 1 to 99999 is taken
+  SameFile,        // source and destination name the same file
+  NoFreeName,      // no free "_New" name
+};
+
+struct NotTransferred {
+  std::string caption;
+  NotTransferredReason reason;
+};
+
+struct TransferReport {
+  TransferEnd end = TransferEnd::Completed;
+  int handled = 0;                   // selected rows dealt with, whether they arrived or not
+  std::vector<std::string> arrived;  // destination paths, in order
+  std::vector<NotTransferred> notTransferred;
+};
+
+inline constexpr const char* CompletedText = "The transfer is completed.";
+inline constexpr const char* CompletedCaption = "Mission Accomplished";
+inline constexpr const char* CanceledText = "Transfer is canceled";
+inline constexpr const char* CanceledCaption = "Canceled";
+inline constexpr const char* OverwriteText = "The destination file is existent. Overwrite it?";
+inline constexpr const char* OverwriteCaption = "Overwrite";
+inline constexpr const char* NoPcFolderText = "Please choose a folder of the computer first.";
+inline constexpr const char* NoPspText = "No PSP is connected.";
+inline constexpr const char* TransferCaption = "Transfer";
+inline constexpr const char* IncompleteCaption = "Transfer Incomplete";
+
+// k / s x 100 to the nearest integer, a half going to the even neighbour.
+int ProgressPercent(int handled, int selected);
+
+// "clip_New.mp4", "clip_New2.mp4", ... for n = 1, 2, ...
+std::string NewName(const std::string& fileName, int n);
+
+// Free of "_New", "_New2", ... in the folder: neither the video nor its companion exists.
+// Empty when none is free.
+std::string FreeNewName(platform::IFileSystem& fs, const std::string& folder,
+                        const std::string& fileName);
+
+// The end message's text when some files stayed behind.
+std::string NotTransferredText(const std::vector<NotTransferred>& rows, bool canceled, bool move);
+
+class TransferEngine {
+ public:
+  explicit TransferEngine(const TransferEnvironment& env);
+
+  // Copies or moves the selected videos of one list to the other side, one after the other.
+  TransferReport TransferVideos(int mode);
+
+  // Gives the destination video its companion: the source's own thumbnail, or the default one.
+  // Written through a temporary name and put in place only when complete, replacing an
+  // existing one. False when nothing arrived.
+  bool CopyThumbnail(const std::string& sourceVideo, const std::string& destinationVideo);
+
+  // The Stop button.
+  void Stop() { stop_.Stop(); }
+  int TransferCanceled() const { return stop_.TransferCanceled; }
+
+ private:
+  struct Staged {
+    std::string temp;
+    std::string target;
+    bool own = false;  // the source's own thumbnail, not the default one
+  };
+  enum class Stage { Arrived, Failed, Nothing };
+
+  bool CopyComplete(const std::string& from, const std::string& temp);
+  std::string TempNameFor(const std::string& target);
+  Stage StageThumbnail(const std::string& sourceVideo, const std::string& destinationVideo,
+                       Staged& staged);
+  bool Place(const Staged& staged);
+  void Discard(const Staged& staged);
+  bool SamePath(const std::string& a, const std::string& b) const;
+
+  TransferEnvironment env_;
+  TransferStopFlag stop_;
+};
+
+}  // namespace brevlo::operations

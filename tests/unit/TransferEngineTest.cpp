@@ -1,0 +1,638 @@
+// The transfer engine over real folders: names, companions, questions, Stop, the three ends, and
+// copies that fail, come out short or meet a full disk.
+#include "operations/TransferEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <set>
+
+#include "library/PspNaming.h"
+#include "platform/portable/PortablePlatform.h"
+
+using namespace brevlo;
+using namespace brevlo::operations;
+namespace fs = std::filesystem;
+using platform::Answer;
+
+namespace {
+
+class Scratch {
+ public:
+  Scratch() {
+    std::random_device random;
+    do {
+      path_ = fs::temp_directory_path() / ("brevlo-xfer-" + std::to_string(random()));
+    } while (!fs::create_directory(path_));
+  }
+  ~Scratch() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  fs::path Dir(const std::string& name) const {
+    fs::create_directories(path_ / name);
+    return path_ / name;
+  }
+
+ private:
+  fs::path path_;
+};
+
+void Put(const fs::path& file, const std::string& content) {
+  std::ofstream(file, std::ios::binary) << content;
+}
+
+std::string Read(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::set<std::string> Names(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+  return names;
+}
+
+// Copies that fail, come out short, or stop when a byte budget (a small disk) is used up;
+// sizes that can be made to look larger than they are.
+class FaultyFileSystem : public platform::StdFileSystem {
+ public:
+  std::set<std::string> failCopyFrom;      // Windows source paths whose copy fails half-way
+  std::set<std::string> truncateCopyFrom;  // copied short, yet reported as done
+  std::optional<std::uint64_t> budget;     // bytes left on the destination side
+  std::map<std::string, std::uint64_t> fakeSize;
+  std::vector<std::string> copiesFrom;
+
+  std::optional<std::uint64_t> FileSize(const std::string& path) override {
+    const auto fake = fakeSize.find(path);
+    if (fake != fakeSize.end()) return fake->second;
+    return StdFileSystem::FileSize(path);
+  }
+
+  bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
+    copiesFrom.push_back(from);
+    const std::string content = Read(Host(from));
+    if (failCopyFrom.count(from) != 0) return WritePart(to, content, content.size() / 2, false);
+    if (truncateCopyFrom.count(from) != 0) {
+      return WritePart(to, content, content.size() / 2, true);
+    }
+    if (budget) {
+      if (content.size() > *budget) return WritePart(to, content, *budget, false);
+      *budget -= content.size();
+    }
+    return StdFileSystem::Copy(from, to, failIfExists);
+  }
+
+ private:
+  bool WritePart(const std::string& to, const std::string& content, std::size_t bytes,
+                 bool result) {
+    Put(Host(to), content.substr(0, bytes));
+    if (budget) *budget -= std::min<std::uint64_t>(*budget, bytes);
+    return result;
+  }
+};
+
+struct Row {
+  std::string caption;
+  bool selected = false;
+};
+
+class Log {
+ public:
+  std::vector<std::string> events;
+  void Add(const std::string& e) { events.push_back(e); }
+};
+
+class FakeProgress : public ITransferProgress {
+ public:
+  explicit FakeProgress(Log& log) : log_(log) {}
+  TransferStopFlag* stop = nullptr;
+  bool visible = false;
+  std::vector<int> positions;
+  std::vector<std::string> sources;
+  std::vector<std::string> destinations;
+
+  void ShowProgress(TransferStopFlag& flag) override {
+    stop = &flag;
+    visible = true;
+    log_.Add("show");
+  }
+  void CloseProgress() override {
+    visible = false;
+    log_.Add("close");
+  }
+  void SetSource(const std::string& path) override { sources.push_back(path); }
+  void SetDestination(const std::string& path) override { destinations.push_back(path); }
+  void SetPosition(int percent) override {
+    positions.push_back(percent);
+    log_.Add("bar " + std::to_string(percent));
+  }
+  // What the Stop button does.
+  void PressStop() {
+    stop->Stop();
+    CloseProgress();
+  }
+
+ private:
+  Log& log_;
+};
+
+class FakeHost : public ITransferHost {
+ public:
+  explicit FakeHost(Log& log) : log_(log) {}
+  std::vector<Row> pc;
+  std::vector<Row> psp;
+  int kind = 0;
+  std::string pcFolder;
+  std::string pspDrive = "G:\\";
+  std::string pspKindFolder = "MP_ROOT\\100MNV01\\";
+  std::string pspFolder;
+
+  std::vector<Row>& Of(VideoListId list) { return list == VideoListId::Pc ? pc : psp; }
+  int RowCount(VideoListId list) override { return static_cast<int>(Of(list).size()); }
+  std::string RowCaption(VideoListId list, int row) override {
+    return Of(list)[static_cast<std::size_t>(row)].caption;
+  }
+  bool RowSelected(VideoListId list, int row) override {
+    return Of(list)[static_cast<std::size_t>(row)].selected;
+  }
+  int SelectedCount(VideoListId list) override {
+    int n = 0;
+    for (const auto& r : Of(list)) n += r.selected ? 1 : 0;
+    return n;
+  }
+  void SelectAll(VideoListId list) override {
+    for (auto& r : Of(list)) r.selected = true;
+  }
+  int KindIndex() override { return kind; }
+  TransferFolders Folders() override {
+    return TransferFolders{pcFolder, pspDrive, pspKindFolder, pspFolder};
+  }
+  void ClickRefreshPc() override { log_.Add("refresh pc"); }
+  void ClickRefreshPsp() override { log_.Add("refresh psp"); }
+
+ private:
+  Log& log_;
+};
+
+class LoggingDialogs : public platform::ScriptedDialogs {
+ public:
+  explicit LoggingDialogs(Log& log) : log_(log) {}
+  Answer Show(const std::string& text, const std::string& caption, unsigned flags) override {
+    log_.Add("box " + caption);
+    return ScriptedDialogs::Show(text, caption, flags);
+  }
+
+ private:
+  Log& log_;
+};
+
+class TransferTest : public ::testing::Test {
+ protected:
+  TransferTest() {
+    fs.MapDrive('C', pcRoot.string());
+    fs.MapDrive('G', pspRoot.string());
+    fs.MapDrive('A', appRoot.string());
+    Put(appRoot / "DefaultPreview.THM", "default thumbnail");
+    host.pcFolder = "C:\\Videos";
+  }
+
+  // A PC video with the given content, listed in the PC list; a companion when thumb is given.
+  void PcVideo(const std::string& name, const std::string& content, const std::string& thumb = "",
+               bool selected = false) {
+    Put(pcDir / name, content);
+    if (!thumb.empty()) Put(pcDir / (library::WithoutExtension(name) + ".THM"), thumb);
+    host.pc.push_back({name, selected});
+  }
+  void PspVideo(const std::string& name, const std::string& content,
+                const std::string& thumb = "thumb of " + std::string("psp"),
+                bool selected = false) {
+    Put(m4vDir / name, content);
+    if (!thumb.empty()) Put(m4vDir / (library::WithoutExtension(name) + ".THM"), thumb);
+    host.psp.push_back({name, selected});
+  }
+
+  TransferReport Run(int mode) {
+    TransferEngine engine(TransferEnvironment{fs, dialogs, pump, host, progress, "A:\\"});
+    return engine.TransferVideos(mode);
+  }
+
+  std::vector<std::string> Boxes() const {
+    std::vector<std::string> captions;
+    for (const auto& s : dialogs.shown) captions.push_back(s.caption);
+    return captions;
+  }
+
+  Scratch scratch;
+  fs::path pcRoot = scratch.Dir("pc");
+  fs::path pcDir = scratch.Dir("pc/Videos");
+  fs::path pspRoot = scratch.Dir("psp");
+  fs::path m4vDir = scratch.Dir("psp/MP_ROOT/100MNV01");
+  fs::path maqDir = scratch.Dir("psp/MP_ROOT/101ANV01");
+  fs::path appRoot = scratch.Dir("app");
+  FaultyFileSystem fs;
+  Log log;
+  LoggingDialogs dialogs{log};
+  platform::CallbackPump pump;
+  FakeProgress progress{log};
+  FakeHost host{log};
+};
+
+TEST_F(TransferTest, CopyToPspNamesInListOrderAcrossOneTransferWithCompanions) {
+  PspVideo("M4V00001.MP4", "old");
+  PcVideo("b.mp4", "video b", "thumb b");
+  PcVideo("a.mp4", "video a");
+  PcVideo("c.MP4", "video c", "thumb c");
+
+  const TransferReport report = Run(CopyToPsp);
+
+  // Nothing was selected, so everything was, in list order.
+  for (const auto& r : host.pc) EXPECT_TRUE(r.selected);
+  EXPECT_EQ(Read(m4vDir / "M4V00002.MP4"), "video b");
+  EXPECT_EQ(Read(m4vDir / "M4V00002.THM"), "thumb b");
+  EXPECT_EQ(Read(m4vDir / "M4V00003.MP4"), "video a");
+  EXPECT_EQ(Read(m4vDir / "M4V00003.THM"), "default thumbnail");
+  EXPECT_EQ(Read(m4vDir / "M4V00004.MP4"), "video c");
+  EXPECT_EQ(Read(m4vDir / "M4V00004.THM"), "thumb c");
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "old");
+  // A copy keeps its sources, and no temporary file stays behind.
+  EXPECT_EQ(Names(pcDir), (std::set<std::string>{"a.mp4", "b.THM", "b.mp4", "c.MP4", "c.THM"}));
+  EXPECT_EQ(Names(m4vDir).size(), 8u);
+  EXPECT_EQ(report.end, TransferEnd::Completed);
+  EXPECT_EQ(progress.sources, (std::vector<std::string>{"C:\\Videos\\b.mp4", "C:\\Videos\\a.mp4",
+                                                        "C:\\Videos\\c.MP4"}));
+  EXPECT_EQ(progress.destinations[0], "G:\\MP_ROOT\\100MNV01\\M4V00002.MP4");
+  EXPECT_EQ(pump.calls, 3);
+  // The folder state is normalised and stays so.
+  EXPECT_EQ(host.pcFolder, "C:\\Videos\\");
+  EXPECT_EQ(host.pspFolder, "G:\\MP_ROOT\\100MNV01\\");
+  EXPECT_EQ(log.events, (std::vector<std::string>{"show", "bar 33", "bar 67", "bar 100",
+                                                  "refresh pc", "refresh psp", "close",
+                                                  "box Mission Accomplished", "bar 0"}));
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, "The transfer is completed.");
+  EXPECT_EQ(dialogs.shown[0].flags, platform::MbOk | platform::MbIconInformation);
+}
+
+TEST_F(TransferTest, KindChoosesFolderAndPrefixAndOnlySelectedRowsGo) {
+  host.kind = 1;
+  PspVideo("M4V00001.MP4", "mpeg-4");
+  PcVideo("a.mp4", "a", "", true);
+  PcVideo("b.mp4", "b");
+  PcVideo("c.mp4", "c", "", true);
+  Run(CopyToPsp);
+  EXPECT_EQ(host.pspKindFolder, "MP_ROOT\\101ANV01\\");
+  EXPECT_EQ(host.pspFolder, "G:\\MP_ROOT\\101ANV01\\");
+  EXPECT_EQ(Names(maqDir), (std::set<std::string>{"MAQ00001.MP4", "MAQ00001.THM", "MAQ00002.MP4",
+                                                  "MAQ00002.THM"}));
+  EXPECT_EQ(Read(maqDir / "MAQ00002.MP4"), "c");
+  EXPECT_FALSE(host.pc[1].selected);
+
+  // An index outside the box leaves the kind folder as it was.
+  host.kind = -1;
+  host.pspKindFolder = "MP_ROOT\\101ANV01\\";
+  Run(CopyToPsp);
+  EXPECT_EQ(host.pspKindFolder, "MP_ROOT\\101ANV01\\");
+  EXPECT_TRUE(fs::exists(maqDir / "MAQ00003.MP4"));
+}
+
+TEST_F(TransferTest, NamesHeldByUnlistedFilesAreSkipped) {
+  // The PSP list does not show these, but writing over them would lose them.
+  Put(m4vDir / "M4V00001.MP4", "unlisted video");
+  Put(m4vDir / "M4V00002.THM", "orphan thumbnail");
+  PcVideo("a.mp4", "a");
+  Run(CopyToPsp);
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "unlisted video");
+  EXPECT_EQ(Read(m4vDir / "M4V00002.THM"), "orphan thumbnail");
+  EXPECT_EQ(Read(m4vDir / "M4V00003.MP4"), "a");
+}
+
+TEST_F(TransferTest, MoveToPspRemovesSourcesWithTheirCompanions) {
+  PcVideo("with.mp4", "with", "its thumb");
+  PcVideo("without.mp4", "without");
+  const TransferReport report = Run(MoveToPsp);
+  EXPECT_TRUE(Names(pcDir).empty());
+  EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), "its thumb");
+  EXPECT_EQ(Read(m4vDir / "M4V00002.THM"), "default thumbnail");
+  EXPECT_EQ(Read(m4vDir / "M4V00002.MP4"), "without");
+  EXPECT_TRUE(report.notTransferred.empty());
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"Mission Accomplished"}));
+}
+
+TEST_F(TransferTest, MissingDefaultThumbnailMeansNoCompanion) {
+  fs::remove(appRoot / "DefaultPreview.THM");
+  PcVideo("a.mp4", "a");
+  Run(CopyToPsp);
+  EXPECT_EQ(Names(m4vDir), (std::set<std::string>{"M4V00001.MP4"}));
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"Mission Accomplished"}));
+}
+
+TEST_F(TransferTest, OverwriteQuestionYesReplacesVideoAndCompanion) {
+  PspVideo("M4V00001.MP4", "psp video", "psp thumb");
+  Put(pcDir / "M4V00001.MP4", "pc video");
+  Put(pcDir / "M4V00001.THM", "pc thumb");
+  dialogs.answers = {Answer::Yes};
+  Run(CopyToPc);
+  ASSERT_GE(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, "The destination file is existent. Overwrite it?");
+  EXPECT_EQ(dialogs.shown[0].caption, "Overwrite");
+  EXPECT_EQ(dialogs.shown[0].flags, platform::MbYesNo | platform::MbIconQuestion);
+  EXPECT_EQ(Read(pcDir / "M4V00001.MP4"), "psp video");
+  EXPECT_EQ(Read(pcDir / "M4V00001.THM"), "psp thumb");
+  EXPECT_EQ(Names(pcDir).size(), 2u);
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "psp video");
+}
+
+TEST_F(TransferTest, OverwriteYesKeepsOldFilesWhenTheNewCopyFails) {
+  PspVideo("M4V00001.MP4", "psp video", "psp thumb");
+  Put(pcDir / "M4V00001.MP4", "pc video");
+  Put(pcDir / "M4V00001.THM", "pc thumb");
+  fs.failCopyFrom = {"G:\\MP_ROOT\\100MNV01\\M4V00001.MP4"};
+  dialogs.answers = {Answer::Yes};
+  Run(MoveToPc);
+  EXPECT_EQ(Read(pcDir / "M4V00001.MP4"), "pc video");
+  EXPECT_EQ(Read(pcDir / "M4V00001.THM"), "pc thumb");
+  EXPECT_EQ(Names(pcDir).size(), 2u);
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "psp video");
+  EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), "psp thumb");
+}
+
+TEST_F(TransferTest, OverwriteQuestionNoGivesNewNameAndAsksWhenOnlyCompanionExists) {
+  PspVideo("M4V00001.MP4", "psp video", "psp thumb");
+  Put(pcDir / "M4V00001.THM", "pc thumb");
+  dialogs.answers = {Answer::No};
+  Run(CopyToPc);
+  EXPECT_EQ(dialogs.shown[0].caption, "Overwrite");
+  EXPECT_EQ(Read(pcDir / "M4V00001.THM"), "pc thumb");
+  EXPECT_EQ(Read(pcDir / "M4V00001_New.MP4"), "psp video");
+  EXPECT_EQ(Read(pcDir / "M4V00001_New.THM"), "psp thumb");
+  EXPECT_FALSE(fs::exists(pcDir / "M4V00001.MP4"));
+}
+
+TEST_F(TransferTest, TakenNewNamesAreNeverOverwritten) {
+  PspVideo("M4V00001.MP4", "psp video", "psp thumb");
+  Put(pcDir / "M4V00001.MP4", "pc video");
+  Put(pcDir / "M4V00001_New.MP4", "first new");
+  Put(pcDir / "M4V00001_New2.THM", "lone thumb of second new");
+  dialogs.answers = {Answer::No};
+  Run(CopyToPc);
+  EXPECT_EQ(Read(pcDir / "M4V00001.MP4"), "pc video");
+  EXPECT_EQ(Read(pcDir / "M4V00001_New.MP4"), "first new");
+  EXPECT_EQ(Read(pcDir / "M4V00001_New2.THM"), "lone thumb of second new");
+  EXPECT_EQ(Read(pcDir / "M4V00001_New3.MP4"), "psp video");
+  EXPECT_EQ(Read(pcDir / "M4V00001_New3.THM"), "psp thumb");
+  // Only the one question.
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"Overwrite", "Mission Accomplished"}));
+}
+
+TEST(TransferNaming, NewNameKeepsTheExtension) {
+  EXPECT_EQ(NewName("M4V00001.MP4", 1), "M4V00001_New.MP4");
+  EXPECT_EQ(NewName("M4V00001.MP4", 2), "M4V00001_New2.MP4");
+  EXPECT_EQ(NewName("a.b.mp4", 1), "a.b_New.mp4");
+  EXPECT_EQ(NewName("clip", 3), "clip_New3");
+}
+
+TEST(TransferProgress, RoundsHalfToEven) {
+  EXPECT_EQ(ProgressPercent(1, 8), 12);
+  EXPECT_EQ(ProgressPercent(3, 8), 38);
+  EXPECT_EQ(ProgressPercent(5, 8), 62);
+  EXPECT_EQ(ProgressPercent(7, 8), 88);
+  EXPECT_EQ(ProgressPercent(1, 3), 33);
+  EXPECT_EQ(ProgressPercent(2, 3), 67);
+  EXPECT_EQ(ProgressPercent(1, 200), 0);  // 0.5 goes to 0
+  EXPECT_EQ(ProgressPercent(3, 200), 2);  // 1.5 goes to 2
+  EXPECT_EQ(ProgressPercent(0, 5), 0);
+  EXPECT_EQ(ProgressPercent(6, 5), 100);
+}
+
+TEST_F(TransferTest, BarFollowsFourAndEightRows) {
+  for (int i = 0; i < 8; ++i) PcVideo("v" + std::to_string(i) + ".mp4", "x");
+  for (int i = 0; i < 4; ++i) host.pc[static_cast<std::size_t>(i)].selected = true;
+  Run(CopyToPsp);
+  EXPECT_EQ(progress.positions, (std::vector<int>{25, 50, 75, 100, 0}));
+  for (auto& r : host.pc) r.selected = false;
+  progress.positions.clear();
+  Run(CopyToPsp);
+  EXPECT_EQ(progress.positions, (std::vector<int>{12, 25, 38, 50, 62, 75, 88, 100, 0}));
+  EXPECT_TRUE(fs::exists(m4vDir / "M4V00012.MP4"));
+}
+
+TEST_F(TransferTest, StopDuringSecondOfFiveFinishesThatRowThenCancels) {
+  for (int i = 1; i <= 5; ++i) PcVideo("v" + std::to_string(i) + ".mp4", "x", "t");
+  pump.onPump = [this] {
+    if (pump.calls == 2) progress.PressStop();
+  };
+  const TransferReport report = Run(MoveToPsp);
+  EXPECT_EQ(report.end, TransferEnd::Canceled);
+  // The row in hand went completely, source removal included; the others stayed.
+  EXPECT_EQ(Names(m4vDir), (std::set<std::string>{"M4V00001.MP4", "M4V00001.THM", "M4V00002.MP4",
+                                                  "M4V00002.THM"}));
+  EXPECT_EQ(Names(pcDir),
+            (std::set<std::string>{"v3.mp4", "v3.THM", "v4.mp4", "v4.THM", "v5.mp4", "v5.THM"}));
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, "Transfer is canceled");
+  EXPECT_EQ(dialogs.shown[0].caption, "Canceled");
+  EXPECT_EQ(dialogs.shown[0].flags, platform::MbOk | platform::MbIconInformation);
+  // No refresh; the bar goes back to 0 after the message.
+  for (const auto& e : log.events) EXPECT_EQ(e.rfind("refresh", 0), std::string::npos);
+  EXPECT_EQ(log.events.back(), "bar 0");
+  EXPECT_EQ(*(log.events.end() - 2), "box Canceled");
+  EXPECT_FALSE(progress.visible);
+}
+
+TEST_F(TransferTest, StopDuringLastRowEndsAsCompleted) {
+  for (int i = 1; i <= 3; ++i) PcVideo("v" + std::to_string(i) + ".mp4", "x");
+  pump.onPump = [this] {
+    if (pump.calls == 3) progress.PressStop();
+  };
+  const TransferReport report = Run(CopyToPsp);
+  EXPECT_EQ(report.end, TransferEnd::Completed);
+  EXPECT_EQ(report.arrived.size(), 3u);
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"Mission Accomplished"}));
+  EXPECT_NE(std::find(log.events.begin(), log.events.end(), "refresh psp"), log.events.end());
+}
+
+TEST_F(TransferTest, NextTransferStartsWithTheFlagCleared) {
+  PcVideo("a.mp4", "a");
+  TransferEngine engine(TransferEnvironment{fs, dialogs, pump, host, progress, "A:\\"});
+  engine.Stop();
+  EXPECT_EQ(engine.TransferCanceled(), -1);
+  EXPECT_EQ(engine.TransferVideos(CopyToPsp).end, TransferEnd::Completed);
+  EXPECT_TRUE(fs::exists(m4vDir / "M4V00001.MP4"));
+}
+
+TEST_F(TransferTest, EmptySourceListOpensClosesAndRefreshes) {
+  const TransferReport report = Run(MoveToPc);
+  EXPECT_EQ(report.end, TransferEnd::NothingToDo);
+  EXPECT_EQ(log.events, (std::vector<std::string>{"show", "refresh pc", "refresh psp", "close",
+                                                  "box Mission Accomplished", "bar 0"}));
+}
+
+TEST_F(TransferTest, FailedCopyInAMoveKeepsTheSourceAndLeavesNothingBehind) {
+  PcVideo("good1.mp4", "good one", "t1");
+  PcVideo("bad.mp4", std::string(1000, 'b'), "bad thumb");
+  PcVideo("good2.mp4", "good two");
+  fs.failCopyFrom = {"C:\\Videos\\bad.mp4"};
+  const TransferReport report = Run(MoveToPsp);
+  EXPECT_EQ(Read(pcDir / "bad.mp4"), std::string(1000, 'b'));
+  EXPECT_EQ(Read(pcDir / "bad.THM"), "bad thumb");
+  EXPECT_EQ(Names(pcDir), (std::set<std::string>{"bad.mp4", "bad.THM"}));
+  // The failed row's name stays unused on the PSP, with no companion and no temporary file.
+  EXPECT_EQ(Names(m4vDir), (std::set<std::string>{"M4V00001.MP4", "M4V00001.THM", "M4V00003.MP4",
+                                                  "M4V00003.THM"}));
+  EXPECT_EQ(Read(m4vDir / "M4V00003.MP4"), "good two");
+  ASSERT_EQ(report.notTransferred.size(), 1u);
+  EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::CopyFailed);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].caption, "Transfer Incomplete");
+  EXPECT_NE(dialogs.shown[0].text.find("bad.mp4"), std::string::npos);
+  EXPECT_EQ(dialogs.shown[0].text.find("good"), std::string::npos);
+  EXPECT_EQ(log.events.back(), "bar 0");
+}
+
+TEST_F(TransferTest, ShortCopyReportedAsDoneIsCaught) {
+  PspVideo("M4V00001.MP4", std::string(4096, 'p'), "psp thumb");
+  fs.truncateCopyFrom = {"G:\\MP_ROOT\\100MNV01\\M4V00001.MP4"};
+  const TransferReport report = Run(MoveToPc);
+  EXPECT_TRUE(Names(pcDir).empty());
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), std::string(4096, 'p'));
+  EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), "psp thumb");
+  EXPECT_EQ(report.notTransferred.size(), 1u);
+}
+
+TEST_F(TransferTest, OwnThumbnailThatFailsKeepsTheWholeRow) {
+  PcVideo("a.mp4", "a", "thumb a");
+  fs.failCopyFrom = {"C:\\Videos\\a.THM"};
+  const TransferReport report = Run(MoveToPsp);
+  EXPECT_TRUE(Names(m4vDir).empty());
+  EXPECT_EQ(Names(pcDir), (std::set<std::string>{"a.mp4", "a.THM"}));
+  EXPECT_EQ(report.notTransferred.size(), 1u);
+}
+
+TEST_F(TransferTest, DiskFullPartWayKeepsEveryFileWhole) {
+  for (int i = 1; i <= 4; ++i) {
+    PcVideo("v" + std::to_string(i) + ".mp4", std::string(100, static_cast<char>('0' + i)), "tt");
+  }
+  fs.budget = 2 * (100 + 2) + 50;  // two rows and a half
+  const TransferReport report = Run(MoveToPsp);
+  EXPECT_EQ(report.arrived.size(), 2u);
+  EXPECT_EQ(Names(m4vDir), (std::set<std::string>{"M4V00001.MP4", "M4V00001.THM", "M4V00002.MP4",
+                                                  "M4V00002.THM"}));
+  EXPECT_EQ(Names(pcDir), (std::set<std::string>{"v3.mp4", "v3.THM", "v4.mp4", "v4.THM"}));
+  EXPECT_EQ(Read(pcDir / "v3.mp4"), std::string(100, '3'));
+  EXPECT_EQ(Read(m4vDir / "M4V00002.MP4"), std::string(100, '2'));
+  const std::string& text = dialogs.shown.back().text;
+  EXPECT_NE(text.find("v3.mp4"), std::string::npos);
+  EXPECT_NE(text.find("v4.mp4"), std::string::npos);
+  EXPECT_NE(text.find("still where they were"), std::string::npos);
+}
+
+TEST_F(TransferTest, CanceledAfterAFailureSaysWhichFilesStayed) {
+  PcVideo("bad.mp4", "bad");
+  PcVideo("b.mp4", "b");
+  fs.failCopyFrom = {"C:\\Videos\\bad.mp4"};
+  pump.onPump = [this] {
+    if (pump.calls == 1) progress.PressStop();
+  };
+  Run(CopyToPsp);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].caption, "Canceled");
+  EXPECT_EQ(dialogs.shown[0].text.rfind("Transfer is canceled", 0), 0u);
+  EXPECT_NE(dialogs.shown[0].text.find("bad.mp4"), std::string::npos);
+}
+
+TEST_F(TransferTest, NoPcFolderChangesNothing) {
+  PcVideo("a.mp4", "a");
+  for (const std::string folder : {"", "Videos", "Videos\\Clips", "C:Videos"}) {
+    host.pcFolder = folder;
+    const TransferReport report = Run(MoveToPsp);
+    EXPECT_EQ(report.end, TransferEnd::Refused) << folder;
+    EXPECT_EQ(host.pcFolder, folder);
+  }
+  EXPECT_EQ(Boxes(), std::vector<std::string>(4, "Transfer"));
+  EXPECT_EQ(dialogs.shown[0].text, "Please choose a folder of the computer first.");
+  EXPECT_TRUE(log.events.size() == 4 && log.events[0] == "box Transfer");
+  EXPECT_TRUE(Names(m4vDir).empty());
+  EXPECT_TRUE(fs::exists(pcDir / "a.mp4"));
+  EXPECT_EQ(host.pspFolder, "");
+  EXPECT_FALSE(host.pc[0].selected);
+}
+
+TEST_F(TransferTest, FullPspIsRefusedInsteadOfASixDigitName) {
+  for (int n = 1; n <= 99998; ++n) host.psp.push_back({library::PspFileName(0, n), false});
+  PcVideo("last.mp4", "last");
+  PcVideo("none.mp4", "none");
+  const TransferReport report = Run(MoveToPsp);
+  EXPECT_EQ(Read(m4vDir / "M4V99999.MP4"), "last");
+  EXPECT_EQ(Names(m4vDir), (std::set<std::string>{"M4V99999.MP4", "M4V99999.THM"}));
+  EXPECT_TRUE(fs::exists(pcDir / "none.mp4"));
+  ASSERT_EQ(report.notTransferred.size(), 1u);
+  EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::PspFull);
+  EXPECT_NE(dialogs.shown.back().text.find("no free video name"), std::string::npos);
+}
+
+TEST_F(TransferTest, VideoOfFourGigabytesIsRefusedForThePspBeforeCopying) {
+  PcVideo("huge.mp4", "h");
+  PcVideo("fits.mp4", "f");
+  fs.fakeSize["C:\\Videos\\huge.mp4"] = 4294967295ull;
+  const TransferReport report = Run(MoveToPsp);
+  for (const auto& from : fs.copiesFrom) EXPECT_EQ(from.find("huge"), std::string::npos);
+  EXPECT_TRUE(fs::exists(pcDir / "huge.mp4"));
+  // The refused video takes no PSP name.
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "f");
+  ASSERT_EQ(report.notTransferred.size(), 1u);
+  EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::TooLargeForPsp);
+  EXPECT_NE(dialogs.shown.back().text.find("4 GB"), std::string::npos);
+}
+
+TEST_F(TransferTest, VideoJustUnderFourGigabytesIsTried) {
+  PcVideo("big.mp4", "b");
+  fs.fakeSize["C:\\Videos\\big.mp4"] = 4294967294ull;
+  const TransferReport report = Run(CopyToPsp);
+  EXPECT_NE(std::find(fs.copiesFrom.begin(), fs.copiesFrom.end(), "C:\\Videos\\big.mp4"),
+            fs.copiesFrom.end());
+  // Its real size differs from the one reported, so the copy does not count as complete.
+  ASSERT_EQ(report.notTransferred.size(), 1u);
+  EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::CopyFailed);
+  EXPECT_TRUE(Names(m4vDir).empty());
+}
+
+TEST_F(TransferTest, SameFileOnBothSidesIsLeftAlone) {
+  // The PC folder chosen inside the PSP: copying to the PC would name the source itself.
+  host.pcFolder = "G:\\MP_ROOT\\100MNV01";
+  PspVideo("M4V00001.MP4", "only copy", "its thumb");
+  dialogs.answers = {Answer::Yes};
+  const TransferReport report = Run(MoveToPc);
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "only copy");
+  EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), "its thumb");
+  EXPECT_EQ(Names(m4vDir).size(), 2u);
+  ASSERT_EQ(report.notTransferred.size(), 1u);
+  EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::SameFile);
+}
+
+TEST_F(TransferTest, CopyThumbnailOwnDefaultAndNone) {
+  TransferEngine engine(TransferEnvironment{fs, dialogs, pump, host, progress, "A:\\"});
+  Put(pcDir / "a.THM", "own");
+  Put(m4vDir / "M4V00001.THM", "stale");
+  EXPECT_TRUE(engine.CopyThumbnail("C:\\Videos\\a.mp4", "G:\\MP_ROOT\\100MNV01\\M4V00001.MP4"));
+  EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), "own");
+  EXPECT_TRUE(engine.CopyThumbnail("C:\\Videos\\b.mp4", "G:\\MP_ROOT\\100MNV01\\M4V00002.MP4"));
+  EXPECT_EQ(Read(m4vDir / "M4V00002.THM"), "default thumbnail");
+  fs::remove(appRoot / "DefaultPreview.THM");
+  EXPECT_FALSE(engine.CopyThumbnail("C:\\Videos\\b.mp4", "G:\\MP_ROOT\\100MNV01\\M4V00003.MP4"));
+  EXPECT_EQ(Names(m4vDir), (std::set<std::string>{"M4V00001.THM", "M4V00002.THM"}));
+}
+
+TEST_F(TransferTest, LeftoverTemporaryNameIsNotTouched) {
+  Put(m4vDir / "M4V00001.MP4.part", "someone's file");
+  PcVideo("a.mp4", "a");
+  Run(CopyToPsp);
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4.part"), "someone's file");
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "a");
+}
+
+}  // namespace
