@@ -3,7 +3,6 @@
 namespace brevlo::app {
 
 TTransferForm* TransferForm = nullptr;
-TRenameForm* RenameForm = nullptr;
 
 namespace {
 ui::TLabel* AddLabel(ui::TForm* form, const char* name, int left, int top, int width,
@@ -41,18 +40,6 @@ TTransferForm::TTransferForm(ui::TComponent* owner) : ui::TForm(owner) {
   Button1->SetBounds(160, 100, 75, 25);
   Button1->SetCaption("&Stop");
   Button1->SetParent(this);
-  Handle();
-}
-
-TRenameForm::TRenameForm(ui::TComponent* owner) : ui::TForm(owner) {
-  RenameForm = this;
-  Name = "RenameForm";
-  BorderStyle = ui::TBorderStyle::Dialog;
-  BorderIcons = ui::biSystemMenu;
-  Position = ui::TPosition::MainFormCenter;
-  Font.SetSize(8);
-  SetClientSize(300, 100);
-  SetCaption("Rename");
   Handle();
 }
 

@@ -18,13 +18,6 @@ class TTransferForm : public ui::TForm {
   ui::TButton* Button1;
 };
 
-class TRenameForm : public ui::TForm {
-  BREVLO_CLASS(TRenameForm, ui::TForm)
- public:
-  explicit TRenameForm(ui::TComponent* owner);
-};
-
 extern TTransferForm* TransferForm;
-extern TRenameForm* RenameForm;
 
 }  // namespace brevlo::app

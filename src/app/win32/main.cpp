@@ -2,6 +2,7 @@
 
 #include "app/win32/AboutForm.h"
 #include "app/win32/MainForm.h"
+#include "app/win32/RenameForm.h"
 #include "app/win32/SecondaryForms.h"
 #include "ui/Forms.h"
 

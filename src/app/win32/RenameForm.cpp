@@ -1,0 +1,94 @@
+#include "app/win32/RenameForm.h"
+
+#include "app/win32/MainForm.h"
+#include "operations/RenameRule.h"
+
+namespace brevlo::app {
+
+TRenameForm* RenameForm = nullptr;
+
+TRenameForm::TRenameForm(ui::TComponent* owner) : ui::TForm(owner) {
+  RenameForm = this;
+  Name = "RenameForm";
+  BorderStyle = ui::TBorderStyle::Dialog;
+  BorderIcons = ui::biSystemMenu;
+  Position = ui::TPosition::MainFormCenter;
+  Font.SetSize(8);
+  SetClientSize(405, 108);
+  SetCaption("Rename");
+
+  Label1 = new ui::TLabel(this);
+  Label1->Name = "Label1";
+  Label1->Font = Font;
+  Label1->SetBounds(16, 24, 0, 13);
+  Label1->AutoSize = true;
+  Label1->SetCaption("New Filename:");
+  Label1->SetParent(this);
+
+  edtNewname = new ui::TEdit(this);
+  edtNewname->Name = "edtNewname";
+  edtNewname->SetBounds(96, 21, 281, 21);
+  edtNewname->TabOrder = 0;
+  edtNewname->SetParent(this);
+
+  btnOK = new ui::TButton(this);
+  btnOK->Name = "btnOK";
+  btnOK->SetBounds(192, 64, 75, 25);
+  btnOK->SetCaption("&OK");
+  btnOK->TabOrder = 1;
+  btnOK->SetParent(this);
+  btnOK->OnClick = [this](ui::TObject* s) { btnOKClick(s); };
+
+  Button2 = new ui::TButton(this);
+  Button2->Name = "Button2";
+  Button2->SetBounds(288, 64, 75, 25);
+  Button2->SetCaption("&Cancel");
+  Button2->TabOrder = 2;
+  Button2->SetParent(this);
+  Button2->OnClick = [this](ui::TObject* s) { Button2Click(s); };
+
+  OnShow = [this](ui::TObject* s) { FormShow(s); };
+  OnClose = [this](ui::TObject* s, ui::TCloseAction& a) { FormClose(s, a); };
+  Handle();
+}
+
+void TRenameForm::ShowFor(const std::string& side, const std::string& sourcePath,
+                          const std::string& currentName) {
+  edtNewname->SetText(currentName);
+  RenameSide = side;
+  RenameSourcePath = sourcePath;
+  Show();
+}
+
+void TRenameForm::FormShow(ui::TObject*) {
+  if (MainForm != nullptr) MainForm->SetEnabled(false);
+  edtNewname->SetFocus();
+  edtNewname->Perform(EM_SETSEL, 0, -1);
+}
+
+void TRenameForm::FormClose(ui::TObject*, ui::TCloseAction& action) {
+  action = ui::TCloseAction::Hide;
+  if (MainForm != nullptr) {
+    MainForm->SetEnabled(true);
+    SetForegroundWindow(MainForm->Handle());
+  }
+}
+
+void TRenameForm::btnOKClick(ui::TObject*) {
+  if (MainForm == nullptr) return;
+  MainServices& services = MainForm->Services();
+  // Boxes belong to the window in front; make sure that is this one.
+  if (Showing()) SetActiveWindow(Handle());
+  const operations::RenameResult result = operations::RenameVideo(
+      *services.fs, *services.dialogs, RenameSide, RenameSourcePath, edtNewname->Text());
+  if (result.outcome == operations::RenameOutcome::Refused) return;
+  if (result.newName != edtNewname->Text()) edtNewname->SetText(result.newName);
+  if (OnRenamed) OnRenamed(RenameSide == "PC");
+  Close();
+}
+
+void TRenameForm::Button2Click(ui::TObject*) {
+  Close();
+}
+
+}  // namespace brevlo::app

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "ui/Forms.h"
+
+namespace brevlo::app {
+
+// Renames one video of either list, with its thumbnail companion.
+class TRenameForm : public ui::TForm {
+  BREVLO_CLASS(TRenameForm, ui::TForm)
+ public:
+  explicit TRenameForm(ui::TComponent* owner);
+
+  ui::TLabel* Label1;
+  ui::TEdit* edtNewname;
+  ui::TButton* btnOK;
+  ui::TButton* Button2;
+
+  // "PSP" or "PC": the list that holds the video; only "PSP" checks the PSP's naming rule.
+  std::string RenameSide;
+  // Full path of the video to rename.
+  std::string RenameSourcePath;
+  // After a name that passed the checks, before the window closes: reload the list the video
+  // belongs to (pcSide is true exactly when RenameSide is "PC").
+  std::function<void(bool pcSide)> OnRenamed;
+
+  // Sets the side, the path and the proposed name, then shows the window.
+  void ShowFor(const std::string& side, const std::string& sourcePath,
+               const std::string& currentName);
+
+  void FormShow(ui::TObject* sender);
+  void FormClose(ui::TObject* sender, ui::TCloseAction& action);
+  void btnOKClick(ui::TObject* sender);
+  void Button2Click(ui::TObject* sender);
+};
+
+extern TRenameForm* RenameForm;
+
+}  // namespace brevlo::app
