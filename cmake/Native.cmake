@@ -25,7 +25,7 @@ foreach(tool_main IN LISTS BREVLO_TOOLS)
   target_compile_options(${tool_name} PRIVATE ${BREVLO_WARNINGS})
 endforeach()
 
-file(GLOB BREVLO_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+file(GLOB BREVLO_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench.cpp)
 foreach(bench_src IN LISTS BREVLO_BENCHES)
   get_filename_component(bench_name ${bench_src} NAME_WE)
   add_executable(${bench_name} ${bench_src})

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
 #include "library/PspNaming.h"
@@ -13,14 +14,14 @@ namespace {
 
 using platform::Thumbnail;
 
-bool DecodeFile(platform::IFileSystem& fs, const std::string& path, Thumbnail& out,
+bool DecodeFile(platform::IFileSystem& fs, platform::JpegThumbnailDecoder& decoder,
+                std::vector<unsigned char>& bytes, const std::string& path, Thumbnail& out,
                 int& errorCode) {
-  std::vector<unsigned char> bytes;
   if (!fs.ReadFile(path, bytes, platform::MaxJpegBytes)) {
     errorCode = 0;
     return false;
   }
-  const auto result = platform::DecodeJpegThumbnail(bytes.data(), bytes.size(), out);
+  const auto result = decoder.Decode(bytes.data(), bytes.size(), out);
   errorCode = result.errorCode;
   return result.ok;
 }
@@ -30,6 +31,13 @@ Thumbnail BlankThumbnail() {
   Thumbnail t;
   t.bgr.fill(0xC0);
   return t;
+}
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
 }
 
 std::string ReplaceSeparator(std::string text, char from, char to) {
@@ -120,23 +128,31 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
   report.listed = true;
   sink.Clear();
 
-  std::vector<std::string> names;
-  for (auto& entry : env.fs.ListDirectory(folder, "*.mp4")) {
-    if ((entry.attributes &
-         (platform::AttrDirectory | platform::AttrHidden | platform::AttrSystem)) != 0 ||
-        !IsVideoName(entry.name)) {
-      continue;
+  // One listing serves for the videos, their sizes and their companions: a big folder costs
+  // no extra look-up per video.
+  std::vector<platform::DirEntry> videos;
+  std::unordered_map<std::string, std::string> companions;  // lower-case name -> as listed
+  for (auto& entry : env.fs.ListDirectory(folder, "*")) {
+    if ((entry.attributes & platform::AttrDirectory) != 0) continue;
+    if (IsVideoName(entry.name)) {
+      if ((entry.attributes & (platform::AttrHidden | platform::AttrSystem)) == 0) {
+        videos.push_back(std::move(entry));
+      }
+    } else {
+      companions.emplace(LowerAscii(entry.name), entry.name);
     }
-    names.push_back(std::move(entry.name));
   }
-  std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
-    return env.locale.CompareIgnoreCase(a, b) < 0;
-  });
+  std::stable_sort(videos.begin(), videos.end(),
+                   [&](const platform::DirEntry& a, const platform::DirEntry& b) {
+                     return env.locale.CompareIgnoreCase(a.name, b.name) < 0;
+                   });
 
-  sink.Reserve(names.size());
+  sink.Reserve(videos.size());
   const std::string base = WithTrailingBackslash(folder);
   const std::string defaultPath = env.appFolder + DefaultThumbnailName;
   const char separator = env.locale.DecimalSeparator();
+  platform::JpegThumbnailDecoder decoder;  // one for the whole fill
+  std::vector<unsigned char> bytes;
   std::optional<Thumbnail> defaultThumb;  // decoded once per fill, when first needed
   bool defaultExists = false;
   bool defaultChecked = false;
@@ -145,7 +161,7 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
     if (!defaultThumb) {
       Thumbnail t;
       int code = 0;
-      if (!DecodeFile(env.fs, defaultPath, t, code)) {
+      if (!DecodeFile(env.fs, decoder, bytes, defaultPath, t, code)) {
         if (report.jpegError == 0) report.jpegError = code;
         t = BlankThumbnail();
       }
@@ -155,16 +171,17 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
   };
 
   Thumbnail thumb;
-  for (const auto& name : names) {
+  for (const auto& video : videos) {
+    const std::string& name = video.name;
     env.pump.ProcessMessages();
     if (env.superseded && env.superseded()) {
       report.superseded = true;
       return report;
     }
-    const std::string own = base + WithoutExtension(name) + ".THM";
-    if (env.fs.FileExists(own)) {
+    const auto own = companions.find(LowerAscii(WithoutExtension(name) + ".THM"));
+    if (own != companions.end()) {
       int code = 0;
-      if (!DecodeFile(env.fs, own, thumb, code)) {
+      if (!DecodeFile(env.fs, decoder, bytes, base + own->second, thumb, code)) {
         if (report.jpegError == 0) report.jpegError = code;
         useDefault(thumb);
       }
@@ -178,8 +195,7 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
       }
       useDefault(thumb);
     }
-    const auto size = FileSizeMB(base + name, env.fs, separator);
-    sink.AddVideo(name, size.value_or(std::string()), thumb);
+    sink.AddVideo(name, FormatSizeMB(video.size, separator), thumb);
     ++report.rows;
   }
   return report;

@@ -1,5 +1,6 @@
 #include "platform/JpegDecoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -28,28 +29,37 @@ extern "C" void OnJpegMessage(j_common_ptr) {}
 // the detail of the scaled-down decode instead of dropping pixels.
 void Resample(const std::vector<std::uint8_t>& rgb, unsigned width, unsigned height,
               Thumbnail& out) {
-  for (int ty = 0; ty < ThumbnailHeight; ++ty) {
-    const unsigned y0 = static_cast<unsigned>(ty) * height / ThumbnailHeight;
-    unsigned y1 = static_cast<unsigned>(ty + 1) * height / ThumbnailHeight;
-    if (y1 <= y0) y1 = y0 + 1;
-    for (int tx = 0; tx < ThumbnailWidth; ++tx) {
-      const unsigned x0 = static_cast<unsigned>(tx) * width / ThumbnailWidth;
-      unsigned x1 = static_cast<unsigned>(tx + 1) * width / ThumbnailWidth;
-      if (x1 <= x0) x1 = x0 + 1;
-      unsigned long sum[3] = {0, 0, 0};
+  if (width == ThumbnailWidth && height == ThumbnailHeight) {
+    // The usual case: a 160 x 120 thumbnail decoded at half scale fits as it is.
+    for (std::size_t i = 0; i < out.bgr.size(); i += 3) {
+      out.bgr[i] = rgb[i + 2];
+      out.bgr[i + 1] = rgb[i + 1];
+      out.bgr[i + 2] = rgb[i];
+    }
+    return;
+  }
+  unsigned xs[ThumbnailWidth + 1];
+  for (unsigned tx = 0; tx <= ThumbnailWidth; ++tx) xs[tx] = tx * width / ThumbnailWidth;
+  for (unsigned ty = 0; ty < ThumbnailHeight; ++ty) {
+    const unsigned y0 = ty * height / ThumbnailHeight;
+    const unsigned y1 = std::max((ty + 1) * height / ThumbnailHeight, y0 + 1);
+    std::uint8_t* px = out.bgr.data() + static_cast<std::size_t>(ty) * ThumbnailWidth * 3;
+    for (unsigned tx = 0; tx < ThumbnailWidth; ++tx, px += 3) {
+      const unsigned x0 = xs[tx];
+      const unsigned x1 = std::max(xs[tx + 1], x0 + 1);
+      unsigned long r = 0, g = 0, b = 0;
       for (unsigned y = y0; y < y1; ++y) {
-        const std::uint8_t* row = rgb.data() + (static_cast<std::size_t>(y) * width) * 3;
-        for (unsigned x = x0; x < x1; ++x) {
-          sum[0] += row[x * 3];
-          sum[1] += row[x * 3 + 1];
-          sum[2] += row[x * 3 + 2];
+        const std::uint8_t* p = rgb.data() + (static_cast<std::size_t>(y) * width + x0) * 3;
+        for (unsigned x = x0; x < x1; ++x, p += 3) {
+          r += p[0];
+          g += p[1];
+          b += p[2];
         }
       }
       const unsigned long n = static_cast<unsigned long>(y1 - y0) * (x1 - x0);
-      std::uint8_t* px = out.bgr.data() + (static_cast<std::size_t>(ty) * ThumbnailWidth + tx) * 3;
-      px[0] = static_cast<std::uint8_t>((sum[2] + n / 2) / n);
-      px[1] = static_cast<std::uint8_t>((sum[1] + n / 2) / n);
-      px[2] = static_cast<std::uint8_t>((sum[0] + n / 2) / n);
+      px[0] = static_cast<std::uint8_t>((b + n / 2) / n);
+      px[1] = static_cast<std::uint8_t>((g + n / 2) / n);
+      px[2] = static_cast<std::uint8_t>((r + n / 2) / n);
     }
   }
 }
@@ -70,8 +80,13 @@ void CmykRowToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, unsigned width, b
   }
 }
 
+// The largest pixel count we let a reduced decode reach (a 1/8 decode of a huge image).
+constexpr unsigned long long MaxScaledPixels = 16ull * 1024 * 1024;
+
+}  // namespace
+
 // Everything that owns memory lives outside the setjmp frame, so a longjmp leaks nothing.
-struct DecodeState {
+struct JpegThumbnailDecoder::State {
   jpeg_decompress_struct info{};
   ErrorManager err{};
   std::vector<std::uint8_t> rgb;
@@ -81,15 +96,16 @@ struct DecodeState {
   bool created = false;
 };
 
-// The largest pixel count we let a reduced decode reach (a 1/8 decode of a huge image).
-constexpr unsigned long long MaxScaledPixels = 16ull * 1024 * 1024;
+namespace {
 
-bool Decode(DecodeState& s, const std::uint8_t* data, std::size_t size) {
+bool Decode(JpegThumbnailDecoder::State& s, const std::uint8_t* data, std::size_t size) {
   if (setjmp(s.err.jump)) {
     return false;
   }
-  jpeg_create_decompress(&s.info);
-  s.created = true;
+  if (!s.created) {
+    jpeg_create_decompress(&s.info);
+    s.created = true;
+  }
   jpeg_mem_src(&s.info, const_cast<std::uint8_t*>(data), static_cast<unsigned long>(size));
   jpeg_read_header(&s.info, TRUE);
 
@@ -105,6 +121,9 @@ bool Decode(DecodeState& s, const std::uint8_t* data, std::size_t size) {
       break;
     }
   }
+  // A thumbnail is resampled anyway: the fast paths cost nothing visible.
+  s.info.dct_method = JDCT_IFAST;
+  s.info.do_fancy_upsampling = FALSE;
   jpeg_calc_output_dimensions(&s.info);
   const unsigned w = s.info.output_width;
   const unsigned h = s.info.output_height;
@@ -120,17 +139,14 @@ bool Decode(DecodeState& s, const std::uint8_t* data, std::size_t size) {
   s.line.resize(static_cast<std::size_t>(w) * comps);
   const bool inverted = s.info.saw_Adobe_marker;
   while (s.info.output_scanline < h) {
-    JSAMPROW row = s.line.data();
     const unsigned y = s.info.output_scanline;
+    std::uint8_t* dst = s.rgb.data() + static_cast<std::size_t>(y) * w * 3;
+    // Three-component rows go straight to their place; four-component ones are converted.
+    JSAMPROW row = comps == 4 ? s.line.data() : dst;
     if (jpeg_read_scanlines(&s.info, &row, 1) != 1) {
       break;
     }
-    std::uint8_t* dst = s.rgb.data() + static_cast<std::size_t>(y) * w * 3;
-    if (comps == 4) {
-      CmykRowToRgb(s.line.data(), dst, w, inverted);
-    } else {
-      std::copy(s.line.begin(), s.line.begin() + static_cast<std::ptrdiff_t>(w) * 3, dst);
-    }
+    if (comps == 4) CmykRowToRgb(s.line.data(), dst, w, inverted);
   }
   jpeg_finish_decompress(&s.info);
   return true;
@@ -138,28 +154,40 @@ bool Decode(DecodeState& s, const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-JpegResult DecodeJpegThumbnail(const std::uint8_t* data, std::size_t size, Thumbnail& out) {
+JpegThumbnailDecoder::JpegThumbnailDecoder() : state_(new State) {
+  state_->info.err = jpeg_std_error(&state_->err.pub);
+  state_->err.pub.error_exit = OnJpegError;
+  state_->err.pub.output_message = OnJpegMessage;
+}
+
+JpegThumbnailDecoder::~JpegThumbnailDecoder() {
+  if (state_->created) jpeg_destroy_decompress(&state_->info);
+  delete state_;
+}
+
+JpegResult JpegThumbnailDecoder::Decode(const std::uint8_t* data, std::size_t size,
+                                        Thumbnail& out) {
   JpegResult result;
   if (data == nullptr || size == 0) {
     result.errorCode = JERR_INPUT_EMPTY;
     return result;
   }
-  DecodeState s;
-  s.info.err = jpeg_std_error(&s.err.pub);
-  s.err.pub.error_exit = OnJpegError;
-  s.err.pub.output_message = OnJpegMessage;
-  const bool ok = Decode(s, data, size);
-  const int code = s.err.pub.msg_code;
-  if (s.created) {
-    jpeg_destroy_decompress(&s.info);
-  }
-  if (!ok) {
-    result.errorCode = code;
+  State& s = *state_;
+  s.err.pub.msg_code = 0;
+  if (!brevlo::platform::Decode(s, data, size)) {
+    result.errorCode = s.err.pub.msg_code;
+    // Back to a clean state for the next picture.
+    if (s.created) jpeg_abort_decompress(&s.info);
     return result;
   }
   Resample(s.rgb, s.width, s.height, out);
   result.ok = true;
   return result;
+}
+
+JpegResult DecodeJpegThumbnail(const std::uint8_t* data, std::size_t size, Thumbnail& out) {
+  JpegThumbnailDecoder decoder;
+  return decoder.Decode(data, size, out);
 }
 
 std::string JpegErrorText(int code) {

@@ -24,8 +24,24 @@ struct JpegResult {
 // Largest JPEG file we accept as a thumbnail; bigger ones are refused unread.
 inline constexpr std::size_t MaxJpegBytes = 64u * 1024u * 1024u;
 
-// Decodes a JPEG held in memory straight to an 80 x 60 thumbnail, letting the decoder scale
-// down by DCT to the smallest size of at least 80 x 60 before the final stretch.
+// Decodes JPEGs held in memory straight to 80 x 60 thumbnails, letting the decoder scale down
+// by DCT to the smallest size of at least 80 x 60 before the final stretch. One object serves
+// a whole list: its tables and buffers are kept from one picture to the next.
+class JpegThumbnailDecoder {
+ public:
+  JpegThumbnailDecoder();
+  ~JpegThumbnailDecoder();
+  JpegThumbnailDecoder(const JpegThumbnailDecoder&) = delete;
+  JpegThumbnailDecoder& operator=(const JpegThumbnailDecoder&) = delete;
+  JpegResult Decode(const std::uint8_t* data, std::size_t size, Thumbnail& out);
+
+  struct State;  // the decoder's own, defined where it is used
+
+ private:
+  State* state_;
+};
+
+// One picture with a decoder of its own.
 JpegResult DecodeJpegThumbnail(const std::uint8_t* data, std::size_t size, Thumbnail& out);
 
 // Message text for a failed decode: "JPEG error #<code>".

@@ -168,20 +168,22 @@ TEST_F(PcList, ClicksSumTheSelectedSizes) {
   EXPECT_EQ(PanelText(bar, 0), "1 Selected.  1.23MB Total.");
 }
 
-TEST_F(PcList, ARowWithoutSizeCountsAsNothing) {
+TEST_F(PcList, LockedVideoKeepsItsSizeAndARowWithoutSizeCountsAsNothing) {
   BoxWatcher boxes;
   WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
   MainFormFixture form(app.Path());
-  // Held without any sharing: its size cannot be read.
-  HANDLE held = CreateFileA((videos + "b.MP4").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
+  // Held without any sharing by another program: the listing still knows its size.
+  HANDLE held =
+      CreateFileA((videos + "b.MP4").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   form->btnRefreshPC->Perform(BM_CLICK);
   Pump();
   CloseHandle(held);
   ASSERT_EQ(form->ltvPC->Count(), 3);
-  EXPECT_EQ(form->ltvPC->Item(1).subItems.at(0), "");
+  EXPECT_EQ(form->ltvPC->Item(1).subItems.at(0), "2.25");
+  // A row that carries no size adds nothing to the total and breaks nothing.
+  form->ltvPC->AddItem("nosize.mp4", "", 0);
   ClickRow(form->ltvPC->Handle(), 0, false);
-  ClickRow(form->ltvPC->Handle(), 1, true);
+  ClickRow(form->ltvPC->Handle(), 3, true);
   EXPECT_EQ(PanelText(form->StatusBar1->Handle(), 0), "2 Selected.  1.50MB Total.");
 }

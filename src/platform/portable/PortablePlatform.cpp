@@ -7,6 +7,8 @@
 #include <sstream>
 #include <system_error>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 namespace brevlo::platform {
@@ -91,14 +93,13 @@ std::vector<DirEntry> StdFileSystem::ListDirectory(const std::string& folder,
     if (!WildcardMatch(pattern, name)) continue;
     DirEntry e;
     e.name = name;
-    std::error_code sec;
-    const auto status = it->status(sec);
-    if (fs::is_directory(status)) e.attributes |= AttrDirectory;
+    // One stat gives type, permissions and size; big folders are listed often.
+    struct stat info {};
+    if (::stat(it->path().c_str(), &info) != 0) continue;
+    if (S_ISDIR(info.st_mode)) e.attributes |= AttrDirectory;
     if (!name.empty() && name[0] == '.') e.attributes |= AttrHidden;
-    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) {
-      e.attributes |= AttrReadOnly;
-    }
-    if (fs::is_regular_file(status)) e.size = it->file_size(sec);
+    if ((info.st_mode & S_IWUSR) == 0) e.attributes |= AttrReadOnly;
+    if (S_ISREG(info.st_mode)) e.size = static_cast<std::uint64_t>(info.st_size);
     entries.push_back(std::move(e));
   }
   return entries;
