@@ -95,7 +95,7 @@ std::vector<DirEntry> StdFileSystem::ListDirectory(const std::string& folder,
     e.name = name;
     // One stat gives type, permissions and size; big folders are listed often.
     struct stat info {};
-    if (::stat(it->path().c_str(), &info) != 0) continue;
+    if (::stat(it->path().string().c_str(), &info) != 0) continue;
     if (S_ISDIR(info.st_mode)) e.attributes |= AttrDirectory;
     if (!name.empty() && name[0] == '.') e.attributes |= AttrHidden;
     if ((info.st_mode & S_IWUSR) == 0) e.attributes |= AttrReadOnly;
