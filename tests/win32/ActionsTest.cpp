@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
+#include "app/win32/RenameForm.h"
 #include "support/JpegWriter.h"
 
 using namespace brevlo;
@@ -26,6 +27,7 @@ class Actions : public ::testing::Test {
     for (const char* name : {"a.mp4", "b.mp4", "c.mp4"}) WriteSized(videos + name, 100);
     WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
     form = std::make_unique<MainFormFixture>(app.Path(), &shell);
+    rename = std::make_unique<app::TRenameForm>(ui::Application);
     ASSERT_EQ((*form)->ltvPC->Count(), 3);
     // Rows on the PSP side, as a listed PSP would show them.
     (*form)->ltvPSP->AddItem("M4V00001.MP4", "1", 0);
@@ -37,6 +39,7 @@ class Actions : public ::testing::Test {
   std::string videos;
   platform::RecordingShell shell;
   std::unique_ptr<MainFormFixture> form;
+  std::unique_ptr<app::TRenameForm> rename;  // goes before the main window
 };
 
 }  // namespace
@@ -115,4 +118,41 @@ TEST_F(Actions, ADropCopiesAndADropOnItsOwnListDoesNothing) {
   dragTo(Form()->ltvPSP, Form()->btnRename);
   EXPECT_EQ(copyToPsp + copyToPc, 2);
   EXPECT_EQ(moves, 0);
+}
+
+TEST_F(Actions, DeleteFromThePcListTakesCompanionsAndNothingElse) {
+  WriteText(videos + "b.THM", "thumb");
+  WriteText(videos + "b.jpg", "photo");
+  Form()->StatusBar1->SetPanelText(0, "1 Selected.  0.00MB Total.");
+  Form()->StatusBar1->SetPanelText(2, "kept");
+  Form()->ltvPC->SetSelected(1, true);
+  Form()->ltvPC->SetSelected(2, true);
+  Form()->Delete1->Click();
+  EXPECT_FALSE(Exists(videos + "b.mp4"));
+  EXPECT_FALSE(Exists(videos + "b.THM"));
+  EXPECT_FALSE(Exists(videos + "c.mp4"));
+  EXPECT_TRUE(Exists(videos + "b.jpg"));
+  EXPECT_TRUE(Exists(videos + "a.mp4"));
+  ASSERT_EQ(Form()->ltvPC->Count(), 1);
+  EXPECT_EQ(Form()->labPCNum->Caption(), "1");
+  EXPECT_EQ(Form()->StatusBar1->PanelText(0), "");
+  EXPECT_EQ(Form()->StatusBar1->PanelText(2), "kept");
+}
+
+TEST_F(Actions, RenameFromThePcMenuOpensTheRenameWindowOnTheFirstSelectedRow) {
+  Form()->Rename1->Click();  // nothing selected: nothing opens
+  ASSERT_NE(app::RenameForm, nullptr);
+  EXPECT_FALSE(IsWindowVisible(app::RenameForm->Handle()));
+  Form()->ltvPC->SetSelected(1, true);
+  Form()->Rename1->Click();
+  EXPECT_TRUE(IsWindowVisible(app::RenameForm->Handle()));
+  EXPECT_EQ(app::RenameForm->edtNewname->Text(), "b.mp4");
+  EXPECT_EQ(app::RenameForm->RenameSide, "PC");
+  EXPECT_EQ(app::RenameForm->RenameSourcePath, videos + "b.mp4");
+  app::RenameForm->edtNewname->SetText("holiday");
+  app::RenameForm->btnOK->Perform(BM_CLICK);
+  Pump();
+  EXPECT_TRUE(Exists(videos + "holiday.MP4"));
+  EXPECT_EQ(Form()->ltvPC->Item(2).caption, "holiday.MP4");
+  EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
 }

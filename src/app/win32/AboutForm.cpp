@@ -155,4 +155,8 @@ void TAboutForm::btnTechClick(ui::TObject*) {
   Open("mailto:" + values_.TechMailAddress);
 }
 
+TAboutForm::~TAboutForm() {
+  if (AboutForm == this) AboutForm = nullptr;
+}
+
 }  // namespace brevlo::app

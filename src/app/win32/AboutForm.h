@@ -11,6 +11,7 @@ class TAboutForm : public ui::TForm {
   BREVLO_CLASS(TAboutForm, ui::TForm)
  public:
   explicit TAboutForm(ui::TComponent* owner);
+  ~TAboutForm() override;
 
   ui::TPanel* Panel1;
   ui::TImage* imgbk;

@@ -119,6 +119,12 @@ class TMainForm : public ui::TForm {
   void edtPathKeyPress(ui::TObject* sender, char& key);
   void btnRefreshPCClick(ui::TObject* sender);
   void btnRefreshPSPClick(ui::TObject* sender);
+  // Renaming and deleting.
+  void btnRenameClick(ui::TObject* sender);
+  void Rename1Click(ui::TObject* sender);
+  void btnDeleteClick(ui::TObject* sender);
+  void Delete1Click(ui::TObject* sender);
+  std::vector<std::string> SelectedCaptions(ui::TListView* list);
   // Playing, opening folders, double clicks and dragging rows between the lists.
   void PlaySelectedVideo(ui::TListView* list);
   void Play1Click(ui::TObject*) { PlaySelectedVideo(ltvPC); }

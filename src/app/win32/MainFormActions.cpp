@@ -3,9 +3,46 @@
 
 #include <windowsx.h>
 
+#include "app/win32/RenameForm.h"
 #include "library/PspNaming.h"
+#include "operations/DeleteVideos.h"
 
 namespace brevlo::app {
+
+std::vector<std::string> TMainForm::SelectedCaptions(ui::TListView* list) {
+  std::vector<std::string> captions;
+  for (int index : list->SelectedIndexes()) captions.push_back(list->Item(index).caption);
+  return captions;
+}
+
+void TMainForm::btnRenameClick(ui::TObject*) {
+  const auto selected = SelectedCaptions(ltvPSP);
+  if (selected.empty() || RenameForm == nullptr) return;
+  RenameForm->OnRenamed = [this](bool pcSide) { (pcSide ? btnRefreshPC : btnRefreshPSP)->Click(); };
+  RenameForm->ShowFor("PSP", library::WithTrailingBackslash(PspDrive + PspKindFolder) + selected[0],
+                      selected[0]);
+}
+
+void TMainForm::Rename1Click(ui::TObject*) {
+  const auto selected = SelectedCaptions(ltvPC);
+  if (selected.empty() || RenameForm == nullptr) return;
+  RenameForm->OnRenamed = [this](bool pcSide) { (pcSide ? btnRefreshPC : btnRefreshPSP)->Click(); };
+  RenameForm->ShowFor("PC", library::WithTrailingBackslash(PcFolder) + selected[0], selected[0]);
+}
+
+void TMainForm::btnDeleteClick(ui::TObject*) {
+  PspFolder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
+  operations::DeleteSelectedVideos(*services_.fs, PspFolder, SelectedCaptions(ltvPSP));
+  btnRefreshPSP->Click();
+  StatusBar1->SetPanelText(2, "");
+}
+
+void TMainForm::Delete1Click(ui::TObject*) {
+  PcFolder = library::WithTrailingBackslash(PcFolder);
+  operations::DeleteSelectedVideos(*services_.fs, PcFolder, SelectedCaptions(ltvPC));
+  btnRefreshPC->Click();
+  StatusBar1->SetPanelText(0, "");
+}
 
 void TMainForm::PlaySelectedVideo(ui::TListView* list) {
   const std::vector<int> selected = list->SelectedIndexes();

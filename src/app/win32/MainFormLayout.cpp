@@ -128,6 +128,8 @@ void TMainForm::BuildControls() {
   btnCopyPC = MakeButton(this, this, "btnCopyPC", 272, 260, 118, "<-- Co&py to PC");
   btnRename = MakeButton(this, this, "btnRename", 272, 311, 118, "&Rename (PSP Video)");
   btnDelete = MakeButton(this, this, "btnDelete", 272, 343, 118, "&Delete (PSP Video)");
+  btnRename->OnClick = [this](ui::TObject* s) { btnRenameClick(s); };
+  btnDelete->OnClick = [this](ui::TObject* s) { btnDeleteClick(s); };
 
   btnRefreshPC = MakeButton(this, this, "btnRefreshPC", 8, 460, 75, "Refr&esh");
   btnRefreshPC->OnClick = [this](ui::TObject* s) { btnRefreshPCClick(s); };
@@ -164,8 +166,8 @@ void TMainForm::BuildMenus() {
   Move1 = PopupMenu1->Add("Move1", "Move to PSP", [this](ui::TObject*) { btnMovePSP->Click(); });
   Copy1 = PopupMenu1->Add("Copy1", "Copy to PSP", [this](ui::TObject*) { btnCopyPSP->Click(); });
   PopupMenu1->Add("N2", "-");
-  Rename1 = PopupMenu1->Add("Rename1", "Rename");
-  Delete1 = PopupMenu1->Add("Delete1", "Delete");
+  Rename1 = PopupMenu1->Add("Rename1", "Rename", [this](ui::TObject* s) { Rename1Click(s); });
+  Delete1 = PopupMenu1->Add("Delete1", "Delete", [this](ui::TObject* s) { Delete1Click(s); });
   ltvPC->PopupMenu = PopupMenu1;
 
   PopupMenu2 = new ui::TPopupMenu(this);

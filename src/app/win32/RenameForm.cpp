@@ -91,4 +91,8 @@ void TRenameForm::Button2Click(ui::TObject*) {
   Close();
 }
 
+TRenameForm::~TRenameForm() {
+  if (RenameForm == this) RenameForm = nullptr;
+}
+
 }  // namespace brevlo::app

@@ -12,6 +12,7 @@ class TRenameForm : public ui::TForm {
   BREVLO_CLASS(TRenameForm, ui::TForm)
  public:
   explicit TRenameForm(ui::TComponent* owner);
+  ~TRenameForm() override;
 
   ui::TLabel* Label1;
   ui::TEdit* edtNewname;

@@ -3,7 +3,7 @@
 #include "app/win32/AboutForm.h"
 #include "app/win32/MainForm.h"
 #include "app/win32/RenameForm.h"
-#include "app/win32/SecondaryForms.h"
+#include "app/win32/TransferForm.h"
 #include "ui/Forms.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
