@@ -119,15 +119,17 @@ bool TransferEngine::SamePath(const std::string& a, const std::string& b) const 
 std::string TransferEngine::TempNameFor(const std::string& target) {
   for (int n = 1; n < 1000; ++n) {
     const std::string temp = target + ".part" + (n > 1 ? std::to_string(n) : std::string());
-    if (!env_.fs.FileExists(temp) && !env_.fs.DirectoryExists(temp)) return temp;
+    // A folder of that name makes the copy fail, which is reported like any failed copy.
+    if (!env_.fs.FileExists(temp)) return temp;
   }
   return target + ".part";
 }
 
 // The copy counts only when the system reports success and every byte is there: a full disk
 // or a removed drive can leave a short file behind.
-bool TransferEngine::CopyComplete(const std::string& from, const std::string& temp) {
-  const std::optional<std::uint64_t> size = env_.fs.FileSize(from);
+bool TransferEngine::CopyComplete(const std::string& from, const std::string& temp,
+                                  std::optional<std::uint64_t> size) {
+  if (!size) size = env_.fs.FileSize(from);
   if (size && env_.fs.Copy(from, temp, true)) {
     const std::optional<std::uint64_t> copied = env_.fs.FileSize(temp);
     if (copied && *copied == *size) return true;
@@ -234,10 +236,11 @@ TransferReport TransferEngine::TransferVideos(int mode) {
     std::string destination;
     bool replace = false;
     std::optional<NotTransferredReason> refused;
+    std::optional<std::uint64_t> sourceSize;
     if (toPsp) {
       source = folders.PcFolder + caption;
-      const std::optional<std::uint64_t> size = env_.fs.FileSize(source);
-      if (size && *size >= PspFileSizeLimit) {
+      sourceSize = env_.fs.FileSize(source);
+      if (sourceSize && *sourceSize >= PspFileSizeLimit) {
         refused = NotTransferredReason::TooLargeForPsp;
       } else {
         const std::string name = names->Next();
@@ -273,7 +276,7 @@ TransferReport TransferEngine::TransferVideos(int mode) {
       const Stage thumbStage = StageThumbnail(source, destination, thumb);
       Staged video{TempNameFor(destination), destination, false};
       const bool thumbLost = thumbStage == Stage::Failed && thumb.own;
-      bool ready = !thumbLost && CopyComplete(source, video.temp);
+      bool ready = !thumbLost && CopyComplete(source, video.temp, sourceSize);
       if (ready && replace && env_.fs.FileExists(destination) && !env_.fs.Delete(destination)) {
         env_.fs.Delete(video.temp);
         ready = false;

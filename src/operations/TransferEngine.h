@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -144,7 +145,9 @@ class TransferEngine {
   };
   enum class Stage { Arrived, Failed, Nothing };
 
-  bool CopyComplete(const std::string& from, const std::string& temp);
+  // size: the source's, when already known.
+  bool CopyComplete(const std::string& from, const std::string& temp,
+                    std::optional<std::uint64_t> size = std::nullopt);
   std::string TempNameFor(const std::string& target);
   Stage StageThumbnail(const std::string& sourceVideo, const std::string& destinationVideo,
                        Staged& staged);
