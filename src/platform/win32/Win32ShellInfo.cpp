@@ -23,9 +23,9 @@ std::optional<ShellItem> Win32ShellInfo::ComputerFolder() {
     return std::nullopt;
   }
   SHFILEINFOA info{};
-  const DWORD_PTR ok = SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &info, sizeof info,
-                                      SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX |
-                                          SHGFI_SMALLICON);
+  const DWORD_PTR ok =
+      SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &info, sizeof info,
+                     SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
   CoTaskMemFree(pidl);
   if (ok == 0) return std::nullopt;
   return ShellItem{info.szDisplayName, info.iIcon};
@@ -37,13 +37,17 @@ std::string Win32ShellInfo::DisplayName(const std::string& path) {
   return info.szDisplayName;
 }
 
-int Win32ShellInfo::SmallIcon(const std::string& path) { return IconIndex(path, 0); }
+int Win32ShellInfo::SmallIcon(const std::string& path) {
+  return IconIndex(path, 0);
+}
 
 int Win32ShellInfo::SmallOpenIcon(const std::string& path) {
   return IconIndex(path, SHGFI_OPENICON);
 }
 
-void Win32Beeper::Beep(unsigned type) { MessageBeep(type); }
+void Win32Beeper::Beep(unsigned type) {
+  MessageBeep(type);
+}
 
 HIMAGELIST SharedSmallIconList() {
   char windows[MAX_PATH + 1] = {};
@@ -51,8 +55,8 @@ HIMAGELIST SharedSmallIconList() {
   std::string folder(windows, length < MAX_PATH ? length : 0);
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
   SHFILEINFOA info{};
-  return reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
-      folder.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  return reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoA(folder.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
 }
 
 }  // namespace brevlo::platform
