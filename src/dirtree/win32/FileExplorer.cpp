@@ -515,9 +515,9 @@ void TDirTreeCombo::SetEditRect() {
   SendMessageA(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
 }
 
-void TDirTreeCombo::ShowNode(const DirTreeNode& node) {
-  editImageIndex_ = node.ImageIndex();
-  SetText(node.Caption());
+void TDirTreeCombo::ShowInEdit(int imageIndex, const std::string& caption) {
+  editImageIndex_ = imageIndex;
+  SetText(caption);
   SetEditRect();
   Invalidate();
 }
@@ -592,10 +592,7 @@ bool TDirTreeCombo::PickNode(ui::TObject* sender) {
   const bool removable = pick->removableDrive;
 
   if (sender == Tree) {
-    editImageIndex_ = image;
-    SetText(caption);
-    SetEditRect();
-    Invalidate();
+    ShowInEdit(image, caption);
     if (OnPathChange) OnPathChange(Tree, path);
     CloseDropDown(false);
     if (removable && !path.empty()) model.IsDriveReady(path[0], true);
@@ -606,10 +603,7 @@ bool TDirTreeCombo::PickNode(ui::TObject* sender) {
   if (OnPathChange) OnPathChange(this, path);
   CloseDropDown(true);
   if (removable && !path.empty() && !model.IsDriveReady(path[0], true)) return false;
-  editImageIndex_ = image;
-  SetText(caption);
-  SetEditRect();
-  Invalidate();
+  ShowInEdit(image, caption);
   return true;
 }
 
@@ -618,10 +612,7 @@ void TDirTreeCombo::OpenPath(const std::string& path) {
   DirTreeNode* node = model.OpenPath(path);
   if (node == nullptr) return;
   const DirTreeNode* selected = model.Selected();
-  editImageIndex_ = selected != nullptr ? selected->ImageIndex() : node->ImageIndex();
-  SetText(node->Caption());
-  SetEditRect();
-  Invalidate();
+  ShowInEdit(selected != nullptr ? selected->ImageIndex() : node->ImageIndex(), node->Caption());
   if (OnPathChange) OnPathChange(this, SelectedPath());
 }
 

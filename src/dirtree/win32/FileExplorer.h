@@ -158,15 +158,13 @@ class TDirTreeCombo : public ui::TCustomEdit {
   friend class TDirTreeView;
   void Init();
   void SetEditRect();
-  void ShowNode(const DirTreeNode& node);
+  void ShowInEdit(int imageIndex, const std::string& caption);
   // Disabled and hidden, the capture given up; to the back when asked.
   void CloseDropDown(bool toBack);
   // True when the key goes no further.
   bool KeyDown(WORD key);
   void Paint();
   void ButtonClicked();
-  // The tree's own window reported a click on a node.
-  void PickedByMouse();
 
   DirTreeEnvironment env_;
   TFileListView* fileList_ = nullptr;
