@@ -1,6 +1,9 @@
 #include "Harness.h"
 
+#include <winioctl.h>
+
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -142,7 +145,101 @@ void BoxWatcher::Run() {
   }
 }
 
-MainFormFixture::MainFormFixture(const std::string& appFolder, platform::IShell* shell) {
+namespace {
+
+// Wine's mount manager request that gives a Unix folder a drive letter (or takes it away).
+constexpr DWORD DefineUnixDrive =
+    CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+struct UnixDrive {
+  ULONG size;
+  ULONG type;
+  ULONG fs_type;
+  DWORD serial;
+  ULONGLONG unix_dev;
+  WCHAR letter;
+  USHORT mount_point_offset;
+  USHORT device_offset;
+  USHORT label_offset;
+};
+
+bool DefineDrive(char letter, ULONG type, const std::string& unixPath) {
+  std::vector<char> buffer(sizeof(UnixDrive) + unixPath.size() + 1, 0);
+  auto* drive = reinterpret_cast<UnixDrive*>(buffer.data());
+  drive->size = static_cast<ULONG>(buffer.size());
+  drive->letter = static_cast<WCHAR>(letter | 0x20);
+  drive->type = type;
+  if (!unixPath.empty()) {
+    std::memcpy(buffer.data() + sizeof(UnixDrive), unixPath.c_str(), unixPath.size() + 1);
+    drive->mount_point_offset = sizeof(UnixDrive);
+  }
+  HANDLE manager =
+      CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (manager == INVALID_HANDLE_VALUE) return false;
+  DWORD got = 0;
+  const BOOL ok = DeviceIoControl(manager, DefineUnixDrive, buffer.data(),
+                                  static_cast<DWORD>(buffer.size()), nullptr, 0, &got, nullptr);
+  CloseHandle(manager);
+  return ok != FALSE;
+}
+
+std::string UnixPathOf(const std::string& windowsPath) {
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  auto convert = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (convert == nullptr) return {};
+  std::wstring wide(windowsPath.begin(), windowsPath.end());
+  char* unix = convert(wide.c_str());
+  if (unix == nullptr) return {};
+  std::string result = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return result;
+}
+
+}  // namespace
+
+SimulatedDrive::SimulatedDrive(char letter, const std::string& folder, bool removable)
+    : letter_(letter), folder_(folder), removable_(removable) {
+  Plug();
+}
+
+SimulatedDrive::~SimulatedDrive() {
+  Unplug();
+}
+
+bool SimulatedDrive::Plug() {
+  const std::string unix = UnixPathOf(folder_);
+  plugged_ = !unix.empty() && DefineDrive(letter_, removable_ ? 2 : 3, unix);
+  return plugged_;
+}
+
+void SimulatedDrive::Unplug() {
+  if (plugged_) DefineDrive(letter_, 0, {});
+  plugged_ = false;
+}
+
+void UnplugTestDrives() {
+  for (char letter : {'E', 'F', 'G', 'H', 'P'}) DefineDrive(letter, 0, {});
+}
+
+void MakePspFolders(const std::string& folder) {
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryA((folder + "MP_ROOT").c_str(), nullptr);
+  CreateDirectoryA((folder + "MP_ROOT\\100MNV01").c_str(), nullptr);
+  CreateDirectoryA((folder + "MP_ROOT\\101ANV01").c_str(), nullptr);
+}
+
+MainFormFixture::MainFormFixture(const std::string& appFolder, platform::IShell* shell,
+                                 bool withPsp) {
+  if (withPsp) {
+    pspFolder_ = appFolder + "psp\\";
+    MakePspFolders(pspFolder_);
+    psp_ = std::make_unique<SimulatedDrive>('P', pspFolder_);
+    if (!psp_->Plugged()) {
+      std::fprintf(stderr, "The simulated PSP could not be plugged in\n");
+      std::exit(2);
+    }
+  }
   app::MainServices services;
   services.exePath = appFolder + "Brevlo.exe";
   services.shell = shell;

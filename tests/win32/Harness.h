@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -63,16 +64,48 @@ class BoxWatcher {
   std::thread thread_;
 };
 
-// A main window made for one test, over a program folder of the test's own.
+// A folder of the test plugged in as a drive letter of the running Wine, as a PSP on a USB
+// cable would appear: removable (or fixed), seen by every drive call of the program.
+class SimulatedDrive {
+ public:
+  SimulatedDrive(char letter, const std::string& folder, bool removable = true);
+  ~SimulatedDrive();
+  SimulatedDrive(const SimulatedDrive&) = delete;
+  SimulatedDrive& operator=(const SimulatedDrive&) = delete;
+  bool Plugged() const { return plugged_; }
+  std::string Root() const { return std::string(1, letter_) + ":\\"; }
+  bool Plug();
+  void Unplug();
+
+ private:
+  char letter_;
+  std::string folder_;
+  bool removable_;
+  bool plugged_ = false;
+};
+
+// Takes away the letters the tests plug in, should a run that was cut short have left them.
+void UnplugTestDrives();
+
+// Makes folder\MP_ROOT\100MNV01 and folder\MP_ROOT\101ANV01.
+void MakePspFolders(const std::string& folder);
+
+// A main window made for one test, over a program folder of the test's own. Unless told
+// otherwise it finds a PSP, an empty one on drive P:, so that start-up asks nothing.
 class MainFormFixture {
  public:
-  explicit MainFormFixture(const std::string& appFolder, platform::IShell* shell = nullptr);
+  explicit MainFormFixture(const std::string& appFolder, platform::IShell* shell = nullptr,
+                           bool withPsp = true);
   ~MainFormFixture();
   app::TMainForm* operator->() const { return form_; }
   app::TMainForm* Form() const { return form_; }
   void Close();
 
+  std::string PspFolder() const { return pspFolder_; }
+
  private:
+  std::string pspFolder_;
+  std::unique_ptr<SimulatedDrive> psp_;
   app::TMainForm* form_;
 };
 

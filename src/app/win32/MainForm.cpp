@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "app/win32/AboutForm.h"
+#include "app/win32/MainFormTransferHost.h"
+#include "library/PspDetection.h"
 #include "library/PspNaming.h"
 #include "platform/win32/BrowseForFolder.h"
 #include "platform/win32/Win32Platform.h"
@@ -64,6 +66,11 @@ struct TMainForm::OwnedAdapters {
   platform::Win32Drives drives;
 };
 
+TMainForm::~TMainForm() {
+  transferHost_.reset();
+  if (MainForm == this) MainForm = nullptr;
+}
+
 void TMainForm::UseServices(const MainServices& services) {
   PendingServices() = services;
 }
@@ -95,10 +102,6 @@ TMainForm::TMainForm(ui::TComponent* owner)
   FormCreate();
 }
 
-TMainForm::~TMainForm() {
-  if (MainForm == this) MainForm = nullptr;
-}
-
 void TMainForm::FormCreate() {
   // 1-3: the banner has not turned yet; the program's folder and the marker beside it.
   values_ = MakeAppValues(FolderOfExecutable(services_.exePath));
@@ -121,15 +124,11 @@ void TMainForm::FormCreate() {
   cmbType->SetItemIndex(library::Mpeg4);
   PspKindFolder = library::PspKindFolder(library::Mpeg4);
   // 13-15: the PSP scan, the PC list, then the PSP refresh.
-  DetectPspAtStart();
+  DetectPspDrive();
   FillVideoList(edtPath->Text(), ltvPC, imlPC);
   btnRefreshPSPClick(this);
   // The banner turns from the start.
   Timer1->SetEnabled(true);
-}
-
-void TMainForm::DetectPspAtStart() {
-  // Drive detection joins here once the PSP side is in place.
 }
 
 void TMainForm::FormClose(ui::TObject*, ui::TCloseAction& action) {
@@ -209,7 +208,48 @@ void TMainForm::btnRefreshPCClick(ui::TObject*) {
 }
 
 void TMainForm::btnRefreshPSPClick(ui::TObject*) {
-  // The PSP side (connection check and list) hooks in here.
+  if (EnsurePspConnected()) {
+    LoadPspList();
+  } else {
+    services_.dialogs->Show(library::NoPspText, library::NoPspCaption,
+                            platform::MbOk | platform::MbIconInformation);
+  }
+}
+
+bool TMainForm::DetectPspDrive() {
+  const auto root = library::FindPspDrive(*services_.drives, *services_.fs);
+  if (!root) return false;
+  PspDrive = *root + "\\";
+  cmbPSP->SetSelectedPath(*root + "\\");
+  cmbPSP->SetText("(" + *root + ")");
+  cmbPSPPathChange(this, cmbPSP->SelectedPath());
+  return true;
+}
+
+bool TMainForm::EnsurePspConnected() {
+  if (library::PspReachable(PspDrive, *services_.fs)) return true;
+  const platform::Answer answer =
+      services_.dialogs->Show(library::PspConnectionText, library::PspConnectionCaption,
+                              platform::MbYesNo | platform::MbIconInformation);
+  return answer == platform::Answer::Yes && DetectPspDrive();
+}
+
+void TMainForm::LoadPspList() {
+  PspKindFolder =
+      library::PspKindFolder(cmbType->ItemIndex() == 0 ? library::Mpeg4 : library::Mpeg4Avc);
+  // A choice without a drive ("Drives", or nothing yet) is no PSP at all: nothing is listed,
+  // rather than whatever drive happens to be current.
+  PspDrive = library::PspDriveOf(cmbPSP->SelectedPath());
+  if (PspDrive.empty()) return;
+  FillVideoList(PspDrive + PspKindFolder, ltvPSP, imlPSP);
+}
+
+void TMainForm::cmbPSPPathChange(ui::TObject*, const std::string&) {
+  LoadPspList();
+}
+
+void TMainForm::cmbTypeChange(ui::TObject*) {
+  LoadPspList();
 }
 
 void TMainForm::labAboutClick(ui::TObject*) {

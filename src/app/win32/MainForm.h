@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/AppValues.h"
+#include "dirtree/win32/FileExplorer.h"
 #include "library/VideoList.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
@@ -57,6 +58,7 @@ class TMainForm : public ui::TForm {
   ui::TEdit* edtPath;
   ui::TButton* btnBrowse;
   ui::TLabel* labPSP;
+  dirtree::TDirTreeCombo* cmbPSP;
   // The two panes.
   ui::TGroupBox* gpbPC;
   ui::TListView* ltvPC;
@@ -119,6 +121,18 @@ class TMainForm : public ui::TForm {
   void edtPathKeyPress(ui::TObject* sender, char& key);
   void btnRefreshPCClick(ui::TObject* sender);
   void btnRefreshPSPClick(ui::TObject* sender);
+  // The PSP side: finding the drive, checking it is still there, listing the chosen kind.
+  bool DetectPspDrive();
+  bool EnsurePspConnected();
+  void LoadPspList();
+  void cmbPSPPathChange(ui::TObject* sender, const std::string& selectedPath);
+  void cmbTypeChange(ui::TObject* sender);
+  // The four transfer buttons.
+  void btnMovePSPClick(ui::TObject* sender);
+  void btnCopyPSPClick(ui::TObject* sender);
+  void btnMovePCClick(ui::TObject* sender);
+  void btnCopyPCClick(ui::TObject* sender);
+  void TransferVideos(int mode);
   // Renaming and deleting.
   void btnRenameClick(ui::TObject* sender);
   void Rename1Click(ui::TObject* sender);
@@ -155,8 +169,6 @@ class TMainForm : public ui::TForm {
   void BuildMenus();
   void LoadArtwork();
   void ShowSelectionSummary(ui::TListView* list, int panel);
-  // Finding the PSP at start; the PSP side hooks in here.
-  void DetectPspAtStart();
 
   MainServices services_;
   std::unique_ptr<MainServices> owned_;
@@ -164,6 +176,8 @@ class TMainForm : public ui::TForm {
   std::unique_ptr<OwnedAdapters> adapters_;
   AppValues values_;
   unsigned fillGeneration_[2] = {0, 0};
+  class TransferHost;
+  std::unique_ptr<TransferHost> transferHost_;
 };
 
 extern TMainForm* MainForm;

@@ -106,6 +106,15 @@ void TMainForm::BuildControls() {
   btnBrowse = MakeButton(this, this, "btnBrowse", 191, 77, 72, "&Browse");
   btnBrowse->OnClick = [this](ui::TObject* s) { btnBrowseClick(s); };
   labPSP = MakeLabel(this, this, "labPSP", 398, 82, "PSP:");
+  cmbPSP = new dirtree::TDirTreeCombo(this);
+  cmbPSP->Name = "cmbPSP";
+  cmbPSP->SetReadOnly(true);
+  cmbPSP->SetTreeHeight(240);
+  cmbPSP->SetBounds(430, 78, 219, 21);
+  cmbPSP->SetParent(this);
+  cmbPSP->OnPathChange = [this](ui::TObject* s, const std::string& path) {
+    cmbPSPPathChange(s, path);
+  };
 
   gpbPC = Make<ui::TGroupBox>(this, this, "gpbPC", 5, 103, 260, 350);
   gpbPC->SetCaption("Videos in the Computer");
@@ -119,6 +128,7 @@ void TMainForm::BuildControls() {
   Label3 = MakeLabel(this, gpbPSP, "Label3", 16, 21, "Video Type:");
   cmbType = Make<ui::TComboBox>(this, gpbPSP, "cmbType", 80, 16, 169, 21);
   cmbType->Items = {"MPEG-4 Video", "MPEG-4 AVC Video"};
+  cmbType->OnChange = [this](ui::TObject* s) { cmbTypeChange(s); };
   ltvPSP = MakeList(this, gpbPSP, "ltvPSP", 8, 48, 243, 295, imlPSP);
   ltvPSP->OnClick = [this](ui::TObject* s) { ltvPSPClick(s); };
 
@@ -128,6 +138,10 @@ void TMainForm::BuildControls() {
   btnCopyPC = MakeButton(this, this, "btnCopyPC", 272, 260, 118, "<-- Co&py to PC");
   btnRename = MakeButton(this, this, "btnRename", 272, 311, 118, "&Rename (PSP Video)");
   btnDelete = MakeButton(this, this, "btnDelete", 272, 343, 118, "&Delete (PSP Video)");
+  btnMovePSP->OnClick = [this](ui::TObject* s) { btnMovePSPClick(s); };
+  btnCopyPSP->OnClick = [this](ui::TObject* s) { btnCopyPSPClick(s); };
+  btnMovePC->OnClick = [this](ui::TObject* s) { btnMovePCClick(s); };
+  btnCopyPC->OnClick = [this](ui::TObject* s) { btnCopyPCClick(s); };
   btnRename->OnClick = [this](ui::TObject* s) { btnRenameClick(s); };
   btnDelete->OnClick = [this](ui::TObject* s) { btnDeleteClick(s); };
 

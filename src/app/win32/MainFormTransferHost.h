@@ -1,0 +1,54 @@
+#pragma once
+
+// The main window as the transfer engine's host: its lists, kind box, folders and refresh
+// buttons, seen through the engine's interface.
+
+#include <memory>
+
+#include "app/win32/MainForm.h"
+#include "app/win32/TransferForm.h"
+#include "operations/TransferEngine.h"
+
+namespace brevlo::app {
+
+class TMainForm::TransferHost : public operations::ITransferHost {
+ public:
+  explicit TransferHost(TMainForm& form) : form_(form) {}
+
+  int RowCount(operations::VideoListId list) override { return List(list)->Count(); }
+  std::string RowCaption(operations::VideoListId list, int row) override {
+    return List(list)->Item(row).caption;
+  }
+  bool RowSelected(operations::VideoListId list, int row) override {
+    return List(list)->Selected(row);
+  }
+  int SelectedCount(operations::VideoListId list) override { return List(list)->SelCount(); }
+  void SelectAll(operations::VideoListId list) override {
+    ui::TListView* view = List(list);
+    for (int i = 0; i < view->Count(); ++i) view->SetSelected(i, true);
+  }
+  int KindIndex() override { return form_.cmbType->ItemIndex(); }
+  operations::TransferFolders Folders() override {
+    return {form_.PcFolder, form_.PspDrive, form_.PspKindFolder, form_.PspFolder};
+  }
+  void ClickRefreshPc() override { form_.btnRefreshPC->Click(); }
+  void ClickRefreshPsp() override { form_.btnRefreshPSP->Click(); }
+
+  operations::TransferEngine& Engine() {
+    if (!engine_) {
+      engine_ = std::make_unique<operations::TransferEngine>(operations::TransferEnvironment{
+          *form_.services_.fs, *form_.services_.dialogs, *form_.services_.pump, *this,
+          *TransferForm, form_.values_.AppFolder});
+    }
+    return *engine_;
+  }
+
+ private:
+  ui::TListView* List(operations::VideoListId list) {
+    return list == operations::VideoListId::Pc ? form_.ltvPC : form_.ltvPSP;
+  }
+  TMainForm& form_;
+  std::unique_ptr<operations::TransferEngine> engine_;
+};
+
+}  // namespace brevlo::app
