@@ -207,8 +207,10 @@ e2e_click_control() {
   local x y w h
   IFS=$'\t' read -r _ x y w h _ <<<"$1"
   [ -n "$h" ] || e2e_fail "no such control"
+  # Without a window manager nothing gives our window the keyboard: a person's click would.
+  [ -n "${e2e_main:-}" ] && xdotool windowfocus --sync "$e2e_main" 2>/dev/null
   xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1
-  sleep 0.3
+  sleep 0.5
 }
 
 e2e_wintool_source() {

@@ -33,8 +33,15 @@ class ListViewSink : public library::IVideoListSink {
  public:
   ListViewSink(ui::TListView* list, ui::TImageList* images, ui::TImage* scratch)
       : list_(list), images_(images), scratch_(scratch) {}
+  ~ListViewSink() override {
+    if (updating_) list_->EndUpdate();
+  }
 
   void Clear() override {
+    // Rows go in with the list's drawing held off; it shows them every so often, so that a
+    // long fill is seen to progress without a repaint per row.
+    if (!updating_) list_->BeginUpdate();
+    updating_ = true;
     list_->Clear();
     images_->Clear();
   }
@@ -48,12 +55,17 @@ class ListViewSink : public library::IVideoListSink {
                                   thumbnail.bgr.data(), platform::ThumbnailWidth * 3);
     const int image = images_->Add(scratch_->Picture.Handle());
     list_->AddItem(caption, sizeText, image);
+    if (updating_ && list_->Count() % 256 == 0) {
+      list_->EndUpdate();
+      list_->BeginUpdate();
+    }
   }
 
  private:
   ui::TListView* list_;
   ui::TImageList* images_;
   ui::TImage* scratch_;
+  bool updating_ = false;
 };
 
 struct TMainForm::OwnedAdapters {
