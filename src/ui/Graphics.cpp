@@ -134,6 +134,7 @@ void TBitmap::Release() {
     DeleteObject(handle_);
     handle_ = nullptr;
   }
+  bits_ = nullptr;
   width_ = height_ = 0;
 }
 
@@ -182,6 +183,16 @@ bool TBitmap::LoadFromResource(HINSTANCE instance, const char* name) {
 }
 
 bool TBitmap::SetPixels24(int width, int height, const std::uint8_t* bgrTopDown, int stride) {
+  const int dstStride = ((width * 3 + 3) / 4) * 4;
+  if (bits_ != nullptr && width == width_ && height == height_) {
+    // Same size as last time: the pixels go into the bitmap we already have.
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(static_cast<std::uint8_t*>(bits_) + y * dstStride, bgrTopDown + y * stride,
+                  static_cast<std::size_t>(width) * 3);
+    }
+    GdiFlush();
+    return true;
+  }
   Release();
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -193,7 +204,7 @@ bool TBitmap::SetPixels24(int width, int height, const std::uint8_t* bgrTopDown,
   void* bits = nullptr;
   handle_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (handle_ == nullptr) return false;
-  const int dstStride = ((width * 3 + 3) / 4) * 4;
+  bits_ = bits;
   for (int y = 0; y < height; ++y) {
     std::memcpy(static_cast<std::uint8_t*>(bits) + y * dstStride, bgrTopDown + y * stride,
                 static_cast<std::size_t>(width) * 3);

@@ -88,6 +88,7 @@ class TBitmap {
  private:
   void Release();
   HBITMAP handle_ = nullptr;
+  void* bits_ = nullptr;  // pixels of a bitmap made by SetPixels24, kept for the next call
   int width_ = 0;
   int height_ = 0;
 };
