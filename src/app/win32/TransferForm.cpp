@@ -1,5 +1,7 @@
 #include "app/win32/TransferForm.h"
 
+#include "app/win32/MainForm.h"
+
 namespace brevlo::app {
 
 TTransferForm* TransferForm = nullptr;
@@ -17,9 +19,7 @@ ui::TLabel* AddLabel(ui::TForm* form, const char* name, int left, int top, int w
   return label;
 }
 
-ui::TCustomForm* MainWindow() {
-  return ui::Application != nullptr ? ui::Application->MainForm() : nullptr;
-}
+ui::TCustomForm* MainWindow() { return MainForm; }
 }  // namespace
 
 TTransferForm::TTransferForm(ui::TComponent* owner) : ui::TForm(owner) {
@@ -97,6 +97,10 @@ void TTransferForm::SetDestination(const std::string& path) {
 
 void TTransferForm::SetPosition(int percent) {
   pgb1->SetPosition(percent);
+}
+
+TTransferForm::~TTransferForm() {
+  if (TransferForm == this) TransferForm = nullptr;
 }
 
 }  // namespace brevlo::app

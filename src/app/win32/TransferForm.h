@@ -14,6 +14,7 @@ class TTransferForm : public ui::TForm, public operations::ITransferProgress {
   BREVLO_CLASS(TTransferForm, ui::TForm)
  public:
   explicit TTransferForm(ui::TComponent* owner);
+  ~TTransferForm() override;
 
   ui::TLabel* Label1;
   ui::TLabel* labSource;

@@ -1,0 +1,155 @@
+// Transfers through the real buttons, with the progress window and the end messages.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "Harness.h"
+#include "app/win32/TransferForm.h"
+#include "support/JpegWriter.h"
+
+using namespace brevlo;
+using namespace brevlo::testing;
+
+namespace {
+
+class Transfers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(app / "DefaultPreview.THM", MakeJpeg(80, 60, 0, 0, 200));
+    videos = app.MakeFolder("videos");
+    WriteSized(videos + "a.mp4", 3000);
+    WriteBytes(videos + "a.THM", MakeJpeg(80, 60, 200, 0, 0));
+    WriteSized(videos + "b.mp4", 5000);
+    WriteSized(videos + "c.mp4", 7000);
+    WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
+    psp = app.Path() + "g\\";
+    MakePspFolders(psp);
+    drive = std::make_unique<SimulatedDrive>('G', psp);
+    ASSERT_TRUE(drive->Plugged());
+    form = std::make_unique<MainFormFixture>(app.Path(), nullptr, false);
+    progress = std::make_unique<app::TTransferForm>(ui::Application);
+  }
+  void TearDown() override {
+    progress.reset();
+    form.reset();
+  }
+  app::TMainForm* Form() { return form->Form(); }
+  std::string Kind0() const { return psp + "MP_ROOT\\100MNV01\\"; }
+
+  TempFolder app;
+  std::string videos;
+  std::string psp;
+  std::unique_ptr<SimulatedDrive> drive;
+  std::unique_ptr<MainFormFixture> form;
+  std::unique_ptr<app::TTransferForm> progress;
+};
+
+}  // namespace
+
+TEST_F(Transfers, ProgressWindowAsDesigned) {
+  EXPECT_EQ(progress->Caption(), "Transfering...");
+  RECT client;
+  GetClientRect(progress->Handle(), &client);
+  EXPECT_EQ(client.right, 407);
+  EXPECT_EQ(client.bottom, 137);
+  EXPECT_EQ(progress->Label1->Caption(), "From:");
+  EXPECT_EQ(progress->Label1->Left(), 16);
+  EXPECT_EQ(progress->Label2->Caption(), "To:");
+  EXPECT_EQ(progress->Label2->Left(), 26);
+  EXPECT_EQ(progress->labSource->Left(), 50);
+  EXPECT_EQ(progress->labSource->Width(), 349);
+  EXPECT_EQ(progress->labDestination->Top(), 41);
+  EXPECT_EQ(progress->labDestination->Width(), 353);
+  const RECT bar = progress->pgb1->BoundsRect();
+  EXPECT_EQ(bar.left, 16);
+  EXPECT_EQ(bar.top, 72);
+  EXPECT_EQ(bar.right - bar.left, 377);
+  EXPECT_EQ(progress->Button1->Caption(), "&Stop");
+  EXPECT_EQ(progress->Button1->Left(), 160);
+  EXPECT_EQ(progress->Button1->Top(), 100);
+}
+
+TEST_F(Transfers, CopyToPspNamesTheVideosAndReloadsBothLists) {
+  BoxWatcher boxes;
+  ASSERT_EQ(Form()->ltvPC->Count(), 3);
+  ASSERT_EQ(Form()->ltvPSP->Count(), 0);
+  Form()->btnCopyPSP->Perform(BM_CLICK);  // nothing selected: everything goes
+  Pump(100);
+  const auto seen = boxes.Seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, "Mission Accomplished");
+  EXPECT_EQ(seen[0].text, "The transfer is completed.");
+  EXPECT_EQ(ReadText(Kind0() + "M4V00001.MP4"), ReadText(videos + "a.mp4"));
+  EXPECT_EQ(ReadText(Kind0() + "M4V00002.MP4"), ReadText(videos + "b.mp4"));
+  EXPECT_EQ(ReadText(Kind0() + "M4V00003.MP4"), ReadText(videos + "c.mp4"));
+  EXPECT_EQ(ReadText(Kind0() + "M4V00001.THM"), ReadText(videos + "a.THM"));
+  EXPECT_EQ(ReadText(Kind0() + "M4V00002.THM"), ReadText(app / "DefaultPreview.THM"));
+  EXPECT_TRUE(Exists(videos + "a.mp4"));
+  EXPECT_EQ(Form()->ltvPSP->Count(), 3);
+  EXPECT_EQ(Form()->labPSPNum->Caption(), "3");
+  EXPECT_EQ(Form()->ltvPC->Count(), 3);
+  EXPECT_FALSE(IsWindowVisible(progress->Handle()));
+  EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
+  EXPECT_EQ(progress->pgb1->Position(), 0);
+}
+
+TEST_F(Transfers, MoveToPcAsksBeforeReplacingAndNoKeepsBothFiles) {
+  WriteSized(Kind0() + "M4V00001.MP4", 1234);
+  WriteText(videos + "M4V00001.MP4", "the one already here");
+  Form()->btnRefreshPSP->Perform(BM_CLICK);
+  Pump();
+  ASSERT_EQ(Form()->ltvPSP->Count(), 1);
+  BoxWatcher boxes;
+  boxes.Answer(IDNO);
+  Form()->btnMovePC->Perform(BM_CLICK);
+  Pump(100);
+  const auto seen = boxes.Seen();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].caption, "Overwrite");
+  EXPECT_EQ(seen[0].text, "The destination file is existent. Overwrite it?");
+  EXPECT_EQ(seen[1].caption, "Mission Accomplished");
+  EXPECT_EQ(ReadText(videos + "M4V00001.MP4"), "the one already here");
+  EXPECT_EQ(ReadText(videos + "M4V00001_New.MP4").size(), 1234u);
+  EXPECT_FALSE(Exists(Kind0() + "M4V00001.MP4"));
+  EXPECT_EQ(Form()->ltvPSP->Count(), 0);
+}
+
+TEST_F(Transfers, WithoutAPspNothingMoves) {
+  drive->Unplug();
+  BoxWatcher boxes;
+  boxes.Answer(IDNO);
+  Form()->ltvPC->SetSelected(0, true);
+  Form()->btnMovePSP->Perform(BM_CLICK);
+  Pump(100);
+  const auto seen = boxes.Seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, "PSP Connection");
+  EXPECT_TRUE(Exists(videos + "a.mp4"));
+  EXPECT_FALSE(IsWindowVisible(progress->Handle()));
+}
+
+TEST_F(Transfers, ClosingTheProgressWindowActsLikeStop) {
+  BoxWatcher boxes;
+  operations::TransferStopFlag flag;
+  progress->ShowProgress(flag);
+  EXPECT_TRUE(IsWindowVisible(progress->Handle()));
+  EXPECT_FALSE(IsWindowEnabled(Form()->Handle()));
+  SendMessageA(progress->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  Pump();
+  EXPECT_NE(flag.TransferCanceled, 0);
+  EXPECT_FALSE(IsWindowVisible(progress->Handle()));
+  EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
+
+  operations::TransferStopFlag second;
+  progress->ShowProgress(second);
+  progress->Button1->Perform(BM_CLICK);
+  Pump();
+  EXPECT_EQ(second.TransferCanceled, -1);
+  EXPECT_FALSE(IsWindowVisible(progress->Handle()));
+
+  operations::TransferStopFlag third;
+  progress->ShowProgress(third);
+  progress->CloseProgress();
+  EXPECT_EQ(third.TransferCanceled, 0);
+  EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
+}
