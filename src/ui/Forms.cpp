@@ -1,5 +1,7 @@
 #include "ui/Forms.h"
 
+#include "ui/Builder.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -10,22 +12,6 @@ TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
 
 namespace {
-const char* FormClassName() {
-  static ATOM atom = 0;
-  if (atom == 0) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
-    wc.lpszClassName = "BrevloForm";
-    atom = RegisterClassExA(&wc);
-  }
-  return "BrevloForm";
-}
-
 DWORD StyleFor(TBorderStyle border, unsigned icons) {
   DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   switch (border) {
@@ -72,7 +58,7 @@ TCustomForm::~TCustomForm() {
 }
 
 void TCustomForm::CreateParamsFor(CreateParams& params) {
-  params.className = FormClassName();
+  params.className = OwnWindowClass("BrevloForm", true);
   params.style = StyleFor(BorderStyle, BorderIcons);
   params.exStyle = ExStyleFor(BorderStyle);
   // Secondary windows stay above the main window and go with it.

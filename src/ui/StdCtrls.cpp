@@ -1,29 +1,14 @@
 #include "ui/StdCtrls.h"
 
+#include "ui/Builder.h"
+
 #include <commctrl.h>
 #include <windowsx.h>
 
 namespace brevlo::ui {
-namespace {
-const char* CustomClassName() {
-  static ATOM atom = 0;
-  if (atom == 0) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = "BrevloControl";
-    atom = RegisterClassExA(&wc);
-  }
-  return "BrevloControl";
-}
-}  // namespace
-
 void TCustomControl::CreateParamsFor(CreateParams& params) {
   TWinControl::CreateParamsFor(params);
-  params.className = CustomClassName();
+  params.className = OwnWindowClass("BrevloControl", false);
   params.style |= WS_CLIPCHILDREN;
 }
 

@@ -27,6 +27,19 @@ BOOL CALLBACK FindBrowse(HWND window, LPARAM found) {
   return TRUE;
 }
 
+std::string SelectedText(HWND tree) {
+  HTREEITEM selected = TreeView_GetSelection(tree);
+  if (selected == nullptr) return {};
+  char text[260] = {};
+  TVITEMA item{};
+  item.mask = TVIF_TEXT;
+  item.hItem = selected;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
 // Waits for the dialog, notes whether it came up with the expected folder selected, then picks
 // `pick` (or cancels when it is empty).
 class BrowseDriver {
@@ -54,22 +67,17 @@ class BrowseDriver {
       if (std::string(text) == "Select the video directory.") title_ = text;
     }
     HWND tree = FindWindowExA(dialog, nullptr, WC_TREEVIEWA, nullptr);
-    HTREEITEM selected = TreeView_GetSelection(tree);
-    if (selected != nullptr) {
-      char text[260] = {};
-      TVITEMA item{};
-      item.mask = TVIF_TEXT;
-      item.hItem = selected;
-      item.pszText = text;
-      item.cchTextMax = sizeof text;
-      SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      preselected_ = text;
-    }
+    preselected_ = SelectedText(tree);
     if (pick_.empty()) {
       PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     } else {
-      SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(pick_.c_str()));
-      Sleep(200);
+      // The tree fills itself in steps; ask again until it shows the folder as selected.
+      const std::string leaf = pick_.substr(pick_.find_last_of('\\', pick_.size() - 2) + 1);
+      const std::string want = leaf.substr(0, leaf.size() - (leaf.back() == '\\' ? 1 : 0));
+      for (int i = 0; i < 50 && SelectedText(tree) != want; ++i) {
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(pick_.c_str()));
+        Sleep(100);
+      }
       PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     }
   }

@@ -1,6 +1,7 @@
 #include "app/win32/AboutForm.h"
 
 #include "app/win32/MainForm.h"
+#include "ui/Builder.h"
 
 namespace brevlo::app {
 
@@ -16,24 +17,14 @@ ui::TLabel* Link(ui::TLabel* label) {
 
 ui::TLabel* AddLabel(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left,
                      int top, const std::string& caption) {
-  auto* label = new ui::TLabel(owner);
-  label->Name = name;
-  label->Font = static_cast<ui::TControl*>(parent)->Font;
+  auto* label = ui::NewLabel(owner, parent, name, left, top, caption);
   label->Transparent = true;
-  label->SetBounds(left, top, 0, 0);
-  label->SetCaption(caption);
-  label->SetParent(parent);
   return label;
 }
 
 ui::TButton* AddButton(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left,
                        int top, const std::string& caption) {
-  auto* button = new ui::TButton(owner);
-  button->Name = name;
-  button->SetBounds(left, top, 75, 25);
-  button->SetCaption(caption);
-  button->SetParent(parent);
-  return button;
+  return ui::NewButton(owner, parent, name, left, top, 75, 25, caption);
 }
 
 }  // namespace
@@ -41,29 +32,14 @@ ui::TButton* AddButton(ui::TComponent* owner, ui::TWinControl* parent, const cha
 TAboutForm::TAboutForm(ui::TComponent* owner)
     : ui::TForm(owner), values_(MainForm->Values()), shell_(*MainForm->Services().shell) {
   AboutForm = this;
-  Name = "AboutForm";
-  BorderStyle = ui::TBorderStyle::Dialog;
-  BorderIcons = ui::biSystemMenu;
-  Position = ui::TPosition::MainFormCenter;
-  Font.SetSize(8);
-  SetClientSize(503, 290);
-  SetCaption("About");
+  ui::MakeDialogForm(this, "AboutForm", "About", 503, 290);
 
-  Panel1 = new ui::TPanel(this);
-  Panel1->Name = "Panel1";
+  Panel1 = ui::NewControl<ui::TPanel>(this, this, "Panel1", 0, 0, 503, 167);
   Panel1->Font = Font;
-  Panel1->SetBounds(0, 0, 503, 167);
-  Panel1->SetParent(this);
-  imgbk = new ui::TImage(this);
-  imgbk->Name = "imgbk";
+  imgbk = ui::NewControl<ui::TImage>(this, Panel1, "imgbk", 0, 0, 117, 167);
   imgbk->Stretch = true;
-  imgbk->SetBounds(0, 0, 117, 167);
-  imgbk->SetParent(Panel1);
-  Image2 = new ui::TImage(this);
-  Image2->Name = "Image2";
+  Image2 = ui::NewControl<ui::TImage>(this, Panel1, "Image2", 117, 0, 503 - 117, 167);
   Image2->Stretch = true;
-  Image2->SetBounds(117, 0, 503 - 117, 167);
-  Image2->SetParent(Panel1);
   HINSTANCE instance = GetModuleHandleA(nullptr);
   imgbk->Picture.LoadFromResource(instance, "ABOUTSIDE");
   Image2->Picture.LoadFromResource(instance, "ABOUTBACK");
@@ -81,11 +57,8 @@ TAboutForm::TAboutForm(ui::TComponent* owner)
   labWebsite->FontChanged();
   labWebsite->OnClick = [this](ui::TObject* s) { labWebsiteClick(s); };
 
-  panBottom = new ui::TPanel(this);
-  panBottom->Name = "panBottom";
+  panBottom = ui::NewControl<ui::TPanel>(this, this, "panBottom", 0, 167, 503, 123);
   panBottom->Font = Font;
-  panBottom->SetBounds(0, 167, 503, 123);
-  panBottom->SetParent(this);
   Label7 = AddLabel(this, panBottom, "Label7", 16, 8, "More video converting softwares");
   labMore = Link(AddLabel(this, panBottom, "labMore", 184, 8, "(More)"));
   labMore->OnClick = [this](ui::TObject* s) { labMoreClick(s); };

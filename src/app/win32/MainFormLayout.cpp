@@ -1,35 +1,21 @@
 // The main window's controls, places and menus.
 #include "app/win32/MainForm.h"
 
+#include "ui/Builder.h"
+
 namespace brevlo::app {
 namespace {
 
-template <typename T>
-T* Make(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left, int top,
-        int width, int height) {
-  auto* control = new T(owner);
-  control->Name = name;
-  control->SetBounds(left, top, width, height);
-  control->SetParent(parent);
-  return control;
-}
+using ui::NewControl;
 
 ui::TLabel* MakeLabel(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left,
                       int top, const std::string& caption) {
-  auto* label = new ui::TLabel(owner);
-  label->Name = name;
-  label->Font = static_cast<ui::TControl*>(parent)->Font;
-  label->SetBounds(left, top, 0, 0);
-  label->SetCaption(caption);
-  label->SetParent(parent);
-  return label;
+  return ui::NewLabel(owner, parent, name, left, top, caption);
 }
 
 ui::TButton* MakeButton(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left,
                         int top, int width, const std::string& caption) {
-  auto* button = Make<ui::TButton>(owner, parent, name, left, top, width, 25);
-  button->SetCaption(caption);
-  return button;
+  return ui::NewButton(owner, parent, name, left, top, width, 25, caption);
 }
 
 ui::TListView* MakeList(ui::TComponent* owner, ui::TWinControl* parent, const char* name, int left,
@@ -41,7 +27,7 @@ ui::TListView* MakeList(ui::TComponent* owner, ui::TWinControl* parent, const ch
   list->ReadOnly = true;
   list->ShowColumnHeaders = false;
   list->SmallImages = images;
-  list->Font = owner != nullptr ? static_cast<ui::TControl*>(parent)->Font : list->Font;
+  list->Font = static_cast<ui::TControl*>(parent)->Font;
   list->SetBounds(left, top, width, height);
   list->SetParent(parent);
   return list;
@@ -57,12 +43,12 @@ void TMainForm::BuildControls() {
   imladv = new ui::TImageList(this, 200, 69, false);
   imladv->Name = "imladv";
 
-  panTop = Make<ui::TPanel>(this, this, "panTop", 0, 0, 661, 69);
+  panTop = NewControl<ui::TPanel>(this, this, "panTop", 0, 0, 661, 69);
   panTop->Bevel = false;
   panTop->Font = Font;
-  Image1 = Make<ui::TImage>(this, panTop, "Image1", 0, 0, 120, 69);
+  Image1 = NewControl<ui::TImage>(this, panTop, "Image1", 0, 0, 120, 69);
   Image1->AutoSize = true;
-  Image3 = Make<ui::TImage>(this, panTop, "Image3", 120, 0, 661 - 120, 69);
+  Image3 = NewControl<ui::TImage>(this, panTop, "Image3", 120, 0, 661 - 120, 69);
   Image3->Stretch = true;
 
   ui::TFont title;
@@ -92,15 +78,15 @@ void TMainForm::BuildControls() {
   labVersion->Font.Bold = true;
   labVersion->Transparent = true;
 
-  Panel1 = Make<ui::TPanel>(this, panTop, "Panel1", 661 - 200, 0, 200, 69);
+  Panel1 = NewControl<ui::TPanel>(this, panTop, "Panel1", 661 - 200, 0, 200, 69);
   Panel1->Bevel = false;
-  Image2 = Make<ui::TImage>(this, Panel1, "Image2", 0, 0, 200, 69);
+  Image2 = NewControl<ui::TImage>(this, Panel1, "Image2", 0, 0, 200, 69);
   Image2->Stretch = true;
   Image2->Cursor = ui::TCursor::Hand;
   Image2->OnClick = [this](ui::TObject* s) { Image2Click(s); };
 
   labPath = MakeLabel(this, this, "labPath", 7, 82, "Path:");
-  edtPath = Make<ui::TEdit>(this, this, "edtPath", 37, 78, 147, 21);
+  edtPath = NewControl<ui::TEdit>(this, this, "edtPath", 37, 78, 147, 21);
   edtPath->TabOrder = 0;
   edtPath->OnKeyPress = [this](ui::TObject* s, char& key) { edtPathKeyPress(s, key); };
   btnBrowse = MakeButton(this, this, "btnBrowse", 191, 77, 72, "&Browse");
@@ -116,17 +102,17 @@ void TMainForm::BuildControls() {
     cmbPSPPathChange(s, path);
   };
 
-  gpbPC = Make<ui::TGroupBox>(this, this, "gpbPC", 5, 103, 260, 350);
+  gpbPC = NewControl<ui::TGroupBox>(this, this, "gpbPC", 5, 103, 260, 350);
   gpbPC->SetCaption("Videos in the Computer");
   gpbPC->Font = Font;
   ltvPC = MakeList(this, gpbPC, "ltvPC", 8, 15, 243, 328, imlPC);
   ltvPC->OnClick = [this](ui::TObject* s) { ltvPCClick(s); };
 
-  gpbPSP = Make<ui::TGroupBox>(this, this, "gpbPSP", 395, 103, 260, 350);
+  gpbPSP = NewControl<ui::TGroupBox>(this, this, "gpbPSP", 395, 103, 260, 350);
   gpbPSP->SetCaption("Videos in the PSP");
   gpbPSP->Font = Font;
   Label3 = MakeLabel(this, gpbPSP, "Label3", 16, 21, "Video Type:");
-  cmbType = Make<ui::TComboBox>(this, gpbPSP, "cmbType", 80, 16, 169, 21);
+  cmbType = NewControl<ui::TComboBox>(this, gpbPSP, "cmbType", 80, 16, 169, 21);
   cmbType->Items = {"MPEG-4 Video", "MPEG-4 AVC Video"};
   cmbType->OnChange = [this](ui::TObject* s) { cmbTypeChange(s); };
   ltvPSP = MakeList(this, gpbPSP, "ltvPSP", 8, 48, 243, 295, imlPSP);
@@ -148,20 +134,16 @@ void TMainForm::BuildControls() {
   btnRefreshPC = MakeButton(this, this, "btnRefreshPC", 8, 460, 75, "Refr&esh");
   btnRefreshPC->OnClick = [this](ui::TObject* s) { btnRefreshPCClick(s); };
   Label1 = MakeLabel(this, this, "Label1", 96, 468, "Video Num:");
-  labPCNum = MakeLabel(this, this, "labPCNum", 168, 469, "0");
-  labPCNum->AutoSize = false;
-  labPCNum->SetBounds(168, 469, 113, 13);
+  labPCNum = ui::NewLabel(this, this, "labPCNum", 168, 469, "0", 113);
   btnRefreshPSP = MakeButton(this, this, "btnRefreshPSP", 395, 460, 75, "Re&fresh");
   btnRefreshPSP->OnClick = [this](ui::TObject* s) { btnRefreshPSPClick(s); };
   Label2 = MakeLabel(this, this, "Label2", 483, 468, "Video Num:");
-  labPSPNum = MakeLabel(this, this, "labPSPNum", 547, 468, "0");
-  labPSPNum->AutoSize = false;
-  labPSPNum->SetBounds(547, 468, 91, 13);
+  labPSPNum = ui::NewLabel(this, this, "labPSPNum", 547, 468, "0", 91);
 
-  StatusBar1 = Make<ui::TStatusBar>(this, this, "StatusBar1", 0, 516 - 20, 661, 20);
+  StatusBar1 = NewControl<ui::TStatusBar>(this, this, "StatusBar1", 0, 516 - 20, 661, 20);
   StatusBar1->PanelWidths = {260, 138, 260, 50};
 
-  imgPreview = Make<ui::TImage>(this, this, "imgPreview", 0, 0, 80, 60);
+  imgPreview = NewControl<ui::TImage>(this, this, "imgPreview", 0, 0, 80, 60);
   imgPreview->SetVisible(false);
 
   Timer1 = new ui::TTimer(this);

@@ -2,6 +2,7 @@
 
 #include "app/win32/MainForm.h"
 #include "operations/RenameRule.h"
+#include "ui/Builder.h"
 
 namespace brevlo::app {
 
@@ -9,42 +10,16 @@ TRenameForm* RenameForm = nullptr;
 
 TRenameForm::TRenameForm(ui::TComponent* owner) : ui::TForm(owner) {
   RenameForm = this;
-  Name = "RenameForm";
-  BorderStyle = ui::TBorderStyle::Dialog;
-  BorderIcons = ui::biSystemMenu;
-  Position = ui::TPosition::MainFormCenter;
-  Font.SetSize(8);
-  SetClientSize(405, 108);
-  SetCaption("Rename");
-
-  Label1 = new ui::TLabel(this);
-  Label1->Name = "Label1";
-  Label1->Font = Font;
-  Label1->SetBounds(16, 24, 0, 13);
-  Label1->AutoSize = true;
-  Label1->SetCaption("New Filename:");
-  Label1->SetParent(this);
-
-  edtNewname = new ui::TEdit(this);
-  edtNewname->Name = "edtNewname";
-  edtNewname->SetBounds(96, 21, 281, 21);
+  ui::MakeDialogForm(this, "RenameForm", "Rename", 405, 108);
+  Label1 = ui::NewLabel(this, this, "Label1", 16, 24, "New Filename:");
+  edtNewname = ui::NewControl<ui::TEdit>(this, this, "edtNewname", 96, 21, 281, 21);
   edtNewname->TabOrder = 0;
-  edtNewname->SetParent(this);
-
-  btnOK = new ui::TButton(this);
-  btnOK->Name = "btnOK";
-  btnOK->SetBounds(192, 64, 75, 25);
-  btnOK->SetCaption("&OK");
+  btnOK = ui::NewButton(this, this, "btnOK", 192, 64, 75, 25, "&OK");
   btnOK->TabOrder = 1;
-  btnOK->SetParent(this);
   btnOK->OnClick = [this](ui::TObject* s) { btnOKClick(s); };
 
-  Button2 = new ui::TButton(this);
-  Button2->Name = "Button2";
-  Button2->SetBounds(288, 64, 75, 25);
-  Button2->SetCaption("&Cancel");
+  Button2 = ui::NewButton(this, this, "Button2", 288, 64, 75, 25, "&Cancel");
   Button2->TabOrder = 2;
-  Button2->SetParent(this);
   Button2->OnClick = [this](ui::TObject* s) { Button2Click(s); };
 
   OnShow = [this](ui::TObject* s) { FormShow(s); };

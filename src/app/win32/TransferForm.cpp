@@ -1,51 +1,27 @@
 #include "app/win32/TransferForm.h"
 
 #include "app/win32/MainForm.h"
+#include "ui/Builder.h"
 
 namespace brevlo::app {
 
 TTransferForm* TransferForm = nullptr;
 
 namespace {
-ui::TLabel* AddLabel(ui::TForm* form, const char* name, int left, int top, int width,
-                     const std::string& caption) {
-  auto* label = new ui::TLabel(form);
-  label->Name = name;
-  label->Font = form->Font;
-  label->SetBounds(left, top, width, 13);
-  label->AutoSize = width == 0;
-  label->SetCaption(caption);
-  label->SetParent(form);
-  return label;
+ui::TCustomForm* MainWindow() {
+  return MainForm;
 }
-
-ui::TCustomForm* MainWindow() { return MainForm; }
 }  // namespace
 
 TTransferForm::TTransferForm(ui::TComponent* owner) : ui::TForm(owner) {
   TransferForm = this;
-  Name = "TransferForm";
-  BorderStyle = ui::TBorderStyle::Dialog;
-  BorderIcons = ui::biSystemMenu;
-  Position = ui::TPosition::MainFormCenter;
-  Font.SetSize(8);
-  SetClientSize(407, 137);
-  SetCaption("Transfering...");
-  Label1 = AddLabel(this, "Label1", 16, 16, 0, "From:");
-  labSource = AddLabel(this, "labSource", 50, 16, 349, "");
-  Label2 = AddLabel(this, "Label2", 26, 41, 0, "To:");
-  labDestination = AddLabel(this, "labDestination", 50, 41, 353, "");
-  pgb1 = new ui::TProgressBar(this);
-  pgb1->Name = "pgb1";
-  pgb1->Min = 0;
-  pgb1->Max = 100;
-  pgb1->SetBounds(16, 72, 377, 17);
-  pgb1->SetParent(this);
-  Button1 = new ui::TButton(this);
-  Button1->Name = "Button1";
-  Button1->SetBounds(160, 100, 75, 25);
-  Button1->SetCaption("&Stop");
-  Button1->SetParent(this);
+  ui::MakeDialogForm(this, "TransferForm", "Transfering...", 407, 137);
+  Label1 = ui::NewLabel(this, this, "Label1", 16, 16, "From:");
+  labSource = ui::NewLabel(this, this, "labSource", 50, 16, "", 349);
+  Label2 = ui::NewLabel(this, this, "Label2", 26, 41, "To:");
+  labDestination = ui::NewLabel(this, this, "labDestination", 50, 41, "", 353);
+  pgb1 = ui::NewControl<ui::TProgressBar>(this, this, "pgb1", 16, 72, 377, 17);
+  Button1 = ui::NewButton(this, this, "Button1", 160, 100, 75, 25, "&Stop");
   Button1->OnClick = [this](ui::TObject* s) { Button1Click(s); };
   OnShow = [this](ui::TObject* s) { FormShow(s); };
   OnClose = [this](ui::TObject* s, ui::TCloseAction& a) { FormClose(s, a); };
