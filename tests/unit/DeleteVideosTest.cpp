@@ -8,6 +8,7 @@
 #include <random>
 
 #include "platform/portable/PortablePlatform.h"
+#include "support/ScratchFolder.h"
 
 using namespace brevlo;
 using namespace brevlo::operations;
@@ -17,22 +18,16 @@ namespace {
 
 class DeleteFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device random;
-    do {
-      root = fs::temp_directory_path() / ("brevlo-delete-" + std::to_string(random()));
-    } while (!fs::create_directory(root));
-    files.MapDrive('G', root.string());
-  }
+  void SetUp() override { files.MapDrive('G', root.string()); }
   void TearDown() override {
     if (!previousCwd.empty()) fs::current_path(previousCwd);
-    fs::remove_all(root);
   }
   void Make(std::initializer_list<const char*> names) {
     for (const char* name : names) std::ofstream(root / name) << name;
   }
   bool Has(const std::string& name) const { return fs::exists(root / name); }
-  fs::path root;
+  brevlo::testing::ScratchFolder scratch{"brevlo-delete"};
+  fs::path root = scratch.Path();
   fs::path previousCwd;
   platform::StdFileSystem files;
 };

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/portable/PortablePlatform.h"
+#include "support/ScratchFolder.h"
 
 using namespace brevlo;
 using namespace brevlo::app;
@@ -17,14 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 class PreferencesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device random;
-    do {
-      dir = fs::temp_directory_path() / ("brevlo-prefs-" + std::to_string(random()));
-    } while (!fs::create_directory(dir));
-    values = MakeAppValues(dir.string());
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  void SetUp() override { values = MakeAppValues(dir.string()); }
   void Write(const std::string& text) {
     std::ofstream(dir / "Preferences.ini", std::ios::binary) << text;
   }
@@ -34,7 +28,8 @@ class PreferencesTest : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
-  fs::path dir;
+  brevlo::testing::ScratchFolder scratch{"brevlo-prefs"};
+  fs::path dir = scratch.Path();
   AppValues values;
   platform::IniProfile profile;
   platform::StdFileSystem files;

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "platform/portable/PortablePlatform.h"
+#include "support/ScratchFolder.h"
 
 using namespace brevlo;
 using namespace brevlo::library;
@@ -16,13 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 class Drives : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device random;
-    do {
-      root = fs::temp_directory_path() / ("brevlo-drives-" + std::to_string(random()));
-    } while (!fs::create_directory(root));
-  }
-  void TearDown() override { fs::remove_all(root); }
   // A drive backed by a folder; with MP_ROOT when psp.
   void Add(char letter, DriveType type, bool psp) {
     const fs::path folder = root / std::string(1, letter);
@@ -30,7 +24,8 @@ class Drives : public ::testing::Test {
     drives.drives.push_back({letter, type, folder.string(), true});
     files.MapDrive(letter, folder.string());
   }
-  fs::path root;
+  brevlo::testing::ScratchFolder scratch{"brevlo-drives"};
+  fs::path root = scratch.Path();
   platform::TableDrives drives;
   platform::StdFileSystem files;
 };

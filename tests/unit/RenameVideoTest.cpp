@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/portable/PortablePlatform.h"
+#include "support/ScratchFolder.h"
 
 using namespace brevlo;
 using namespace brevlo::operations;
@@ -23,16 +24,9 @@ const char kM4vText[] =
 
 class RenameFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device random;
-    do {
-      root = fs::temp_directory_path() / ("brevlo-rename-" + std::to_string(random()));
-    } while (!fs::create_directory(root));
-    files.MapDrive('P', root.string());
-  }
+  void SetUp() override { files.MapDrive('P', root.string()); }
   void TearDown() override {
     if (!previousCwd.empty()) fs::current_path(previousCwd);
-    fs::remove_all(root);
   }
   void Write(const std::string& name, const std::string& text) {
     std::ofstream(root / name, std::ios::binary) << text;
@@ -56,7 +50,8 @@ class RenameFolder : public ::testing::Test {
     previousCwd = fs::current_path();
     fs::current_path(root);
   }
-  fs::path root;
+  brevlo::testing::ScratchFolder scratch{"brevlo-rename"};
+  fs::path root = scratch.Path();
   fs::path previousCwd;
   platform::StdFileSystem files;
   platform::ScriptedDialogs dialogs;

@@ -13,6 +13,7 @@
 
 #include "library/PspNaming.h"
 #include "platform/portable/PortablePlatform.h"
+#include "support/ScratchFolder.h"
 
 using namespace brevlo;
 using namespace brevlo::operations;
@@ -21,25 +22,9 @@ using platform::Answer;
 
 namespace {
 
-class Scratch {
+class Scratch : public brevlo::testing::ScratchFolder {
  public:
-  Scratch() {
-    std::random_device random;
-    do {
-      path_ = fs::temp_directory_path() / ("brevlo-xfer-" + std::to_string(random()));
-    } while (!fs::create_directory(path_));
-  }
-  ~Scratch() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  fs::path Dir(const std::string& name) const {
-    fs::create_directories(path_ / name);
-    return path_ / name;
-  }
-
- private:
-  fs::path path_;
+  Scratch() : ScratchFolder("brevlo-xfer") {}
 };
 
 void Put(const fs::path& file, const std::string& content) {

@@ -9,6 +9,7 @@
 
 #include "platform/portable/PortablePlatform.h"
 #include "support/JpegWriter.h"
+#include "support/ScratchFolder.h"
 
 using namespace brevlo;
 using namespace brevlo::library;
@@ -16,34 +17,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Scratch {
+class Scratch : public brevlo::testing::ScratchFolder {
  public:
-  Scratch() {
-    std::random_device random;
-    do {
-      path_ = fs::temp_directory_path() / ("brevlo-list-" + std::to_string(random()));
-    } while (!fs::create_directory(path_));
-  }
-  ~Scratch() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::all, ec);
-    fs::remove_all(path_, ec);
-  }
+  Scratch() : ScratchFolder("brevlo-list") {}
   std::string Dir(const std::string& name = "") const {
-    fs::create_directories(path_ / name);
-    return (path_ / name).string() + "/";
+    return ScratchFolder::Dir(name).string() + "/";
   }
   void Put(const std::string& relative, std::size_t bytes) const {
-    std::ofstream(path_ / relative, std::ios::binary) << std::string(bytes, 'v');
+    Write(relative, std::string(bytes, 'v'));
   }
   void Jpeg(const std::string& relative, std::uint8_t r, std::uint8_t g, std::uint8_t b,
             int w = 160, int h = 120) const {
-    brevlo::testing::WriteBytes((path_ / relative).string(),
+    brevlo::testing::WriteBytes((Path() / relative).string(),
                                 brevlo::testing::MakeJpeg(w, h, r, g, b));
   }
-
- private:
-  fs::path path_;
 };
 
 struct Row {
