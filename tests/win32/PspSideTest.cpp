@@ -152,3 +152,22 @@ TEST_F(PspSide, DeleteFromThePspListTakesCompanionsAndClearsItsPanel) {
   EXPECT_EQ(form->ltvPSP->Count(), 1);
   EXPECT_EQ(form->StatusBar1->PanelText(2), "");
 }
+
+TEST_F(PspSide, TheDropDownOpensOverTheMainWindow) {
+  SimulatedDrive g('G', pspG);
+  MainFormFixture form(app.Path(), nullptr, false);
+  ASSERT_FALSE(form->cmbPSP->DroppedDown());
+  form->cmbPSP->ToggleDropDown();
+  Pump(300);
+  ASSERT_TRUE(form->cmbPSP->DroppedDown());
+  // Below the combo, where there is room on the screen.
+  RECT combo, tree;
+  GetWindowRect(form->cmbPSP->Handle(), &combo);
+  GetWindowRect(form->cmbPSP->Tree->Handle(), &tree);
+  EXPECT_EQ(tree.top, combo.bottom);
+  EXPECT_EQ(tree.bottom - tree.top, 240);
+  SaveScreenshot(GetDesktopWindow(), "main-window-psp-dropdown");
+  form->cmbPSP->ToggleDropDown();
+  Pump();
+  EXPECT_FALSE(form->cmbPSP->DroppedDown());
+}
