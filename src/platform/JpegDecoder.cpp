@@ -83,6 +83,10 @@ void CmykRowToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, unsigned width, b
 // The largest pixel count we let a reduced decode reach (a 1/8 decode of a huge image).
 constexpr unsigned long long MaxScaledPixels = 16ull * 1024 * 1024;
 
+// A progressive picture keeps all its coefficients whatever the scale, and a file of a few
+// hundred bytes can claim hundreds of megabytes of them; past this it is refused instead.
+constexpr long MaxCoefficientBytes = 64l * 1024 * 1024;
+
 }  // namespace
 
 // Everything that owns memory lives outside the setjmp frame, so a longjmp leaks nothing.
@@ -104,6 +108,7 @@ bool Decode(JpegThumbnailDecoder::State& s, const std::uint8_t* data, std::size_
   }
   if (!s.created) {
     jpeg_create_decompress(&s.info);
+    s.info.mem->max_memory_to_use = MaxCoefficientBytes;
     s.created = true;
   }
   jpeg_mem_src(&s.info, const_cast<std::uint8_t*>(data), static_cast<unsigned long>(size));

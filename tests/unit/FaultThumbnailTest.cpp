@@ -1,0 +1,308 @@
+// Thumbnails that are not what they claim to be: another format, a size far beyond a
+// thumbnail's, a picture that would need hundreds of megabytes. Each ends with the files as they
+// were and a row with a picture.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+
+#include "library/VideoList.h"
+#include "platform/JpegDecoder.h"
+#include "platform/portable/PortablePlatform.h"
+#include "support/JpegWriter.h"
+
+extern "C" {
+#include <jpeglib.h>
+
+#include <jerror.h>
+}
+
+using namespace brevlo;
+using namespace brevlo::platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 1 x 1 PNG, as a camera or a converter might leave under a ".THM" name.
+const std::vector<std::uint8_t> PngBytes = {
+    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48,
+    0x44, 0x52, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00,
+    0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00, 0x0A, 0x49, 0x44, 0x41, 0x54, 0x78,
+    0x9C, 0x63, 0x00, 0x01, 0x00, 0x00, 0x05, 0x00, 0x01, 0x0D, 0x0A, 0x2D, 0xB4, 0x00,
+    0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+
+// A full image of the 10,000 x 10,000 pictures below, at 3 bytes a pixel.
+constexpr std::size_t HugeSide = 10000;
+constexpr std::size_t FullImageBytes = HugeSide * HugeSide * 3;
+// What a 1/8 decode may cost on top of the file itself: its 1250 x 1250 picture and the
+// decoder's row buffers, with room to spare, yet far below the full image.
+constexpr std::size_t ReducedDecodeBudget = 48u * 1024 * 1024;
+
+// A real baseline JPEG of the given size made row by row, so the test never holds the image.
+std::vector<std::uint8_t> StreamedJpeg(int width, int height) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr err{};
+  info.err = jpeg_std_error(&err);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 50, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  // Green at the left, blue at the right: a decode that drops or mirrors columns shows.
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
+  for (int x = 0; x < width; ++x) {
+    row[static_cast<std::size_t>(x) * 3 + 1] = x < width / 2 ? 220 : 0;
+    row[static_cast<std::size_t>(x) * 3 + 2] = x < width / 2 ? 0 : 220;
+  }
+  JSAMPROW rows[1] = {row.data()};
+  while (info.next_scanline < info.image_height) jpeg_write_scanlines(&info, rows, 1);
+  jpeg_finish_compress(&info);
+  std::vector<std::uint8_t> out(buffer, buffer + size);
+  jpeg_destroy_compress(&info);
+  std::free(buffer);
+  return out;
+}
+
+// A small JPEG whose frame header claims another size. The data that follows is far too short
+// for that size, which the decoder fills in; what counts is what it sets aside for it.
+std::vector<std::uint8_t> WithClaimedSize(std::vector<std::uint8_t> jpeg, unsigned width,
+                                          unsigned height) {
+  for (std::size_t i = 0; i + 9 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+      jpeg[i + 5] = static_cast<std::uint8_t>(height >> 8);
+      jpeg[i + 6] = static_cast<std::uint8_t>(height & 0xFF);
+      jpeg[i + 7] = static_cast<std::uint8_t>(width >> 8);
+      jpeg[i + 8] = static_cast<std::uint8_t>(width & 0xFF);
+      return jpeg;
+    }
+  }
+  ADD_FAILURE() << "no frame header";
+  return jpeg;
+}
+
+std::size_t PeakResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::strtoull(line.c_str() + 6, nullptr, 10) * 1024;
+  }
+  return 0;
+}
+
+struct MeasuredDecode {
+  bool ran = false;
+  JpegResult result;
+  std::size_t growth = 0;  // how far the peak resident size rose during the decode
+  Thumbnail thumbnail;
+};
+
+// Decodes in a child process, so that the peak it reaches is its own and a decoder that asks
+// for gigabytes takes down only the child.
+MeasuredDecode DecodeMeasured(const std::vector<std::uint8_t>& jpeg) {
+  MeasuredDecode measured;
+  int channel[2];
+  if (pipe(channel) != 0) return measured;
+  const pid_t child = fork();
+  if (child == 0) {
+    close(channel[0]);
+    MeasuredDecode m;
+    const std::size_t before = PeakResidentBytes();
+    m.result = DecodeJpegThumbnail(jpeg.data(), jpeg.size(), m.thumbnail);
+    m.growth = PeakResidentBytes() - before;
+    m.ran = true;
+    const ssize_t written = write(channel[1], &m, sizeof m);
+    _exit(written == static_cast<ssize_t>(sizeof m) ? 0 : 1);
+  }
+  close(channel[1]);
+  if (child > 0) {
+    std::size_t got = 0;
+    auto* bytes = reinterpret_cast<char*>(&measured);
+    for (ssize_t n;
+         got < sizeof measured && (n = read(channel[0], bytes + got, sizeof measured - got)) > 0;) {
+      got += static_cast<std::size_t>(n);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (got != sizeof measured) measured.ran = false;
+  }
+  close(channel[0]);
+  return measured;
+}
+
+std::array<int, 3> Pixel(const Thumbnail& t, int x, int y) {
+  const auto* p = t.bgr.data() + (y * ThumbnailWidth + x) * 3;
+  return {p[2], p[1], p[0]};
+}
+
+// Every file under a folder with its contents, to show that nothing was touched.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    if (!e.is_regular_file()) continue;
+    std::ifstream in(e.path(), std::ios::binary);
+    files[fs::relative(e.path(), root).string()] =
+        std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
+}
+
+class Sink : public library::IVideoListSink {
+ public:
+  struct Row {
+    std::string caption;
+    std::string size;
+    Thumbnail thumb;
+  };
+  std::vector<Row> rows;
+  void Clear() override { rows.clear(); }
+  void AddVideo(const std::string& caption, const std::string& size,
+                const Thumbnail& thumb) override {
+    rows.push_back({caption, size, thumb});
+  }
+};
+
+class FaultThumbnails : public ::testing::Test {
+ protected:
+  FaultThumbnails() {
+    std::random_device random;
+    do {
+      root = fs::temp_directory_path() / ("brevlo-fault-thm-" + std::to_string(random()));
+    } while (!fs::create_directory(root));
+    fs::create_directories(root / "app");
+    fs::create_directories(root / "videos");
+    brevlo::testing::WriteBytes((root / "app" / "DefaultPreview.THM").string(),
+                                brevlo::testing::MakeJpeg(80, 60, 0, 0, 255));
+  }
+  ~FaultThumbnails() override { fs::remove_all(root); }
+
+  void Put(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    brevlo::testing::WriteBytes((root / "videos" / name).string(), bytes);
+  }
+  library::FillReport Fill() {
+    library::FillEnvironment env{files, locale, pump, (root / "app").string() + "/", nullptr};
+    return library::FillVideoList((root / "videos").string(), sink, env);
+  }
+
+  fs::path root;
+  StdFileSystem files;
+  PlainLocale locale;
+  CallbackPump pump;
+  Sink sink;
+};
+
+}  // namespace
+
+TEST_F(FaultThumbnails, PngUnderAThumbnailNameShowsTheDefaultAndStaysAsItWas) {
+  Thumbnail t;
+  const JpegResult direct = DecodeJpegThumbnail(PngBytes.data(), PngBytes.size(), t);
+  EXPECT_FALSE(direct.ok);
+  EXPECT_EQ(direct.errorCode, JERR_NO_SOI);
+
+  Put("clip.mp4", std::vector<std::uint8_t>(1000, 'v'));
+  Put("clip.THM", PngBytes);
+  Put("next.mp4", std::vector<std::uint8_t>(10, 'v'));
+  Put("next.THM", brevlo::testing::MakeJpeg(160, 120, 255, 0, 0));
+  const auto before = Snapshot(root);
+  const library::FillReport report = Fill();
+  EXPECT_EQ(Snapshot(root), before);
+  // The fill goes on past the bad thumbnail; the error is kept for the one box it shows.
+  ASSERT_EQ(sink.rows.size(), 2u);
+  EXPECT_EQ(report.jpegError, JERR_NO_SOI);
+  EXPECT_EQ(JpegErrorText(report.jpegError), "JPEG error #" + std::to_string(JERR_NO_SOI));
+  EXPECT_GT(Pixel(sink.rows[0].thumb, 40, 30)[2], 150) << "the default (blue) picture";
+  EXPECT_GT(Pixel(sink.rows[1].thumb, 79, 30)[0], 150) << "its own (red) picture";
+}
+
+TEST_F(FaultThumbnails, TenThousandSquareDecodesAtAnEighthWithoutTheFullImage) {
+  const auto jpeg = StreamedJpeg(HugeSide, HugeSide);
+  const MeasuredDecode m = DecodeMeasured(jpeg);
+  ASSERT_TRUE(m.ran);
+  ASSERT_TRUE(m.result.ok) << m.result.errorCode;
+  EXPECT_LT(m.growth, ReducedDecodeBudget) << "of a full image of " << FullImageBytes;
+  EXPECT_GT(Pixel(m.thumbnail, 10, 30)[1], 150);
+  EXPECT_LT(Pixel(m.thumbnail, 10, 30)[2], 60);
+  EXPECT_GT(Pixel(m.thumbnail, 70, 30)[2], 150);
+  EXPECT_LT(Pixel(m.thumbnail, 70, 30)[1], 60);
+
+  // In a list the picture is read from the file, which stays as it was.
+  Put("huge.mp4", std::vector<std::uint8_t>(10, 'v'));
+  Put("huge.THM", jpeg);
+  const auto before = Snapshot(root);
+  EXPECT_EQ(Fill().jpegError, 0);
+  EXPECT_EQ(Snapshot(root), before);
+  ASSERT_EQ(sink.rows.size(), 1u);
+  EXPECT_GT(Pixel(sink.rows[0].thumb, 10, 30)[1], 150);
+}
+
+TEST_F(FaultThumbnails, ProgressiveTenThousandSquareIsRefusedBeforeItsBuffersAreMade) {
+  // A progressive picture keeps every coefficient until its last scan: 300 MB for this one,
+  // whatever scale it is decoded at. A 200-byte file can ask for that.
+  const auto claim =
+      WithClaimedSize(brevlo::testing::MakeJpeg(32, 32, 0, 255, 0, true), HugeSide, HugeSide);
+  ASSERT_LT(claim.size(), 4096u);
+  const MeasuredDecode m = DecodeMeasured(claim);
+  ASSERT_TRUE(m.ran) << "the decoder took the child process down";
+  EXPECT_LT(m.growth, ReducedDecodeBudget) << "of a full image of " << FullImageBytes;
+  EXPECT_FALSE(m.result.ok);
+  EXPECT_NE(m.result.errorCode, 0);
+
+  // The same picture at the size of a camera's thumbnail still decodes.
+  Thumbnail t;
+  const auto small = brevlo::testing::MakeJpeg(640, 480, 0, 255, 0, true);
+  EXPECT_TRUE(DecodeJpegThumbnail(small.data(), small.size(), t).ok);
+}
+
+TEST_F(FaultThumbnails, BaselineClaimingTenThousandSquareStaysBounded) {
+  const auto claim =
+      WithClaimedSize(brevlo::testing::MakeJpeg(32, 32, 0, 255, 0), HugeSide, HugeSide);
+  const MeasuredDecode m = DecodeMeasured(claim);
+  ASSERT_TRUE(m.ran);
+  EXPECT_LT(m.growth, ReducedDecodeBudget);
+}
+
+TEST_F(FaultThumbnails, LargestClaimedSizeIsRefusedUnread) {
+  const auto claim = WithClaimedSize(brevlo::testing::MakeJpeg(32, 32, 0, 255, 0), 65500, 65500);
+  const MeasuredDecode m = DecodeMeasured(claim);
+  ASSERT_TRUE(m.ran);
+  EXPECT_FALSE(m.result.ok);
+  EXPECT_EQ(m.result.errorCode, JERR_IMAGE_TOO_BIG);
+  EXPECT_LT(m.growth, ReducedDecodeBudget);
+}
+
+TEST_F(FaultThumbnails, OneDecoderSurvivesEveryKindOfBadPicture) {
+  // The error manager's jump must leave the decoder able to take the next picture.
+  JpegThumbnailDecoder decoder;
+  const auto good = brevlo::testing::MakeJpeg(160, 120, 255, 0, 0);
+  const auto progressive = brevlo::testing::MakeJpeg(160, 120, 255, 0, 0, true);
+  const std::vector<std::vector<std::uint8_t>> bad = {
+      PngBytes,
+      {0xFF, 0xD8},
+      {0xFF, 0xD8, 0xFF, 0xD9},
+      std::vector<std::uint8_t>(good.begin(), good.begin() + 30),
+      std::vector<std::uint8_t>(progressive.begin(), progressive.begin() + 200),
+      WithClaimedSize(progressive, HugeSide, HugeSide),
+      WithClaimedSize(good, 0, 60),
+  };
+  for (std::size_t i = 0; i < bad.size(); ++i) {
+    Thumbnail t;
+    decoder.Decode(bad[i].data(), bad[i].size(), t);
+    Thumbnail next;
+    ASSERT_TRUE(decoder.Decode(good.data(), good.size(), next).ok) << "after bad picture " << i;
+    EXPECT_GT(Pixel(next, 79, 30)[0], 150) << "after bad picture " << i;
+    ASSERT_TRUE(decoder.Decode(progressive.data(), progressive.size(), next).ok) << i;
+  }
+}
