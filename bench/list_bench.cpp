@@ -1,5 +1,8 @@
 // Filling a video list against a bare full-size decode of the same thumbnails.
-//   list_bench [COUNT...]   default: 1000 10000
+//   list_bench [COUNT...]              default: 1000 10000
+//   list_bench make FOLDER COUNT       a folder of COUNT videos with thumbnails, kept
+//   list_bench fill FOLDER [REPEATS]   the fill of such a folder (tools/bench-wine.sh compares
+//                                      it with the fill in the real window)
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -91,9 +94,61 @@ class CountingSink : public library::IVideoListSink {
   }
 };
 
+void MakeVideos(const fs::path& folder, int count, const std::vector<std::uint8_t>& jpeg,
+                std::vector<std::string>* thumbs) {
+  fs::create_directories(folder);
+  for (int i = 0; i < count; ++i) {
+    const std::string base = (folder / ("clip" + std::to_string(i))).string();
+    std::ofstream(base + ".mp4", std::ios::binary) << "video";
+    std::ofstream(base + ".THM", std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg.data()),
+               static_cast<std::streamsize>(jpeg.size()));
+    if (thumbs != nullptr) thumbs->push_back(base + ".THM");
+  }
+}
+
+// The fill of a folder made by "make", against the bare decode of its thumbnails.
+int FillFolder(const fs::path& folder, int repeats) {
+  std::vector<std::string> thumbs;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().extension() == ".THM") thumbs.push_back(entry.path().string());
+  }
+  if (thumbs.empty()) return 2;
+  const int count = static_cast<int>(thumbs.size());
+  platform::StdFileSystem files;
+  platform::PlainLocale locale;
+  platform::CallbackPump pump;
+  std::vector<std::uint8_t> rgb;
+  const std::string app = folder.parent_path().string() + "/";
+  auto figure = bench::SideBySide(
+      "fill of " + std::to_string(count) + " videos",
+      [&] {
+        CountingSink sink;
+        library::FillEnvironment env{files, locale, pump, app, nullptr};
+        library::FillVideoList(folder.string(), sink, env);
+        if (sink.rows != count) std::abort();
+      },
+      "bare full-size decode",
+      [&] {
+        for (const auto& t : thumbs) BareDecode(t, rgb);
+      },
+      repeats);
+  std::printf("result fill_seconds %.6f\nresult rows %d\n", figure.value, count);
+  bench::PrintFigures({figure});
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 4 && std::string(argv[1]) == "make") {
+    fs::remove_all(argv[2]);
+    MakeVideos(argv[2], std::atoi(argv[3]), MakeThumbnailJpeg(160, 120), nullptr);
+    return 0;
+  }
+  if (argc >= 3 && std::string(argv[1]) == "fill") {
+    return FillFolder(fs::path(argv[2]), argc > 3 ? std::max(1, std::atoi(argv[3])) : 7);
+  }
   std::vector<int> counts;
   for (int i = 1; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
   if (counts.empty()) counts = {1000, 10000};
@@ -109,16 +164,8 @@ int main(int argc, char** argv) {
   std::vector<double> fills;
   for (int count : counts) {
     const fs::path folder = root / ("videos-" + std::to_string(count));
-    fs::create_directories(folder);
     std::vector<std::string> thumbs;
-    for (int i = 0; i < count; ++i) {
-      const std::string base = (folder / ("clip" + std::to_string(i))).string();
-      std::ofstream(base + ".mp4", std::ios::binary) << "video";
-      std::ofstream(base + ".THM", std::ios::binary)
-          .write(reinterpret_cast<const char*>(jpeg.data()),
-                 static_cast<std::streamsize>(jpeg.size()));
-      thumbs.push_back(base + ".THM");
-    }
+    MakeVideos(folder, count, jpeg, &thumbs);
     platform::StdFileSystem files;
     platform::PlainLocale locale;
     platform::CallbackPump pump;

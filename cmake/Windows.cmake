@@ -35,3 +35,8 @@ if(BREVLO_WIN32_TESTS)
   target_compile_options(brevlo_win32_tests PRIVATE ${BREVLO_WARNINGS})
   target_compile_definitions(brevlo_win32_tests PRIVATE BREVLO_TESTING=1)
 endif()
+
+# The main window's fill timed in the real window (run by tools/bench-wine.sh).
+add_executable(fill_bench ${CMAKE_SOURCE_DIR}/bench/win32/fill_bench.cpp)
+target_link_libraries(fill_bench PRIVATE brevlo_win psapi)
+target_compile_options(fill_bench PRIVATE ${BREVLO_WARNINGS})

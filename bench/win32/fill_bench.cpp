@@ -1,0 +1,557 @@
+// The main window's own fill under Wine (or Windows), timed whole and in its parts, and the
+// memory its rows take.
+//   fill_bench time FOLDER [REPEATS]   rows per second of TMainForm::FillVideoList, the parts
+//   fill_bench memory FOLDER [proposed]  bytes per listed row, peak working set (with the
+//                                        proposed sink instead of the window's own)
+// FOLDER holds .mp4 videos with their .THM thumbnails (list_bench make FOLDER COUNT).
+// Lines starting with "result " are read by tools/bench-wine.sh.
+#include <windows.h>
+// After windows.h.
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "../BenchSupport.h"
+#include "app/win32/MainForm.h"
+#include "platform/JpegDecoder.h"
+#include "platform/win32/Win32Platform.h"
+#include "ui/Forms.h"
+#include "ui/Graphics.h"
+
+using namespace brevlo;
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The system's file calls, with the time spent in them counted.
+class TimedFileSystem : public platform::IFileSystem {
+  template <typename F>
+  auto Timed(F work) -> decltype(work()) {
+    const double start = Now();
+    auto result = work();
+    seconds += Now() - start;
+    return result;
+  }
+
+ public:
+  double seconds = 0;
+  bool DirectoryExists(const std::string& path) override {
+    return Timed([&] { return inner_.DirectoryExists(path); });
+  }
+  bool FileExists(const std::string& path) override {
+    return Timed([&] { return inner_.FileExists(path); });
+  }
+  std::vector<platform::DirEntry> ListDirectory(const std::string& folder,
+                                                const std::string& pattern) override {
+    return Timed([&] { return inner_.ListDirectory(folder, pattern); });
+  }
+  std::optional<std::uint64_t> FileSize(const std::string& path) override {
+    return Timed([&] { return inner_.FileSize(path); });
+  }
+  bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
+                std::size_t maxBytes) override {
+    return Timed([&] { return inner_.ReadFile(path, out, maxBytes); });
+  }
+  bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
+    return inner_.Copy(from, to, failIfExists);
+  }
+  bool Delete(const std::string& path) override { return inner_.Delete(path); }
+  bool Move(const std::string& from, const std::string& to) override {
+    return inner_.Move(from, to);
+  }
+
+ private:
+  platform::Win32FileSystem inner_;
+};
+
+class TimedPump : public platform::IMessagePump {
+ public:
+  double seconds = 0;
+  long calls = 0;
+  void ProcessMessages() override {
+    const double start = Now();
+    inner_.ProcessMessages();
+    seconds += Now() - start;
+    ++calls;
+  }
+
+ private:
+  platform::AppPump inner_;
+};
+
+// No PSP is plugged in for the benchmark: the start-up questions are answered No at once.
+class SilentDialogs : public platform::IDialogs {
+ public:
+  platform::Answer Show(const std::string&, const std::string&, unsigned) override {
+    return platform::Answer::No;
+  }
+  void ShowError(const std::string& text) override {
+    std::fprintf(stderr, "error box: %s\n", text.c_str());
+  }
+};
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+std::string WithBackslash(std::string path) {
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path;
+}
+
+std::vector<std::string> Thumbnails(const std::string& folder) {
+  std::vector<std::string> paths;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "*.THM").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return paths;
+  do {
+    paths.push_back(folder + data.cFileName);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return paths;
+}
+
+struct Memory {
+  double workingSet = 0;
+  double peakWorkingSet = 0;
+  double privateBytes = 0;
+};
+
+Memory MemoryNow() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return {static_cast<double>(counters.WorkingSetSize),
+          static_cast<double>(counters.PeakWorkingSetSize),
+          static_cast<double>(counters.PagefileUsage)};
+}
+
+// A program folder of its own in the temporary folder, with the default thumbnail beside the
+// program as the real one has it.
+class ProgramFolder {
+ public:
+  explicit ProgramFolder(const std::string& sampleThumb) {
+    char base[MAX_PATH] = {};
+    GetTempPathA(sizeof base, base);
+    path = std::string(base) + "brevlo-fill-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(path.c_str(), nullptr);
+    CopyFileA(sampleThumb.c_str(), (path + "DefaultPreview.THM").c_str(), FALSE);
+  }
+  ~ProgramFolder() {
+    DeleteFileA((path + "DefaultPreview.THM").c_str());
+    DeleteFileA((path + "Preferences.ini").c_str());
+    RemoveDirectoryA(path.c_str());
+  }
+  std::string path;
+};
+
+struct Window {
+  TimedFileSystem fs;
+  TimedPump pump;
+  SilentDialogs dialogs;
+  app::TMainForm* form = nullptr;
+
+  explicit Window(const std::string& programFolder) {
+    app::MainServices services;
+    services.exePath = programFolder + "Brevlo.exe";
+    services.fs = &fs;
+    services.pump = &pump;
+    services.dialogs = &dialogs;
+    app::TMainForm::UseServices(services);
+    form = new app::TMainForm(ui::Application);
+    app::TMainForm::UseServices(app::MainServices{});
+    if (!IsWindow(form->Handle())) {
+      std::fprintf(stderr, "The main window could not be created (no display?)\n");
+      std::exit(2);
+    }
+    form->Show();
+    Pump();
+  }
+  ~Window() { delete form; }
+};
+
+// A window holding a list view that keeps no rows of its own (LVS_OWNERDATA): it asks its
+// parent for a row's caption and image only when it draws that row.
+struct VirtualRows {
+  const std::vector<std::string>* captions = nullptr;
+};
+
+LRESULT CALLBACK VirtualHostProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == LVN_GETDISPINFOA) {
+    auto* rows = reinterpret_cast<VirtualRows*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* info = reinterpret_cast<NMLVDISPINFOA*>(lParam);
+    const auto index = static_cast<std::size_t>(info->item.iItem);
+    if (rows != nullptr && index < rows->captions->size()) {
+      if (info->item.mask & LVIF_TEXT) {
+        lstrcpynA(info->item.pszText, (*rows->captions)[index].c_str(), info->item.cchTextMax);
+      }
+      if (info->item.mask & LVIF_IMAGE) info->item.iImage = info->item.iItem;
+    }
+    return 0;
+  }
+  return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+// Seconds to give an owner-data list view its row count and draw it once.
+double VirtualListSeconds(const std::vector<std::string>& captions, HIMAGELIST images) {
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = VirtualHostProc;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = "BrevloFillBenchHost";
+  RegisterClassA(&cls);
+  HWND host = CreateWindowExA(0, cls.lpszClassName, "fill bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              0, 0, 400, 500, nullptr, nullptr, cls.hInstance, nullptr);
+  VirtualRows rows{&captions};
+  SetWindowLongPtrA(host, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&rows));
+  HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                              WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA |
+                                  LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
+                              0, 0, 380, 460, host, nullptr, cls.hInstance, nullptr);
+  LVCOLUMNA column{};
+  column.mask = LVCF_WIDTH;
+  column.cx = 220;
+  SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+  Pump();
+  const double seconds = bench::Seconds([&] {
+    SendMessageA(list, LVM_SETITEMCOUNT, captions.size(), 0);
+    InvalidateRect(list, nullptr, TRUE);
+    UpdateWindow(list);
+  });
+  DestroyWindow(host);
+  Pump();
+  return seconds;
+}
+
+// The window's sink as it could be: the image list sized once for the whole fill and each
+// picture put in its place, the list view told the row count first.
+class ProposedSink : public library::IVideoListSink {
+ public:
+  ProposedSink(ui::TListView* list, ui::TImageList* images) : list_(list), images_(images) {}
+  ~ProposedSink() override {
+    // Videos left out (no thumbnail and no default) leave no empty images behind.
+    if (static_cast<int>(reserved_) > list_->Count()) {
+      ImageList_SetImageCount(images_->Handle(), static_cast<UINT>(list_->Count()));
+    }
+    if (updating_) list_->EndUpdate();
+  }
+  void Clear() override {
+    if (!updating_) list_->BeginUpdate();
+    updating_ = true;
+    list_->Clear();
+    images_->Clear();
+  }
+  void Reserve(std::size_t count) override {
+    reserved_ = count;
+    ImageList_SetImageCount(images_->Handle(), static_cast<UINT>(count));
+    SendMessageA(list_->Handle(), LVM_SETITEMCOUNT, count, 0);
+  }
+  void AddVideo(const std::string& caption, const std::string& sizeText,
+                const platform::Thumbnail& thumbnail) override {
+    scratch_.SetPixels24(platform::ThumbnailWidth, platform::ThumbnailHeight, thumbnail.bgr.data(),
+                         platform::ThumbnailWidth * 3);
+    const int index = list_->Count();
+    ImageList_Replace(images_->Handle(), index, scratch_.Handle(), nullptr);
+    list_->AddItem(caption, sizeText, index);
+    if (list_->Count() % 256 == 0) {
+      list_->EndUpdate();
+      list_->BeginUpdate();
+    }
+  }
+
+ private:
+  ui::TListView* list_;
+  ui::TImageList* images_;
+  ui::TBitmap scratch_;
+  std::size_t reserved_ = 0;
+  bool updating_ = false;
+};
+
+void Result(const char* name, double value) {
+  std::printf("result %s %.6f\n", name, value);
+}
+
+int TimeFill(const std::string& folder, int repeats) {
+  const auto thumbs = Thumbnails(folder);
+  if (thumbs.empty()) {
+    std::fprintf(stderr, "no thumbnails in %s\n", folder.c_str());
+    return 2;
+  }
+  ProgramFolder program(thumbs.front());
+  Window window(program.path);
+  app::TMainForm* form = window.form;
+  const int rows = static_cast<int>(thumbs.size());
+
+  // The whole fill as the window does it, with the file calls and the pumping counted.
+  std::vector<double> whole, files, pumping, paint, proposed;
+  for (int i = 0; i < repeats; ++i) {
+    // The proposed sink over the same folder, alternating with the window's own fill.
+    proposed.push_back(bench::Seconds([&] {
+      ProposedSink sink(form->ltvPC, form->imlPC);
+      library::FillEnvironment env{window.fs, *form->Services().locale, window.pump,
+                                   form->Values().AppFolder, nullptr};
+      library::FillVideoList(folder, sink, env);
+    }));
+    if (form->ltvPC->Count() != rows || form->imlPC->Count() != rows) {
+      std::fprintf(stderr, "the proposed fill listed %d rows, %d images of %d\n",
+                   form->ltvPC->Count(), form->imlPC->Count(), rows);
+      return 1;
+    }
+    Pump();
+    window.fs.seconds = 0;
+    window.pump.seconds = 0;
+    const double start = Now();
+    form->FillVideoList(folder, form->ltvPC, form->imlPC);
+    whole.push_back(Now() - start);
+    files.push_back(window.fs.seconds);
+    pumping.push_back(window.pump.seconds);
+    if (form->ltvPC->Count() != rows) {
+      std::fprintf(stderr, "the fill listed %d rows of %d\n", form->ltvPC->Count(), rows);
+      return 1;
+    }
+    // What the user waits for next: the list drawn with its rows.
+    const double shown = Now();
+    Pump();
+    UpdateWindow(form->ltvPC->Handle());
+    paint.push_back(Now() - shown);
+  }
+  const long pumpsPerFill = window.pump.calls / (2 * repeats);
+
+  // The parts on their own, each over as many rows as the fill.
+  std::vector<std::vector<unsigned char>> bytes(thumbs.size());
+  platform::Win32FileSystem plain;
+  for (std::size_t i = 0; i < thumbs.size(); ++i) {
+    plain.ReadFile(thumbs[i], bytes[i], platform::MaxJpegBytes);
+  }
+  std::vector<platform::Thumbnail> pictures(thumbs.size());
+  platform::JpegThumbnailDecoder decoder;
+  ui::TBitmap scratch;
+  ui::TImageList* images = form->imlPC;
+  ui::TListView* list = form->ltvPC;
+  std::vector<std::string> captions, sizes;
+  for (int i = 0; i < rows; ++i) {
+    captions.push_back("clip" + std::to_string(i) + ".mp4");
+    sizes.push_back("0.000005");
+  }
+  std::vector<double> decode, imageAdds, imageStrip, imageReplace, inserts, insertsOneFlush,
+      insertsCounted, virtualList, pumpOnly;
+  for (int r = 0; r < repeats; ++r) {
+    decode.push_back(bench::Seconds([&] {
+      for (int i = 0; i < rows; ++i) {
+        decoder.Decode(bytes[i].data(), bytes[i].size(), pictures[i]);
+      }
+    }));
+    list->Clear();
+    images->Clear();
+    // As the window adds them: one picture into the scratch bitmap, one ImageList_Add.
+    imageAdds.push_back(bench::Seconds([&] {
+      images->Reserve(rows);
+      for (int i = 0; i < rows; ++i) {
+        scratch.SetPixels24(platform::ThumbnailWidth, platform::ThumbnailHeight,
+                            pictures[i].bgr.data(), platform::ThumbnailWidth * 3);
+        images->Add(scratch.Handle());
+      }
+    }));
+    // Rows with redraw held off and shown every 256 rows, as the window inserts them.
+    inserts.push_back(bench::Seconds([&] {
+      list->BeginUpdate();
+      for (int i = 0; i < rows; ++i) {
+        list->AddItem(captions[i], sizes[i], i);
+        if (list->Count() % 256 == 0) {
+          list->EndUpdate();
+          list->BeginUpdate();
+        }
+      }
+      list->EndUpdate();
+    }));
+    list->Clear();
+    // Held off for the whole fill.
+    insertsOneFlush.push_back(bench::Seconds([&] {
+      list->BeginUpdate();
+      for (int i = 0; i < rows; ++i) list->AddItem(captions[i], sizes[i], i);
+      list->EndUpdate();
+    }));
+    list->Clear();
+    // Held off, with the list told the count first.
+    insertsCounted.push_back(bench::Seconds([&] {
+      list->BeginUpdate();
+      SendMessageA(list->Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+      for (int i = 0; i < rows; ++i) list->AddItem(captions[i], sizes[i], i);
+      list->EndUpdate();
+    }));
+    list->Clear();
+    images->Clear();
+    // The thumbnails of 128 rows side by side in one strip, handed over in one ImageList_Add.
+    imageStrip.push_back(bench::Seconds([&] {
+      constexpr int perStrip = 128;
+      const int w = platform::ThumbnailWidth, h = platform::ThumbnailHeight;
+      std::vector<std::uint8_t> strip(static_cast<std::size_t>(w) * 3 * perStrip * h);
+      images->Reserve(rows);
+      for (int first = 0; first < rows; first += perStrip) {
+        const int n = std::min(perStrip, rows - first);
+        const int stride = w * 3 * n;
+        for (int k = 0; k < n; ++k) {
+          const auto& bgr = pictures[static_cast<std::size_t>(first + k)].bgr;
+          for (int y = 0; y < h; ++y) {
+            std::memcpy(strip.data() + static_cast<std::size_t>(y) * stride + k * w * 3,
+                        bgr.data() + static_cast<std::size_t>(y) * w * 3,
+                        static_cast<std::size_t>(w) * 3);
+          }
+        }
+        ui::TBitmap block;
+        block.SetPixels24(w * n, h, strip.data(), stride);
+        ImageList_Add(images->Handle(), block.Handle(), nullptr);
+      }
+    }));
+    if (images->Count() != rows) {
+      std::fprintf(stderr, "the strip gave %d images of %d\n", images->Count(), rows);
+      return 1;
+    }
+    images->Clear();
+    // The image list sized once for every row, each picture put in its place.
+    imageReplace.push_back(bench::Seconds([&] {
+      ImageList_SetImageCount(images->Handle(), static_cast<UINT>(rows));
+      for (int i = 0; i < rows; ++i) {
+        scratch.SetPixels24(platform::ThumbnailWidth, platform::ThumbnailHeight,
+                            pictures[i].bgr.data(), platform::ThumbnailWidth * 3);
+        ImageList_Replace(images->Handle(), i, scratch.Handle(), nullptr);
+      }
+    }));
+    if (images->Count() != rows) {
+      std::fprintf(stderr, "the sized list has %d images of %d\n", images->Count(), rows);
+      return 1;
+    }
+    virtualList.push_back(VirtualListSeconds(captions, images->Handle()));
+    // The pump alone, once per row, with nothing waiting.
+    pumpOnly.push_back(bench::Seconds([&] {
+      for (int i = 0; i < rows; ++i) window.pump.ProcessMessages();
+    }));
+  }
+  list->Clear();
+  images->Clear();
+
+  const double fill = bench::Median(whole);
+  std::printf("rows %d, repeats %d, pump calls per fill %ld\n", rows, repeats, pumpsPerFill);
+  std::printf("%-52s %10s %8s\n", "part (median over the fills)", "seconds", "of fill");
+  auto part = [&](const char* name, double seconds) {
+    std::printf("%-52s %10.4f %7.1f%%\n", name, seconds, 100.0 * seconds / fill);
+  };
+  part("whole FillVideoList", fill);
+  part("  file calls in it (list, read)", bench::Median(files));
+  part("  message pumping in it (once per row)", bench::Median(pumping));
+  part("alone: decode at 80 x 60", bench::Median(decode));
+  part("alone: image list adds, one per row", bench::Median(imageAdds));
+  part("alone: list view inserts, shown every 256", bench::Median(inserts));
+  part("alone: pump once per row, nothing waiting", bench::Median(pumpOnly));
+  std::printf("cheaper ways\n");
+  part("  image list adds, 128 per ImageList_Add", bench::Median(imageStrip));
+  part("  image list sized once, ImageList_Replace per row", bench::Median(imageReplace));
+  part("  list view inserts, shown once at the end", bench::Median(insertsOneFlush));
+  part("  list view inserts, LVM_SETITEMCOUNT first", bench::Median(insertsCounted));
+  part("  owner-data list view: count set, drawn once", bench::Median(virtualList));
+  part("after the fill: pump and paint of the list", bench::Median(paint));
+  part("proposed fill: image list sized once, count first", bench::Median(proposed));
+
+  Result("rows", rows);
+  Result("fill_seconds", fill);
+  Result("rows_per_second", rows / fill);
+  Result("files_seconds", bench::Median(files));
+  Result("pump_seconds", bench::Median(pumping));
+  Result("decode_seconds", bench::Median(decode));
+  Result("image_add_seconds", bench::Median(imageAdds));
+  Result("insert_seconds", bench::Median(inserts));
+  Result("image_strip_seconds", bench::Median(imageStrip));
+  Result("insert_one_flush_seconds", bench::Median(insertsOneFlush));
+  Result("insert_counted_seconds", bench::Median(insertsCounted));
+  Result("image_replace_seconds", bench::Median(imageReplace));
+  Result("virtual_list_seconds", bench::Median(virtualList));
+  Result("paint_seconds", bench::Median(paint));
+  Result("proposed_fill_seconds", bench::Median(proposed));
+  std::fflush(stdout);
+  return 0;
+}
+
+int MeasureMemory(const std::string& folder, bool proposed) {
+  const auto thumbs = Thumbnails(folder);
+  if (thumbs.empty()) {
+    std::fprintf(stderr, "no thumbnails in %s\n", folder.c_str());
+    return 2;
+  }
+  ProgramFolder program(thumbs.front());
+  Window window(program.path);
+  app::TMainForm* form = window.form;
+  Pump();
+  const Memory empty = MemoryNow();
+  if (proposed) {
+    ProposedSink sink(form->ltvPC, form->imlPC);
+    library::FillEnvironment env{window.fs, *form->Services().locale, window.pump,
+                                 form->Values().AppFolder, nullptr};
+    library::FillVideoList(folder, sink, env);
+  } else {
+    form->FillVideoList(folder, form->ltvPC, form->imlPC);
+  }
+  Pump();
+  UpdateWindow(form->ltvPC->Handle());
+  const Memory filled = MemoryNow();
+  const int rows = form->ltvPC->Count();
+  if (rows != static_cast<int>(thumbs.size())) {
+    std::fprintf(stderr, "the fill listed %d rows of %zu\n", rows, thumbs.size());
+    return 1;
+  }
+  const double perRowWs = (filled.workingSet - empty.workingSet) / rows;
+  const double perRowPrivate = (filled.privateBytes - empty.privateBytes) / rows;
+  const double pixels = platform::ThumbnailWidth * platform::ThumbnailHeight * 3.0;
+  std::printf("rows %d\n", rows);
+  std::printf("working set: empty window %.1f MB, with the rows %.1f MB, peak %.1f MB\n",
+              empty.workingSet / 1e6, filled.workingSet / 1e6, filled.peakWorkingSet / 1e6);
+  std::printf("private bytes: empty window %.1f MB, with the rows %.1f MB\n",
+              empty.privateBytes / 1e6, filled.privateBytes / 1e6);
+  Result("rows", rows);
+  Result("empty_working_set", empty.workingSet);
+  Result("filled_working_set", filled.workingSet);
+  Result("peak_working_set", filled.peakWorkingSet);
+  Result("bytes_per_row_working_set", perRowWs);
+  Result("bytes_per_row_private", perRowPrivate);
+  Result("thumbnail_pixel_bytes", pixels);
+  std::fflush(stdout);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr,
+                 "usage: fill_bench time FOLDER [REPEATS] | fill_bench memory FOLDER [proposed]\n");
+    return 2;
+  }
+  ui::TApplication application;
+  application.Initialize();
+  const std::string mode = argv[1];
+  const std::string folder = WithBackslash(argv[2]);
+  if (mode == "time") return TimeFill(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
+  if (mode == "memory")
+    return MeasureMemory(folder, argc > 3 && std::string(argv[3]) == "proposed");
+  std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
+  return 2;
+}
