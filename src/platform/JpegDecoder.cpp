@@ -106,11 +106,15 @@ bool Decode(JpegThumbnailDecoder::State& s, const std::uint8_t* data, std::size_
   if (setjmp(s.err.jump)) {
     return false;
   }
-  if (!s.created) {
-    jpeg_create_decompress(&s.info);
-    s.info.mem->max_memory_to_use = MaxCoefficientBytes;
-    s.created = true;
+  // A libjpeg object of its own for each picture: one kept from the last picture lends its
+  // tables to a picture that has none, which then decodes instead of failing.
+  if (s.created) {
+    jpeg_destroy_decompress(&s.info);
+    s.created = false;
   }
+  jpeg_create_decompress(&s.info);
+  s.info.mem->max_memory_to_use = MaxCoefficientBytes;
+  s.created = true;
   jpeg_mem_src(&s.info, const_cast<std::uint8_t*>(data), static_cast<unsigned long>(size));
   jpeg_read_header(&s.info, TRUE);
 

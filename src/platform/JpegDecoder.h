@@ -26,7 +26,7 @@ inline constexpr std::size_t MaxJpegBytes = 64u * 1024u * 1024u;
 
 // Decodes JPEGs held in memory straight to 80 x 60 thumbnails, letting the decoder scale down
 // by DCT to the smallest size of at least 80 x 60 before the final stretch. One object serves
-// a whole list: its tables and buffers are kept from one picture to the next.
+// a whole list: its buffers are kept from one picture to the next.
 class JpegThumbnailDecoder {
  public:
   JpegThumbnailDecoder();

@@ -94,6 +94,26 @@ std::vector<std::uint8_t> WithClaimedSize(std::vector<std::uint8_t> jpeg, unsign
   return jpeg;
 }
 
+// The JPEG without its segments of one marker kind (0xDB: its quantisation tables).
+std::vector<std::uint8_t> WithoutSegments(const std::vector<std::uint8_t>& jpeg,
+                                          std::uint8_t marker) {
+  std::vector<std::uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
+  std::size_t i = 2;
+  while (i + 4 <= jpeg.size()) {
+    const std::size_t length = static_cast<std::size_t>(jpeg[i + 2] << 8 | jpeg[i + 3]);
+    if (jpeg[i + 1] == 0xDA) {
+      out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(i), jpeg.end());
+      break;
+    }
+    if (jpeg[i + 1] != marker) {
+      out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(i),
+                 jpeg.begin() + static_cast<std::ptrdiff_t>(i + 2 + length));
+    }
+    i += 2 + length;
+  }
+  return out;
+}
+
 std::size_t PeakResidentBytes() {
   std::ifstream status("/proc/self/status");
   std::string line;
@@ -305,4 +325,31 @@ TEST_F(FaultThumbnails, OneDecoderSurvivesEveryKindOfBadPicture) {
     EXPECT_GT(Pixel(next, 79, 30)[0], 150) << "after bad picture " << i;
     ASSERT_TRUE(decoder.Decode(progressive.data(), progressive.size(), next).ok) << i;
   }
+}
+
+TEST_F(FaultThumbnails, PictureWithoutTablesIsRefusedWhateverCameBefore) {
+  // A decoder kept for a whole list must not lend one picture's tables to the next: the same
+  // file would then show as a picture or as an error depending on the row above it.
+  const auto good = brevlo::testing::MakeJpeg(160, 120, 255, 0, 0);
+  const auto tableless = WithoutSegments(good, 0xDB);
+  ASSERT_LT(tableless.size(), good.size());
+  Thumbnail t;
+  const JpegResult fresh = DecodeJpegThumbnail(tableless.data(), tableless.size(), t);
+  ASSERT_FALSE(fresh.ok);
+  JpegThumbnailDecoder decoder;
+  ASSERT_TRUE(decoder.Decode(good.data(), good.size(), t).ok);
+  const JpegResult after = decoder.Decode(tableless.data(), tableless.size(), t);
+  EXPECT_FALSE(after.ok);
+  EXPECT_EQ(after.errorCode, fresh.errorCode);
+
+  Put("a.mp4", std::vector<std::uint8_t>(10, 'v'));
+  Put("a.THM", good);
+  Put("b.mp4", std::vector<std::uint8_t>(10, 'v'));
+  Put("b.THM", tableless);
+  const auto before = Snapshot(root);
+  const library::FillReport report = Fill();
+  EXPECT_EQ(Snapshot(root), before);
+  ASSERT_EQ(sink.rows.size(), 2u);
+  EXPECT_EQ(report.jpegError, fresh.errorCode);
+  EXPECT_GT(Pixel(sink.rows[1].thumb, 40, 30)[2], 150) << "the default (blue) picture";
 }
