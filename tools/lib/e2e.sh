@@ -128,7 +128,8 @@ e2e_key() {
   shift
   xdotool windowfocus --sync "$w" 2>/dev/null || xdotool windowfocus "$w" 2>/dev/null
   sleep 0.2
-  xdotool key --clearmodifiers "$@"
+  # With xdotool's 12 ms between keys, Wine lost the Alt of the first Alt+F4 after start.
+  xdotool key --clearmodifiers --delay 80 "$@"
 }
 
 # Answers the start-up boxes of a missing PSP the way a person without a PSP would (No,
@@ -254,4 +255,195 @@ int main(int argc, char **argv) {
   return 0;
 }
 EOF
+}
+
+# Waiting, rows of the lists and clicks inside other windows:
+#
+#   e2e_wait_window TITLE [SECONDS]  waits until a window titled TITLE is shown; e2e_window
+#                                    is its X window
+#   e2e_wait_gone TITLE [SECONDS]    waits until no window titled TITLE is shown
+#   e2e_wait_for SECONDS COMMAND...  runs COMMAND every quarter second until it succeeds
+#   e2e_list N                       the control line of the Nth list view of the main window
+#                                    (1 the PC list, 2 the PSP list)
+#   e2e_rows N                       one line per row of that list: index, screen x y w h of
+#                                    its label, 1 when selected, caption
+#   e2e_row_names N                  the captions of its rows, one a line, in list order
+#   e2e_click_row N ROW [KEY]        clicks row ROW (from 0), holding KEY (shift, ctrl) if given
+#   e2e_button TITLE TEXT            the control line of the button TEXT in the window TITLE
+#   e2e_click_in LINE                clicks into the middle of a control line of any window,
+#                                    leaving the keyboard where it is
+
+e2e_wait_for() {
+  local limit=$1 i
+  shift
+  for ((i = 0; i < limit * 4; i++)); do
+    "$@" && return 0
+    e2e_running || e2e_fail "Brevlo.exe ended while waiting for: $*"
+    sleep 0.25
+  done
+  "$@"
+}
+
+e2e_wait_window() {
+  local title=$1 limit=${2:-30} i
+  e2e_window=
+  for ((i = 0; i < limit * 10; i++)); do
+    e2e_window=$(e2e_find "$title")
+    [ -n "$e2e_window" ] && return 0
+    e2e_running || e2e_fail "Brevlo.exe ended while waiting for the window \"$title\""
+    sleep 0.1
+  done
+  e2e_fail "no window titled \"$title\" after ${limit}s"
+}
+
+e2e_wait_gone() {
+  local title=$1 limit=${2:-30} i
+  for ((i = 0; i < limit * 10; i++)); do
+    [ -z "$(e2e_find "$title")" ] && return 0
+    sleep 0.1
+  done
+  e2e_fail "the window \"$title\" is still shown after ${limit}s"
+}
+
+e2e_list() { e2e_control SysListView32 "$1"; }
+
+e2e_rows() {
+  local line x y
+  line=$(e2e_list "$1")
+  [ -n "$line" ] || e2e_fail "the main window has no list view number $1"
+  IFS=$'\t' read -r _ x y _ <<<"$line"
+  e2e_tool rowtool e2e_rowtool_source "$e2e_main_title" "$x" "$y"
+}
+
+e2e_row_names() { e2e_rows "$1" | cut -f7; }
+
+e2e_click_row() {
+  local list=$1 row=$2 key=${3:-} line x y w h
+  line=$(e2e_rows "$list" | awk -F'\t' -v r="$row" '$1 == r')
+  [ -n "$line" ] || e2e_fail "list $list has no row $row"
+  IFS=$'\t' read -r _ x y w h _ <<<"$line"
+  [ -n "${e2e_main:-}" ] && xdotool windowfocus --sync "$e2e_main" 2>/dev/null
+  # The middle of the caption: the label, not the thumbnail, is what a person aims at.
+  xdotool mousemove --sync $((x + w / 2)) $((y + h / 2))
+  if [ -n "$key" ]; then
+    xdotool keydown "$key" click 1 keyup "$key"
+  else
+    xdotool click 1
+  fi
+  sleep 0.3
+}
+
+e2e_button() {
+  e2e_controls "$1" | awk -F'\t' -v t="$2" 'tolower($1) == "button" && $7 == t' | head -n 1
+}
+
+e2e_click_in() {
+  local x y w h
+  IFS=$'\t' read -r _ x y w h _ <<<"$1"
+  [ -n "$h" ] || e2e_fail "no such control"
+  xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1
+  sleep 0.3
+}
+
+# Builds a small Windows tool from the source that FUNCTION prints (again whenever the
+# source changes) and runs it with the remaining arguments.
+e2e_tool() {
+  local name=$1 source_fn=$2 dir=$brevlo_build/rig src
+  shift 2
+  src=$("$source_fn")
+  if [ ! -f "$dir/$name.exe" ] || [ "$src" != "$(cat "$dir/$name.c" 2>/dev/null)" ]; then
+    mkdir -p "$dir"
+    printf '%s\n' "$src" >"$dir/$name.c"
+    x86_64-w64-mingw32-gcc-posix -O2 -Wall -Wextra -static -o "$dir/$name.exe" "$dir/$name.c" ||
+      e2e_fail "could not build $dir/$name.exe"
+  fi
+  wine "$dir/$name.exe" "$@" 2>/dev/null | tr -d '\r'
+}
+
+e2e_rowtool_source() {
+  cat <<'EOF_C'
+#include <stdio.h>
+#include <stdlib.h>
+#include <windows.h>
+#include <commctrl.h>
+
+/* The rows of a list view in another process. Item rectangles and texts come back through
+   pointers, so the buffers live in that process: Windows passes these messages unmarshalled. */
+struct wanted {
+  LONG left, top;
+  HWND found;
+};
+
+static BOOL CALLBACK match(HWND w, LPARAM p) {
+  struct wanted *f = (struct wanted *)p;
+  char cls[64] = "";
+  RECT r;
+  GetClassNameA(w, cls, sizeof cls);
+  if (lstrcmpiA(cls, WC_LISTVIEWA) || !IsWindowVisible(w)) return TRUE;
+  GetWindowRect(w, &r);
+  if (r.left != f->left || r.top != f->top) return TRUE;
+  f->found = w;
+  return FALSE;
+}
+
+static LRESULT ask(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(w, msg, wp, lp, SMTO_ABORTIFHUNG, 2000, &result)) return -1;
+  return (LRESULT)result;
+}
+
+int main(int argc, char **argv) {
+  struct wanted f = {0, 0, NULL};
+  HWND top;
+  DWORD pid = 0;
+  HANDLE proc;
+  char *remote;
+  long n, i;
+  if (argc < 4) return 2;
+  top = FindWindowA(NULL, argv[1]);
+  if (!top) {
+    fprintf(stderr, "no window titled %s\n", argv[1]);
+    return 1;
+  }
+  f.left = atol(argv[2]);
+  f.top = atol(argv[3]);
+  EnumChildWindows(top, match, (LPARAM)&f);
+  if (!f.found) {
+    fprintf(stderr, "no list view at %ld,%ld\n", f.left, f.top);
+    return 1;
+  }
+  GetWindowThreadProcessId(f.found, &pid);
+  proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  remote = proc ? VirtualAllocEx(proc, NULL, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE) : NULL;
+  if (!remote) {
+    fprintf(stderr, "no memory in the list's process (error %lu)\n", GetLastError());
+    return 1;
+  }
+  n = (long)ask(f.found, LVM_GETITEMCOUNT, 0, 0);
+  for (i = 0; i < n; ++i) {
+    RECT r = {LVIR_LABEL, 0, 0, 0};
+    LVITEMA item;
+    char text[1024] = "";
+    LRESULT state;
+    WriteProcessMemory(proc, remote, &r, sizeof r, NULL);
+    if (ask(f.found, LVM_GETITEMRECT, (WPARAM)i, (LPARAM)remote) <= 0) SetRectEmpty(&r);
+    else ReadProcessMemory(proc, remote, &r, sizeof r, NULL);
+    MapWindowPoints(f.found, NULL, (POINT *)&r, 2);
+    ZeroMemory(&item, sizeof item);
+    item.mask = LVIF_TEXT;
+    item.iItem = (int)i;
+    item.pszText = remote + 1024;
+    item.cchTextMax = sizeof text - 1;
+    WriteProcessMemory(proc, remote + 64, &item, sizeof item, NULL);
+    if (ask(f.found, LVM_GETITEMTEXTA, (WPARAM)i, (LPARAM)(remote + 64)) > 0)
+      ReadProcessMemory(proc, remote + 1024, text, sizeof text - 1, NULL);
+    state = ask(f.found, LVM_GETITEMSTATE, (WPARAM)i, LVIS_SELECTED);
+    printf("%ld\t%ld\t%ld\t%ld\t%ld\t%d\t%s\n", i, r.left, r.top, r.right - r.left,
+           r.bottom - r.top, (state & LVIS_SELECTED) ? 1 : 0, text);
+  }
+  VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  CloseHandle(proc);
+  return 0;
+}
+EOF_C
 }
