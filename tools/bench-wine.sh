@@ -55,11 +55,16 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'; }
 fmt() { awk -v v="$1" -v f="$2" 'BEGIN { printf f, v }'; }
 
-# Runs a Windows program of the benchmark inside Wine's own desktop window: on a bare display
-# without a window manager, Wine waits for answers that never come when windows change state.
+# Runs a Windows program of the benchmark inside Wine's own desktop window (on a bare display
+# without a window manager, Wine waits for answers that never come when windows change state)
+# and writes its output to a file: Wine's services, started by the first program and kept by
+# the server, hold on to its output, so a pipe would never end.
 in_wine() {
-  timeout -k 10 900 wine explorer /desktop=brevlo-bench,1280x1024 "$@" </dev/null 2>&1 |
-    tr -d '\r'
+  local out=$1
+  shift
+  timeout -k 10 900 wine explorer /desktop=brevlo-bench,1280x1024 "$@" </dev/null >"$out.raw" 2>&1 || true
+  tr -d '\r' <"$out.raw" >"$out"
+  rm -f "$out.raw"
 }
 
 make_folder() {
@@ -76,7 +81,7 @@ bench_fill() {
   out=$data/fill.txt
   echo "== fill of $fill_rows videos: native, in the real window under Wine, native again"
   "$native/list_bench" fill "$dir" "$fill_repeats" >"$data/native-1.txt"
-  in_wine "$win/fill_bench.exe" time "$(brevlo_winpath "$dir")" "$fill_repeats" >"$out"
+  in_wine "$out" "$win/fill_bench.exe" time "$(brevlo_winpath "$dir")" "$fill_repeats"
   "$native/list_bench" fill "$dir" "$fill_repeats" >"$data/native-2.txt"
   grep -v '^result ' "$out" | grep -v 'Read access denied'
   native_before=$(value "$data/native-1.txt" fill_seconds)
@@ -108,8 +113,8 @@ bench_memory() {
   out=$data/memory.txt
   proposed=$data/memory-proposed.txt
   echo "== memory with $memory_rows rows (a fresh process each)"
-  in_wine "$win/fill_bench.exe" memory "$(brevlo_winpath "$dir")" >"$out"
-  in_wine "$win/fill_bench.exe" memory "$(brevlo_winpath "$dir")" proposed >"$proposed"
+  in_wine "$out" "$win/fill_bench.exe" memory "$(brevlo_winpath "$dir")"
+  in_wine "$proposed" "$win/fill_bench.exe" memory "$(brevlo_winpath "$dir")" proposed
   echo "the window's fill:"
   grep -v '^result ' "$out" | grep -v 'Read access denied'
   echo "the proposed fill:"
