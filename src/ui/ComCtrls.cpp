@@ -38,12 +38,12 @@ void TImageList::Clear() {
   ImageList_RemoveAll(handle_);
 }
 
-void TImageList::Reserve(int count) {
-  const int have = Count();
-  if (count <= have) return;
-  // Growing once keeps a long fill from reallocating the list's bitmap every few images.
-  ImageList_SetImageCount(handle_, static_cast<UINT>(count));
-  ImageList_SetImageCount(handle_, static_cast<UINT>(have));
+void TImageList::SetCount(int count) {
+  ImageList_SetImageCount(handle_, static_cast<UINT>(count < 0 ? 0 : count));
+}
+
+bool TImageList::Replace(int index, HBITMAP image) {
+  return ImageList_Replace(handle_, index, image, nullptr) != FALSE;
 }
 
 TCustomListView::TCustomListView(TComponent* owner) : TCustomListControl(owner) {

@@ -23,8 +23,10 @@ class TImageList : public TComponent {
   // A copy of one image as a bitmap of its own; null for an index out of range.
   HBITMAP CopyBitmap(int index) const;
   void Clear();
-  // Room for this many images without growing one by one.
-  void Reserve(int count);
+  // Sets the number of images at once (new ones blank), so that a long fill does not grow the
+  // list's bitmap image by image; Replace then puts each picture in place.
+  void SetCount(int count);
+  bool Replace(int index, HBITMAP image);
 
  private:
   HIMAGELIST handle_;

@@ -46,14 +46,26 @@ class ListViewSink : public library::IVideoListSink {
     images_->Clear();
   }
 
-  void Reserve(std::size_t count) override { images_->Reserve(static_cast<int>(count)); }
+  void Reserve(std::size_t count) override {
+    images_->SetCount(static_cast<int>(count));
+    SendMessageA(list_->Handle(), LVM_SETITEMCOUNT, count, 0);
+    reserved_ = static_cast<int>(count);
+  }
+
+  // After a fill that ran to its end: the image list keeps exactly one picture per row.
+  void Finish() { images_->SetCount(list_->Count()); }
 
   void AddVideo(const std::string& caption, const std::string& sizeText,
                 const platform::Thumbnail& thumbnail) override {
     // One scratch bitmap serves every row; the image list keeps its own copy.
     scratch_->Picture.SetPixels24(platform::ThumbnailWidth, platform::ThumbnailHeight,
                                   thumbnail.bgr.data(), platform::ThumbnailWidth * 3);
-    const int image = images_->Add(scratch_->Picture.Handle());
+    int image = list_->Count();
+    if (image < reserved_) {
+      images_->Replace(image, scratch_->Picture.Handle());
+    } else {
+      image = images_->Add(scratch_->Picture.Handle());
+    }
     list_->AddItem(caption, sizeText, image);
     if (updating_ && list_->Count() % 256 == 0) {
       list_->EndUpdate();
@@ -66,6 +78,7 @@ class ListViewSink : public library::IVideoListSink {
   ui::TImageList* images_;
   ui::TImage* scratch_;
   bool updating_ = false;
+  int reserved_ = 0;
 };
 
 struct TMainForm::OwnedAdapters {
@@ -163,6 +176,7 @@ void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
   env.superseded = [this, which, generation] { return fillGeneration_[which] != generation; };
   const library::FillReport report = library::FillVideoList(folder, sink, env);
   if (!report.listed || report.superseded) return;
+  sink.Finish();
   if (list == ltvPC) {
     PcFolder = folder;
   } else {
