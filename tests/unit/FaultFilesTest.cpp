@@ -15,6 +15,7 @@
 #include "library/VideoList.h"
 #include "operations/TransferEngine.h"
 #include "platform/portable/PortablePlatform.h"
+#include "support/FakeTransferHost.h"
 #include "support/JpegWriter.h"
 
 using namespace brevlo;
@@ -110,39 +111,9 @@ class Progress : public ITransferProgress {
   void SetPosition(int) override {}
 };
 
-class Host : public ITransferHost {
+class Host : public brevlo::testing::FakeTransferHost {
  public:
-  struct Row {
-    std::string caption;
-    bool selected = false;
-  };
-  std::vector<Row> pc, psp;
-  int kind = 0;
-  std::string pcFolder = "C:\\Videos";
-  std::string pspDrive = "G:\\";
-  std::string pspKindFolder = "MP_ROOT\\100MNV01\\";
-  std::string pspFolder;
-
-  std::vector<Row>& Of(VideoListId list) { return list == VideoListId::Pc ? pc : psp; }
-  int RowCount(VideoListId list) override { return static_cast<int>(Of(list).size()); }
-  std::string RowCaption(VideoListId list, int row) override {
-    return Of(list)[static_cast<std::size_t>(row)].caption;
-  }
-  bool RowSelected(VideoListId list, int row) override {
-    return Of(list)[static_cast<std::size_t>(row)].selected;
-  }
-  int SelectedCount(VideoListId list) override {
-    int n = 0;
-    for (const auto& r : Of(list)) n += r.selected ? 1 : 0;
-    return n;
-  }
-  void SelectAll(VideoListId list) override {
-    for (auto& r : Of(list)) r.selected = true;
-  }
-  int KindIndex() override { return kind; }
-  TransferFolders Folders() override { return {pcFolder, pspDrive, pspKindFolder, pspFolder}; }
-  void ClickRefreshPc() override {}
-  void ClickRefreshPsp() override {}
+  Host() { pcFolder = "C:\\Videos"; }
 };
 
 class Sink : public library::IVideoListSink {

@@ -13,6 +13,7 @@
 
 #include "library/PspNaming.h"
 #include "platform/portable/PortablePlatform.h"
+#include "support/FakeTransferHost.h"
 #include "support/ScratchFolder.h"
 
 using namespace brevlo;
@@ -81,10 +82,7 @@ class FaultyFileSystem : public platform::StdFileSystem {
   }
 };
 
-struct Row {
-  std::string caption;
-  bool selected = false;
-};
+using Row = brevlo::testing::FakeTransferHost::Row;
 
 class Log {
  public:
@@ -126,42 +124,12 @@ class FakeProgress : public ITransferProgress {
   Log& log_;
 };
 
-class FakeHost : public ITransferHost {
+class FakeHost : public brevlo::testing::FakeTransferHost {
  public:
-  explicit FakeHost(Log& log) : log_(log) {}
-  std::vector<Row> pc;
-  std::vector<Row> psp;
-  int kind = 0;
-  std::string pcFolder;
-  std::string pspDrive = "G:\\";
-  std::string pspKindFolder = "MP_ROOT\\100MNV01\\";
-  std::string pspFolder;
-
-  std::vector<Row>& Of(VideoListId list) { return list == VideoListId::Pc ? pc : psp; }
-  int RowCount(VideoListId list) override { return static_cast<int>(Of(list).size()); }
-  std::string RowCaption(VideoListId list, int row) override {
-    return Of(list)[static_cast<std::size_t>(row)].caption;
+  explicit FakeHost(Log& log) {
+    onRefreshPc = [&log] { log.Add("refresh pc"); };
+    onRefreshPsp = [&log] { log.Add("refresh psp"); };
   }
-  bool RowSelected(VideoListId list, int row) override {
-    return Of(list)[static_cast<std::size_t>(row)].selected;
-  }
-  int SelectedCount(VideoListId list) override {
-    int n = 0;
-    for (const auto& r : Of(list)) n += r.selected ? 1 : 0;
-    return n;
-  }
-  void SelectAll(VideoListId list) override {
-    for (auto& r : Of(list)) r.selected = true;
-  }
-  int KindIndex() override { return kind; }
-  TransferFolders Folders() override {
-    return TransferFolders{pcFolder, pspDrive, pspKindFolder, pspFolder};
-  }
-  void ClickRefreshPc() override { log_.Add("refresh pc"); }
-  void ClickRefreshPsp() override { log_.Add("refresh psp"); }
-
- private:
-  Log& log_;
 };
 
 class LoggingDialogs : public platform::ScriptedDialogs {
