@@ -59,6 +59,9 @@ class BrowseDriver {
     }
     if (dialog == nullptr) return;
     seen_ = true;
+    // The first dialog of a fresh Wine prefix takes a while to fill its tree.
+    HWND tree = FindWindowExA(dialog, nullptr, WC_TREEVIEWA, nullptr);
+    for (int i = 0; i < 200 && TreeView_GetCount(tree) == 0; ++i) Sleep(50);
     Sleep(300);
     // The title text is one of the dialog's static children.
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -66,7 +69,6 @@ class BrowseDriver {
       GetWindowTextA(child, text, sizeof text);
       if (std::string(text) == "Select the video directory.") title_ = text;
     }
-    HWND tree = FindWindowExA(dialog, nullptr, WC_TREEVIEWA, nullptr);
     preselected_ = SelectedText(tree);
     if (pick_.empty()) {
       PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -74,7 +76,7 @@ class BrowseDriver {
       // The tree fills itself in steps; ask again until it shows the folder as selected.
       const std::string leaf = pick_.substr(pick_.find_last_of('\\', pick_.size() - 2) + 1);
       const std::string want = leaf.substr(0, leaf.size() - (leaf.back() == '\\' ? 1 : 0));
-      for (int i = 0; i < 50 && SelectedText(tree) != want; ++i) {
+      for (int i = 0; i < 150 && SelectedText(tree) != want; ++i) {
         SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(pick_.c_str()));
         Sleep(100);
       }
