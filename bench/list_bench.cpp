@@ -13,6 +13,7 @@
 #include "BenchSupport.h"
 #include "library/VideoList.h"
 #include "platform/portable/PortablePlatform.h"
+#include "support/JpegWriter.h"
 
 extern "C" {
 #include <jpeglib.h>
@@ -38,29 +39,9 @@ std::vector<std::uint8_t> MakeThumbnailJpeg(int width, int height) {
       p[2] = static_cast<std::uint8_t>(std::clamp(120 + noise, 0, 255));
     }
   }
-  jpeg_compress_struct info{};
-  jpeg_error_mgr err{};
-  info.err = jpeg_std_error(&err);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 85, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW row = pixels.data() + static_cast<std::size_t>(info.next_scanline) * width * 3;
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  std::vector<std::uint8_t> out(buffer, buffer + size);
-  jpeg_destroy_compress(&info);
-  std::free(buffer);
-  return out;
+  return testing::CompressJpeg(width, height, testing::JpegLayout::Rgb, 85, false, [&](int y) {
+    return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3;
+  });
 }
 
 // The plainest way to show a thumbnail: read it, decode it at full size.

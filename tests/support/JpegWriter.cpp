@@ -8,10 +8,9 @@ extern "C" {
 }
 
 namespace brevlo::testing {
-namespace {
-
-std::vector<std::uint8_t> Compress(int width, int height, int components, J_COLOR_SPACE space,
-                                   bool progressive, const std::vector<std::uint8_t>& pixels) {
+std::vector<std::uint8_t> CompressJpeg(int width, int height, JpegLayout layout, int quality,
+                                       bool progressive,
+                                       const std::function<const std::uint8_t*(int y)>& row) {
   jpeg_compress_struct info{};
   jpeg_error_mgr err{};
   info.err = jpeg_std_error(&err);
@@ -21,23 +20,32 @@ std::vector<std::uint8_t> Compress(int width, int height, int components, J_COLO
   jpeg_mem_dest(&info, &buffer, &size);
   info.image_width = static_cast<JDIMENSION>(width);
   info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = components;
-  info.in_color_space = space;
+  info.input_components = static_cast<int>(layout);
+  info.in_color_space = layout == JpegLayout::Grey  ? JCS_GRAYSCALE
+                        : layout == JpegLayout::Rgb ? JCS_RGB
+                                                    : JCS_CMYK;
   jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 90, TRUE);
+  jpeg_set_quality(&info, quality, TRUE);
   if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {
-    JSAMPROW row =
-        const_cast<JSAMPROW>(pixels.data() + static_cast<std::size_t>(info.next_scanline) *
-                                                 static_cast<std::size_t>(width * components));
-    jpeg_write_scanlines(&info, &row, 1);
+    JSAMPROW line = const_cast<JSAMPROW>(row(static_cast<int>(info.next_scanline)));
+    jpeg_write_scanlines(&info, &line, 1);
   }
   jpeg_finish_compress(&info);
   std::vector<std::uint8_t> out(buffer, buffer + size);
   jpeg_destroy_compress(&info);
   std::free(buffer);
   return out;
+}
+
+namespace {
+
+std::vector<std::uint8_t> Compress(int width, int height, JpegLayout layout, bool progressive,
+                                   const std::vector<std::uint8_t>& pixels) {
+  const std::size_t stride = static_cast<std::size_t>(width) * static_cast<std::size_t>(layout);
+  return CompressJpeg(width, height, layout, 90, progressive,
+                      [&](int y) { return pixels.data() + static_cast<std::size_t>(y) * stride; });
 }
 
 }  // namespace
@@ -59,7 +67,7 @@ std::vector<std::uint8_t> MakeJpeg(int width, int height, std::uint8_t r, std::u
       }
     }
   }
-  return Compress(width, height, components, grey ? JCS_GRAYSCALE : JCS_RGB, progressive, pixels);
+  return Compress(width, height, grey ? JpegLayout::Grey : JpegLayout::Rgb, progressive, pixels);
 }
 
 std::vector<std::uint8_t> MakeCmykJpeg(int width, int height) {
@@ -71,7 +79,7 @@ std::vector<std::uint8_t> MakeCmykJpeg(int width, int height) {
     pixels[i + 2] = 255;
     pixels[i + 3] = 255;
   }
-  return Compress(width, height, 4, JCS_CMYK, false, pixels);
+  return Compress(width, height, JpegLayout::Cmyk, false, pixels);
 }
 
 bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -48,33 +48,14 @@ constexpr std::size_t ReducedDecodeBudget = 48u * 1024 * 1024;
 
 // A real baseline JPEG of the given size made row by row, so the test never holds the image.
 std::vector<std::uint8_t> StreamedJpeg(int width, int height) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr err{};
-  info.err = jpeg_std_error(&err);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 50, TRUE);
-  jpeg_start_compress(&info, TRUE);
   // Green at the left, blue at the right: a decode that drops or mirrors columns shows.
   std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
   for (int x = 0; x < width; ++x) {
     row[static_cast<std::size_t>(x) * 3 + 1] = x < width / 2 ? 220 : 0;
     row[static_cast<std::size_t>(x) * 3 + 2] = x < width / 2 ? 0 : 220;
   }
-  JSAMPROW rows[1] = {row.data()};
-  while (info.next_scanline < info.image_height) jpeg_write_scanlines(&info, rows, 1);
-  jpeg_finish_compress(&info);
-  std::vector<std::uint8_t> out(buffer, buffer + size);
-  jpeg_destroy_compress(&info);
-  std::free(buffer);
-  return out;
+  return brevlo::testing::CompressJpeg(width, height, brevlo::testing::JpegLayout::Rgb, 50, false,
+                                       [&](int) { return row.data(); });
 }
 
 // A small JPEG whose frame header claims another size. The data that follows is far too short
