@@ -1,0 +1,78 @@
+// The skin carried in the program, loaded as the program loads it, and drawn on a real DIB.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/Win32Platform.h"
+#include "skin/SkinReader.h"
+#include "skin/win32/BuiltInSkin.h"
+#include "skin/win32/SkinPaint.h"
+
+using namespace brevlo::skin;
+
+namespace {
+
+class SkinDataTest : public ::testing::Test {
+ protected:
+  brevlo::platform::Win32FileSystem files;
+  TskSkinReader reader{files};
+};
+
+}  // namespace
+
+TEST_F(SkinDataTest, BuiltInSkinLoadsThroughATemporaryFileThatIsGoneAfterwards) {
+  std::string used;
+  bool presentWhileLoading = false;
+  ASSERT_TRUE(LoadBuiltInSkin([&](const std::string& path) {
+    used = path;
+    presentWhileLoading = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    reader.Load(path);
+  }));
+  EXPECT_TRUE(presentWhileLoading);
+  EXPECT_EQ(GetFileAttributesA(used.c_str()), INVALID_FILE_ATTRIBUTES) << used;
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  EXPECT_EQ(used.rfind(temp, 0), 0u) << used;
+  // "{8-4-4-4-12}.skn"
+  ASSERT_EQ(used.size(), std::string(temp).size() + 38 + 4) << used;
+  EXPECT_EQ(used[std::string(temp).size()], '{');
+  EXPECT_EQ(used.substr(used.size() - 5), "}.skn");
+  ASSERT_TRUE(reader.Ready());
+  EXPECT_EQ(reader.Tables().images.size(), 21u);
+}
+
+TEST_F(SkinDataTest, ButtonFaceNineGriddedOntoADib) {
+  const std::vector<std::uint8_t> bytes = BuiltInSkinBytes();
+  ASSERT_EQ(reader.LoadFromMemory(bytes.data(), bytes.size()), TskSkinReader::LoadResult::Loaded);
+  TskBitmap face;
+  ASSERT_TRUE(reader.GetImageFrame("ButtonImage", face, 3, 2));
+  ASSERT_EQ(face.Width(), 84);
+  const Pixel ground = ColorToPixel(reader.GetInt("FormBackgroundColor"));
+  TskDib dib(118, 25);
+  ASSERT_FALSE(dib.Empty());
+  FillRect(dib.View(), {0, 0, 118, 25}, ground);
+  DrawNineGrid(dib.View(), face, {0, 0, 118, 25}, reader.GetBool("ButtonTransparentBool"));
+  const PixelView view = dib.View();
+  int magenta = 0;
+  for (int y = 0; y < 25; ++y)
+    for (int x = 0; x < 118; ++x) magenta += view.At(x, y) == Magenta;
+  EXPECT_EQ(magenta, 0);
+  // Corner pieces arrive unscaled: 42 x 11 at the top left, 41 x 10 at the bottom right.
+  int compared = 0;
+  for (int y = 0; y < 11; ++y) {
+    for (int x = 0; x < 42; ++x) {
+      const Pixel topLeft = face.At(x, y);
+      EXPECT_EQ(view.At(x, y), topLeft == Magenta ? ground : topLeft) << x << "," << y;
+      if (x < 41 && y < 10) {
+        const Pixel bottomRight = face.At(43 + x, 13 + y);
+        EXPECT_EQ(view.At(77 + x, 15 + y), bottomRight == Magenta ? ground : bottomRight);
+      }
+      compared += topLeft != Magenta;
+    }
+  }
+  EXPECT_GT(compared, 400);
+  // GDI reads the same colours from the DIB as the pixel view wrote.
+  const Pixel middle = view.At(59, 12);
+  EXPECT_EQ(GetPixel(dib.Dc(), 59, 12),
+            RGB(PixelRed(middle), PixelGreen(middle), PixelBlue(middle)));
+}
