@@ -75,4 +75,27 @@ TEST_F(SkinDataTest, ButtonFaceNineGriddedOntoADib) {
   const Pixel middle = view.At(59, 12);
   EXPECT_EQ(GetPixel(dib.Dc(), 59, 12),
             RGB(PixelRed(middle), PixelGreen(middle), PixelBlue(middle)));
+
+  // The caption goes onto the face and the face to the target in one copy; grey when disabled.
+  for (bool enabled : {true, false}) {
+    FillRect(dib.View(), {0, 0, 118, 25}, ground);
+    DrawNineGrid(dib.View(), face, {0, 0, 118, 25}, true);
+    const std::vector<Pixel> before(view.pixels, view.pixels + 118 * 25);
+    TskDib target(118, 25);
+    DrawCaption(target.Dc(), dib, "Copy", {0, 0, 118, 25},
+                static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), RGB(0, 0, 0), enabled, false);
+    int black = 0, grey = 0, different = 0;
+    const PixelView copied = target.View(), drawn = dib.View();
+    for (int y = 0; y < 25; ++y) {
+      for (int x = 0; x < 118; ++x) {
+        if (drawn.At(x, y) == before[static_cast<std::size_t>(y) * 118 + x]) continue;
+        black += drawn.At(x, y) == MakePixel(0, 0, 0);
+        grey += drawn.At(x, y) == MakePixel(128, 128, 128);
+        different += copied.At(x, y) != drawn.At(x, y);
+      }
+    }
+    EXPECT_EQ(different, 0);
+    EXPECT_EQ(black > 0, enabled);
+    EXPECT_EQ(grey > 0, !enabled);
+  }
 }

@@ -57,7 +57,7 @@ void TskDib::CopyTo(HDC target, int x, int y) const {
 }
 
 void DrawCaption(HDC target, TskDib& face, const std::string& utf8Text, RECT rect, HFONT font,
-                 bool enabled, bool pressed) {
+                 COLORREF color, bool enabled, bool pressed) {
   if (!utf8Text.empty() && !face.Empty()) {
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(),
                                            static_cast<int>(utf8Text.size()), nullptr, 0);
@@ -68,7 +68,7 @@ void DrawCaption(HDC target, TskDib& face, const std::string& utf8Text, RECT rec
     HDC dc = face.Dc();
     const HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, enabled ? GetSysColor(COLOR_BTNTEXT) : RGB(128, 128, 128));
+    SetTextColor(dc, enabled ? color : RGB(128, 128, 128));
     DrawTextW(dc, wide.data(), length, &rect, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     SelectObject(dc, oldFont);
   }
