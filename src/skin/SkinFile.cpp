@@ -85,8 +85,8 @@ void SkinFileWriter::AddRaw(const std::string& name, std::uint8_t kind,
 }
 
 std::vector<std::uint8_t> SkinFileWriter::Bytes() const {
-  std::vector<std::uint8_t> out(SkinMagic, SkinMagic + std::strlen(SkinMagic));
-  out.resize(12, 0);
+  std::vector<std::uint8_t> out(12, 0);  // the magic, zero-padded
+  std::memcpy(out.data(), SkinMagic, sizeof SkinMagic - 1);
   PutS32(out, SkinHeaderSize);
   PutS32(out, SkinFormatNumber);
   PutS32(out, SkinHeaderSize);
