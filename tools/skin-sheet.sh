@@ -33,12 +33,36 @@ for bmp in "$out"/bmp/*.bmp; do
   esac
 done
 
-# Small images side by side, the wide previews one per row below them.
-montage -label '%t' -font DejaVu-Sans -pointsize 14 "${images[@]}" -tile 4x \
-  -geometry +10+10 -background '#d8d8d8' "$out/sheet-images.png"
-montage -label '%t' -font DejaVu-Sans -pointsize 14 "${previews[@]}" -tile 1x \
-  -geometry +10+10 -background '#d8d8d8' "$out/sheet-previews.png"
-convert "$out/sheet-images.png" "$out/sheet-previews.png" -background '#d8d8d8' -gravity center \
-  -append "$out/skin-sheet.png"
-rm -f "$out/sheet-images.png" "$out/sheet-previews.png"
+# Each picture labelled, the images packed into rows up to 1800 pixels wide, the previews below.
+bg='#d8d8d8'
+tiles=$out/tiles
+rm -rf "$tiles" && mkdir -p "$tiles"
+# Narrow pictures are padded so that their labels fit.
+label() {
+  local w h
+  read -r w h < <(identify -format '%w %h\n' "$1")
+  convert "$1" -background "$bg" -gravity center -extent "$((w < 220 ? 220 : w))x$h" "$2"
+  montage -label "$(basename "$1" .png)" -font DejaVu-Sans -pointsize 15 "$2" -geometry +12+10 \
+    -background "$bg" "$2"
+}
+rows=() row=() width=0 n=0
+flush() {
+  [ ${#row[@]} -gt 0 ] || return 0
+  n=$((n + 1))
+  convert "${row[@]}" -background "$bg" -gravity north +append "$tiles/row$n.png"
+  rows+=("$tiles/row$n.png") row=() width=0
+}
+for png in "${images[@]}"; do
+  label "$png" "$tiles/$(basename "$png")"
+  w=$(identify -format %w "$tiles/$(basename "$png")")
+  if [ $((width + w)) -gt 1800 ]; then flush; fi
+  row+=("$tiles/$(basename "$png")") width=$((width + w))
+done
+flush
+for png in "${previews[@]}"; do
+  label "$png" "$tiles/$(basename "$png")"
+  rows+=("$tiles/$(basename "$png")")
+done
+convert "${rows[@]}" -background "$bg" -gravity west -append "$out/skin-sheet.png"
+rm -rf "$tiles"
 brevlo_log "wrote $out/skin-sheet.png"

@@ -334,6 +334,24 @@ Canvas ProgressPreview(const Skin& skin) {
   return ToCanvas(p);
 }
 
+// Checked menu items, plain and selected: white in the check mark is transparent.
+Canvas MenuPreview() {
+  const Pixels check = Decode(RenderMenuCheck());
+  Pixels p(160, 44, kBack);
+  FillRect(p, {0, 22, 160, 44}, 0x336ABC);
+  for (int row = 0; row < 2; ++row) {
+    for (int y = 0; y < 16; ++y) {
+      for (int x = 0; x < 16; ++x) {
+        if (check.At(x, y) != 0xFFFFFF) p.At(4 + x, 3 + 22 * row + y) = check.At(x, y);
+      }
+    }
+  }
+  Canvas c = ToCanvas(p);
+  Label(c, "Show thumbnails", 28, 7);
+  Label(c, "Show thumbnails", 28, 29, 0xFFFFFF);
+  return c;
+}
+
 void EditBorder(Pixels& p, Rect r) {
   FrameRect(p, r, kControlBorder);
   FrameRect(p, {r.x0 + 1, r.y0 + 1, r.x1 - 1, r.y1 - 1}, kControlBack);
@@ -415,6 +433,7 @@ void WriteSkinPreview(const std::filesystem::path& dir) {
   Save(dir / "preview-buttons.bmp", EncodeBmp(ButtonsPreview(skin)));
   Save(dir / "preview-scrollbars.bmp", EncodeBmp(ScrollBarPreview(skin)));
   Save(dir / "preview-progress.bmp", EncodeBmp(ProgressPreview(skin)));
+  Save(dir / "preview-menu.bmp", EncodeBmp(MenuPreview()));
   Save(dir / "preview-window.bmp", EncodeBmp(WindowPreview(skin)));
 }
 
