@@ -3,7 +3,7 @@
 # previews composed as the program draws them enlarged 2x, and all of them on one labelled sheet,
 # OUTDIR/skin-sheet.png.
 set -euo pipefail
-# shellcheck source=lib/common.sh
+# shellcheck source=tools/lib/common.sh
 . "$(dirname "$0")/lib/common.sh"
 
 [ $# -eq 1 ] || brevlo_die "usage: tools/skin-sheet.sh OUTDIR"

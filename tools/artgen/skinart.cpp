@@ -280,7 +280,9 @@ Canvas CheckListBoxes() {
 // ---- Scroll bars ----
 
 // The arrow buttons are squeezed from 16 x 22 into 16 x 16 squares, so they are drawn as squares
-// and stretched to the stored height: sampling back through pixel centres gives the square again.
+// and stretched to the stored height. Squeezing back gives the square again, row for row, both
+// through pixel centres and with the rows Wine's StretchBlt keeps (0 1 3 4 6 7 8 10 11 12 14 15
+// 17 18 19 21): the stored rows that either may pick instead of the other are equal.
 Canvas ScrollBarButtons() {
   Canvas art(96, 16);
   for (int frame = 0; frame < 6; ++frame) {
@@ -424,12 +426,13 @@ Bytes RenderMenuCheck() {
   Canvas art(16, 16);
   art.Fill(Union(Capsule({3.6, 8.4}, {6.6, 11.4}, 1.15), Capsule({6.6, 11.4}, {12.4, 4.6}, 1.15)),
            paint::Solid(Hex(0x1E2B42)));
-  // Edges fade towards the menu's background; the faintest become white, the transparent colour.
+  // Edges fade towards a colour between the plain and the selected item, so neither shows a
+  // halo; the faintest become white, the transparent colour.
   Canvas flat(16, 16);
   flat.FillAll([&](double x, double y) {
     const Color c = art.At(static_cast<int>(x), static_cast<int>(y));
     if (c.a < 0.3) return kWhite;
-    return Mix(kBack, {c.r, c.g, c.b, 1}, c.a);
+    return Mix(Mix(kBack, kSelection, 0.5), {c.r, c.g, c.b, 1}, c.a);
   });
   return EncodeBmp4(flat);
 }
