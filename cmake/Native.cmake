@@ -35,3 +35,9 @@ foreach(bench_src IN LISTS BREVLO_BENCHES)
 endforeach()
 
 add_test(NAME artwork_up_to_date COMMAND artgen --check ${CMAKE_SOURCE_DIR}/res/art)
+
+# The unit tests read the built-in skin's artwork straight from the generator's drawing code.
+file(GLOB BREVLO_ARTGEN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/artgen/*.cpp)
+list(FILTER BREVLO_ARTGEN_SOURCES EXCLUDE REGEX "/main\\.cpp$")
+target_sources(brevlo_unit_tests PRIVATE ${BREVLO_ARTGEN_SOURCES})
+target_include_directories(brevlo_unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tools)

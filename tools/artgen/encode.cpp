@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 extern "C" {
 #include <jpeglib.h>
@@ -38,7 +39,8 @@ void Put32(Bytes& out, std::uint32_t v) {
   Put16(out, v >> 16);
 }
 
-void PutInfoHeader(Bytes& out, int width, int height, int bits, std::uint32_t image_size) {
+void PutInfoHeader(Bytes& out, int width, int height, int bits, std::uint32_t image_size,
+                   std::uint32_t colours_used = 0) {
   Put32(out, 40);
   Put32(out, static_cast<std::uint32_t>(width));
   Put32(out, static_cast<std::uint32_t>(height));
@@ -48,8 +50,161 @@ void PutInfoHeader(Bytes& out, int width, int height, int bits, std::uint32_t im
   Put32(out, image_size);
   Put32(out, 2835);  // 72 dpi
   Put32(out, 2835);
+  Put32(out, colours_used);
   Put32(out, 0);
+}
+
+using Rgb = std::uint32_t;  // 0xRRGGBB
+
+int Channel(Rgb c, int i) {
+  return static_cast<int>((c >> (16 - 8 * i)) & 0xFF);
+}
+
+struct Indexed {
+  std::vector<Rgb> palette;
+  std::vector<std::uint8_t> index;
+};
+
+using Histogram = std::vector<std::pair<Rgb, std::size_t>>;
+
+// Mean colour of a box of the median cut, weighted by pixel counts.
+Rgb Mean(const Histogram& box) {
+  double sum[3] = {0, 0, 0}, n = 0;
+  for (const auto& [c, count] : box) {
+    for (int i = 0; i < 3; ++i) sum[i] += Channel(c, i) * static_cast<double>(count);
+    n += static_cast<double>(count);
+  }
+  Rgb out = 0;
+  for (int i = 0; i < 3; ++i) out = out << 8 | static_cast<Rgb>(std::lround(sum[i] / n));
+  return out;
+}
+
+// Widest channel of a box and its spread.
+std::pair<int, int> Spread(const Histogram& box) {
+  int best = 0, width = -1;
+  for (int i = 0; i < 3; ++i) {
+    int lo = 255, hi = 0;
+    for (const auto& entry : box) {
+      lo = std::min(lo, Channel(entry.first, i));
+      hi = std::max(hi, Channel(entry.first, i));
+    }
+    if (hi - lo > width) best = i, width = hi - lo;
+  }
+  return {best, width};
+}
+
+std::vector<Rgb> MedianCut(const Histogram& colours, std::size_t budget) {
+  std::vector<Histogram> boxes = {colours};
+  while (boxes.size() < budget) {
+    // Split where a wide spread meets many pixels; a box of one colour cannot split.
+    std::size_t pick = boxes.size();
+    double best = 0;
+    for (std::size_t b = 0; b < boxes.size(); ++b) {
+      if (boxes[b].size() < 2) continue;
+      std::size_t n = 0;
+      for (const auto& entry : boxes[b]) n += entry.second;
+      const double score = Spread(boxes[b]).second * std::sqrt(static_cast<double>(n)) + 1;
+      if (score > best) best = score, pick = b;
+    }
+    if (pick == boxes.size()) break;
+    Histogram box = std::move(boxes[pick]);
+    const int axis = Spread(box).first;
+    std::sort(box.begin(), box.end(), [axis](const auto& a, const auto& b) {
+      const int ca = Channel(a.first, axis), cb = Channel(b.first, axis);
+      return ca != cb ? ca < cb : a.first < b.first;
+    });
+    std::size_t total = 0, half = 0, cut = 1;
+    for (const auto& entry : box) total += entry.second;
+    for (std::size_t i = 0; i + 1 < box.size(); ++i) {
+      half += box[i].second;
+      cut = i + 1;
+      if (2 * half >= total) break;
+    }
+    boxes[pick] = Histogram(box.begin(), box.begin() + static_cast<std::ptrdiff_t>(cut));
+    boxes.emplace_back(box.begin() + static_cast<std::ptrdiff_t>(cut), box.end());
+  }
+  std::vector<Rgb> palette;
+  for (const Histogram& box : boxes) palette.push_back(Mean(box));
+  return palette;
+}
+
+// Deterministic: histograms and palettes are kept sorted, ties go to the lower palette index.
+Indexed Quantise(const std::vector<Rgb>& pixels, std::size_t budget, Rgb keep) {
+  std::map<Rgb, std::size_t> counts;
+  for (Rgb p : pixels) ++counts[p];
+  Indexed out;
+  if (counts.size() <= budget) {
+    for (const auto& entry : counts) out.palette.push_back(entry.first);
+  } else {
+    const bool has_keep = counts.erase(keep) > 0;
+    out.palette = MedianCut(Histogram(counts.begin(), counts.end()), budget - (has_keep ? 1 : 0));
+    std::erase(out.palette, keep);
+    if (has_keep) out.palette.push_back(keep);
+    std::sort(out.palette.begin(), out.palette.end());
+    out.palette.erase(std::unique(out.palette.begin(), out.palette.end()), out.palette.end());
+  }
+  std::map<Rgb, std::uint8_t> nearest;
+  for (Rgb p : pixels) {
+    auto [it, fresh] = nearest.try_emplace(p, 0);
+    if (!fresh) {
+      out.index.push_back(it->second);
+      continue;
+    }
+    long best = -1;
+    for (std::size_t i = 0; i < out.palette.size(); ++i) {
+      const Rgb q = out.palette[i];
+      if ((q == keep) != (p == keep)) continue;
+      long d = 0;
+      for (int c = 0; c < 3; ++c) {
+        const long e = Channel(p, c) - Channel(q, c);
+        d += e * e;
+      }
+      if (best < 0 || d < best) best = d, it->second = static_cast<std::uint8_t>(i);
+    }
+    out.index.push_back(it->second);
+  }
+  return out;
+}
+
+Bytes EncodeIndexed(const Canvas& canvas, int bits, int palette_size, Rgb keep) {
+  const int w = canvas.Width(), h = canvas.Height();
+  std::vector<Rgb> pixels;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t bgr[3];
+      PutOpaque(canvas, x, y, false, bgr);
+      pixels.push_back(static_cast<Rgb>(bgr[2]) << 16 | static_cast<Rgb>(bgr[1]) << 8 | bgr[0]);
+    }
+  }
+  const Indexed q = Quantise(pixels, static_cast<std::size_t>(palette_size), keep);
+  const int stride = ((w * bits + 7) / 8 + 3) & ~3;
+  const auto image_size = static_cast<std::uint32_t>(stride * h);
+  const auto palette_bytes = static_cast<std::uint32_t>(4 * palette_size);
+  Bytes out;
+  out.push_back('B');
+  out.push_back('M');
+  Put32(out, 14 + 40 + palette_bytes + image_size);
   Put32(out, 0);
+  Put32(out, 14 + 40 + palette_bytes);
+  PutInfoHeader(out, w, h, bits, image_size, static_cast<std::uint32_t>(palette_size));
+  for (int i = 0; i < palette_size; ++i) {
+    const Rgb c =
+        i < static_cast<int>(q.palette.size()) ? q.palette[static_cast<std::size_t>(i)] : 0;
+    Put32(out, c);  // B, G, R, 0 in file order
+  }
+  for (int y = h - 1; y >= 0; --y) {
+    Bytes row(static_cast<std::size_t>(stride), 0);
+    for (int x = 0; x < w; ++x) {
+      const std::uint8_t i = q.index[static_cast<std::size_t>(y * w + x)];
+      if (bits == 8) {
+        row[static_cast<std::size_t>(x)] = i;
+      } else {
+        row[static_cast<std::size_t>(x / 2)] |= static_cast<std::uint8_t>(x % 2 ? i : i << 4);
+      }
+    }
+    out.insert(out.end(), row.begin(), row.end());
+  }
+  return out;
 }
 
 }  // namespace
@@ -72,6 +227,14 @@ Bytes EncodeBmp(const Canvas& canvas) {
     out.insert(out.end(), row.begin(), row.end());
   }
   return out;
+}
+
+Bytes EncodeBmp8(const Canvas& canvas, int palette_size) {
+  return EncodeIndexed(canvas, 8, std::clamp(palette_size, 2, 256), 0xFF00FF);
+}
+
+Bytes EncodeBmp4(const Canvas& canvas) {
+  return EncodeIndexed(canvas, 4, 16, 0xFFFFFF);
 }
 
 Bytes EncodeJpeg(const Canvas& canvas, int quality) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "artwork.h"
+#include "skinart.h"
 
 namespace {
 
@@ -44,6 +45,10 @@ int Check(const std::filesystem::path& dir) {
 int main(int argc, char** argv) {
   if (argc == 2 && std::string(argv[1]) != "--check") return Write(argv[1]);
   if (argc == 3 && std::string(argv[1]) == "--check") return Check(argv[2]);
-  std::fprintf(stderr, "usage: artgen OUTDIR | artgen --check DIR\n");
+  if (argc == 3 && std::string(argv[1]) == "--skin-preview") {
+    brevlo::artgen::WriteSkinPreview(argv[2]);
+    return 0;
+  }
+  std::fprintf(stderr, "usage: artgen OUTDIR | artgen --check DIR | artgen --skin-preview DIR\n");
   return 2;
 }
