@@ -101,13 +101,12 @@ void Blit(const PixelView& view, Rect dest, const TskBitmap& source, Rect s,
   }
   const int y0 = std::max(dest.top, 0), y1 = std::min(dest.bottom, view.height);
   const int x0 = std::max(dest.left, 0), x1 = std::min(dest.right, view.width);
-  const long long dw = dest.Width(), dh = dest.Height();
+  // Each destination pixel takes the source pixel under its centre.
+  const long long dw = 2LL * dest.Width(), dh = 2LL * dest.Height();
   for (int y = y0; y < y1; ++y) {
-    const int sy =
-        s.top + static_cast<int>((y - dest.top) * static_cast<long long>(s.Height()) / dh);
+    const int sy = s.top + static_cast<int>((2LL * (y - dest.top) + 1) * s.Height() / dh);
     for (int x = x0; x < x1; ++x) {
-      const int sx =
-          s.left + static_cast<int>((x - dest.left) * static_cast<long long>(s.Width()) / dw);
+      const int sx = s.left + static_cast<int>((2LL * (x - dest.left) + 1) * s.Width() / dw);
       const Pixel p = source.At(sx, sy);
       if (!transparency.key || p != *transparency.key) view.At(x, y) = p;
     }

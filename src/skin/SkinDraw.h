@@ -47,8 +47,9 @@ struct Transparency {
   static Transparency Of(Pixel p) { return {p}; }
 };
 
-// Nearest-neighbour stretch of a source rectangle into a destination rectangle, clipped to the
-// view; the same pixels on every platform.
+// Nearest-neighbour stretch (centre sampling) of a source rectangle into a destination
+// rectangle, clipped to the view; the same pixels on every platform, unlike the platform's own
+// stretching modes.
 void Blit(const PixelView& view, Rect dest, const TskBitmap& source, Rect sourceRect,
           Transparency transparency);
 void FillRect(const PixelView& view, Rect r, Pixel color);

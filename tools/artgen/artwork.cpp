@@ -5,6 +5,8 @@
 
 #include "canvas.h"
 #include "font.h"
+#include "skinart.h"
+#include "skinfile.h"
 
 namespace brevlo::artgen {
 namespace {
@@ -294,6 +296,8 @@ std::vector<std::pair<std::string, Bytes>> RenderAll() {
       {"AboutBack.bmp", EncodeBmp(AboutBack())},
       {"DefaultPreview.THM", EncodeJpeg(DefaultPreview(), 90)},
       {"Brevlo.ico", EncodeIco({Icon(16), Icon(32), Icon(48)})},
+      {"Brevlo.skn", RenderSkinFile()},
+      {"SkinMenuChecked.bmp", RenderMenuCheck()},
   };
 }
 
