@@ -61,6 +61,12 @@ step build-win brevlo_build_win || {
   fail_step "Windows build"
 }
 
+# The built-in skin's contact sheet, for people to look at (not a test).
+if [ $native_ok = yes ]; then
+  step skin-sheet "$brevlo_top/tools/skin-sheet.sh" "$brevlo_artifacts/skin" ||
+    fail_step "skin contact sheet (see $logs/skin-sheet.log)"
+fi
+
 # Tier 1 ------------------------------------------------------------------------------------
 if [ $native_ok = yes ]; then
   brevlo_log "tier 1: native unit tests"
