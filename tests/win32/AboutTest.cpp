@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
-#include "app/win32/AboutForm.h"
+#include "about/win32/AboutForm.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;

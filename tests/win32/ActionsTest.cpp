@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
-#include "app/win32/RenameForm.h"
+#include "operations/win32/RenameForm.h"
 #include "support/JpegWriter.h"
 
 using namespace brevlo;

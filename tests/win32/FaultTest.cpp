@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "Harness.h"
-#include "app/win32/TransferForm.h"
+#include "operations/win32/TransferForm.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/JpegWriter.h"
 

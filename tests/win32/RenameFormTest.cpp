@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "Harness.h"
-#include "app/win32/RenameForm.h"
+#include "operations/win32/RenameForm.h"
 #include "support/JpegWriter.h"
 
 using namespace brevlo;

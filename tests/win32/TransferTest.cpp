@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
-#include "app/win32/TransferForm.h"
+#include "operations/win32/TransferForm.h"
 #include "support/JpegWriter.h"
 
 using namespace brevlo;

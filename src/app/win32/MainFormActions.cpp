@@ -3,9 +3,9 @@
 
 #include <windowsx.h>
 
-#include "app/win32/RenameForm.h"
 #include "library/PspNaming.h"
 #include "operations/DeleteVideos.h"
+#include "operations/win32/RenameForm.h"
 
 namespace brevlo::app {
 
