@@ -53,11 +53,43 @@ TEST_F(Actions, PlayOpensTheFirstSelectedVideo) {
   ASSERT_EQ(shell.opened.size(), 1u);
   EXPECT_EQ(shell.opened[0], videos + "b.mp4");
 
-  Form()->ltvPSP->SetSelected(1, true);
-  SendMessageA(Form()->ltvPSP->Handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
-  Form()->ltvPSPDblClick(Form()->ltvPSP);
-  ASSERT_GE(shell.opened.size(), 2u);
+  // A double click on the second PSP row, as the mouse gives it.
+  HWND psp = Form()->ltvPSP->Handle();
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  SendMessageA(psp, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+  const LPARAM at = MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+  PostMessageA(psp, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(psp, WM_LBUTTONUP, 0, at);
+  PostMessageA(psp, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageA(psp, WM_LBUTTONUP, 0, at);
+  ui::Application->ProcessMessages();
+  ASSERT_EQ(shell.opened.size(), 2u);
   EXPECT_EQ(shell.opened.back(), "G:\\MP_ROOT\\100MNV01\\M4V00002.MP4");
+}
+
+// Whatever the current folder holds, a folder without its drive or share is not used.
+TEST_F(Actions, RelativeFoldersAreNeverListedOpenedOrDeletedFrom) {
+  char current[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof current, current);
+  SetCurrentDirectoryA(app.Path().c_str());
+  WriteSized(app / "relative.mp4", 100);
+  Form()->edtPath->SetText(".");
+  SendMessageA(Form()->edtPath->Handle(), WM_CHAR, '\r', 0);
+  EXPECT_EQ(Form()->PcFolder, videos);
+  EXPECT_EQ(Form()->ltvPC->Count(), 3);
+  for (const char* relative : {"videos", ".\\", "C:videos"}) {
+    SCOPED_TRACE(relative);
+    Form()->PcFolder = relative;
+    Form()->ltvPC->SetSelected(0, true);
+    Form()->Play1->Click();
+    Form()->Openthedirectory1->Click();
+    Form()->ltvPC->SetSelected(0, true);
+    Form()->Delete1->Click();
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_TRUE(Exists(videos + "a.mp4"));
+  }
+  SetCurrentDirectoryA(current);
 }
 
 TEST_F(Actions, OpenTheDirectoryOfEitherList) {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "Harness.h"
+#include "support/JpegWriter.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
@@ -44,7 +45,10 @@ std::string SelectedText(HWND tree) {
 // `pick` (or cancels when it is empty).
 class BrowseDriver {
  public:
-  explicit BrowseDriver(std::string pick) : pick_(std::move(pick)), thread_([this] { Run(); }) {}
+  explicit BrowseDriver(std::string pick, bool expectPreselection = true)
+      : pick_(std::move(pick)),
+        expectPreselection_(expectPreselection),
+        thread_([this] { Run(); }) {}
   ~BrowseDriver() { thread_.join(); }
   bool Seen() const { return seen_; }
   std::string Title() const { return title_; }
@@ -61,8 +65,9 @@ class BrowseDriver {
     seen_ = true;
     // The first dialog of a fresh Wine prefix takes a while to fill its tree.
     HWND tree = FindWindowExA(dialog, nullptr, WC_TREEVIEWA, nullptr);
-    for (int i = 0; i < 200 && TreeView_GetCount(tree) == 0; ++i) Sleep(50);
-    Sleep(300);
+    for (int i = 0; i < 600 && TreeView_GetCount(tree) == 0; ++i) Sleep(50);
+    // A pre-selection shows once the dialog has handled its start.
+    for (int i = 0; i < 200 && expectPreselection_ && SelectedText(tree).empty(); ++i) Sleep(50);
     // The title text is one of the dialog's static children.
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
       char text[256] = {};
@@ -76,7 +81,7 @@ class BrowseDriver {
       // The tree fills itself in steps; ask again until it shows the folder as selected.
       const std::string leaf = pick_.substr(pick_.find_last_of('\\', pick_.size() - 2) + 1);
       const std::string want = leaf.substr(0, leaf.size() - (leaf.back() == '\\' ? 1 : 0));
-      for (int i = 0; i < 150 && SelectedText(tree) != want; ++i) {
+      for (int i = 0; i < 600 && SelectedText(tree) != want; ++i) {
         SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(pick_.c_str()));
         Sleep(100);
       }
@@ -84,6 +89,7 @@ class BrowseDriver {
     }
   }
   std::string pick_;
+  bool expectPreselection_;
   std::atomic<bool> seen_{false};
   std::string title_;
   std::string preselected_;
@@ -93,25 +99,34 @@ class BrowseDriver {
 }  // namespace
 
 TEST(Browse, PickingAFolderListsItAndFillsThePathBox) {
-  TempFolder app;
-  const std::string start = app.MakeFolder("start");
-  const std::string target = app.MakeFolder("target");
-  WriteSized(target + "clip.mp4", 10);
-  WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + start + "\r\n");
-  MainFormFixture form(app.Path());
-  ASSERT_EQ(form->PcFolder, start);
-  {
-    BrowseDriver driver(target);
-    form->btnBrowse->Perform(BM_CLICK);
-    Pump();
-    // Every window of ours is usable again once the dialog is gone.
-    EXPECT_TRUE(IsWindowEnabled(form->Handle()));
-    EXPECT_TRUE(driver.Seen());
+  // A plain name, and one whose UTF-8 path passes 259 bytes while staying short in characters.
+  std::string longName;
+  for (int i = 0; i < 110; ++i) longName += "\xC3\xA9";  // é
+  for (const std::string& name : {std::string("target"), longName}) {
+    SCOPED_TRACE(name.size());
+    TempFolder app;
+    WriteBytes(app / "DefaultPreview.THM", MakeJpeg(80, 60, 0, 0, 200));
+    const std::string start = app.MakeFolder("start");
+    const std::string target = app.MakeFolder(name);
+    ASSERT_TRUE(Exists(target));
+    WriteSized(target + "clip.mp4", 10);
+    WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + start + "\r\n");
+    MainFormFixture form(app.Path());
+    ASSERT_EQ(form->PcFolder, start);
+    {
+      BrowseDriver driver(target);
+      form->btnBrowse->Perform(BM_CLICK);
+      Pump();
+      // Every window of ours is usable again once the dialog is gone.
+      EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+      EXPECT_TRUE(driver.Seen());
+    }
+    const std::string picked = target.substr(0, target.size() - 1);  // shell paths have no "\"
+    EXPECT_EQ(form->PcFolder, picked);
+    EXPECT_EQ(form->edtPath->Text(), picked);
+    ASSERT_EQ(form->ltvPC->Count(), 1);
+    EXPECT_EQ(form->ltvPC->Item(0).caption, "clip.mp4");
   }
-  const std::string picked = target.substr(0, target.size() - 1);  // shell paths have no "\"
-  EXPECT_EQ(form->PcFolder, picked);
-  EXPECT_EQ(form->edtPath->Text(), picked);
-  ASSERT_EQ(form->ltvPC->Count(), 0);  // no thumbnail and no default: nothing to show
 }
 
 TEST(Browse, OpensOnTheCurrentFolderAndCancelChangesNothing) {
@@ -139,7 +154,7 @@ TEST(Browse, CancelAfterAMissingFolderLeavesThePcFolderEmpty) {
   ASSERT_EQ(form->PcFolder, gone);
   RemoveDirectoryA(gone.c_str());
   {
-    BrowseDriver driver("");
+    BrowseDriver driver("", false);
     form->btnBrowse->Perform(BM_CLICK);
     Pump();
     ASSERT_TRUE(driver.Seen());

@@ -11,6 +11,7 @@
 #include "dirtree/win32/FileExplorer.h"
 #include "platform/portable/PortableShellInfo.h"
 #include "platform/win32/Win32Platform.h"
+#include "ui/AppPorts.h"
 #include "ui/Forms.h"
 
 using namespace brevlo;
@@ -69,7 +70,7 @@ struct TestDrives {
   platform::PortableShellInfo shell{&drives};
   platform::Win32Locale locale;
   platform::ScriptedDialogs scripted;
-  platform::AppDialogs realBoxes;
+  ui::AppDialogs realBoxes;
 
   TestDrives() {
     const std::string c = root.MakeFolder("c");

@@ -12,6 +12,7 @@
 #include "operations/win32/TransferForm.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/JpegWriter.h"
+#include "ui/AppPorts.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
@@ -79,7 +80,7 @@ class HookedPump : public platform::IMessagePump {
   }
 
  private:
-  platform::AppPump pump_;
+  ui::AppPump pump_;
 };
 
 class Faults : public ::testing::Test {

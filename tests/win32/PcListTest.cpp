@@ -187,3 +187,46 @@ TEST_F(PcList, LockedVideoKeepsItsSizeAndARowWithoutSizeCountsAsNothing) {
   ClickRow(form->ltvPC->Handle(), 3, true);
   EXPECT_EQ(PanelText(form->StatusBar1->Handle(), 0), "2 Selected.  1.50MB Total.");
 }
+
+// What the user does while a fill pumps messages: the fill has to end with list, count and
+// folder telling the same story, and the folder is the new one from the first row on.
+TEST_F(PcList, InputDuringAFillLeavesListCountAndFolderConsistent) {
+  struct Case {
+    const char* what;
+    std::string typed;  // in the path box when Enter arrives
+    bool refresh;       // "Refr&esh" rather than Enter
+  };
+  const std::string other = app.MakeFolder("other");
+  WriteSized(other + "x.mp4", 10);
+  const std::vector<Case> cases = {
+      {"Enter on a folder that does not exist", videos + "missing", false},
+      {"Enter on an empty path", "", false},
+      {"Refresh of a folder that does not exist", "Q:\\nowhere", true},
+      {"Refresh of another folder", other, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    BoxWatcher boxes;
+    platform::RecordingShell shell;
+    MainFormFixture form(app.Path(), &shell);
+    form->edtPath->SetText(c.typed);
+    // Handled at the fill's first pump, before its first row.
+    PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(form->Openthedirectory1->Command(), 0), 0);
+    if (c.refresh) {
+      PostMessageA(form->btnRefreshPC->Handle(), BM_CLICK, 0, 0);
+    } else {
+      PostMessageA(form->edtPath->Handle(), WM_CHAR, '\r', 0);
+    }
+    form->FillVideoList(videos, form->ltvPC, form->imlPC);
+    Pump();
+    const bool moved = c.typed == other;
+    const std::string folder = moved ? other : videos;
+    const int rows = moved ? 1 : 3;
+    EXPECT_EQ(form->PcFolder, folder);
+    ASSERT_EQ(form->ltvPC->Count(), rows);
+    EXPECT_EQ(form->labPCNum->Caption(), std::to_string(rows));
+    EXPECT_EQ(ImageList_GetImageCount(form->imlPC->Handle()), rows);
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0], videos);
+  }
+}
