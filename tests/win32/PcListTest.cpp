@@ -50,7 +50,7 @@ void ClickRow(HWND list, int index, bool ctrl) {
   PostMessageA(list, WM_LBUTTONDOWN, keys | MK_LBUTTON, at);
   PostMessageA(list, WM_LBUTTONUP, keys, at);
   ui::Application->ProcessMessages();
-  Pump(50);
+  Pump();
   state[VK_CONTROL] = 0;
   SetKeyboardState(state);
 }
@@ -62,7 +62,7 @@ void ClickEmptySpace(HWND list) {
   PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageA(list, WM_LBUTTONUP, 0, at);
   ui::Application->ProcessMessages();
-  Pump(50);
+  Pump();
 }
 
 void PressEnter(ui::TEdit* edit) {
@@ -91,11 +91,11 @@ class PcList : public ::testing::Test {
 }  // namespace
 
 TEST_F(PcList, EnterListsTheTypedFolderWithThumbnailsAndCounts) {
-  BoxWatcher boxes;
+  BoxWatcher boxes({{"Brevlo"}});
   MainFormFixture form(app.Path());
   form->edtPath->SetText(videos);
   PressEnter(form->edtPath);
-  Pump(100);
+  Pump();
   HWND list = form->ltvPC->Handle();
   ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
   EXPECT_EQ(ItemText(list, 0), "a.mp4");
@@ -115,7 +115,7 @@ TEST_F(PcList, EnterListsTheTypedFolderWithThumbnailsAndCounts) {
 }
 
 TEST_F(PcList, MissingOrEmptyPathKeepsTheList) {
-  BoxWatcher boxes;
+  BoxWatcher boxes({{"Brevlo"}});  // e.THM, once
   MainFormFixture form(app.Path());
   form->edtPath->SetText(videos);
   PressEnter(form->edtPath);
@@ -131,7 +131,7 @@ TEST_F(PcList, MissingOrEmptyPathKeepsTheList) {
 }
 
 TEST_F(PcList, RefreshListsAgainFromThePathBox) {
-  BoxWatcher boxes;
+  BoxWatcher boxes({{"Brevlo"}, {"Brevlo"}});  // e.THM, at start and on refresh
   WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
   MainFormFixture form(app.Path());
   ASSERT_EQ(form->ltvPC->Count(), 3);
@@ -146,7 +146,7 @@ TEST_F(PcList, RefreshListsAgainFromThePathBox) {
 }
 
 TEST_F(PcList, ClicksSumTheSelectedSizes) {
-  BoxWatcher boxes;
+  BoxWatcher boxes({{"Brevlo"}});
   WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
   MainFormFixture form(app.Path());
   HWND list = form->ltvPC->Handle();
@@ -169,7 +169,7 @@ TEST_F(PcList, ClicksSumTheSelectedSizes) {
 }
 
 TEST_F(PcList, LockedVideoKeepsItsSizeAndARowWithoutSizeCountsAsNothing) {
-  BoxWatcher boxes;
+  BoxWatcher boxes({{"Brevlo"}, {"Brevlo"}});
   WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
   MainFormFixture form(app.Path());
   // Held without any sharing by another program: the listing still knows its size.
@@ -206,7 +206,10 @@ TEST_F(PcList, InputDuringAFillLeavesListCountAndFolderConsistent) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    BoxWatcher boxes;
+    const bool moved = c.typed == other;
+    // The broken e.THM is reported by a fill that runs to its end.
+    BoxWatcher boxes(moved ? std::vector<BoxWatcher::Expected>{}
+                           : std::vector<BoxWatcher::Expected>{{"Brevlo"}});
     platform::RecordingShell shell;
     MainFormFixture form(app.Path(), &shell);
     form->edtPath->SetText(c.typed);
@@ -219,7 +222,6 @@ TEST_F(PcList, InputDuringAFillLeavesListCountAndFolderConsistent) {
     }
     form->FillVideoList(videos, form->ltvPC, form->imlPC);
     Pump();
-    const bool moved = c.typed == other;
     const std::string folder = moved ? other : videos;
     const int rows = moved ? 1 : 3;
     EXPECT_EQ(form->PcFolder, folder);

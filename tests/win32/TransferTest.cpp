@@ -101,11 +101,11 @@ TEST_F(Transfers, ProgressWindowAsDesigned) {
 }
 
 TEST_F(Transfers, CopyToPspNamesTheVideosAndReloadsBothLists) {
-  BoxWatcher boxes;
+  BoxWatcher boxes({{"Mission Accomplished"}});
   ASSERT_EQ(Form()->ltvPC->Count(), 3);
   ASSERT_EQ(Form()->ltvPSP->Count(), 0);
   Form()->btnCopyPSP->Perform(BM_CLICK);  // nothing selected: everything goes
-  Pump(100);
+  Pump();
   const auto seen = boxes.Seen();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, "Mission Accomplished");
@@ -130,10 +130,9 @@ TEST_F(Transfers, MoveToPcAsksBeforeReplacingAndNoKeepsBothFiles) {
   Form()->btnRefreshPSP->Perform(BM_CLICK);
   Pump();
   ASSERT_EQ(Form()->ltvPSP->Count(), 1);
-  BoxWatcher boxes;
-  boxes.Answer(IDNO);
+  BoxWatcher boxes({{"Overwrite", IDNO}, {"Mission Accomplished"}});
   Form()->btnMovePC->Perform(BM_CLICK);
-  Pump(100);
+  Pump();
   const auto seen = boxes.Seen();
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0].caption, "Overwrite");
@@ -147,11 +146,10 @@ TEST_F(Transfers, MoveToPcAsksBeforeReplacingAndNoKeepsBothFiles) {
 
 TEST_F(Transfers, WithoutAPspNothingMoves) {
   drive->Unplug();
-  BoxWatcher boxes;
-  boxes.Answer(IDNO);
+  BoxWatcher boxes({{"PSP Connection", IDNO}});
   Form()->ltvPC->SetSelected(0, true);
   Form()->btnMovePSP->Perform(BM_CLICK);
-  Pump(100);
+  Pump();
   const auto seen = boxes.Seen();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, "PSP Connection");
@@ -192,13 +190,12 @@ TEST_F(Transfers, BoxesBelongToTheMainWindowAndStopStaysUsableDuringTheQuestion)
   Form()->btnRefreshPSP->Perform(BM_CLICK);
   Pump();
   ASSERT_EQ(Form()->ltvPSP->Count(), 2);
-  BoxWatcher boxes;
-  boxes.Answer(IDNO);
+  BoxWatcher boxes({{"Overwrite", IDNO}, {"Canceled"}});
   boxesUp.clear();
   stopButton = progress->Button1->Handle();
   HHOOK hook = SetWindowsHookExA(WH_CBT, RecordBoxUp, nullptr, GetCurrentThreadId());
   Form()->btnCopyPC->Perform(BM_CLICK);
-  Pump(100);
+  Pump();
   UnhookWindowsHookEx(hook);
   ASSERT_EQ(boxesUp.size(), 2u);
   EXPECT_EQ(boxesUp[0].caption, "Overwrite");
