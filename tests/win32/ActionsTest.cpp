@@ -6,6 +6,7 @@
 
 #include "Harness.h"
 #include "operations/win32/RenameForm.h"
+#include "platform/win32/Win32Platform.h"
 #include "support/JpegWriter.h"
 
 using namespace brevlo;
@@ -187,4 +188,37 @@ TEST_F(Actions, RenameFromThePcMenuOpensTheRenameWindowOnTheFirstSelectedRow) {
   EXPECT_TRUE(Exists(videos + "holiday.MP4"));
   EXPECT_EQ(Form()->ltvPC->Item(2).caption, "holiday.MP4");
   EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
+}
+
+// Through the main window's own shell adapter: a dialog of the shell belongs to our window.
+TEST(ShellOwner, EveryOpenNamesTheMainWindowAsOwner) {
+  TempFolder app;
+  WriteBytes(app / "DefaultPreview.THM", MakeJpeg(80, 60, 0, 0, 200));
+  const std::string videos = app.MakeFolder("videos");
+  WriteSized(videos + "a.mp4", 100);
+  WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
+  MainFormFixture form(app.Path());
+  auto* shell = dynamic_cast<platform::Win32Shell*>(form->Services().shell);
+  ASSERT_NE(shell, nullptr);
+  std::vector<std::pair<HWND, std::string>> opened;
+  shell->SetLauncher([&opened](void* owner, const std::string& target) -> std::intptr_t {
+    opened.emplace_back(static_cast<HWND>(owner), target);
+    return 33;
+  });
+  form->ltvPC->SetSelected(0, true);
+  form->Play1->Click();
+  form->Openthedirectory1->Click();
+  form->Openthedirectory2->Click();
+  form->Timer1Timer(form->Timer1);  // a banner with a page of its own
+  for (ui::TControl* link :
+       {static_cast<ui::TControl*>(form->labWebsite), static_cast<ui::TControl*>(form->Image2)}) {
+    // A click as the mouse gives it, to the window that holds the windowless control.
+    const LPARAM at = MAKELPARAM(link->Left() + 3, link->Top() + 3);
+    PostMessageA(link->Parent()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(link->Parent()->Handle(), WM_LBUTTONUP, 0, at);
+    ui::Application->ProcessMessages();
+  }
+  ASSERT_EQ(opened.size(), 5u);
+  for (const auto& [owner, target] : opened) EXPECT_EQ(owner, form->Handle()) << target;
+  EXPECT_EQ(opened[0].second, videos + "a.mp4");
 }

@@ -166,9 +166,10 @@ bool Win32Drives::HasMedium(const std::string& root) {
 }
 
 bool Win32Shell::Open(const std::string& target) {
-  HWND owner = owner_ ? static_cast<HWND>(owner_()) : nullptr;
-  const auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(owner, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  void* owner = owner_ ? owner_() : nullptr;
+  if (launcher_) return launcher_(owner, target) > 32;
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
+      static_cast<HWND>(owner), "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   return result > 32;
 }
 

@@ -2,6 +2,7 @@
 
 // The ports over the Windows kernel, shell and window system, through the 8-bit ("A") calls.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -57,11 +58,16 @@ using OwnerWindow = std::function<void*()>;
 // The shell's "open"; an error or association dialog of the shell belongs to the owner.
 class Win32Shell : public IShell {
  public:
+  // The call that hands owner and target to the shell's "open": ShellExecuteA's, unless a test
+  // puts its own in. Answers ShellExecuteA's result.
+  using Launcher = std::function<std::intptr_t(void* owner, const std::string& target)>;
   explicit Win32Shell(OwnerWindow owner = {}) : owner_(std::move(owner)) {}
   bool Open(const std::string& target) override;
+  void SetLauncher(Launcher launcher) { launcher_ = std::move(launcher); }
 
  private:
   OwnerWindow owner_;
+  Launcher launcher_;
 };
 
 // Message boxes owned by the window the owner names; the error box has the caller's caption.
