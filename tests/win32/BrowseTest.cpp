@@ -101,7 +101,7 @@ class BrowseDriver {
 TEST(Browse, PickingAFolderListsItAndFillsThePathBox) {
   // A plain name, and one whose UTF-8 path passes 259 bytes while staying short in characters.
   std::string longName;
-  for (int i = 0; i < 110; ++i) longName += "\xC3\xA9";  // é
+  for (int i = 0; i < 125; ++i) longName += "\xC3\xA9";  // é
   for (const std::string& name : {std::string("target"), longName}) {
     SCOPED_TRACE(name.size());
     TempFolder app;
