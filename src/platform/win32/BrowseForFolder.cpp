@@ -32,9 +32,10 @@ bool IsFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// The 8-bit call gives up at 260 bytes, which names outside ASCII reach well before the shell's
-// own limit of 260 characters: ask in UTF-16 and convert.
-std::optional<std::string> LongPathOf(LPCITEMIDLIST item) {
+// Asked in UTF-16 and converted: the 8-bit call has room for 260 bytes only, which names outside
+// ASCII pass well before the shell's own limit of 260 characters (and Wine then hands back a
+// path cut short).
+std::optional<std::string> PathOf(LPCITEMIDLIST item) {
   wchar_t wide[MAX_PATH] = {};
   if (!SHGetPathFromIDListW(item, wide)) return std::nullopt;
   const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
@@ -84,10 +85,7 @@ bool BrowseForFolder(HWND owner, const std::string& title, std::string& folder) 
 
   bool result = false;
   if (chosen != nullptr) {
-    if (SHGetPathFromIDListA(chosen, buffer)) {
-      folder = buffer;
-      result = true;
-    } else if (auto path = LongPathOf(chosen)) {
+    if (auto path = PathOf(chosen)) {
       folder = *path;
       result = true;
     } else {
