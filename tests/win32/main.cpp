@@ -29,7 +29,7 @@ BOOL CALLBACK CloseForgottenBox(HWND window, LPARAM) {
     since = GetTickCount();
     return TRUE;
   }
-  if (GetTickCount() - since > 20000) {
+  if (GetTickCount() - since > 60000) {
     char caption[256] = {}, text[1024] = {};
     GetWindowTextA(window, caption, sizeof caption);
     GetWindowTextA(GetDlgItem(window, 0xFFFF), text, sizeof text);
