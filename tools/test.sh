@@ -13,6 +13,10 @@ passed=0
 failed=0
 report=()
 
+# A filter or other GoogleTest setting left in the caller's environment would quietly run fewer
+# tests (or none): every tier runs everything.
+for variable in "${!GTEST_@}"; do unset "$variable"; done
+
 note() { report+=("$*"); }
 fail_step() {
   failed=$((failed + 1))
@@ -75,12 +79,16 @@ if [ $native_ok = yes ]; then
     </dev/null >"$ctest_log" 2>&1
   ctest_rc=$?
   line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$ctest_log" | tail -n 1)
+  t1_has=$(ctest --test-dir "$brevlo_native_dir" -N 2>/dev/null | sed -nE 's/^Total Tests: ([0-9]+)$/\1/p')
   if [ -n "$line" ]; then
     t1_failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
     t1_total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
     passed=$((passed + t1_total - t1_failed))
     failed=$((failed + t1_failed))
     note "tier 1, native unit tests: $((t1_total - t1_failed)) passed, $t1_failed failed"
+    if [ "$t1_total" -ne "${t1_has:-0}" ] || [ "$t1_total" -eq 0 ]; then
+      fail_step "tier 1 ran $t1_total of the ${t1_has:-?} tests it has"
+    fi
     if [ "$t1_failed" -gt 0 ]; then
       grep -E '^[[:space:]]*[0-9]+ - .*\((Failed|Timeout|SEGFAULT|Subprocess|Exception|Not Run)' \
         "$ctest_log" >&2
@@ -135,9 +143,16 @@ else
   # bare display waits two seconds for an answer that never comes.
   rundir=$brevlo_build/win32-tests-run
   rm -rf "$rundir" && mkdir -p "$rundir"
-  (cd "$rundir" && GTEST_COLOR=no timeout -k 10 900 \
-    wine explorer /desktop=brevlo-tests,1280x1024 "$win32_exe" --gtest_output="xml:$(brevlo_winpath "$xml")" </dev/null >"$w2_log" 2>&1)
+  # Wine's explorer does not pass on the test program's exit status; the program writes it
+  # down, with how many tests it has and how many it ran.
+  status_file=$rundir/status.txt
+  (cd "$rundir" && GTEST_COLOR=no BREVLO_TEST_STATUS=$(brevlo_winpath "$status_file") \
+    timeout -k 10 900 wine explorer /desktop=brevlo-tests,1280x1024 "$win32_exe" \
+    --gtest_output="xml:$(brevlo_winpath "$xml")" </dev/null >"$w2_log" 2>&1)
   w2_rc=$?
+  status_line=$(tr -d '\r' <"$status_file" 2>/dev/null)
+  status_of() { sed -nE "s/.*(^| )$1=([0-9-]+).*/\2/p" <<<"$status_line"; }
+  [ -n "$status_line" ] && w2_rc=$(status_of status)
   tr -d '\r' <"$w2_log" >"$w2_log.tmp" && mv "$w2_log.tmp" "$w2_log"
   if [ -f "$xml" ]; then
     root=$(grep -m1 -o '<testsuites [^>]*>' "$xml")
@@ -153,9 +168,19 @@ else
     if [ "$t2_failed" -gt 0 ]; then
       grep -E '^\[  FAILED  \]' "$w2_log" >&2
     fi
-    if [ $w2_rc -ne 0 ] && [ "$t2_failed" -eq 0 ]; then
+    if [ -z "$status_line" ]; then
+      tail -n 40 "$w2_log" >&2
+      fail_step "tier 2: the test program did not write its status (it did not end by itself)"
+    elif [ "$w2_rc" -ne 0 ] && [ "$t2_failed" -eq 0 ]; then
       tail -n 40 "$w2_log" >&2
       fail_step "tier 2: the test program ended with status $w2_rc"
+    fi
+    t2_has=$(status_of total)
+    t2_ran=$(status_of ran)
+    if [ -n "$status_line" ] &&
+      { [ "${t2_ran:-0}" -ne "${t2_has:-0}" ] || [ "$t2_total" -ne "${t2_has:-0}" ] ||
+        [ "$t2_total" -eq 0 ]; }; then
+      fail_step "tier 2 ran ${t2_ran:-?} (report: $t2_total) of the ${t2_has:-?} tests it has"
     fi
   else
     tail -n 60 "$w2_log" >&2
@@ -189,6 +214,9 @@ else
   passed=$((passed + t3_passed))
   failed=$((failed + t3_failed))
   note "tier 3, end-to-end tests: $t3_passed passed, $t3_failed failed"
+  if [ $((t3_passed + t3_failed)) -ne ${#e2e_scripts[@]} ]; then
+    fail_step "tier 3 ran $((t3_passed + t3_failed)) of the ${#e2e_scripts[@]} tests it has"
+  fi
 fi
 
 cleanup

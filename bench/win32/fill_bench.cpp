@@ -21,6 +21,7 @@
 #include "app/win32/MainForm.h"
 #include "platform/JpegDecoder.h"
 #include "platform/win32/Win32Platform.h"
+#include "ui/AppPorts.h"
 #include "ui/Forms.h"
 #include "ui/Graphics.h"
 
@@ -92,7 +93,7 @@ class TimedPump : public platform::IMessagePump {
   }
 
  private:
-  platform::AppPump inner_;
+  ui::AppPump inner_;
 };
 
 // No PSP is plugged in for the benchmark: the start-up questions are answered No at once.

@@ -146,6 +146,7 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
                    [&](const platform::DirEntry& a, const platform::DirEntry& b) {
                      return env.locale.CompareIgnoreCase(a.name, b.name) < 0;
                    });
+  if (env.listed) env.listed();
 
   sink.Reserve(videos.size());
   const std::string base = WithTrailingBackslash(folder);

@@ -32,6 +32,9 @@ struct FillEnvironment {
   std::string appFolder;  // with its trailing backslash
   // Asked after each message pump: true when a newer fill of the same list has begun meanwhile.
   std::function<bool()> superseded;
+  // Called once the folder is known to exist and is listed, before the first row: from here
+  // on the list belongs to this fill.
+  std::function<void()> listed;
 };
 
 struct FillReport {

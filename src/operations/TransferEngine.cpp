@@ -4,6 +4,7 @@
 
 #include "library/PspNaming.h"
 #include "library/VideoList.h"
+#include "operations/VideoPaths.h"
 
 namespace brevlo::operations {
 
@@ -17,16 +18,6 @@ namespace {
 // The warning icon, as the Windows message box takes it.
 constexpr unsigned MbIconWarning = 0x30;
 constexpr std::size_t MaxListedFailures = 20;
-
-// A drive root such as "G:\" or a network share: anything else would be taken relative to the
-// process's current folder.
-bool IsRooted(const std::string& folder) {
-  if (folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\') {
-    const char c = folder[0];
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  }
-  return folder.size() >= 3 && folder[0] == '\\' && folder[1] == '\\';
-}
 
 char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -90,19 +81,40 @@ std::string FreeNewName(platform::IFileSystem& fs, const std::string& folder,
   return {};
 }
 
-std::string NotTransferredText(const std::vector<NotTransferred>& rows, bool canceled, bool move) {
-  std::string text = canceled ? std::string(CanceledText) +
-                                    ".\r\n\r\nThese files were not "
-                                    "transferred:\r\n"
-                              : "The transfer is completed, except for these files, which were "
-                                "not transferred:\r\n";
-  for (std::size_t i = 0; i < rows.size() && i < MaxListedFailures; ++i) {
-    text += "\r\n" + rows[i].caption + ": " + ReasonText(rows[i].reason) + ".";
+namespace {
+void AppendList(std::string& text, const std::vector<std::string>& lines) {
+  for (std::size_t i = 0; i < lines.size() && i < MaxListedFailures; ++i) text += "\r\n" + lines[i];
+  if (lines.size() > MaxListedFailures) {
+    text += "\r\n... and " + std::to_string(lines.size() - MaxListedFailures) + " more.";
   }
-  if (rows.size() > MaxListedFailures) {
-    text += "\r\n... and " + std::to_string(rows.size() - MaxListedFailures) + " more.";
+}
+}  // namespace
+
+std::string NotTransferredText(const TransferReport& report, bool canceled, bool move) {
+  std::string text = canceled ? std::string(CanceledText) + "." : std::string();
+  const auto& rows = report.notTransferred;
+  if (!rows.empty()) {
+    text += canceled ? "\r\n\r\nThese files were not transferred:\r\n"
+                     : "The transfer is completed, except for these files, which were not "
+                       "transferred:\r\n";
+    std::vector<std::string> lines;
+    for (const auto& row : rows) lines.push_back(row.caption + ": " + ReasonText(row.reason) + ".");
+    AppendList(text, lines);
+    if (move) text += "\r\n\r\nThese files were not moved: they are still where they were.";
+  } else if (!canceled) {
+    text += "The transfer is completed, with these exceptions.";
   }
-  if (move) text += "\r\n\r\nThese files were not moved: they are still where they were.";
+  if (!report.thumbnailsLeft.empty()) {
+    text += "\r\n\r\nThese thumbnails could not be read, so their videos went without them";
+    text += move ? " (the thumbnails stay where they were):\r\n" : ":\r\n";
+    AppendList(text, report.thumbnailsLeft);
+  }
+  if (!report.notRemoved.empty()) {
+    text +=
+        "\r\n\r\nThese files were copied but could not be removed from where they were, so "
+        "they are now on both sides:\r\n";
+    AppendList(text, report.notRemoved);
+  }
   return text;
 }
 
@@ -140,9 +152,9 @@ bool TransferEngine::CopyComplete(const std::string& from, const std::string& te
 
 TransferEngine::Stage TransferEngine::StageThumbnail(const std::string& sourceVideo,
                                                      const std::string& destinationVideo,
-                                                     Staged& staged) {
+                                                     Staged& staged, bool own) {
   std::string from = CompanionOf(sourceVideo);
-  staged.own = env_.fs.FileExists(from);
+  staged.own = own && env_.fs.FileExists(from);
   if (!staged.own) {
     // Without a program folder the default would be looked up in the current folder.
     if (env_.appFolder.empty()) return Stage::Nothing;
@@ -164,14 +176,6 @@ void TransferEngine::Discard(const Staged& staged) {
   if (!staged.temp.empty()) env_.fs.Delete(staged.temp);
 }
 
-bool TransferEngine::CopyThumbnail(const std::string& sourceVideo,
-                                   const std::string& destinationVideo) {
-  Staged staged;
-  if (StageThumbnail(sourceVideo, destinationVideo, staged) != Stage::Arrived) return false;
-  if (env_.fs.FileExists(staged.target)) env_.fs.Delete(staged.target);
-  return Place(staged);
-}
-
 TransferReport TransferEngine::TransferVideos(int mode) {
   TransferReport report;
   if (mode < MoveToPsp || mode > CopyToPc) {
@@ -179,13 +183,13 @@ TransferReport TransferEngine::TransferVideos(int mode) {
     return report;
   }
   TransferFolders folders = env_.host.Folders();
-  if (!IsRooted(WithTrailingBackslash(folders.PcFolder))) {
+  if (!IsRootedFolder(WithTrailingBackslash(folders.PcFolder))) {
     env_.dialogs.Show(NoPcFolderText, TransferCaption,
                       platform::MbOk | platform::MbIconInformation);
     report.end = TransferEnd::Refused;
     return report;
   }
-  if (!IsRooted(WithTrailingBackslash(folders.PspDrive))) {
+  if (!IsRootedFolder(WithTrailingBackslash(folders.PspDrive))) {
     env_.dialogs.Show(NoPspText, TransferCaption, platform::MbOk | platform::MbIconInformation);
     report.end = TransferEnd::Refused;
     return report;
@@ -221,11 +225,11 @@ TransferReport TransferEngine::TransferVideos(int mode) {
     if (!env_.host.RowSelected(list, row)) continue;
     if (stop_.Stopped()) {
       env_.progress.CloseProgress();
-      const bool failures = !report.notTransferred.empty();
-      env_.dialogs.Show(failures ? NotTransferredText(report.notTransferred, true, move)
-                                 : std::string(CanceledText),
-                        CanceledCaption,
-                        platform::MbOk | (failures ? MbIconWarning : platform::MbIconInformation));
+      const bool failures = report.Incomplete();
+      env_.dialogs.Show(
+          failures ? NotTransferredText(report, true, move) : std::string(CanceledText),
+          CanceledCaption,
+          platform::MbOk | (failures ? MbIconWarning : platform::MbIconInformation));
       env_.progress.SetPosition(0);
       report.end = TransferEnd::Canceled;
       return report;
@@ -273,10 +277,16 @@ TransferReport TransferEngine::TransferVideos(int mode) {
       // Companion first, then the video, each under a temporary name; neither takes its real
       // name before the video is complete, so a failure leaves the destination as it was.
       Staged thumb;
-      const Stage thumbStage = StageThumbnail(source, destination, thumb);
-      Staged video{TempNameFor(destination), destination, false};
+      Stage thumbStage = StageThumbnail(source, destination, thumb);
+      // An own thumbnail that cannot be read does not hold its video back: on the PSP the
+      // video gets the default one instead, and the end message names the thumbnail.
       const bool thumbLost = thumbStage == Stage::Failed && thumb.own;
-      bool ready = !thumbLost && CopyComplete(source, video.temp, sourceSize);
+      if (thumbLost) {
+        thumb = Staged{};
+        thumbStage = toPsp ? StageThumbnail(source, destination, thumb, false) : Stage::Nothing;
+      }
+      Staged video{TempNameFor(destination), destination, false};
+      bool ready = CopyComplete(source, video.temp, sourceSize);
       if (ready && replace && env_.fs.FileExists(destination) && !env_.fs.Delete(destination)) {
         env_.fs.Delete(video.temp);
         ready = false;
@@ -288,10 +298,14 @@ TransferReport TransferEngine::TransferVideos(int mode) {
         const bool thumbPlaced = thumbStage == Stage::Arrived && Place(thumb);
         if (Place(video)) {
           arrived = true;
+          if (thumbLost) report.thumbnailsLeft.push_back(CompanionOf(source));
           if (move) {
-            env_.fs.Delete(source);
-            // Only a thumbnail that reached the other side may leave this one.
-            if (thumbPlaced && thumb.own) env_.fs.Delete(CompanionOf(source));
+            if (!env_.fs.Delete(source)) {
+              report.notRemoved.push_back(source);  // its thumbnail stays with it
+            } else if (thumbPlaced && thumb.own) {
+              // Only a thumbnail that reached the other side may leave this one.
+              env_.fs.Delete(CompanionOf(source));
+            }
           }
         } else if (thumbPlaced) {
           env_.fs.Delete(thumb.target);
@@ -313,11 +327,11 @@ TransferReport TransferEngine::TransferVideos(int mode) {
   env_.host.ClickRefreshPc();
   env_.host.ClickRefreshPsp();
   env_.progress.CloseProgress();
-  if (report.notTransferred.empty()) {
+  if (!report.Incomplete()) {
     env_.dialogs.Show(CompletedText, CompletedCaption,
                       platform::MbOk | platform::MbIconInformation);
   } else {
-    env_.dialogs.Show(NotTransferredText(report.notTransferred, false, move), IncompleteCaption,
+    env_.dialogs.Show(NotTransferredText(report, false, move), IncompleteCaption,
                       platform::MbOk | MbIconWarning);
   }
   env_.progress.SetPosition(0);

@@ -94,6 +94,13 @@ struct TransferReport {
   int handled = 0;                   // selected rows dealt with, whether they arrived or not
   std::vector<std::string> arrived;  // destination paths, in order
   std::vector<NotTransferred> notTransferred;
+  // Videos that arrived without their own thumbnail, which could not be read: its path.
+  std::vector<std::string> thumbnailsLeft;
+  // Moved videos that arrived but whose source could not be removed: the source's path.
+  std::vector<std::string> notRemoved;
+  bool Incomplete() const {
+    return !notTransferred.empty() || !thumbnailsLeft.empty() || !notRemoved.empty();
+  }
 };
 
 inline constexpr const char* CompletedText = "The transfer is completed.";
@@ -119,7 +126,7 @@ std::string FreeNewName(platform::IFileSystem& fs, const std::string& folder,
                         const std::string& fileName);
 
 // The end message's text when some files stayed behind.
-std::string NotTransferredText(const std::vector<NotTransferred>& rows, bool canceled, bool move);
+std::string NotTransferredText(const TransferReport& report, bool canceled, bool move);
 
 class TransferEngine {
  public:
@@ -127,11 +134,6 @@ class TransferEngine {
 
   // Copies or moves the selected videos of one list to the other side, one after the other.
   TransferReport TransferVideos(int mode);
-
-  // Gives the destination video its companion: the source's own thumbnail, or the default one.
-  // Written through a temporary name and put in place only when complete, replacing an
-  // existing one. False when nothing arrived.
-  bool CopyThumbnail(const std::string& sourceVideo, const std::string& destinationVideo);
 
   // The Stop button.
   void Stop() { stop_.Stop(); }
@@ -149,8 +151,9 @@ class TransferEngine {
   bool CopyComplete(const std::string& from, const std::string& temp,
                     std::optional<std::uint64_t> size = std::nullopt);
   std::string TempNameFor(const std::string& target);
+  // The source's own thumbnail, or the default one (always when own is false).
   Stage StageThumbnail(const std::string& sourceVideo, const std::string& destinationVideo,
-                       Staged& staged);
+                       Staged& staged, bool own = true);
   bool Place(const Staged& staged);
   void Discard(const Staged& staged);
   bool SamePath(const std::string& a, const std::string& b) const;

@@ -310,6 +310,30 @@ bool TWinControl::Focused() const {
   return handle_ != nullptr && GetFocus() == handle_;
 }
 
+void TWinControl::ApplyTabOrder() {
+  std::vector<TWinControl*> children;
+  for (auto* c : controls_) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    // Windows of their own, such as a drop-down, are no siblings to tab through.
+    if (w != nullptr && w->HandleAllocated() &&
+        (GetWindowLongPtrA(w->handle_, GWL_STYLE) & WS_CHILD) != 0) {
+      children.push_back(w);
+    }
+  }
+  // The dialog manager tabs through siblings in z-order.
+  std::stable_sort(children.begin(), children.end(), [](TWinControl* a, TWinControl* b) {
+    const unsigned ka = static_cast<unsigned>(a->TabOrder);  // -1 sorts last
+    const unsigned kb = static_cast<unsigned>(b->TabOrder);
+    return ka < kb;
+  });
+  HWND after = HWND_TOP;
+  for (auto* child : children) {
+    SetWindowPos(child->handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    after = child->handle_;
+    child->ApplyTabOrder();
+  }
+}
+
 void TWinControl::InsertControl(TControl* control) {
   controls_.push_back(control);
   if (handle_ != nullptr) {

@@ -179,7 +179,11 @@ class TWinControl : public TControl {
   void Invalidate() override;
   void SetFocus();
   bool Focused() const;
+  // Place among the windowed siblings when Tab moves on; -1: after those that have one, in the
+  // order they were made. Takes effect with ApplyTabOrder.
   int TabOrder = -1;
+  // Puts the windowed children, and theirs, in tab order.
+  void ApplyTabOrder();
 
   const std::vector<TControl*>& Controls() const { return controls_; }
   void InsertControl(TControl* control);

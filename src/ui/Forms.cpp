@@ -113,6 +113,7 @@ void TCustomForm::PlaceOnFirstShow() {
 void TCustomForm::Show() {
   Handle();
   PlaceOnFirstShow();
+  ApplyTabOrder();
   visible_ = true;
   ShowWindow(Handle(), SW_SHOW);
   SetForegroundWindow(Handle());

@@ -51,6 +51,11 @@ void TCustomControl::WndProc(TMessage& message) {
   }
 }
 
+void TCustomPanel::CreateParamsFor(CreateParams& params) {
+  TCustomControl::CreateParamsFor(params);
+  params.exStyle |= WS_EX_CONTROLPARENT;  // Tab goes on into the controls it holds
+}
+
 void TCustomPanel::Paint(TCanvas& canvas, const RECT& clip) {
   TCustomControl::Paint(canvas, clip);
   if (Bevel) {
@@ -153,11 +158,17 @@ void TCustomEdit::WndProc(TMessage& message) {
       if (HIWORD(message.WParam) == EN_CHANGE && OnChange) OnChange(this);
       message.Result = 0;
       return;
-    case WM_GETDLGCODE:
-      // Enter belongs to the edit when someone listens for key presses.
+    case WM_GETDLGCODE: {
+      // Enter belongs to the edit when someone listens for key presses; Tab still moves on.
       TWinControl::WndProc(message);
-      if (OnKeyPress) message.Result |= DLGC_WANTMESSAGE;
+      const auto* msg = reinterpret_cast<const MSG*>(message.LParam);
+      if (OnKeyPress && msg != nullptr &&
+          ((msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) ||
+           (msg->message == WM_CHAR && msg->wParam == '\r'))) {
+        message.Result |= DLGC_WANTMESSAGE;
+      }
       return;
+    }
     default:
       TWinControl::WndProc(message);
   }
@@ -167,6 +178,7 @@ void TCustomGroupBox::CreateParamsFor(CreateParams& params) {
   TWinControl::CreateParamsFor(params);
   params.className = "BUTTON";
   params.style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+  params.exStyle |= WS_EX_CONTROLPARENT;  // Tab goes on into the controls it holds
 }
 
 void TCustomGroupBox::WndProc(TMessage& message) {

@@ -28,6 +28,7 @@ class TCustomPanel : public TCustomControl {
   bool Bevel = false;
 
  protected:
+  void CreateParamsFor(CreateParams& params) override;
   void Paint(TCanvas& canvas, const RECT& clip) override;
 };
 

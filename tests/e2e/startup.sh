@@ -23,7 +23,8 @@ e2e_plug G "$e2e_dir/psp" floppy
 
 e2e_start "$app"
 e2e_wait_main 90
-sleep 1
+three_pc_rows() { [ "$(cut -f6 <<<"$(e2e_control SysListView32 1)")" = 3 ]; }
+e2e_wait_for 20 three_pc_rows || true  # checked below, with the numbers
 e2e_screenshot startup
 
 controls=$(e2e_controls "$e2e_main_title")
@@ -47,7 +48,8 @@ brevlo_log "PSP list: $psp_rows rows; PSP boxes answered: $e2e_boxes_answered"
 e2e_click_control "$edit"
 xdotool key --clearmodifiers End shift+Home BackSpace
 xdotool type --delay 20 "$(brevlo_winpath "$typed")"
-sleep 0.5
+typed_shows() { [ "$(cut -f7 <<<"$(e2e_control Edit 1)")" = "$(brevlo_winpath "$typed")" ]; }
+e2e_wait_for 10 typed_shows || true
 now=$(cut -f7 <<<"$(e2e_control Edit 1)")
 [ "$now" = "$(brevlo_winpath "$typed")" ] || e2e_fail "typing into the path box gave \"$now\""
 

@@ -50,7 +50,7 @@ finish_transfer() {
   local shot=$1 box text
   e2e_wait_window "Mission Accomplished" 30
   box=$e2e_window
-  sleep 0.3
+  e2e_wait_text "Mission Accomplished"
   e2e_screenshot "$shot"
   text=$(e2e_controls "Mission Accomplished" | awk -F'\t' '$1 == "Static" && $7 != "" { print $7 }')
   [ "$text" = "The transfer is completed." ] || e2e_fail "the end box says \"$text\""
@@ -130,7 +130,7 @@ move=$(e2e_button "$e2e_main_title" "<-- M&ove to PC")
 e2e_click_control "$move"
 
 e2e_wait_window "Overwrite" 30
-sleep 0.3
+e2e_wait_text "Overwrite"
 # The progress window comes up before the question and stays under it.
 [ -n "$(e2e_find "Transfering...")" ] || e2e_fail "no progress window while the Overwrite question is open"
 e2e_screenshot transfer-overwrite

@@ -52,6 +52,11 @@ class FaultyFileSystem : public platform::StdFileSystem {
   std::optional<std::uint64_t> budget;     // bytes left on the destination side
   std::map<std::string, std::uint64_t> fakeSize;
   std::vector<std::string> copiesFrom;
+  std::set<std::string> failDelete;  // write-protected or locked: deletion refused
+
+  bool Delete(const std::string& path) override {
+    return failDelete.count(path) == 0 && StdFileSystem::Delete(path);
+  }
 
   std::optional<std::uint64_t> FileSize(const std::string& path) override {
     const auto fake = fakeSize.find(path);
@@ -457,13 +462,82 @@ TEST_F(TransferTest, ShortCopyReportedAsDoneIsCaught) {
   EXPECT_EQ(report.notTransferred.size(), 1u);
 }
 
-TEST_F(TransferTest, OwnThumbnailThatFailsKeepsTheWholeRow) {
-  PcVideo("a.mp4", "a", "thumb a");
-  fs.failCopyFrom = {"C:\\Videos\\a.THM"};
-  const TransferReport report = Run(MoveToPsp);
-  EXPECT_TRUE(Names(m4vDir).empty());
-  EXPECT_EQ(Names(pcDir), (std::set<std::string>{"a.mp4", "a.THM"}));
-  EXPECT_EQ(report.notTransferred.size(), 1u);
+// Transfers that arrive yet leave something behind say so in the end message.
+TEST_F(TransferTest, ArrivalsWithSomethingLeftBehindAreNamedInTheEndMessage) {
+  struct Case {
+    const char* what;
+    int mode;
+    std::string failCopy, failDelete;  // Windows paths
+    std::set<std::string> pc, psp;     // file names afterwards
+    std::string pspThumb;              // content of M4V00001.THM; empty: none
+    std::string named;                 // in the end message
+  };
+  const std::vector<Case> cases = {
+      {"unreadable own thumbnail, copy to the PSP",
+       CopyToPsp,
+       "C:\\Videos\\a.THM",
+       "",
+       {"a.mp4", "a.THM"},
+       {"M4V00001.MP4", "M4V00001.THM"},
+       "default thumbnail",
+       "C:\\Videos\\a.THM"},
+      {"unreadable own thumbnail, move to the PSP",
+       MoveToPsp,
+       "C:\\Videos\\a.THM",
+       "",
+       {"a.THM"},
+       {"M4V00001.MP4", "M4V00001.THM"},
+       "default thumbnail",
+       "C:\\Videos\\a.THM"},
+      {"unreadable PSP thumbnail, copy to the PC",
+       CopyToPc,
+       "G:\\MP_ROOT\\100MNV01\\M4V00001.THM",
+       "",
+       {"M4V00001.MP4"},
+       {"M4V00001.MP4", "M4V00001.THM"},
+       "psp thumb",
+       "G:\\MP_ROOT\\100MNV01\\M4V00001.THM"},
+      {"PSP video that cannot be removed after a move",
+       MoveToPc,
+       "",
+       "G:\\MP_ROOT\\100MNV01\\M4V00001.MP4",
+       {"M4V00001.MP4", "M4V00001.THM"},
+       {"M4V00001.MP4", "M4V00001.THM"},
+       "psp thumb",
+       "G:\\MP_ROOT\\100MNV01\\M4V00001.MP4"},
+      {"PC video that cannot be removed after a move",
+       MoveToPsp,
+       "",
+       "C:\\Videos\\a.mp4",
+       {"a.mp4", "a.THM"},
+       {"M4V00001.MP4", "M4V00001.THM"},
+       "thumb a",
+       "C:\\Videos\\a.mp4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const auto& dir : {pcDir, m4vDir}) {
+      for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
+    }
+    host.pc.clear();
+    host.psp.clear();
+    dialogs.shown.clear();
+    if (c.mode == CopyToPsp || c.mode == MoveToPsp) {
+      PcVideo("a.mp4", "video a", "thumb a");
+    } else {
+      PspVideo("M4V00001.MP4", "video psp", "psp thumb");
+    }
+    fs.failCopyFrom = {c.failCopy};
+    fs.failDelete = {c.failDelete};
+    const TransferReport report = Run(c.mode);
+    EXPECT_TRUE(report.notTransferred.empty());
+    EXPECT_EQ(Names(pcDir), c.pc);
+    EXPECT_EQ(Names(m4vDir), c.psp);
+    EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), c.pspThumb);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, "Transfer Incomplete");
+    EXPECT_NE(dialogs.shown[0].text.find(c.named), std::string::npos) << dialogs.shown[0].text;
+  }
 }
 
 TEST_F(TransferTest, DiskFullPartWayKeepsEveryFileWhole) {
@@ -565,19 +639,6 @@ TEST_F(TransferTest, SameFileOnBothSidesIsLeftAlone) {
   EXPECT_EQ(Names(m4vDir).size(), 2u);
   ASSERT_EQ(report.notTransferred.size(), 1u);
   EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::SameFile);
-}
-
-TEST_F(TransferTest, CopyThumbnailOwnDefaultAndNone) {
-  TransferEngine engine(TransferEnvironment{fs, dialogs, pump, host, progress, "A:\\"});
-  Put(pcDir / "a.THM", "own");
-  Put(m4vDir / "M4V00001.THM", "stale");
-  EXPECT_TRUE(engine.CopyThumbnail("C:\\Videos\\a.mp4", "G:\\MP_ROOT\\100MNV01\\M4V00001.MP4"));
-  EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), "own");
-  EXPECT_TRUE(engine.CopyThumbnail("C:\\Videos\\b.mp4", "G:\\MP_ROOT\\100MNV01\\M4V00002.MP4"));
-  EXPECT_EQ(Read(m4vDir / "M4V00002.THM"), "default thumbnail");
-  fs::remove(appRoot / "DefaultPreview.THM");
-  EXPECT_FALSE(engine.CopyThumbnail("C:\\Videos\\b.mp4", "G:\\MP_ROOT\\100MNV01\\M4V00003.MP4"));
-  EXPECT_EQ(Names(m4vDir), (std::set<std::string>{"M4V00001.THM", "M4V00002.THM"}));
 }
 
 TEST_F(TransferTest, LeftoverTemporaryNameIsNotTouched) {

@@ -103,11 +103,25 @@ TEST_F(FillTest, ListsVideosWithOwnOrDefaultThumbnailsAndSkipsOthers) {
 
 TEST_F(FillTest, MissingFolderChangesNothing) {
   sink.rows.push_back({"old.mp4", "1", {}});
+  int listed = 0;
+  env.listed = [&] { ++listed; };
   const FillReport report = FillVideoList(videos + "nope", sink, env);
   EXPECT_FALSE(report.listed);
   EXPECT_EQ(sink.clears, 0);
   ASSERT_EQ(sink.rows.size(), 1u);
   EXPECT_FALSE(FillVideoList("", sink, env).listed);
+  EXPECT_EQ(listed, 0);
+}
+
+TEST_F(FillTest, AnExistingFolderIsTakenBeforeTheFirstRow) {
+  scratch.Put("videos/a.mp4", 1);
+  scratch.Put("videos/b.mp4", 1);
+  std::vector<std::string> events;
+  env.listed = [&] { events.push_back("listed after " + std::to_string(sink.clears) + " clear"); };
+  pump.onPump = [&] { events.push_back("pump"); };
+  FillVideoList(videos, sink, env);
+  const std::vector<std::string> want = {"listed after 1 clear", "pump", "pump"};
+  EXPECT_EQ(events, want);
 }
 
 TEST_F(FillTest, FolderWithAndWithoutTrailingSeparatorListTheSame) {

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "Harness.h"
-#include "app/win32/AboutForm.h"
+#include "about/win32/AboutForm.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
@@ -18,6 +20,24 @@ void ClickOn(ui::TControl* control) {
   PostMessageA(holder, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageA(holder, WM_LBUTTONUP, 0, at);
   ui::Application->ProcessMessages();
+}
+
+// The pixels of a bitmap, to tell one picture from another.
+std::vector<unsigned char> PixelsOf(HBITMAP bitmap) {
+  BITMAP info{};
+  GetObjectA(bitmap, sizeof info, &info);
+  BITMAPINFO header{};
+  header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  header.bmiHeader.biWidth = info.bmWidth;
+  header.bmiHeader.biHeight = info.bmHeight;
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 32;
+  std::vector<unsigned char> pixels(static_cast<std::size_t>(info.bmWidth) * info.bmHeight * 4);
+  HDC dc = GetDC(nullptr);
+  GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &header,
+            DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  return pixels;
 }
 
 class AboutWindow : public ::testing::Test {
@@ -115,13 +135,21 @@ TEST_F(AboutWindow, BannerTurnsAndOpensThePageShown) {
   ClickOn(form->Image2);
   EXPECT_TRUE(shell.opened.empty());
   ASSERT_EQ(form->imladv->Count(), 4);
+  std::vector<std::vector<unsigned char>> banners;
+  for (int i = 0; i < 4; ++i) {
+    HBITMAP copy = form->imladv->CopyBitmap(i);
+    banners.push_back(PixelsOf(copy));
+    DeleteObject(copy);
+    for (int j = 0; j < i; ++j) EXPECT_NE(banners[i], banners[j]) << "banners " << j << ", " << i;
+  }
   for (int step = 0; step < 5; ++step) {
     form->Timer1Timer(form->Timer1);
     EXPECT_EQ(form->BannerIndex(), step % 4);
+    // The picture on show is the banner of that index.
+    EXPECT_EQ(PixelsOf(form->Image2->Picture.Handle()), banners[step % 4]) << "step " << step;
   }
   EXPECT_EQ(form->BannerIndex(), 0);
   EXPECT_TRUE(form->Timer1->Enabled());
-  EXPECT_EQ(form->Image2->Picture.Width(), 200);
   ClickOn(form->Image2);
   ASSERT_EQ(shell.opened.size(), 1u);
   EXPECT_EQ(shell.opened[0], form->Values().BannerUrls[0]);

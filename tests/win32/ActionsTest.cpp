@@ -5,7 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
-#include "app/win32/RenameForm.h"
+#include "operations/win32/RenameForm.h"
+#include "platform/win32/Win32Platform.h"
 #include "support/JpegWriter.h"
 
 using namespace brevlo;
@@ -53,11 +54,43 @@ TEST_F(Actions, PlayOpensTheFirstSelectedVideo) {
   ASSERT_EQ(shell.opened.size(), 1u);
   EXPECT_EQ(shell.opened[0], videos + "b.mp4");
 
-  Form()->ltvPSP->SetSelected(1, true);
-  SendMessageA(Form()->ltvPSP->Handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
-  Form()->ltvPSPDblClick(Form()->ltvPSP);
-  ASSERT_GE(shell.opened.size(), 2u);
+  // A double click on the second PSP row, as the mouse gives it.
+  HWND psp = Form()->ltvPSP->Handle();
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  SendMessageA(psp, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+  const LPARAM at = MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+  PostMessageA(psp, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(psp, WM_LBUTTONUP, 0, at);
+  PostMessageA(psp, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageA(psp, WM_LBUTTONUP, 0, at);
+  ui::Application->ProcessMessages();
+  ASSERT_EQ(shell.opened.size(), 2u);
   EXPECT_EQ(shell.opened.back(), "G:\\MP_ROOT\\100MNV01\\M4V00002.MP4");
+}
+
+// Whatever the current folder holds, a folder without its drive or share is not used.
+TEST_F(Actions, RelativeFoldersAreNeverListedOpenedOrDeletedFrom) {
+  char current[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof current, current);
+  SetCurrentDirectoryA(app.Path().c_str());
+  WriteSized(app / "relative.mp4", 100);
+  Form()->edtPath->SetText(".");
+  SendMessageA(Form()->edtPath->Handle(), WM_CHAR, '\r', 0);
+  EXPECT_EQ(Form()->PcFolder, videos);
+  EXPECT_EQ(Form()->ltvPC->Count(), 3);
+  for (const char* relative : {"videos", ".\\", "C:videos"}) {
+    SCOPED_TRACE(relative);
+    Form()->PcFolder = relative;
+    Form()->ltvPC->SetSelected(0, true);
+    Form()->Play1->Click();
+    Form()->Openthedirectory1->Click();
+    Form()->ltvPC->SetSelected(0, true);
+    Form()->Delete1->Click();
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_TRUE(Exists(videos + "a.mp4"));
+  }
+  SetCurrentDirectoryA(current);
 }
 
 TEST_F(Actions, OpenTheDirectoryOfEitherList) {
@@ -155,4 +188,37 @@ TEST_F(Actions, RenameFromThePcMenuOpensTheRenameWindowOnTheFirstSelectedRow) {
   EXPECT_TRUE(Exists(videos + "holiday.MP4"));
   EXPECT_EQ(Form()->ltvPC->Item(2).caption, "holiday.MP4");
   EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
+}
+
+// Through the main window's own shell adapter: a dialog of the shell belongs to our window.
+TEST(ShellOwner, EveryOpenNamesTheMainWindowAsOwner) {
+  TempFolder app;
+  WriteBytes(app / "DefaultPreview.THM", MakeJpeg(80, 60, 0, 0, 200));
+  const std::string videos = app.MakeFolder("videos");
+  WriteSized(videos + "a.mp4", 100);
+  WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
+  MainFormFixture form(app.Path());
+  auto* shell = dynamic_cast<platform::Win32Shell*>(form->Services().shell);
+  ASSERT_NE(shell, nullptr);
+  std::vector<std::pair<HWND, std::string>> opened;
+  shell->SetLauncher([&opened](void* owner, const std::string& target) -> std::intptr_t {
+    opened.emplace_back(static_cast<HWND>(owner), target);
+    return 33;
+  });
+  form->ltvPC->SetSelected(0, true);
+  form->Play1->Click();
+  form->Openthedirectory1->Click();
+  form->Openthedirectory2->Click();
+  form->Timer1Timer(form->Timer1);  // a banner with a page of its own
+  for (ui::TControl* link :
+       {static_cast<ui::TControl*>(form->labWebsite), static_cast<ui::TControl*>(form->Image2)}) {
+    // A click as the mouse gives it, to the window that holds the windowless control.
+    const LPARAM at = MAKELPARAM(link->Left() + 3, link->Top() + 3);
+    PostMessageA(link->Parent()->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(link->Parent()->Handle(), WM_LBUTTONUP, 0, at);
+    ui::Application->ProcessMessages();
+  }
+  ASSERT_EQ(opened.size(), 5u);
+  for (const auto& [owner, target] : opened) EXPECT_EQ(owner, form->Handle()) << target;
+  EXPECT_EQ(opened[0].second, videos + "a.mp4");
 }

@@ -11,6 +11,7 @@
 #include "dirtree/win32/FileExplorer.h"
 #include "platform/portable/PortableShellInfo.h"
 #include "platform/win32/Win32Platform.h"
+#include "ui/AppPorts.h"
 #include "ui/Forms.h"
 
 using namespace brevlo;
@@ -69,7 +70,7 @@ struct TestDrives {
   platform::PortableShellInfo shell{&drives};
   platform::Win32Locale locale;
   platform::ScriptedDialogs scripted;
-  platform::AppDialogs realBoxes;
+  ui::AppDialogs realBoxes;
 
   TestDrives() {
     const std::string c = root.MakeFolder("c");
@@ -174,10 +175,25 @@ INPUT MouseEvent(POINT screen, DWORD buttons) {
   return input;
 }
 
+// Handles the input that SendInput queued: until the cursor is there and no input waits, at
+// most two seconds.
+void PumpInput(POINT screen) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    Pump();
+    POINT now{};
+    GetCursorPos(&now);
+    const bool arrived = now.x == screen.x && now.y == screen.y;
+    if ((arrived && HIWORD(GetQueueStatus(QS_INPUT)) == 0) || GetTickCount() - start > 2000) break;
+    Sleep(5);
+  }
+  Pump();
+}
+
 void MoveMouse(POINT screen) {
   INPUT move = MouseEvent(screen, 0);
   SendInput(1, &move, sizeof move);
-  Pump(50);
+  PumpInput(screen);
 }
 
 // Press and release go in together: a tree view waits for the release inside the press.
@@ -186,7 +202,7 @@ void Click(POINT screen) {
   INPUT click[2] = {MouseEvent(screen, MOUSEEVENTF_LEFTDOWN),
                     MouseEvent(screen, MOUSEEVENTF_LEFTUP)};
   SendInput(2, click, sizeof click[0]);
-  Pump(50);
+  PumpInput(screen);
 }
 
 RECT WindowRect(HWND window) {
@@ -425,7 +441,7 @@ TEST(DirTreeCombo, F4OpensAndFocusesTheTreeThenF4AndEscapeClose) {
   Pump();
   ASSERT_EQ(GetFocus(), c.Edit());
   Press(VK_F4);
-  Pump(50);
+  Pump();
   // The hand-over of the focus to the drop-down does not close it.
   ASSERT_TRUE(c.Open());
   EXPECT_EQ(GetFocus(), c.Tree());
@@ -596,14 +612,13 @@ TEST(DirTreeCombo, ARemovableDriveWithoutAMediumWarnsAfterThePickHasTakenEffect)
   TestDrives drives;
   const auto env = drives.Env(true);
   ComboForm c(&env);
-  BoxWatcher boxes;
+  BoxWatcher boxes({{"Warning"}, {"Warning"}});
   c.combo->SetFocus();
   c.combo->ToggleDropDown();
   DirTreeNode* e = c.Drive('E');
   ASSERT_NE(e, nullptr);
   MoveMouse(c.LabelCentre(e));
-  Click(c.LabelCentre(e));
-  Pump(100);
+  Click(c.LabelCentre(e));  // the warning is answered inside the click
   ASSERT_EQ(c.changes.size(), 1u);
   EXPECT_EQ(c.changes[0].first, c.combo->Tree);
   EXPECT_EQ(c.changes[0].second, "E:\\");
@@ -620,7 +635,7 @@ TEST(DirTreeCombo, ARemovableDriveWithoutAMediumWarnsAfterThePickHasTakenEffect)
   ASSERT_EQ(c.combo->Text(), c.Root()->Caption());
   c.Model().Select(e);
   Press(VK_RETURN);
-  Pump(100);
+  Pump();
   ASSERT_EQ(c.changes.size(), 3u);
   EXPECT_EQ(c.changes[2].first, c.combo);
   EXPECT_EQ(c.changes[2].second, "E:\\");
@@ -764,10 +779,9 @@ TEST(DirTreeCombo, ScreenshotOfTheOpenDropDown) {
   c.combo->ToggleDropDown();
   ASSERT_TRUE(c.Open());
   MoveMouse(c.LabelCentre(c.Model().Selected()));
-  Pump(200);
   RedrawWindow(c.Tree(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   RedrawWindow(c.Edit(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  Pump(100);
+  Pump();
   const RECT tree = WindowRect(c.Tree());
   const RECT form = WindowRect(c.form->Handle());
   EXPECT_GE(tree.top, form.top);

@@ -9,9 +9,10 @@
 #include <cstdio>
 
 #include "Harness.h"
-#include "app/win32/TransferForm.h"
+#include "operations/win32/TransferForm.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/JpegWriter.h"
+#include "ui/AppPorts.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
@@ -79,7 +80,7 @@ class HookedPump : public platform::IMessagePump {
   }
 
  private:
-  platform::AppPump pump_;
+  ui::AppPump pump_;
 };
 
 class Faults : public ::testing::Test {
@@ -135,11 +136,11 @@ TEST_F(Faults, NamesOutsideAsciiReachTheListAndTravelWhole) {
   ASSERT_EQ(Form()->ltvPSP->Count(), 1);
   EXPECT_EQ(Form()->ltvPSP->Item(0).caption, video + ".mp4");
 
-  BoxWatcher boxes;
+  BoxWatcher boxes({{"Mission Accomplished"}, {"Mission Accomplished"}});
   Form()->btnCopyPSP->Perform(BM_CLICK);
-  Pump(50);
+  Pump();
   Form()->btnCopyPC->Perform(BM_CLICK);
-  Pump(50);
+  Pump();
   const auto seen = boxes.Seen();
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0].caption, "Mission Accomplished");
@@ -168,10 +169,11 @@ TEST_F(Faults, PspUnpluggedDuringAMoveKeepsEveryVideoWhole) {
   pump.hook = [this] { drive->Unplug(); };
   Form()->Services().pump = &pump;
 
-  BoxWatcher boxes;
-  boxes.Answer(IDNO);  // the refresh after the transfer asks for the PSP: not now
+  // The refresh after the transfer asks for the PSP: not now.
+  BoxWatcher boxes(
+      {{"PSP Connection", IDNO}, {"Please connect your PSP"}, {"Transfer Incomplete"}});
   Form()->btnMovePSP->Perform(BM_CLICK);
-  Pump(50);
+  Pump();
   const auto seen = boxes.Seen();
   ASSERT_GE(seen.size(), 2u);
   EXPECT_EQ(seen[0].caption, "PSP Connection");

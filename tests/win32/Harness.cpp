@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 #include "ui/Forms.h"
 
 namespace brevlo::testing {
@@ -112,11 +114,18 @@ void Pump(int milliseconds) {
   } while (static_cast<LONG>(GetTickCount() - end) < 0);
 }
 
-BoxWatcher::BoxWatcher() : thread_([this] { Run(); }) {}
+BoxWatcher::BoxWatcher(std::vector<Expected> expected)
+    : expected_(std::move(expected)), thread_([this] { Run(); }) {}
 
 BoxWatcher::~BoxWatcher() {
   stop_ = true;
   thread_.join();
+  for (const Box& box : unexpected_) {
+    ADD_FAILURE() << "Unexpected message box [" << box.caption << "] " << box.text;
+  }
+  for (const Expected& box : expected_) {
+    ADD_FAILURE() << "Expected message box [" << box.caption << "] never came";
+  }
 }
 
 void BoxWatcher::Run() {
@@ -126,16 +135,25 @@ void BoxWatcher::Run() {
     for (HWND box : boxes) {
       // The text of a message box is its static control 0xFFFF.
       Box seen{WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
-      int answer = IDOK;
+      int answer = 0;
       {
         std::lock_guard<std::mutex> lock(mutex_);
         seen_.push_back(seen);
-        if (!answers_.empty()) {
-          answer = answers_.front();
-          answers_.erase(answers_.begin());
+        if (!expected_.empty() && expected_.front().caption == seen.caption) {
+          answer = expected_.front().answer;
+          expected_.erase(expected_.begin());
+        } else {
+          unexpected_.push_back(seen);
         }
       }
-      if (GetDlgItem(box, answer) == nullptr && answer == IDOK) answer = IDYES;
+      if (answer == 0) {
+        for (int button : {IDCANCEL, IDNO, IDOK}) {
+          if (GetDlgItem(box, button) != nullptr) {
+            answer = button;
+            break;
+          }
+        }
+      }
       PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                    reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
       // Wait for it to go before looking again.
@@ -172,9 +190,13 @@ bool DefineDrive(char letter, ULONG type, const std::string& unixPath) {
     std::memcpy(buffer.data() + sizeof(UnixDrive), unixPath.c_str(), unixPath.size() + 1);
     drive->mount_point_offset = sizeof(UnixDrive);
   }
-  HANDLE manager =
-      CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  // Started first in a Wine session, we may be ahead of the mount manager: wait for it.
+  HANDLE manager = INVALID_HANDLE_VALUE;
+  for (int tries = 0; manager == INVALID_HANDLE_VALUE && tries < 600; ++tries) {
+    if (tries > 0) Sleep(100);
+    manager = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  }
   if (manager == INVALID_HANDLE_VALUE) return false;
   DWORD got = 0;
   const BOOL ok = DeviceIoControl(manager, DefineUnixDrive, buffer.data(),

@@ -36,19 +36,25 @@ std::string ReadText(const std::string& path);
 bool Exists(const std::string& path);
 void Pump(int milliseconds = 0);
 
-// Watches for message boxes of this process from a second thread, records their caption and
-// text, and presses the answer given for them (IDOK when none is queued).
+// Watches for message boxes of this process from a second thread and answers the ones the test
+// expects, in the order it expects them. Any other box is closed (Cancel, No or OK) and fails
+// the test, and so does an expected box that never came.
 class BoxWatcher {
  public:
   struct Box {
     std::string caption;
     std::string text;
   };
-  BoxWatcher();
+  struct Expected {
+    std::string caption;
+    int answer = IDOK;
+  };
+  explicit BoxWatcher(std::vector<Expected> expected = {});
   ~BoxWatcher();
-  void Answer(int id) {
+  // One more box expected after those already named.
+  void Expect(const std::string& caption, int answer = IDOK) {
     std::lock_guard<std::mutex> lock(mutex_);
-    answers_.push_back(id);
+    expected_.push_back({caption, answer});
   }
   std::vector<Box> Seen() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -59,8 +65,9 @@ class BoxWatcher {
   void Run();
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
-  std::vector<int> answers_;
+  std::vector<Expected> expected_;
   std::vector<Box> seen_;
+  std::vector<Box> unexpected_;
   std::thread thread_;
 };
 

@@ -21,7 +21,7 @@ struct Expected {
 const Expected kLayout[] = {
     {"panTop", "MainForm", 0, 0, 661, 69, nullptr},
     {"Image1", "panTop", 0, 0, 120, 69, nullptr},
-    {"Image3", "panTop", 120, 0, 541, 69, nullptr},
+    {"Image3", "panTop", 120, 0, 341, 69, nullptr},
     {"labTitle2", "panTop", 120, 2, -1, -1, "Brevlo"},
     {"labTitle1", "panTop", 118, 1, -1, -1, "Brevlo"},
     {"labAbout", "panTop", 128, 33, -1, -1, "About this Freeware"},
@@ -247,5 +247,34 @@ TEST_F(MainWindow, AltLettersPressTheirButtons) {
     PostMessageA(form->ltvPC->Handle(), WM_SYSCHAR, static_cast<WPARAM>(letter + 32), 0x20000001);
     ui::Application->ProcessMessages();
     EXPECT_EQ(pressed, button) << "Alt+" << letter;
+  }
+}
+
+TEST_F(MainWindow, TabAndShiftTabFollowTheLayoutOrder) {
+  const std::vector<ui::TWinControl*> order = {
+      form->edtPath,   form->btnBrowse,  form->cmbPSP,       form->ltvPC,        form->cmbType,
+      form->ltvPSP,    form->btnMovePSP, form->btnCopyPSP,   form->btnMovePC,    form->btnCopyPC,
+      form->btnRename, form->btnDelete,  form->btnRefreshPC, form->btnRefreshPSP};
+  auto press = [](bool shift) {
+    BYTE state[256];
+    GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(state);
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+    PostMessageA(GetFocus(), WM_KEYUP, VK_TAB, 0xC00F0001);
+    ui::Application->ProcessMessages();
+    state[VK_SHIFT] = 0;
+    SetKeyboardState(state);
+  };
+  SetForegroundWindow(form->Handle());
+  form->edtPath->SetFocus();
+  ASSERT_EQ(GetFocus(), form->edtPath->Handle());
+  for (std::size_t i = 1; i <= order.size(); ++i) {
+    press(false);
+    EXPECT_EQ(GetFocus(), order[i % order.size()]->Handle()) << "Tab " << i;
+  }
+  for (std::size_t i = order.size(); i-- > 0;) {
+    press(true);
+    EXPECT_EQ(GetFocus(), order[i]->Handle()) << "Shift+Tab to " << order[i]->Name;
   }
 }

@@ -56,8 +56,7 @@ TEST_F(PspSide, FirstRemovableDriveWithMpRootIsChosenAtStartWithoutAQuestion) {
 }
 
 TEST_F(PspSide, WithoutAPspTheQuestionComesBeforeTheWindow) {
-  BoxWatcher boxes;
-  boxes.Answer(IDNO);
+  BoxWatcher boxes({{"PSP Connection", IDNO}, {"Please connect your PSP"}});
   MainFormFixture form(app.Path(), nullptr, false);
   const auto seen = boxes.Seen();
   ASSERT_EQ(seen.size(), 2u);
@@ -72,8 +71,8 @@ TEST_F(PspSide, WithoutAPspTheQuestionComesBeforeTheWindow) {
 TEST_F(PspSide, AFixedDiskIsNeverFoundButAcceptedWhenChosen) {
   SimulatedDrive f('F', pspG, false);
   ASSERT_TRUE(f.Plugged());
-  BoxWatcher boxes;
-  boxes.Answer(IDYES);  // detect: finds nothing
+  // Detect: finds nothing.
+  BoxWatcher boxes({{"PSP Connection", IDYES}, {"Please connect your PSP"}});
   MainFormFixture form(app.Path(), nullptr, false);
   ASSERT_EQ(boxes.Seen().size(), 2u);
   EXPECT_EQ(form->PspDrive, "");
@@ -93,7 +92,8 @@ TEST_F(PspSide, UnpluggedRefreshAsksAndReplugFindsItAgain) {
   MainFormFixture form(app.Path(), nullptr, false);
   ASSERT_EQ(form->ltvPSP->Count(), 2);
   g.Unplug();
-  boxes.Answer(IDNO);
+  boxes.Expect("PSP Connection", IDNO);
+  boxes.Expect("Please connect your PSP");
   form->btnRefreshPSP->Perform(BM_CLICK);
   Pump();
   auto seen = boxes.Seen();
@@ -103,7 +103,7 @@ TEST_F(PspSide, UnpluggedRefreshAsksAndReplugFindsItAgain) {
   EXPECT_EQ(form->ltvPSP->Count(), 2);  // the list stays as it was
 
   ASSERT_TRUE(g.Plug());
-  boxes.Answer(IDYES);
+  boxes.Expect("PSP Connection", IDYES);
   WriteSized(pspG + "MP_ROOT\\100MNV01\\M4V00003.MP4", 1000);
   form->PspDrive.clear();  // as if the drive had been lost meanwhile
   form->btnRefreshPSP->Perform(BM_CLICK);
@@ -158,7 +158,7 @@ TEST_F(PspSide, TheDropDownOpensOverTheMainWindow) {
   MainFormFixture form(app.Path(), nullptr, false);
   ASSERT_FALSE(form->cmbPSP->DroppedDown());
   form->cmbPSP->ToggleDropDown();
-  Pump(300);
+  Pump();
   ASSERT_TRUE(form->cmbPSP->DroppedDown());
   // Below the combo, where there is room on the screen.
   RECT combo, tree;

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "Harness.h"
-#include "app/win32/RenameForm.h"
+#include "operations/win32/RenameForm.h"
 #include "support/JpegWriter.h"
 
 using namespace brevlo;
@@ -91,8 +91,13 @@ TEST_F(RenameWindow, CaptionsAndPlaces) {
   EXPECT_EQ(rename->Button2->Caption(), "&Cancel");
   ExpectBounds(rename->Button2, 288, 64, 75, 25);
 
+  // The application's main window, as in the program, away from the screen's centre so that
+  // the two centres differ.
+  ui::Application->SetMainForm(Form());
+  SetWindowPos(Form()->Handle(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   rename->ShowFor("PC", videos + "clip.mp4", "clip.mp4");
   Pump();
+  ui::Application->SetMainForm(nullptr);
   RECT outer, main;
   GetWindowRect(rename->Handle(), &outer);
   GetWindowRect(Form()->Handle(), &main);
@@ -132,7 +137,7 @@ TEST_F(RenameWindow, RefusedPspNameIsToldByABoxOfTheRenameWindow) {
   HHOOK hook = SetWindowsHookExA(WH_CBT, RecordBoxOwner, nullptr, GetCurrentThreadId());
   std::vector<BoxWatcher::Box> seen;
   {
-    BoxWatcher boxes;
+    BoxWatcher boxes({{"Not a proper format"}});
     rename->btnOK->Perform(BM_CLICK);
     seen = boxes.Seen();
   }
@@ -171,12 +176,11 @@ TEST_F(RenameWindow, OkRenamesOnThePcSideAndTheListIsReloaded) {
   WriteText(videos + "other.mp4", "other");
   Form()->btnRefreshPC->Click();
   ASSERT_EQ(PcCaptions(), (std::vector<std::string>{"clip.mp4", "other.mp4"}));
-  rename->OnRenamed = [this](bool pcSide) {
-    renamedSides.push_back(pcSide);
-    (pcSide ? Form()->btnRefreshPC : Form()->btnRefreshPSP)->Click();
-  };
-
-  rename->ShowFor("PC", Form()->PcFolder + "clip.mp4", "clip.mp4");
+  // From the PC list's menu, which hands the window the main window's own reload.
+  Form()->ltvPC->SetSelected(0, true);
+  Form()->Rename1->Click();
+  ASSERT_TRUE(IsWindowVisible(rename->Handle()));
+  EXPECT_EQ(rename->RenameSourcePath, videos + "clip.mp4");
   rename->edtNewname->SetText("holiday");
   rename->btnOK->Perform(BM_CLICK);
   EXPECT_EQ(rename->edtNewname->Text(), "holiday.MP4");
@@ -186,11 +190,12 @@ TEST_F(RenameWindow, OkRenamesOnThePcSideAndTheListIsReloaded) {
   EXPECT_TRUE(Exists(videos + "holiday.THM"));
   EXPECT_FALSE(Exists(videos + "clip.mp4"));
   EXPECT_FALSE(Exists(videos + "clip.THM"));
-  EXPECT_EQ(renamedSides, std::vector<bool>{true});
   EXPECT_EQ(PcCaptions(), (std::vector<std::string>{"holiday.MP4", "other.mp4"}));
 
   // A name that exists already: nothing replaced, nothing said, the window still closes.
-  rename->ShowFor("PC", Form()->PcFolder + "holiday.MP4", "holiday.MP4");
+  Form()->ltvPC->SetSelected(0, true);
+  Form()->Rename1->Click();
+  ASSERT_EQ(rename->RenameSourcePath, videos + "holiday.MP4");
   rename->edtNewname->SetText("other.mp4");
   {
     BoxWatcher boxes;

@@ -77,10 +77,10 @@ TEST(Startup, UnwritablePreferencesAreReportedAndTheWindowClosesAnyway) {
   // an administrator).
   HANDLE held = CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  BoxWatcher boxes;
+  BoxWatcher boxes({{"Brevlo"}});
   MainFormFixture form(app.Path());
   form.Close();
-  Pump(100);
+  Pump();
   const auto seen = boxes.Seen();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].text, "Unable to write to " + ini);

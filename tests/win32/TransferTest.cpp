@@ -3,14 +3,45 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "Harness.h"
-#include "app/win32/TransferForm.h"
+#include "operations/win32/TransferForm.h"
 #include "support/JpegWriter.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
 
 namespace {
+
+// Every message box of a transfer as it comes up: its owner, and whether Stop could be pressed.
+struct BoxUp {
+  std::string caption;
+  HWND owner;
+  bool stopUsable;
+};
+std::vector<BoxUp> boxesUp;
+HWND stopButton = nullptr;
+
+LRESULT CALLBACK RecordBoxUp(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    char cls[16] = {}, caption[128] = {};
+    GetClassNameA(box, cls, sizeof cls);
+    if (std::string(cls) == "#32770") {
+      GetWindowTextA(box, caption, sizeof caption);
+      const bool usable = IsWindowVisible(stopButton) && IsWindowEnabled(stopButton) &&
+                          IsWindowEnabled(GetParent(stopButton));
+      boxesUp.push_back({caption, GetWindow(box, GW_OWNER), usable});
+      // Pressed while the question is up, as a person would.
+      if (usable && std::string(caption) == "Overwrite") {
+        PostMessageA(stopButton, BM_CLICK, 0, 0);
+      }
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 class Transfers : public ::testing::Test {
  protected:
@@ -70,11 +101,11 @@ TEST_F(Transfers, ProgressWindowAsDesigned) {
 }
 
 TEST_F(Transfers, CopyToPspNamesTheVideosAndReloadsBothLists) {
-  BoxWatcher boxes;
+  BoxWatcher boxes({{"Mission Accomplished"}});
   ASSERT_EQ(Form()->ltvPC->Count(), 3);
   ASSERT_EQ(Form()->ltvPSP->Count(), 0);
   Form()->btnCopyPSP->Perform(BM_CLICK);  // nothing selected: everything goes
-  Pump(100);
+  Pump();
   const auto seen = boxes.Seen();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, "Mission Accomplished");
@@ -99,10 +130,9 @@ TEST_F(Transfers, MoveToPcAsksBeforeReplacingAndNoKeepsBothFiles) {
   Form()->btnRefreshPSP->Perform(BM_CLICK);
   Pump();
   ASSERT_EQ(Form()->ltvPSP->Count(), 1);
-  BoxWatcher boxes;
-  boxes.Answer(IDNO);
+  BoxWatcher boxes({{"Overwrite", IDNO}, {"Mission Accomplished"}});
   Form()->btnMovePC->Perform(BM_CLICK);
-  Pump(100);
+  Pump();
   const auto seen = boxes.Seen();
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0].caption, "Overwrite");
@@ -116,11 +146,10 @@ TEST_F(Transfers, MoveToPcAsksBeforeReplacingAndNoKeepsBothFiles) {
 
 TEST_F(Transfers, WithoutAPspNothingMoves) {
   drive->Unplug();
-  BoxWatcher boxes;
-  boxes.Answer(IDNO);
+  BoxWatcher boxes({{"PSP Connection", IDNO}});
   Form()->ltvPC->SetSelected(0, true);
   Form()->btnMovePSP->Perform(BM_CLICK);
-  Pump(100);
+  Pump();
   const auto seen = boxes.Seen();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, "PSP Connection");
@@ -151,5 +180,30 @@ TEST_F(Transfers, ClosingTheProgressWindowActsLikeStop) {
   progress->ShowProgress(third);
   progress->CloseProgress();
   EXPECT_EQ(third.TransferCanceled, 0);
+  EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
+}
+
+TEST_F(Transfers, BoxesBelongToTheMainWindowAndStopStaysUsableDuringTheQuestion) {
+  WriteSized(Kind0() + "M4V00001.MP4", 1234);
+  WriteSized(Kind0() + "M4V00002.MP4", 1234);
+  WriteText(videos + "M4V00001.MP4", "the one already here");
+  Form()->btnRefreshPSP->Perform(BM_CLICK);
+  Pump();
+  ASSERT_EQ(Form()->ltvPSP->Count(), 2);
+  BoxWatcher boxes({{"Overwrite", IDNO}, {"Canceled"}});
+  boxesUp.clear();
+  stopButton = progress->Button1->Handle();
+  HHOOK hook = SetWindowsHookExA(WH_CBT, RecordBoxUp, nullptr, GetCurrentThreadId());
+  Form()->btnCopyPC->Perform(BM_CLICK);
+  Pump();
+  UnhookWindowsHookEx(hook);
+  ASSERT_EQ(boxesUp.size(), 2u);
+  EXPECT_EQ(boxesUp[0].caption, "Overwrite");
+  EXPECT_TRUE(boxesUp[0].stopUsable);
+  // Stop pressed during the question: that row goes, the next one does not.
+  EXPECT_EQ(boxesUp[1].caption, "Canceled");
+  for (const BoxUp& box : boxesUp) EXPECT_EQ(box.owner, Form()->Handle()) << box.caption;
+  EXPECT_TRUE(Exists(videos + "M4V00001_New.MP4"));
+  EXPECT_FALSE(Exists(videos + "M4V00002.MP4"));
   EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
 }

@@ -141,14 +141,12 @@ e2e_answer_psp_boxes() {
     brevlo_log "answering No to \"$e2e_psp_question\""
     e2e_key "$w" n
     e2e_boxes_answered=$((e2e_boxes_answered + 1))
-    sleep 0.5
   fi
   w=$(e2e_find "$e2e_psp_notice")
   if [ -n "$w" ]; then
     brevlo_log "answering OK to \"$e2e_psp_notice\""
     e2e_key "$w" Return
     e2e_boxes_answered=$((e2e_boxes_answered + 1))
-    sleep 0.5
   fi
 }
 
@@ -330,7 +328,19 @@ e2e_click_row() {
   else
     xdotool click 1
   fi
-  sleep 0.3
+  # Plain and shift clicks both leave the clicked row selected.
+  e2e_wait_for 10 e2e_row_selected "$list" "$row" || e2e_fail "a click on row $row of list $list did not select it"
+}
+
+e2e_row_selected() {
+  e2e_rows "$1" | awk -F'\t' -v r="$2" '$1 == r && $6 == 1 { found = 1 } END { exit !found }'
+}
+
+# Waits until a window's static text is there: a box is drawn a moment after it is mapped.
+e2e_wait_text() {
+  local title=$1 limit=${2:-10}
+  box_text_shown() { e2e_controls "$1" | awk -F'\t' '$1 == "Static" && $7 != "" { found = 1 } END { exit !found }'; }
+  e2e_wait_for "$limit" box_text_shown "$title" || e2e_fail "the window \"$title\" shows no text"
 }
 
 e2e_button() {

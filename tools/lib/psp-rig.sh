@@ -163,8 +163,14 @@ static int define_drive(char letter, UINT type, const char *unix_path) {
     strcpy((char *)(d + 1), unix_path);
     d->mount_point_offset = sizeof(struct unix_drive);
   }
-  mgr = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, 0);
+  /* The first program of a Wine session starts before the session's services: the mount
+     manager appears a moment later. Wait for it, up to a minute. */
+  for (int tries = 0;; ++tries) {
+    mgr = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, 0);
+    if (mgr != INVALID_HANDLE_VALUE || tries >= 600) break;
+    Sleep(100);
+  }
   if (mgr == INVALID_HANDLE_VALUE) {
     fprintf(stderr, "no mount manager (error %lu)\n", GetLastError());
     free(d);

@@ -4,12 +4,14 @@
 
 #include <cstdlib>
 
-#include "app/win32/AboutForm.h"
+#include "about/win32/AboutForm.h"
 #include "app/win32/MainFormTransferHost.h"
 #include "library/PspDetection.h"
 #include "library/PspNaming.h"
+#include "operations/VideoPaths.h"
 #include "platform/win32/BrowseForFolder.h"
 #include "platform/win32/Win32Platform.h"
+#include "ui/AppPorts.h"
 
 namespace brevlo::app {
 
@@ -81,12 +83,29 @@ class ListViewSink : public library::IVideoListSink {
   int reserved_ = 0;
 };
 
+namespace {
+// The window in front owns a box, but never the progress window: a box disables its owner, and
+// Stop has to stay usable while a transfer asks its question.
+void* BoxOwner(TMainForm& form) {
+  HWND front = ui::Application != nullptr ? ui::Application->FrontWindow() : nullptr;
+  if (front == nullptr || (TransferForm != nullptr && TransferForm->HandleAllocated() &&
+                           front == TransferForm->Handle())) {
+    return form.Handle();
+  }
+  return front;
+}
+}  // namespace
+
 struct TMainForm::OwnedAdapters {
+  explicit OwnedAdapters(TMainForm& form)
+      : dialogs([&form] { return BoxOwner(form); },
+                [] { return ui::Application != nullptr ? ui::Application->Title : std::string(); }),
+        shell([&form] { return static_cast<void*>(form.Handle()); }) {}
   platform::Win32FileSystem fs;
   platform::Win32Profile profile;
   platform::Win32Locale locale;
-  platform::AppDialogs dialogs;
-  platform::AppPump pump;
+  platform::Win32Dialogs dialogs;
+  ui::AppPump pump;
   platform::Win32Shell shell;
   platform::Win32Drives drives;
 };
@@ -101,7 +120,7 @@ void TMainForm::UseServices(const MainServices& services) {
 }
 
 TMainForm::TMainForm(ui::TComponent* owner)
-    : ui::TForm(owner), adapters_(std::make_unique<OwnedAdapters>()) {
+    : ui::TForm(owner), adapters_(std::make_unique<OwnedAdapters>(*this)) {
   MainForm = this;
   Name = "MainForm";
   services_ = PendingServices();
@@ -168,20 +187,24 @@ void TMainForm::FormClose(ui::TObject*, ui::TCloseAction& action) {
 
 void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
                               ui::TImageList* images) {
+  // A PC folder without its drive or share would be read against the current folder.
+  if (list == ltvPC && !operations::IsRootedFolder(folder)) return;
   const int which = list == ltvPC ? 0 : 1;
-  const unsigned generation = ++fillGeneration_[which];
+  // Only a fill that lists its folder takes the list over; a folder that does not exist leaves
+  // a running fill alone.
+  unsigned generation = 0;
   ListViewSink sink(list, images, imgPreview);
   library::FillEnvironment env{*services_.fs, *services_.locale, *services_.pump, values_.AppFolder,
                                nullptr};
-  env.superseded = [this, which, generation] { return fillGeneration_[which] != generation; };
+  env.listed = [&] {
+    generation = ++fillGeneration_[which];
+    (list == ltvPC ? PcFolder : PspFolder) = folder;
+  };
+  env.superseded = [&] { return fillGeneration_[which] != generation; };
   const library::FillReport report = library::FillVideoList(folder, sink, env);
+  // A newer fill has left list, count and folder consistent with each other.
   if (!report.listed || report.superseded) return;
   sink.Finish();
-  if (list == ltvPC) {
-    PcFolder = folder;
-  } else {
-    PspFolder = folder;
-  }
   labPCNum->SetCaption(std::to_string(ltvPC->Count()));
   labPSPNum->SetCaption(std::to_string(ltvPSP->Count()));
   if (report.jpegError != 0) {
@@ -284,23 +307,6 @@ void TMainForm::labAboutClick(ui::TObject*) {
 
 void TMainForm::labWebsiteClick(ui::TObject*) {
   services_.shell->Open(values_.HomePageUrl);
-}
-
-void TMainForm::Timer1Timer(ui::TObject*) {
-  Timer1->SetEnabled(false);
-  values_.BannerIndex = values_.BannerIndex + 1;
-  if (values_.BannerIndex >= imladv->Count()) values_.BannerIndex = 0;
-  Image2->Picture.Clear();
-  Image2->Picture.Assign(imladv->CopyBitmap(values_.BannerIndex));
-  Image2->PictureChanged();
-  Timer1->SetEnabled(true);
-}
-
-void TMainForm::Image2Click(ui::TObject*) {
-  const int index = values_.BannerIndex;
-  if (index >= 0 && index < static_cast<int>(values_.BannerUrls.size())) {
-    services_.shell->Open(values_.BannerUrls[static_cast<std::size_t>(index)]);
-  }
 }
 
 }  // namespace brevlo::app

@@ -3,9 +3,10 @@
 
 #include <windowsx.h>
 
-#include "app/win32/RenameForm.h"
 #include "library/PspNaming.h"
 #include "operations/DeleteVideos.h"
+#include "operations/VideoPaths.h"
+#include "operations/win32/RenameForm.h"
 
 namespace brevlo::app {
 
@@ -17,7 +18,7 @@ std::vector<std::string> TMainForm::SelectedCaptions(ui::TListView* list) {
 
 void TMainForm::btnRenameClick(ui::TObject*) {
   const auto selected = SelectedCaptions(ltvPSP);
-  if (selected.empty() || RenameForm == nullptr) return;
+  if (selected.empty() || RenameForm == nullptr || PspDrive.empty()) return;
   RenameForm->OnRenamed = [this](bool pcSide) { (pcSide ? btnRefreshPC : btnRefreshPSP)->Click(); };
   RenameForm->ShowFor("PSP", library::WithTrailingBackslash(PspDrive + PspKindFolder) + selected[0],
                       selected[0]);
@@ -25,31 +26,35 @@ void TMainForm::btnRenameClick(ui::TObject*) {
 
 void TMainForm::Rename1Click(ui::TObject*) {
   const auto selected = SelectedCaptions(ltvPC);
-  if (selected.empty() || RenameForm == nullptr) return;
+  if (selected.empty() || RenameForm == nullptr || !operations::IsRootedFolder(PcFolder)) return;
   RenameForm->OnRenamed = [this](bool pcSide) { (pcSide ? btnRefreshPC : btnRefreshPSP)->Click(); };
   RenameForm->ShowFor("PC", library::WithTrailingBackslash(PcFolder) + selected[0], selected[0]);
 }
 
 void TMainForm::btnDeleteClick(ui::TObject*) {
   PspFolder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
-  operations::DeleteSelectedVideos(*services_.fs, PspFolder, SelectedCaptions(ltvPSP));
+  if (operations::IsRootedFolder(PspFolder)) {
+    operations::DeleteSelectedVideos(*services_.fs, PspFolder, SelectedCaptions(ltvPSP));
+  }
   btnRefreshPSP->Click();
   StatusBar1->SetPanelText(2, "");
 }
 
 void TMainForm::Delete1Click(ui::TObject*) {
   PcFolder = library::WithTrailingBackslash(PcFolder);
-  operations::DeleteSelectedVideos(*services_.fs, PcFolder, SelectedCaptions(ltvPC));
+  // Never names resolved against whatever folder happens to be current.
+  if (operations::IsRootedFolder(PcFolder)) {
+    operations::DeleteSelectedVideos(*services_.fs, PcFolder, SelectedCaptions(ltvPC));
+  }
   btnRefreshPC->Click();
   StatusBar1->SetPanelText(0, "");
 }
 
 void TMainForm::PlaySelectedVideo(ui::TListView* list) {
-  const std::vector<int> selected = list->SelectedIndexes();
+  const std::vector<std::string> selected = SelectedCaptions(list);
   if (selected.empty()) return;
   std::string folder;
   if (list == ltvPC) {
-    // Without a PC folder the name would resolve against whatever folder is current.
     if (PcFolder.empty()) return;
     PcFolder = library::WithTrailingBackslash(PcFolder);
     folder = PcFolder;
@@ -58,17 +63,17 @@ void TMainForm::PlaySelectedVideo(ui::TListView* list) {
     PspFolder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
     folder = PspFolder;
   }
-  services_.shell->Open(folder + list->Item(selected.front()).caption);
+  operations::PlaySelectedVideo(*services_.shell, folder, selected);
 }
 
 void TMainForm::Openthedirectory1Click(ui::TObject*) {
-  if (!PcFolder.empty()) services_.shell->Open(PcFolder);
+  operations::OpenFolderOf(*services_.shell, PcFolder);
 }
 
 void TMainForm::Openthedirectory2Click(ui::TObject*) {
   if (PspDrive.empty()) return;
   PspFolder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
-  services_.shell->Open(PspFolder);
+  operations::OpenFolderOf(*services_.shell, PspFolder);
 }
 
 bool TMainForm::ltvPSPDragOver(ui::TObject*, ui::TObject* source) {

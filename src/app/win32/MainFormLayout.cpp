@@ -48,7 +48,8 @@ void TMainForm::BuildControls() {
   panTop->Font = Font;
   Image1 = NewControl<ui::TImage>(this, panTop, "Image1", 0, 0, 120, 69);
   Image1->AutoSize = true;
-  Image3 = NewControl<ui::TImage>(this, panTop, "Image3", 120, 0, 661 - 120, 69);
+  // Beside Panel1, not under it: the artwork is as wide as the gap.
+  Image3 = NewControl<ui::TImage>(this, panTop, "Image3", 120, 0, 661 - 120 - 200, 69);
   Image3->Stretch = true;
 
   ui::TFont title;
@@ -90,6 +91,7 @@ void TMainForm::BuildControls() {
   edtPath->TabOrder = 0;
   edtPath->OnKeyPress = [this](ui::TObject* s, char& key) { edtPathKeyPress(s, key); };
   btnBrowse = MakeButton(this, this, "btnBrowse", 191, 77, 72, "&Browse");
+  btnBrowse->TabOrder = 1;
   btnBrowse->OnClick = [this](ui::TObject* s) { btnBrowseClick(s); };
   labPSP = MakeLabel(this, this, "labPSP", 398, 82, "PSP:");
   cmbPSP = new dirtree::TDirTreeCombo(this);
@@ -98,6 +100,7 @@ void TMainForm::BuildControls() {
   cmbPSP->SetTreeHeight(240);
   cmbPSP->SetBounds(430, 78, 219, 21);
   cmbPSP->SetParent(this);
+  cmbPSP->TabOrder = 2;
   cmbPSP->OnPathChange = [this](ui::TObject* s, const std::string& path) {
     cmbPSPPathChange(s, path);
   };
@@ -117,6 +120,8 @@ void TMainForm::BuildControls() {
   cmbType->OnChange = [this](ui::TObject* s) { cmbTypeChange(s); };
   ltvPSP = MakeList(this, gpbPSP, "ltvPSP", 8, 48, 243, 295, imlPSP);
   ltvPSP->OnClick = [this](ui::TObject* s) { ltvPSPClick(s); };
+  gpbPC->TabOrder = 3;
+  gpbPSP->TabOrder = 4;
 
   btnMovePSP = MakeButton(this, this, "btnMovePSP", 272, 144, 118, "&Move to PSP -->");
   btnCopyPSP = MakeButton(this, this, "btnCopyPSP", 272, 176, 118, "&Copy to PSP -->");
@@ -124,6 +129,10 @@ void TMainForm::BuildControls() {
   btnCopyPC = MakeButton(this, this, "btnCopyPC", 272, 260, 118, "<-- Co&py to PC");
   btnRename = MakeButton(this, this, "btnRename", 272, 311, 118, "&Rename (PSP Video)");
   btnDelete = MakeButton(this, this, "btnDelete", 272, 343, 118, "&Delete (PSP Video)");
+  int order = 5;
+  for (ui::TButton* b : {btnMovePSP, btnCopyPSP, btnMovePC, btnCopyPC, btnRename, btnDelete}) {
+    b->TabOrder = order++;
+  }
   btnMovePSP->OnClick = [this](ui::TObject* s) { btnMovePSPClick(s); };
   btnCopyPSP->OnClick = [this](ui::TObject* s) { btnCopyPSPClick(s); };
   btnMovePC->OnClick = [this](ui::TObject* s) { btnMovePCClick(s); };
@@ -132,10 +141,12 @@ void TMainForm::BuildControls() {
   btnDelete->OnClick = [this](ui::TObject* s) { btnDeleteClick(s); };
 
   btnRefreshPC = MakeButton(this, this, "btnRefreshPC", 8, 460, 75, "Refr&esh");
+  btnRefreshPC->TabOrder = 11;
   btnRefreshPC->OnClick = [this](ui::TObject* s) { btnRefreshPCClick(s); };
   Label1 = MakeLabel(this, this, "Label1", 96, 468, "Video Num:");
   labPCNum = ui::NewLabel(this, this, "labPCNum", 168, 469, "0", 113);
   btnRefreshPSP = MakeButton(this, this, "btnRefreshPSP", 395, 460, 75, "Re&fresh");
+  btnRefreshPSP->TabOrder = 12;
   btnRefreshPSP->OnClick = [this](ui::TObject* s) { btnRefreshPSPClick(s); };
   Label2 = MakeLabel(this, this, "Label2", 483, 468, "Video Num:");
   labPSPNum = ui::NewLabel(this, this, "labPSPNum", 547, 468, "0", 91);

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "app/win32/MainForm.h"
-#include "app/win32/TransferForm.h"
 #include "operations/TransferEngine.h"
+#include "operations/win32/TransferForm.h"
 
 namespace brevlo::app {
 

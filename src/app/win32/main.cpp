@@ -1,9 +1,9 @@
 #include <windows.h>
 
-#include "app/win32/AboutForm.h"
+#include "about/win32/AboutForm.h"
 #include "app/win32/MainForm.h"
-#include "app/win32/RenameForm.h"
-#include "app/win32/TransferForm.h"
+#include "operations/win32/RenameForm.h"
+#include "operations/win32/TransferForm.h"
 #include "ui/Forms.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -6,6 +6,7 @@
 
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32ShellInfo.h"
+#include "ui/AppPorts.h"
 
 namespace brevlo::dirtree {
 namespace {
@@ -21,7 +22,7 @@ const DirTreeEnvironment& Win32Environment() {
   static platform::Win32Drives drives;
   static platform::Win32ShellInfo shell;
   static platform::Win32Locale locale;
-  static platform::AppDialogs dialogs;
+  static ui::AppDialogs dialogs;
   static platform::Win32Beeper beeper;
   static const DirTreeEnvironment env{fs, drives, shell, locale, dialogs, beeper};
   return env;

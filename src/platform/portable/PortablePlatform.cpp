@@ -18,18 +18,6 @@ char Lower(char c) {
   return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
-bool EqualIgnoreCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-std::string Trim(const std::string& s) {
-  const auto first = s.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  const auto last = s.find_last_not_of(" \t\r\n");
-  return s.substr(first, last - first + 1);
-}
-
 }  // namespace
 
 std::string HostPath(const std::string& windowsPath) {
@@ -142,87 +130,6 @@ bool StdFileSystem::Move(const std::string& from, const std::string& to) {
   if (fs::exists(target, ec)) return false;
   fs::rename(Host(from), target, ec);
   return !ec;
-}
-
-// Profile files as the Windows profile calls read them: sections and keys without regard to
-// case, blanks around keys and values ignored, one pair of enclosing quotes removed.
-std::string IniProfile::ReadString(const std::string& file, const std::string& section,
-                                   const std::string& key, const std::string& fallback) {
-  std::ifstream in(HostPath(file), std::ios::binary);
-  std::string value = fallback;
-  if (in) {
-    std::string line;
-    bool inSection = false;
-    while (std::getline(in, line)) {
-      const std::string t = Trim(line);
-      if (!t.empty() && t.front() == '[') {
-        const auto close = t.find(']');
-        inSection =
-            close != std::string::npos && EqualIgnoreCase(Trim(t.substr(1, close - 1)), section);
-        continue;
-      }
-      if (!inSection) continue;
-      const auto eq = t.find('=');
-      if (eq == std::string::npos || !EqualIgnoreCase(Trim(t.substr(0, eq)), key)) continue;
-      value = Trim(t.substr(eq + 1));
-      if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-          value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
-      }
-      break;
-    }
-  }
-  if (value.size() > ProfileValueLimit) value.resize(ProfileValueLimit);
-  return value;
-}
-
-bool IniProfile::WriteString(const std::string& file, const std::string& section,
-                             const std::string& key, const std::string& value) {
-  std::vector<std::string> lines;
-  {
-    std::ifstream in(HostPath(file), std::ios::binary);
-    std::string line;
-    while (in && std::getline(in, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines.push_back(line);
-    }
-  }
-  const std::string pair = key + "=" + value;
-  bool inSection = false;
-  std::ptrdiff_t sectionEnd = -1;
-  bool done = false;
-  for (std::size_t i = 0; i < lines.size() && !done; ++i) {
-    const std::string t = Trim(lines[i]);
-    if (!t.empty() && t.front() == '[') {
-      if (inSection) break;
-      const auto close = t.find(']');
-      inSection =
-          close != std::string::npos && EqualIgnoreCase(Trim(t.substr(1, close - 1)), section);
-      if (inSection) sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
-      continue;
-    }
-    if (!inSection) continue;
-    if (!t.empty()) sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
-    const auto eq = t.find('=');
-    if (eq != std::string::npos && EqualIgnoreCase(Trim(t.substr(0, eq)), key)) {
-      lines[i] = pair;
-      done = true;
-    }
-  }
-  if (!done) {
-    if (sectionEnd < 0) {
-      if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-      lines.push_back("[" + section + "]");
-      lines.push_back(pair);
-    } else {
-      lines.insert(lines.begin() + sectionEnd, pair);
-    }
-  }
-  std::ofstream out(HostPath(file), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  for (const auto& l : lines) out << l << "\r\n";
-  out.flush();
-  return static_cast<bool>(out);
 }
 
 int PlainLocale::CompareIgnoreCase(const std::string& a, const std::string& b) {

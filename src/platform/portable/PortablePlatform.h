@@ -45,14 +45,6 @@ class StdFileSystem : public IFileSystem {
 // Wildcard match with "*" and "?", ASCII case ignored, as the Windows file listing matches.
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 
-class IniProfile : public IProfile {
- public:
-  std::string ReadString(const std::string& file, const std::string& section,
-                         const std::string& key, const std::string& fallback) override;
-  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& value) override;
-};
-
 class PlainLocale : public ILocale {
  public:
   explicit PlainLocale(char decimalSeparator = '.') : separator_(decimalSeparator) {}

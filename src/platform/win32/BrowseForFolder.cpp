@@ -4,6 +4,8 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace brevlo::platform {
@@ -28,6 +30,20 @@ BOOL CALLBACK DisableOne(HWND window, LPARAM list) {
 bool IsFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Asked in UTF-16 and converted: the 8-bit call has room for 260 bytes only, which names outside
+// ASCII pass well before the shell's own limit of 260 characters (and Wine then hands back a
+// path cut short).
+std::optional<std::string> PathOf(LPCITEMIDLIST item) {
+  wchar_t wide[MAX_PATH] = {};
+  if (!SHGetPathFromIDListW(item, wide)) return std::nullopt;
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 1) return std::nullopt;
+  std::string path(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, path.data(), bytes, nullptr, nullptr);
+  path.resize(static_cast<std::size_t>(bytes - 1));
+  return path;
 }
 
 }  // namespace
@@ -69,9 +85,12 @@ bool BrowseForFolder(HWND owner, const std::string& title, std::string& folder) 
 
   bool result = false;
   if (chosen != nullptr) {
-    if (SHGetPathFromIDListA(chosen, buffer)) {
-      folder = buffer;
+    if (auto path = PathOf(chosen)) {
+      folder = *path;
       result = true;
+    } else {
+      MessageBoxA(owner, "The chosen folder cannot be used: its path is too long.", title.c_str(),
+                  MB_OK | MB_ICONINFORMATION);
     }
     allocator->Free(chosen);
   }

@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "ui/Forms.h"
-
 namespace brevlo::platform {
 namespace {
 
@@ -168,28 +166,21 @@ bool Win32Drives::HasMedium(const std::string& root) {
 }
 
 bool Win32Shell::Open(const std::string& target) {
-  const auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  void* owner = owner_ ? owner_() : nullptr;
+  if (launcher_) return launcher_(owner, target) > 32;
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
+      static_cast<HWND>(owner), "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   return result > 32;
 }
 
-Answer AppDialogs::Show(const std::string& text, const std::string& caption, unsigned flags) {
-  const int result = ui::Application != nullptr
-                         ? ui::Application->MessageDlg(text, caption, flags)
-                         : MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
-  return static_cast<Answer>(result);
+Answer Win32Dialogs::Show(const std::string& text, const std::string& caption, unsigned flags) {
+  HWND owner = owner_ ? static_cast<HWND>(owner_()) : nullptr;
+  return static_cast<Answer>(MessageBoxA(owner, text.c_str(), caption.c_str(), flags));
 }
 
-void AppDialogs::ShowError(const std::string& text) {
-  if (ui::Application != nullptr) {
-    ui::Application->ShowError(text);
-  } else {
-    MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONERROR);
-  }
-}
-
-void AppPump::ProcessMessages() {
-  if (ui::Application != nullptr) ui::Application->ProcessMessages();
+void Win32Dialogs::ShowError(const std::string& text) {
+  const std::string caption = errorCaption_ ? errorCaption_() : std::string("Error");
+  Show(text, caption, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace brevlo::platform

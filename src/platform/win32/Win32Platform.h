@@ -2,7 +2,10 @@
 
 // The ports over the Windows kernel, shell and window system, through the 8-bit ("A") calls.
 
+#include <cstdint>
 #include <functional>
+#include <string>
+#include <utility>
 
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
@@ -49,22 +52,35 @@ class Win32Drives : public IDrives {
   bool HasMedium(const std::string& root) override;
 };
 
+// The window that owns what a call shows (an HWND; null for none), asked at each call.
+using OwnerWindow = std::function<void*()>;
+
+// The shell's "open"; an error or association dialog of the shell belongs to the owner.
 class Win32Shell : public IShell {
  public:
+  // The call that hands owner and target to the shell's "open": ShellExecuteA's, unless a test
+  // puts its own in. Answers ShellExecuteA's result.
+  using Launcher = std::function<std::intptr_t(void* owner, const std::string& target)>;
+  explicit Win32Shell(OwnerWindow owner = {}) : owner_(std::move(owner)) {}
   bool Open(const std::string& target) override;
+  void SetLauncher(Launcher launcher) { launcher_ = std::move(launcher); }
+
+ private:
+  OwnerWindow owner_;
+  Launcher launcher_;
 };
 
-// Message boxes and the message pump go through the application object, so that boxes are
-// owned by the window in front and pumping handles accelerators like the main loop.
-class AppDialogs : public IDialogs {
+// Message boxes owned by the window the owner names; the error box has the caller's caption.
+class Win32Dialogs : public IDialogs {
  public:
+  Win32Dialogs(OwnerWindow owner, std::function<std::string()> errorCaption)
+      : owner_(std::move(owner)), errorCaption_(std::move(errorCaption)) {}
   Answer Show(const std::string& text, const std::string& caption, unsigned flags) override;
   void ShowError(const std::string& text) override;
-};
 
-class AppPump : public IMessagePump {
- public:
-  void ProcessMessages() override;
+ private:
+  OwnerWindow owner_;
+  std::function<std::string()> errorCaption_;
 };
 
 }  // namespace brevlo::platform

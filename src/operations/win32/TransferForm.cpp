@@ -1,4 +1,4 @@
-#include "app/win32/TransferForm.h"
+#include "operations/win32/TransferForm.h"
 
 #include "app/win32/MainForm.h"
 #include "ui/Builder.h"

@@ -1,4 +1,4 @@
-#include "app/win32/AboutForm.h"
+#include "about/win32/AboutForm.h"
 
 #include "app/win32/MainForm.h"
 #include "ui/Builder.h"

@@ -1,4 +1,4 @@
-#include "app/win32/RenameForm.h"
+#include "operations/win32/RenameForm.h"
 
 #include "app/win32/MainForm.h"
 #include "operations/RenameRule.h"

@@ -1,0 +1,19 @@
+#include "ui/AppPorts.h"
+
+#include "ui/Forms.h"
+
+namespace brevlo::ui {
+
+void AppPump::ProcessMessages() {
+  if (Application != nullptr) Application->ProcessMessages();
+}
+
+AppDialogs::AppDialogs()
+    : platform::Win32Dialogs(
+          [] {
+            return static_cast<void*>(Application != nullptr ? Application->FrontWindow()
+                                                             : nullptr);
+          },
+          [] { return Application != nullptr ? Application->Title : std::string("Error"); }) {}
+
+}  // namespace brevlo::ui

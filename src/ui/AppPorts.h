@@ -1,0 +1,22 @@
+#pragma once
+
+// The application object behind the ports that the engines talk through.
+
+#include "platform/MessagePump.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace brevlo::ui {
+
+// Pumps like the main loop: Tab, accelerators and the key-down hook included.
+class AppPump : public platform::IMessagePump {
+ public:
+  void ProcessMessages() override;
+};
+
+// Boxes owned by the window in front; the error box under the application's title.
+class AppDialogs : public platform::Win32Dialogs {
+ public:
+  AppDialogs();
+};
+
+}  // namespace brevlo::ui
