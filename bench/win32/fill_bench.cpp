@@ -61,6 +61,12 @@ class TimedFileSystem : public platform::IFileSystem {
                                                 const std::string& pattern) override {
     return Timed([&] { return inner_.ListDirectory(folder, pattern); });
   }
+  void VisitDirectory(const std::string& folder, const std::string& pattern,
+                      const std::function<bool(const platform::DirEntry&)>& visit) override {
+    const double start = Now();
+    inner_.VisitDirectory(folder, pattern, visit);
+    seconds += Now() - start;
+  }
   std::optional<std::uint64_t> FileSize(const std::string& path) override {
     return Timed([&] { return inner_.FileSize(path); });
   }

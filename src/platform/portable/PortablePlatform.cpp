@@ -86,6 +86,15 @@ bool StdFileSystem::FileExists(const std::string& path) {
 std::vector<DirEntry> StdFileSystem::ListDirectory(const std::string& folder,
                                                    const std::string& pattern) {
   std::vector<DirEntry> entries;
+  VisitDirectory(folder, pattern, [&](const DirEntry& e) {
+    entries.push_back(e);
+    return true;
+  });
+  return entries;
+}
+
+void StdFileSystem::VisitDirectory(const std::string& folder, const std::string& pattern,
+                                   const std::function<bool(const DirEntry&)>& visit) {
   std::error_code ec;
   fs::directory_iterator it(Host(folder), ec), end;
   for (; !ec && it != end; it.increment(ec)) {
@@ -100,9 +109,8 @@ std::vector<DirEntry> StdFileSystem::ListDirectory(const std::string& folder,
     if (!name.empty() && name[0] == '.') e.attributes |= AttrHidden;
     if ((info.st_mode & S_IWUSR) == 0) e.attributes |= AttrReadOnly;
     if (S_ISREG(info.st_mode)) e.size = static_cast<std::uint64_t>(info.st_size);
-    entries.push_back(std::move(e));
+    if (!visit(e)) break;
   }
-  return entries;
 }
 
 std::optional<std::uint64_t> StdFileSystem::FileSize(const std::string& path) {
