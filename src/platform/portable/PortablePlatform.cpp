@@ -7,7 +7,9 @@
 #include <sstream>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -114,11 +116,15 @@ void StdFileSystem::VisitDirectory(const std::string& folder, const std::string&
 }
 
 std::optional<std::uint64_t> StdFileSystem::FileSize(const std::string& path) {
-  std::ifstream in(Host(path), std::ios::binary | std::ios::ate);
-  if (!in) return std::nullopt;
-  const auto end = in.tellg();
-  if (end < 0) return std::nullopt;
-  return static_cast<std::uint64_t>(end);
+  // Opened, so that an unreadable file has no size, but without a stream: a transfer asks
+  // this three times per video.
+  const int fd = ::open(Host(path).c_str(), O_RDONLY);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  const bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  ::close(fd);
+  if (!ok) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
 }
 
 bool StdFileSystem::ReadFile(const std::string& path, std::vector<unsigned char>& out,
