@@ -7,6 +7,9 @@
 //                                             with its icons and whether it has subfolders)
 //                                             against a bare listing of the drive's folders
 //   fill_bench copy TOFOLDER FILE...          seconds of CopyFileA for the files, one by one
+//   fill_bench click TITLE BUTTON BOX         seconds from a click on BUTTON of the window
+//                                             TITLE to the window BOX, which is then answered
+//   fill_bench close TITLE                    closes the window TITLE
 // FOLDER holds .mp4 videos with their .THM thumbnails (list_bench make FOLDER COUNT).
 // Lines starting with "result " are read by tools/bench-wine.sh.
 #include <windows.h>
@@ -545,8 +548,17 @@ int TimeTree(char letter, int repeats) {
   for (const auto& entry : plain.ListDirectory(root, "*")) {
     if (dirtree::IsSubfolderEntry(entry)) paths.push_back(root + entry.name);
   }
-  std::vector<double> subfolders, listings, icons;
+  std::vector<double> subfolders, listings, firsts, icons;
   for (int i = 0; i < repeats; ++i) {
+    // The system's search opened and closed after its first entry: what any question about a
+    // folder's contents costs at the least.
+    firsts.push_back(bench::Seconds([&] {
+      for (const auto& path : paths) {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) FindClose(find);
+      }
+    }));
     subfolders.push_back(bench::Seconds([&] {
       for (const auto& path : paths) dirtree::HasSubfolder(path, plain);
     }));
@@ -562,8 +574,12 @@ int TimeTree(char letter, int repeats) {
   }
   std::printf(
       "of which, alone: whether each folder has a subfolder %.4f s (a whole listing of each "
-      "%.4f s), their icons %.4f s\n",
-      bench::Median(subfolders), bench::Median(listings), bench::Median(icons));
+      "%.4f s, the first entry of each %.4f s), their icons %.4f s\n",
+      bench::Median(subfolders), bench::Median(listings), bench::Median(firsts),
+      bench::Median(icons));
+  Result("tree_subfolder_seconds", bench::Median(subfolders));
+  Result("tree_first_entry_seconds", bench::Median(firsts));
+  Result("tree_icon_seconds", bench::Median(icons));
   std::printf("drive %c: %zu folders; expand %.4f s, bare listing %.4f s (medians of %d)\n", letter,
               folders, bench::Median(expand), bench::Median(listing), repeats);
   Result("tree_folders", static_cast<double>(folders));
@@ -588,13 +604,78 @@ int TimeCopy(const std::string& toFolder, const std::vector<std::string>& files)
   return 0;
 }
 
+HWND ShownWindow(const std::string& title) {
+  HWND window = FindWindowA(nullptr, title.c_str());
+  return window != nullptr && IsWindowVisible(window) ? window : nullptr;
+}
+
+// A person's click on a button of another program's window, in the same desktop, timed until
+// a window titled BOX is shown; the box is then answered with its default button.
+int TimeClick(const std::string& title, const std::string& button, const std::string& box) {
+  HWND main = nullptr;
+  for (const double start = Now(); main == nullptr && Now() - start < 60; Sleep(50)) {
+    main = ShownWindow(title);
+  }
+  if (main == nullptr) {
+    std::fprintf(stderr, "no window \"%s\"\n", title.c_str());
+    return 1;
+  }
+  struct Search {
+    const std::string& text;
+    HWND found;
+  } search{button, nullptr};
+  EnumChildWindows(
+      main,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(param);
+        char cls[32] = {}, text[256] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        GetWindowTextA(child, text, sizeof text);
+        if (lstrcmpiA(cls, "Button") != 0 || s.text != text) return TRUE;
+        s.found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr) {
+    std::fprintf(stderr, "no button \"%s\" in \"%s\"\n", button.c_str(), title.c_str());
+    return 1;
+  }
+  RECT r{};
+  GetWindowRect(search.found, &r);
+  SetForegroundWindow(main);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  Sleep(200);
+  INPUT press[2] = {};
+  press[0].type = press[1].type = INPUT_MOUSE;
+  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  // Pressed and released apart, as a hand does: the button acts on the release.
+  SendInput(1, &press[0], sizeof(INPUT));
+  Sleep(30);
+  const double start = Now();
+  SendInput(1, &press[1], sizeof(INPUT));
+  HWND shown = nullptr;
+  while ((shown = ShownWindow(box)) == nullptr && Now() - start < 600) Sleep(1);
+  const double seconds = Now() - start;
+  if (shown == nullptr) {
+    std::fprintf(stderr, "no window \"%s\" after the click\n", box.c_str());
+    return 1;
+  }
+  Result("click_seconds", seconds);
+  std::fflush(stdout);
+  PostMessageA(shown, WM_COMMAND, IDOK, 0);
+  for (const double end = Now(); ShownWindow(box) != nullptr && Now() - end < 10;) Sleep(20);
+  return ShownWindow(box) == nullptr ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
                  "usage: fill_bench time FOLDER [REPEATS] [whole] | fill_bench memory FOLDER | "
-                 "fill_bench tree DRIVE [REPEATS] | fill_bench copy TOFOLDER FILE...\n");
+                 "fill_bench tree DRIVE [REPEATS] | fill_bench copy TOFOLDER FILE... | "
+                 "fill_bench click TITLE BUTTON BOX | fill_bench close TITLE\n");
     return 2;
   }
   ui::TApplication application;
@@ -607,6 +688,12 @@ int main(int argc, char** argv) {
   }
   if (mode == "memory") return MeasureMemory(folder);
   if (mode == "tree") return TimeTree(argv[2][0], argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
+  if (mode == "click" && argc > 4) return TimeClick(argv[2], argv[3], argv[4]);
+  if (mode == "close") {
+    HWND window = ShownWindow(argv[2]);
+    if (window != nullptr) PostMessageA(window, WM_CLOSE, 0, 0);
+    return window != nullptr ? 0 : 1;
+  }
   if (mode == "copy") return TimeCopy(folder, std::vector<std::string>(argv + 3, argv + argc));
   std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
   return 2;
