@@ -640,15 +640,31 @@ int TimeClick(const std::string& title, const std::string& button, const std::st
     std::fprintf(stderr, "no button \"%s\" in \"%s\"\n", button.c_str(), title.c_str());
     return 1;
   }
+  // A click during the program's start-up fill would be handled among the fill's messages,
+  // on a list still being filled: the click waits until the program waits for input.
+  DWORD processId = 0;
+  GetWindowThreadProcessId(main, &processId);
+  if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId)) {
+    WaitForInputIdle(process, 30000);
+    CloseHandle(process);
+  }
   RECT r{};
   GetWindowRect(search.found, &r);
   SetForegroundWindow(main);
-  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  // The position goes with each event: a cursor only set may not yet be where the display
+  // puts the press.
+  const int x = (r.left + r.right) / 2;
+  const int y = (r.top + r.bottom) / 2;
+  SetCursorPos(x, y);
   Sleep(200);
   INPUT press[2] = {};
-  press[0].type = press[1].type = INPUT_MOUSE;
-  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (INPUT& input : press) {
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  press[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
   // Pressed and released apart, as a hand does: the button acts on the release.
   SendInput(1, &press[0], sizeof(INPUT));
   Sleep(30);
