@@ -1,8 +1,15 @@
-// The main window's own fill under Wine (or Windows), timed whole and in its parts, and the
-// memory its rows take.
-//   fill_bench time FOLDER [REPEATS]   rows per second of TMainForm::FillVideoList, the parts
-//   fill_bench memory FOLDER [proposed]  bytes per listed row, peak working set (with the
-//                                        proposed sink instead of the window's own)
+// The main window's own fill under Wine (or Windows), timed whole and in its parts, the memory
+// its rows take, the expansion of a drive in the PSP's tree combo, and the system's own copy.
+//   fill_bench time FOLDER [REPEATS] [whole]  rows per second of TMainForm::FillVideoList and,
+//                                             unless "whole", its parts each on their own
+//   fill_bench memory FOLDER                  bytes per listed row, peak working set
+//   fill_bench tree DRIVE [REPEATS]           the tree combo listing a drive's folders (each
+//                                             with its icons and whether it has subfolders)
+//                                             against a bare listing of the drive's folders
+//   fill_bench copy TOFOLDER FILE...          seconds of CopyFileA for the files, one by one
+//   fill_bench click TITLE BUTTON BOX         seconds from a click on BUTTON of the window
+//                                             TITLE to the window BOX, which is then answered
+//   fill_bench close TITLE                    closes the window TITLE
 // FOLDER holds .mp4 videos with their .THM thumbnails (list_bench make FOLDER COUNT).
 // Lines starting with "result " are read by tools/bench-wine.sh.
 #include <windows.h>
@@ -19,8 +26,11 @@
 
 #include "../BenchSupport.h"
 #include "app/win32/MainForm.h"
+#include "dirtree/DirTreeModel.h"
+#include "dirtree/win32/FileExplorer.h"
 #include "platform/JpegDecoder.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32ShellInfo.h"
 #include "ui/AppPorts.h"
 #include "ui/Forms.h"
 #include "ui/Graphics.h"
@@ -52,6 +62,7 @@ class TimedFileSystem : public platform::IFileSystem {
 
  public:
   double seconds = 0;
+  double listingSeconds = 0;  // of which in folder listings
   bool DirectoryExists(const std::string& path) override {
     return Timed([&] { return inner_.DirectoryExists(path); });
   }
@@ -60,7 +71,17 @@ class TimedFileSystem : public platform::IFileSystem {
   }
   std::vector<platform::DirEntry> ListDirectory(const std::string& folder,
                                                 const std::string& pattern) override {
-    return Timed([&] { return inner_.ListDirectory(folder, pattern); });
+    const double before = seconds;
+    auto entries = Timed([&] { return inner_.ListDirectory(folder, pattern); });
+    listingSeconds += seconds - before;
+    return entries;
+  }
+  void VisitDirectory(const std::string& folder, const std::string& pattern,
+                      const std::function<bool(const platform::DirEntry&)>& visit) override {
+    const double start = Now();
+    inner_.VisitDirectory(folder, pattern, visit);
+    seconds += Now() - start;
+    listingSeconds += Now() - start;
   }
   std::optional<std::uint64_t> FileSize(const std::string& path) override {
     return Timed([&] { return inner_.FileSize(path); });
@@ -244,55 +265,11 @@ double VirtualListSeconds(const std::vector<std::string>& captions, HIMAGELIST i
   return seconds;
 }
 
-// The window's sink as it could be: the image list sized once for the whole fill and each
-// picture put in its place, the list view told the row count first.
-class ProposedSink : public library::IVideoListSink {
- public:
-  ProposedSink(ui::TListView* list, ui::TImageList* images) : list_(list), images_(images) {}
-  ~ProposedSink() override {
-    // Videos left out (no thumbnail and no default) leave no empty images behind.
-    if (static_cast<int>(reserved_) > list_->Count()) {
-      ImageList_SetImageCount(images_->Handle(), static_cast<UINT>(list_->Count()));
-    }
-    if (updating_) list_->EndUpdate();
-  }
-  void Clear() override {
-    if (!updating_) list_->BeginUpdate();
-    updating_ = true;
-    list_->Clear();
-    images_->Clear();
-  }
-  void Reserve(std::size_t count) override {
-    reserved_ = count;
-    ImageList_SetImageCount(images_->Handle(), static_cast<UINT>(count));
-    SendMessageA(list_->Handle(), LVM_SETITEMCOUNT, count, 0);
-  }
-  void AddVideo(const std::string& caption, const std::string& sizeText,
-                const platform::Thumbnail& thumbnail) override {
-    scratch_.SetPixels24(platform::ThumbnailWidth, platform::ThumbnailHeight, thumbnail.bgr.data(),
-                         platform::ThumbnailWidth * 3);
-    const int index = list_->Count();
-    ImageList_Replace(images_->Handle(), index, scratch_.Handle(), nullptr);
-    list_->AddItem(caption, sizeText, index);
-    if (list_->Count() % 256 == 0) {
-      list_->EndUpdate();
-      list_->BeginUpdate();
-    }
-  }
-
- private:
-  ui::TListView* list_;
-  ui::TImageList* images_;
-  ui::TBitmap scratch_;
-  std::size_t reserved_ = 0;
-  bool updating_ = false;
-};
-
 void Result(const char* name, double value) {
   std::printf("result %s %.6f\n", name, value);
 }
 
-int TimeFill(const std::string& folder, int repeats) {
+int TimeFill(const std::string& folder, int repeats, bool parts) {
   const auto thumbs = Thumbnails(folder);
   if (thumbs.empty()) {
     std::fprintf(stderr, "no thumbnails in %s\n", folder.c_str());
@@ -304,30 +281,21 @@ int TimeFill(const std::string& folder, int repeats) {
   const int rows = static_cast<int>(thumbs.size());
 
   // The whole fill as the window does it, with the file calls and the pumping counted.
-  std::vector<double> whole, files, pumping, paint, proposed;
+  std::vector<double> whole, files, listing, pumping, paint;
   for (int i = 0; i < repeats; ++i) {
-    // The proposed sink over the same folder, alternating with the window's own fill.
-    proposed.push_back(bench::Seconds([&] {
-      ProposedSink sink(form->ltvPC, form->imlPC);
-      library::FillEnvironment env{window.fs, *form->Services().locale, window.pump,
-                                   form->Values().AppFolder, nullptr};
-      library::FillVideoList(folder, sink, env);
-    }));
-    if (form->ltvPC->Count() != rows || form->imlPC->Count() != rows) {
-      std::fprintf(stderr, "the proposed fill listed %d rows, %d images of %d\n",
-                   form->ltvPC->Count(), form->imlPC->Count(), rows);
-      return 1;
-    }
     Pump();
     window.fs.seconds = 0;
+    window.fs.listingSeconds = 0;
     window.pump.seconds = 0;
     const double start = Now();
     form->FillVideoList(folder, form->ltvPC, form->imlPC);
     whole.push_back(Now() - start);
     files.push_back(window.fs.seconds);
+    listing.push_back(window.fs.listingSeconds);
     pumping.push_back(window.pump.seconds);
-    if (form->ltvPC->Count() != rows) {
-      std::fprintf(stderr, "the fill listed %d rows of %d\n", form->ltvPC->Count(), rows);
+    if (form->ltvPC->Count() != rows || form->imlPC->Count() != rows) {
+      std::fprintf(stderr, "the fill listed %d rows, %d images of %d\n", form->ltvPC->Count(),
+                   form->imlPC->Count(), rows);
       return 1;
     }
     // What the user waits for next: the list drawn with its rows.
@@ -336,7 +304,20 @@ int TimeFill(const std::string& folder, int repeats) {
     UpdateWindow(form->ltvPC->Handle());
     paint.push_back(Now() - shown);
   }
-  const long pumpsPerFill = window.pump.calls / (2 * repeats);
+  const long pumpsPerFill = window.pump.calls / repeats;
+  const double fill = bench::Median(whole);
+  std::printf("rows %d, repeats %d, message rounds per fill %ld\n", rows, repeats, pumpsPerFill);
+  Result("rows", rows);
+  Result("fill_seconds", fill);
+  Result("rows_per_second", rows / fill);
+  Result("files_seconds", bench::Median(files));
+  Result("listing_seconds", bench::Median(listing));
+  Result("pump_seconds", bench::Median(pumping));
+  Result("paint_seconds", bench::Median(paint));
+  if (!parts) {
+    std::fflush(stdout);
+    return 0;
+  }
 
   // The parts on their own, each over as many rows as the fill.
   std::vector<std::vector<unsigned char>> bytes(thumbs.size());
@@ -449,15 +430,14 @@ int TimeFill(const std::string& folder, int repeats) {
   list->Clear();
   images->Clear();
 
-  const double fill = bench::Median(whole);
-  std::printf("rows %d, repeats %d, pump calls per fill %ld\n", rows, repeats, pumpsPerFill);
   std::printf("%-52s %10s %8s\n", "part (median over the fills)", "seconds", "of fill");
   auto part = [&](const char* name, double seconds) {
     std::printf("%-52s %10.4f %7.1f%%\n", name, seconds, 100.0 * seconds / fill);
   };
   part("whole FillVideoList", fill);
   part("  file calls in it (list, read)", bench::Median(files));
-  part("  message pumping in it (once per row)", bench::Median(pumping));
+  part("    of which the folder listing", bench::Median(listing));
+  part("  message rounds in it", bench::Median(pumping));
   part("alone: decode at 80 x 60", bench::Median(decode));
   part("alone: image list adds, one per row", bench::Median(imageAdds));
   part("alone: list view inserts, shown every 256", bench::Median(inserts));
@@ -469,13 +449,7 @@ int TimeFill(const std::string& folder, int repeats) {
   part("  list view inserts, LVM_SETITEMCOUNT first", bench::Median(insertsCounted));
   part("  owner-data list view: count set, drawn once", bench::Median(virtualList));
   part("after the fill: pump and paint of the list", bench::Median(paint));
-  part("proposed fill: image list sized once, count first", bench::Median(proposed));
 
-  Result("rows", rows);
-  Result("fill_seconds", fill);
-  Result("rows_per_second", rows / fill);
-  Result("files_seconds", bench::Median(files));
-  Result("pump_seconds", bench::Median(pumping));
   Result("decode_seconds", bench::Median(decode));
   Result("image_add_seconds", bench::Median(imageAdds));
   Result("insert_seconds", bench::Median(inserts));
@@ -484,13 +458,11 @@ int TimeFill(const std::string& folder, int repeats) {
   Result("insert_counted_seconds", bench::Median(insertsCounted));
   Result("image_replace_seconds", bench::Median(imageReplace));
   Result("virtual_list_seconds", bench::Median(virtualList));
-  Result("paint_seconds", bench::Median(paint));
-  Result("proposed_fill_seconds", bench::Median(proposed));
   std::fflush(stdout);
   return 0;
 }
 
-int MeasureMemory(const std::string& folder, bool proposed) {
+int MeasureMemory(const std::string& folder) {
   const auto thumbs = Thumbnails(folder);
   if (thumbs.empty()) {
     std::fprintf(stderr, "no thumbnails in %s\n", folder.c_str());
@@ -501,14 +473,7 @@ int MeasureMemory(const std::string& folder, bool proposed) {
   app::TMainForm* form = window.form;
   Pump();
   const Memory empty = MemoryNow();
-  if (proposed) {
-    ProposedSink sink(form->ltvPC, form->imlPC);
-    library::FillEnvironment env{window.fs, *form->Services().locale, window.pump,
-                                 form->Values().AppFolder, nullptr};
-    library::FillVideoList(folder, sink, env);
-  } else {
-    form->FillVideoList(folder, form->ltvPC, form->imlPC);
-  }
+  form->FillVideoList(folder, form->ltvPC, form->imlPC);
   Pump();
   UpdateWindow(form->ltvPC->Handle());
   const Memory filled = MemoryNow();
@@ -536,21 +501,217 @@ int MeasureMemory(const std::string& folder, bool proposed) {
   return 0;
 }
 
+// Expanding one drive in the PSP's tree combo of the main window: the drive's folders listed,
+// each with its icons and whether it has a subfolder, and put into the tree's window; against
+// a bare listing of the drive's folders, in turn.
+int TimeTree(char letter, int repeats) {
+  ProgramFolder program("");
+  Window window(program.path);
+  dirtree::DirTreeModel& model = window.form->cmbPSP->Tree->Model();
+  const std::string root = std::string(1, letter) + ":\\";
+  platform::Win32FileSystem plain;
+  auto driveNode = [&]() -> dirtree::DirTreeNode* {
+    dirtree::DirTreeNode* computer = model.ComputerNode();
+    for (std::size_t i = 0; computer != nullptr && i < computer->Count(); ++i) {
+      if (computer->Child(i)->Caption()[2] == letter) return computer->Child(i);
+    }
+    return nullptr;
+  };
+  std::vector<double> expand, listing;
+  std::size_t nodes = 0, folders = 0;
+  // One of each first, not counted: the first reads the folders from disk.
+  for (int i = -1; i < repeats; ++i) {
+    model.ReloadTree();
+    dirtree::DirTreeNode* drive = driveNode();
+    if (drive == nullptr) {
+      std::fprintf(stderr, "no drive %c: in the tree\n", letter);
+      return 2;
+    }
+    const double e = bench::Seconds([&] { model.Expand(*drive); });
+    nodes = drive->Count();
+    const double l = bench::Seconds([&] {
+      folders = 0;
+      for (const auto& entry : plain.ListDirectory(root, "*")) {
+        if (dirtree::IsSubfolderEntry(entry)) ++folders;
+      }
+    });
+    if (i < 0) continue;
+    expand.push_back(e);
+    listing.push_back(l);
+  }
+  if (nodes != folders) {
+    std::fprintf(stderr, "the tree shows %zu folders of %zu\n", nodes, folders);
+    return 1;
+  }
+  // Where an expansion goes: per folder, whether it has a subfolder and its two icons.
+  platform::Win32ShellInfo shell;
+  std::vector<std::string> paths;
+  for (const auto& entry : plain.ListDirectory(root, "*")) {
+    if (dirtree::IsSubfolderEntry(entry)) paths.push_back(root + entry.name);
+  }
+  std::vector<double> subfolders, listings, firsts, icons;
+  for (int i = 0; i < repeats; ++i) {
+    // The system's search opened and closed after its first entry: what any question about a
+    // folder's contents costs at the least.
+    firsts.push_back(bench::Seconds([&] {
+      for (const auto& path : paths) {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) FindClose(find);
+      }
+    }));
+    subfolders.push_back(bench::Seconds([&] {
+      for (const auto& path : paths) dirtree::HasSubfolder(path, plain);
+    }));
+    listings.push_back(bench::Seconds([&] {
+      for (const auto& path : paths) plain.ListDirectory(path + "\\", "*");
+    }));
+    icons.push_back(bench::Seconds([&] {
+      for (const auto& path : paths) {
+        shell.SmallIcon(path);
+        shell.SmallOpenIcon(path);
+      }
+    }));
+  }
+  std::printf(
+      "of which, alone: whether each folder has a subfolder %.4f s (a whole listing of each "
+      "%.4f s, the first entry of each %.4f s), their icons %.4f s\n",
+      bench::Median(subfolders), bench::Median(listings), bench::Median(firsts),
+      bench::Median(icons));
+  Result("tree_subfolder_seconds", bench::Median(subfolders));
+  Result("tree_first_entry_seconds", bench::Median(firsts));
+  Result("tree_icon_seconds", bench::Median(icons));
+  std::printf("drive %c: %zu folders; expand %.4f s, bare listing %.4f s (medians of %d)\n", letter,
+              folders, bench::Median(expand), bench::Median(listing), repeats);
+  Result("tree_folders", static_cast<double>(folders));
+  Result("tree_expand_seconds", bench::Median(expand));
+  Result("tree_listing_seconds", bench::Median(listing));
+  std::fflush(stdout);
+  return 0;
+}
+
+// The system's copy alone, as the transfer calls it for each file.
+int TimeCopy(const std::string& toFolder, const std::vector<std::string>& files) {
+  const double seconds = bench::Seconds([&] {
+    for (const auto& from : files) {
+      const std::string name = from.substr(from.find_last_of('\\') + 1);
+      if (!CopyFileA(from.c_str(), (toFolder + name).c_str(), FALSE)) {
+        std::fprintf(stderr, "CopyFileA %s failed: %lu\n", from.c_str(), GetLastError());
+      }
+    }
+  });
+  Result("copy_seconds", seconds);
+  std::fflush(stdout);
+  return 0;
+}
+
+HWND ShownWindow(const std::string& title) {
+  HWND window = FindWindowA(nullptr, title.c_str());
+  return window != nullptr && IsWindowVisible(window) ? window : nullptr;
+}
+
+// A person's click on a button of another program's window, in the same desktop, timed until
+// a window titled BOX is shown; the box is then answered with its default button.
+int TimeClick(const std::string& title, const std::string& button, const std::string& box) {
+  HWND main = nullptr;
+  for (const double start = Now(); main == nullptr && Now() - start < 60; Sleep(50)) {
+    main = ShownWindow(title);
+  }
+  if (main == nullptr) {
+    std::fprintf(stderr, "no window \"%s\"\n", title.c_str());
+    return 1;
+  }
+  struct Search {
+    const std::string& text;
+    HWND found;
+  } search{button, nullptr};
+  EnumChildWindows(
+      main,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(param);
+        char cls[32] = {}, text[256] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        GetWindowTextA(child, text, sizeof text);
+        if (lstrcmpiA(cls, "Button") != 0 || s.text != text) return TRUE;
+        s.found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr) {
+    std::fprintf(stderr, "no button \"%s\" in \"%s\"\n", button.c_str(), title.c_str());
+    return 1;
+  }
+  // A click during the program's start-up fill would be handled among the fill's messages,
+  // on a list still being filled: the click waits until the program waits for input.
+  DWORD processId = 0;
+  GetWindowThreadProcessId(main, &processId);
+  if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId)) {
+    WaitForInputIdle(process, 30000);
+    CloseHandle(process);
+  }
+  RECT r{};
+  GetWindowRect(search.found, &r);
+  SetForegroundWindow(main);
+  // The position goes with each event: a cursor only set may not yet be where the display
+  // puts the press.
+  const int x = (r.left + r.right) / 2;
+  const int y = (r.top + r.bottom) / 2;
+  SetCursorPos(x, y);
+  Sleep(200);
+  INPUT press[2] = {};
+  for (INPUT& input : press) {
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  press[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+  // Pressed and released apart, as a hand does: the button acts on the release.
+  SendInput(1, &press[0], sizeof(INPUT));
+  Sleep(30);
+  const double start = Now();
+  SendInput(1, &press[1], sizeof(INPUT));
+  HWND shown = nullptr;
+  while ((shown = ShownWindow(box)) == nullptr && Now() - start < 600) Sleep(1);
+  const double seconds = Now() - start;
+  if (shown == nullptr) {
+    std::fprintf(stderr, "no window \"%s\" after the click\n", box.c_str());
+    return 1;
+  }
+  Result("click_seconds", seconds);
+  std::fflush(stdout);
+  PostMessageA(shown, WM_COMMAND, IDOK, 0);
+  for (const double end = Now(); ShownWindow(box) != nullptr && Now() - end < 10;) Sleep(20);
+  return ShownWindow(box) == nullptr ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
-                 "usage: fill_bench time FOLDER [REPEATS] | fill_bench memory FOLDER [proposed]\n");
+                 "usage: fill_bench time FOLDER [REPEATS] [whole] | fill_bench memory FOLDER | "
+                 "fill_bench tree DRIVE [REPEATS] | fill_bench copy TOFOLDER FILE... | "
+                 "fill_bench click TITLE BUTTON BOX | fill_bench close TITLE\n");
     return 2;
   }
   ui::TApplication application;
   application.Initialize();
   const std::string mode = argv[1];
   const std::string folder = WithBackslash(argv[2]);
-  if (mode == "time") return TimeFill(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
-  if (mode == "memory")
-    return MeasureMemory(folder, argc > 3 && std::string(argv[3]) == "proposed");
+  if (mode == "time") {
+    return TimeFill(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 5,
+                    !(argc > 4 && std::string(argv[4]) == "whole"));
+  }
+  if (mode == "memory") return MeasureMemory(folder);
+  if (mode == "tree") return TimeTree(argv[2][0], argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
+  if (mode == "click" && argc > 4) return TimeClick(argv[2], argv[3], argv[4]);
+  if (mode == "close") {
+    HWND window = ShownWindow(argv[2]);
+    if (window != nullptr) PostMessageA(window, WM_CLOSE, 0, 0);
+    return window != nullptr ? 0 : 1;
+  }
+  if (mode == "copy") return TimeCopy(folder, std::vector<std::string>(argv + 3, argv + argc));
   std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
   return 2;
 }

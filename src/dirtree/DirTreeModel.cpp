@@ -59,8 +59,13 @@ bool IsSubfolderEntry(const platform::DirEntry& entry) {
 }
 
 bool HasSubfolder(const std::string& path, platform::IFileSystem& fs) {
-  const auto entries = fs.ListDirectory(WithTrailingBackslash(path), "*");
-  return std::any_of(entries.begin(), entries.end(), IsSubfolderEntry);
+  // A folder of many files answers as soon as one subfolder turns up.
+  bool found = false;
+  fs.VisitDirectory(WithTrailingBackslash(path), "*", [&](const platform::DirEntry& entry) {
+    found = IsSubfolderEntry(entry);
+    return !found;
+  });
+  return found;
 }
 
 bool IsDriveReady(char drive, bool withMessages, platform::IDrives& drives,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,10 @@ class IFileSystem {
   // ".." are never returned. An unreadable or missing folder yields no entries.
   virtual std::vector<DirEntry> ListDirectory(const std::string& folder,
                                               const std::string& pattern) = 0;
+  // The same entries one at a time, for as long as visit answers true; the rest of the folder
+  // is then not read.
+  virtual void VisitDirectory(const std::string& folder, const std::string& pattern,
+                              const std::function<bool(const DirEntry&)>& visit) = 0;
   // Size in bytes, opened for reading only; empty when the file cannot be opened.
   virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
   // Whole contents up to maxBytes; false when unreadable or larger than maxBytes.

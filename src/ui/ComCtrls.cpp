@@ -1,5 +1,6 @@
 #include "ui/ComCtrls.h"
 
+#include <cstring>
 #include <map>
 
 namespace brevlo::ui {
@@ -46,6 +47,35 @@ bool TImageList::Replace(int index, HBITMAP image) {
   return ImageList_Replace(handle_, index, image, nullptr) != FALSE;
 }
 
+// A picture copied in place costs a memory copy; ImageList_Replace blits it through a device
+// context of its own, several times dearer under Wine for a fill of thousands of rows.
+bool TImageList::SetPixels24(int index, const std::uint8_t* bgrTopDown, int stride) {
+  if (masked_) return false;
+  IMAGEINFO image{};
+  if (!ImageList_GetImageInfo(handle_, index, &image)) return false;
+  DIBSECTION dib{};
+  if (GetObjectA(image.hbmImage, sizeof dib, &dib) != static_cast<int>(sizeof dib) ||
+      dib.dsBm.bmBits == nullptr || dib.dsBm.bmBitsPixel != 24) {
+    return false;
+  }
+  const RECT& r = image.rcImage;
+  const int rows = dib.dsBm.bmHeight;
+  if (r.right - r.left != width_ || r.bottom - r.top != height_ || r.left < 0 || r.top < 0 ||
+      r.right > dib.dsBm.bmWidth || r.bottom > rows) {
+    return false;
+  }
+  GdiFlush();
+  auto* bits = static_cast<std::uint8_t*>(dib.dsBm.bmBits);
+  const bool bottomUp = dib.dsBmih.biHeight > 0;
+  for (int y = 0; y < height_; ++y) {
+    const int row = bottomUp ? rows - 1 - (r.top + y) : r.top + y;
+    std::memcpy(bits + static_cast<std::ptrdiff_t>(row) * dib.dsBm.bmWidthBytes + r.left * 3,
+                bgrTopDown + static_cast<std::ptrdiff_t>(y) * stride,
+                static_cast<std::size_t>(width_) * 3);
+  }
+  return true;
+}
+
 TCustomListView::TCustomListView(TComponent* owner) : TCustomListControl(owner) {
   Color = clWindow;
   ParentColor = false;
@@ -54,9 +84,9 @@ TCustomListView::TCustomListView(TComponent* owner) : TCustomListControl(owner) 
 void TCustomListView::CreateParamsFor(CreateParams& params) {
   TWinControl::CreateParamsFor(params);
   params.className = WC_LISTVIEWA;
-  params.style |= WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
-                  (ShowColumnHeaders ? 0 : LVS_NOCOLUMNHEADER) | (MultiSelect ? 0 : LVS_SINGLESEL) |
-                  (ReadOnly ? 0 : LVS_EDITLABELS);
+  params.style |= WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
+                  LVS_SHAREIMAGELISTS | (ShowColumnHeaders ? 0 : LVS_NOCOLUMNHEADER) |
+                  (MultiSelect ? 0 : LVS_SINGLESEL) | (ReadOnly ? 0 : LVS_EDITLABELS);
   params.exStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -73,21 +103,80 @@ void TCustomListView::AfterCreate() {
 
 void TCustomListView::Clear() {
   items_.clear();
+  shownRows_ = 0;
   SendMessageA(Handle(), LVM_DELETEALLITEMS, 0, 0);
+}
+
+void TCustomListView::Reserve(int count) {
+  if (count > 0) items_.reserve(static_cast<std::size_t>(count));
 }
 
 int TCustomListView::AddItem(const std::string& caption, const std::string& subItem,
                              int imageIndex) {
-  LVITEMA item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE;
-  item.iItem = static_cast<int>(items_.size());
-  item.pszText = const_cast<char*>(caption.c_str());
-  item.iImage = imageIndex;
-  const int index =
-      static_cast<int>(SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-  if (index < 0) return index;
   items_.push_back(TListItemData{caption, {subItem}, imageIndex});
-  return index;
+  if (updating_ == 0) ShowRowCount();
+  return static_cast<int>(items_.size()) - 1;
+}
+
+void TCustomListView::ShowRowCount() {
+  if (shownRows_ == items_.size()) return;
+  shownRows_ = items_.size();
+  SendMessageA(Handle(), LVM_SETITEMCOUNT, shownRows_, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+// The control asks for the caption, the size text and the image of a row it is about to use.
+void TCustomListView::AnswerDisplayInfo(LPARAM info, bool wide) const {
+  // Both notifications carry the same item layout; only the text pointer's type differs.
+  auto& item = reinterpret_cast<NMLVDISPINFOA*>(info)->item;
+  if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= items_.size()) return;
+  const TListItemData& row = items_[static_cast<std::size_t>(item.iItem)];
+  if ((item.mask & LVIF_IMAGE) != 0) item.iImage = row.imageIndex;
+  if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) return;
+  static const std::string none;
+  const std::string& text = item.iSubItem == 0 ? row.caption
+                            : static_cast<std::size_t>(item.iSubItem) <= row.subItems.size()
+                                ? row.subItems[static_cast<std::size_t>(item.iSubItem) - 1]
+                                : none;
+  if (wide) {
+    auto* out = reinterpret_cast<wchar_t*>(item.pszText);
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out, item.cchTextMax);
+    if (n == 0) out[item.cchTextMax - 1] = L'\0';
+  } else {
+    lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+  }
+}
+
+// Typing in the list jumps to the next row whose caption starts with what was typed.
+LRESULT TCustomListView::FindRow(LPARAM find, bool wide) const {
+  const auto& request = *reinterpret_cast<const NMLVFINDITEMA*>(find);
+  const LVFINDINFOA& info = request.lvfi;
+  if ((info.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || info.psz == nullptr) return -1;
+  std::string wanted;
+  if (wide) {
+    const auto* text = reinterpret_cast<const wchar_t*>(info.psz);
+    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return -1;
+    wanted.resize(static_cast<std::size_t>(n));
+    WideCharToMultiByte(CP_ACP, 0, text, -1, wanted.data(), n, nullptr, nullptr);
+    wanted.resize(static_cast<std::size_t>(n) - 1);
+  } else {
+    wanted = info.psz;
+  }
+  const bool partial = (info.flags & LVFI_PARTIAL) != 0;
+  const auto count = static_cast<int>(items_.size());
+  const int start = request.iStart < 0 || request.iStart >= count ? 0 : request.iStart;
+  const int span = (info.flags & LVFI_WRAP) != 0 ? count : count - start;
+  for (int k = 0; k < span; ++k) {
+    const int index = (start + k) % count;
+    const std::string& caption = items_[static_cast<std::size_t>(index)].caption;
+    if (partial ? caption.size() < wanted.size() : caption.size() != wanted.size()) continue;
+    if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.c_str(),
+                       static_cast<int>(wanted.size()), wanted.c_str(),
+                       static_cast<int>(wanted.size())) == CSTR_EQUAL) {
+      return index;
+    }
+  }
+  return -1;
 }
 
 bool TCustomListView::Selected(int index) {
@@ -123,6 +212,7 @@ void TCustomListView::BeginUpdate() {
 
 void TCustomListView::EndUpdate() {
   if (updating_ > 0 && --updating_ == 0) {
+    ShowRowCount();
     SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(Handle(), nullptr, TRUE);
   }
@@ -138,6 +228,14 @@ void TCustomListView::WndProc(TMessage& message) {
       case NM_DBLCLK:
         if (OnDblClick) OnDblClick(this);
         break;
+      case LVN_GETDISPINFOA:
+      case LVN_GETDISPINFOW:
+        AnswerDisplayInfo(message.LParam, header->code == LVN_GETDISPINFOW);
+        break;
+      case LVN_ODFINDITEMA:
+      case LVN_ODFINDITEMW:
+        message.Result = FindRow(message.LParam, header->code == LVN_ODFINDITEMW);
+        return;
       case LVN_BEGINDRAG:
         if (OnStartDrag) {
           OnStartDrag(this, reinterpret_cast<const NMLISTVIEW*>(message.LParam)->iItem);

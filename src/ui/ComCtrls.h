@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ class TImageList : public TComponent {
   // list's bitmap image by image; Replace then puts each picture in place.
   void SetCount(int count);
   bool Replace(int index, HBITMAP image);
+  // Puts 24-bit pixels (top row first) of the list's size straight into the list's own bitmap
+  // at an index; false when that bitmap is not a 24-bit DIB section, so Replace must do it.
+  bool SetPixels24(int index, const std::uint8_t* bgrTopDown, int stride);
 
  private:
   HIMAGELIST handle_;
@@ -47,7 +51,9 @@ struct TListItemData {
   int imageIndex = -1;
 };
 
-// Report view with a single column and no header; rows may be selected several at once.
+// Report view with a single column and no header; rows may be selected several at once. The
+// rows live here and the control only asks for those it draws (owner data), so a long fill
+// does not pay for the control's own per-row storage.
 class TCustomListView : public TCustomListControl {
   BREVLO_CLASS(TCustomListView, TCustomListControl)
  public:
@@ -59,6 +65,8 @@ class TCustomListView : public TCustomListControl {
   TImageList* SmallImages = nullptr;
 
   void Clear();
+  // Room for that many rows, so a long fill does not grow the row store step by step.
+  void Reserve(int count);
   int AddItem(const std::string& caption, const std::string& subItem, int imageIndex);
   int Count() const { return static_cast<int>(items_.size()); }
   const TListItemData& Item(int index) const { return items_[static_cast<std::size_t>(index)]; }
@@ -66,7 +74,8 @@ class TCustomListView : public TCustomListControl {
   void SetSelected(int index, bool selected);
   int SelCount();
   std::vector<int> SelectedIndexes();
-  // Redrawing is held off between these, for fills of many rows.
+  // Redrawing is held off between these, for fills of many rows; rows added meanwhile reach
+  // the control at EndUpdate.
   void BeginUpdate();
   void EndUpdate();
 
@@ -78,7 +87,12 @@ class TCustomListView : public TCustomListControl {
   void WndProc(TMessage& message) override;
 
  private:
+  void ShowRowCount();
+  void AnswerDisplayInfo(LPARAM info, bool wide) const;
+  LRESULT FindRow(LPARAM find, bool wide) const;
+
   std::vector<TListItemData> items_;
+  std::size_t shownRows_ = 0;  // the row count the control was last told
   int updating_ = 0;
 };
 

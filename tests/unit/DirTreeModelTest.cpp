@@ -125,6 +125,26 @@ TEST_F(DirTreeFixture, DotEntriesOfTheSearchNeverBecomeNodes) {
   EXPECT_TRUE(HasSubfolder("C:\\Windows", files));
 }
 
+TEST_F(DirTreeFixture, HasSubfolderStopsReadingAtTheFirstSubfolder) {
+  for (int i = 0; i < 40; ++i) disk.Folder("c/Many/sub" + std::to_string(i));
+  for (int i = 0; i < 40; ++i) disk.File("c/Flat/clip" + std::to_string(i) + ".mp4");
+  struct Case {
+    bool kernelStyle;
+    const char* path;
+    bool has;
+    int entriesRead;
+  };
+  for (const Case& c : {Case{false, "C:\\Many", true, 1}, Case{true, "C:\\Many", true, 3},
+                        Case{false, "C:\\Flat", false, 40}, Case{true, "C:\\Flat", false, 42}}) {
+    files.kernelStyle = c.kernelStyle;
+    files.entriesRead.clear();
+    EXPECT_EQ(HasSubfolder(c.path, files), c.has) << c.path << " kernel " << c.kernelStyle;
+    int read = 0;
+    for (const auto& [folder, n] : files.entriesRead) read += n;
+    EXPECT_EQ(read, c.entriesRead) << c.path << " kernel " << c.kernelStyle;
+  }
+}
+
 TEST_F(DirTreeFixture, AFolderThatCannotBeSearchedLosesItsExpandButton) {
   Build();
   DirTreeNode* a = Drive('A');

@@ -47,22 +47,38 @@ class TempFolder {
   fs::path path_;
 };
 
-// The host's files, counting listings per folder; with kernelStyle the listings also hold
-// "." and ".." as the Windows search reports them.
+// The host's files, counting listings per folder and the entries read from them; with
+// kernelStyle the listings also hold "." and ".." as the Windows search reports them.
 class ObservedFileSystem : public platform::StdFileSystem {
  public:
   bool kernelStyle = false;
   std::map<std::string, int> listings;
+  std::map<std::string, int> entriesRead;
 
   std::vector<platform::DirEntry> ListDirectory(const std::string& folder,
                                                 const std::string& pattern) override {
-    ++listings[folder];
-    auto entries = StdFileSystem::ListDirectory(folder, pattern);
-    if (kernelStyle && DirectoryExists(folder)) {
-      entries.insert(entries.begin(),
-                     {{".", platform::AttrDirectory, 0}, {"..", platform::AttrDirectory, 0}});
-    }
+    std::vector<platform::DirEntry> entries;
+    VisitDirectory(folder, pattern, [&](const platform::DirEntry& e) {
+      entries.push_back(e);
+      return true;
+    });
     return entries;
+  }
+
+  void VisitDirectory(const std::string& folder, const std::string& pattern,
+                      const std::function<bool(const platform::DirEntry&)>& visit) override {
+    ++listings[folder];
+    int& read = entriesRead[folder];
+    if (kernelStyle && DirectoryExists(folder)) {
+      for (const char* dots : {".", ".."}) {
+        ++read;
+        if (!visit({dots, platform::AttrDirectory, 0})) return;
+      }
+    }
+    StdFileSystem::VisitDirectory(folder, pattern, [&](const platform::DirEntry& e) {
+      ++read;
+      return visit(e);
+    });
   }
 };
 

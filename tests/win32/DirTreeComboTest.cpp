@@ -33,6 +33,10 @@ class MappedFileSystem : public platform::IFileSystem {
                                                 const std::string& pattern) override {
     return real_.ListDirectory(Map(folder), pattern);
   }
+  void VisitDirectory(const std::string& folder, const std::string& pattern,
+                      const std::function<bool(const platform::DirEntry&)>& visit) override {
+    real_.VisitDirectory(Map(folder), pattern, visit);
+  }
   std::optional<std::uint64_t> FileSize(const std::string& path) override {
     return real_.FileSize(Map(path));
   }

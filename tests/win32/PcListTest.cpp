@@ -145,6 +145,25 @@ TEST_F(PcList, RefreshListsAgainFromThePathBox) {
   EXPECT_EQ(form->labPCNum->Caption(), "3");
 }
 
+TEST_F(PcList, TypingJumpsToTheRowThatStartsWithIt) {
+  BoxWatcher boxes;
+  WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
+  MainFormFixture form(app.Path());
+  HWND list = form->ltvPC->Handle();
+  ASSERT_EQ(form->ltvPC->Count(), 3);
+  SetFocus(list);
+  // Case is ignored; a key that starts no caption changes nothing.
+  struct Step {
+    char key;
+    int row;
+  };
+  for (const Step step : {Step{'e', 2}, Step{'B', 1}, Step{'z', 1}, Step{'A', 0}}) {
+    SendMessageA(list, WM_CHAR, static_cast<WPARAM>(step.key), 1);  // one key press
+    Pump(600);  // longer than the list's pause that starts a new search
+    EXPECT_EQ(form->ltvPC->SelectedIndexes(), std::vector<int>{step.row}) << step.key;
+  }
+}
+
 TEST_F(PcList, ClicksSumTheSelectedSizes) {
   BoxWatcher boxes({{"Brevlo"}});
   WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");

@@ -41,37 +41,46 @@ class ListViewSink : public library::IVideoListSink {
 
   void Clear() override {
     // Rows go in with the list's drawing held off; it shows them every so often, so that a
-    // long fill is seen to progress without a repaint per row.
+    // long fill is seen to progress without a repaint per row. Showing them costs the list a
+    // new layout (some milliseconds under Wine), so it goes by time, not by rows.
     if (!updating_) list_->BeginUpdate();
     updating_ = true;
+    shown_ = GetTickCount64();
     list_->Clear();
     images_->Clear();
   }
 
   void Reserve(std::size_t count) override {
     images_->SetCount(static_cast<int>(count));
-    SendMessageA(list_->Handle(), LVM_SETITEMCOUNT, count, 0);
+    list_->Reserve(static_cast<int>(count));
     reserved_ = static_cast<int>(count);
   }
 
-  // After a fill that ran to its end: the image list keeps exactly one picture per row.
-  void Finish() { images_->SetCount(list_->Count()); }
+  // After a fill that ran to its end: the image list keeps exactly one picture per row. Sizing
+  // it again to the size it has would copy every picture once more, for nothing.
+  void Finish() {
+    if (images_->Count() != list_->Count()) images_->SetCount(list_->Count());
+  }
 
   void AddVideo(const std::string& caption, const std::string& sizeText,
                 const platform::Thumbnail& thumbnail) override {
-    // One scratch bitmap serves every row; the image list keeps its own copy.
-    scratch_->Picture.SetPixels24(platform::ThumbnailWidth, platform::ThumbnailHeight,
-                                  thumbnail.bgr.data(), platform::ThumbnailWidth * 3);
     int image = list_->Count();
-    if (image < reserved_) {
-      images_->Replace(image, scratch_->Picture.Handle());
-    } else {
-      image = images_->Add(scratch_->Picture.Handle());
+    const int stride = platform::ThumbnailWidth * 3;
+    if (image >= reserved_ || !images_->SetPixels24(image, thumbnail.bgr.data(), stride)) {
+      // One scratch bitmap serves every row; the image list keeps its own copy.
+      scratch_->Picture.SetPixels24(platform::ThumbnailWidth, platform::ThumbnailHeight,
+                                    thumbnail.bgr.data(), stride);
+      if (image < reserved_) {
+        images_->Replace(image, scratch_->Picture.Handle());
+      } else {
+        image = images_->Add(scratch_->Picture.Handle());
+      }
     }
     list_->AddItem(caption, sizeText, image);
-    if (updating_ && list_->Count() % 256 == 0) {
+    if (updating_ && GetTickCount64() - shown_ >= ShowEveryMs) {
       list_->EndUpdate();
       list_->BeginUpdate();
+      shown_ = GetTickCount64();
     }
   }
 
@@ -79,8 +88,31 @@ class ListViewSink : public library::IVideoListSink {
   ui::TListView* list_;
   ui::TImageList* images_;
   ui::TImage* scratch_;
+  static constexpr ULONGLONG ShowEveryMs = 150;
   bool updating_ = false;
   int reserved_ = 0;
+  ULONGLONG shown_ = 0;
+};
+
+// The window's messages during a fill, handled before a row only when the last round is a
+// few milliseconds old: under Wine a round costs as much as reading a thumbnail, and a window
+// that answers within a frame looks no different to the user.
+class FillPump : public platform::IMessagePump {
+ public:
+  explicit FillPump(platform::IMessagePump& inner) : inner_(inner) {}
+  void ProcessMessages() override {
+    const ULONGLONG now = GetTickCount64();
+    if (pumped_ && now - last_ < IntervalMs) return;
+    inner_.ProcessMessages();
+    pumped_ = true;
+    last_ = GetTickCount64();
+  }
+
+ private:
+  static constexpr ULONGLONG IntervalMs = 15;
+  platform::IMessagePump& inner_;
+  bool pumped_ = false;
+  ULONGLONG last_ = 0;
 };
 
 namespace {
@@ -194,8 +226,8 @@ void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
   // a running fill alone.
   unsigned generation = 0;
   ListViewSink sink(list, images, imgPreview);
-  library::FillEnvironment env{*services_.fs, *services_.locale, *services_.pump, values_.AppFolder,
-                               nullptr};
+  FillPump pump(*services_.pump);
+  library::FillEnvironment env{*services_.fs, *services_.locale, pump, values_.AppFolder, nullptr};
   env.listed = [&] {
     generation = ++fillGeneration_[which];
     (list == ltvPC ? PcFolder : PspFolder) = folder;

@@ -7,7 +7,9 @@
 #include <sstream>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -74,6 +76,15 @@ bool StdFileSystem::FileExists(const std::string& path) {
 std::vector<DirEntry> StdFileSystem::ListDirectory(const std::string& folder,
                                                    const std::string& pattern) {
   std::vector<DirEntry> entries;
+  VisitDirectory(folder, pattern, [&](const DirEntry& e) {
+    entries.push_back(e);
+    return true;
+  });
+  return entries;
+}
+
+void StdFileSystem::VisitDirectory(const std::string& folder, const std::string& pattern,
+                                   const std::function<bool(const DirEntry&)>& visit) {
   std::error_code ec;
   fs::directory_iterator it(Host(folder), ec), end;
   for (; !ec && it != end; it.increment(ec)) {
@@ -88,17 +99,20 @@ std::vector<DirEntry> StdFileSystem::ListDirectory(const std::string& folder,
     if (!name.empty() && name[0] == '.') e.attributes |= AttrHidden;
     if ((info.st_mode & S_IWUSR) == 0) e.attributes |= AttrReadOnly;
     if (S_ISREG(info.st_mode)) e.size = static_cast<std::uint64_t>(info.st_size);
-    entries.push_back(std::move(e));
+    if (!visit(e)) break;
   }
-  return entries;
 }
 
 std::optional<std::uint64_t> StdFileSystem::FileSize(const std::string& path) {
-  std::ifstream in(Host(path), std::ios::binary | std::ios::ate);
-  if (!in) return std::nullopt;
-  const auto end = in.tellg();
-  if (end < 0) return std::nullopt;
-  return static_cast<std::uint64_t>(end);
+  // Opened, so that an unreadable file has no size, but without a stream: a transfer asks
+  // this three times per video.
+  const int fd = ::open(Host(path).c_str(), O_RDONLY);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  const bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  ::close(fd);
+  if (!ok) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
 }
 
 bool StdFileSystem::ReadFile(const std::string& path, std::vector<unsigned char>& out,

@@ -31,6 +31,8 @@ class StdFileSystem : public IFileSystem {
   bool FileExists(const std::string& path) override;
   std::vector<DirEntry> ListDirectory(const std::string& folder,
                                       const std::string& pattern) override;
+  void VisitDirectory(const std::string& folder, const std::string& pattern,
+                      const std::function<bool(const DirEntry&)>& visit) override;
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
   bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
                 std::size_t maxBytes) override;

@@ -44,21 +44,28 @@ bool Win32FileSystem::FileExists(const std::string& path) {
 std::vector<DirEntry> Win32FileSystem::ListDirectory(const std::string& folder,
                                                      const std::string& pattern) {
   std::vector<DirEntry> entries;
+  VisitDirectory(folder, pattern, [&](const DirEntry& e) {
+    entries.push_back(e);
+    return true;
+  });
+  return entries;
+}
+
+void Win32FileSystem::VisitDirectory(const std::string& folder, const std::string& pattern,
+                                     const std::function<bool(const DirEntry&)>& visit) {
   QuietErrors quiet;
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA(Joined(folder, pattern).c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return entries;
+  if (find == INVALID_HANDLE_VALUE) return;
+  DirEntry e;
   do {
-    const std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    DirEntry e;
-    e.name = name;
+    e.name = data.cFileName;
+    if (e.name == "." || e.name == "..") continue;
     e.attributes = data.dwFileAttributes;
     e.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    entries.push_back(std::move(e));
+    if (!visit(e)) break;
   } while (FindNextFileA(find, &data));
   FindClose(find);
-  return entries;
 }
 
 std::optional<std::uint64_t> Win32FileSystem::FileSize(const std::string& path) {

@@ -15,7 +15,35 @@ int IconIndex(const std::string& path, UINT extraFlags) {
   return info.iIcon;
 }
 
+// A folder that cannot carry icons of its own: the shell only reads desktop.ini of a read-only
+// or system folder, and a drive root or a share is no plain folder.
+bool IsPlainFolder(const std::string& path) {
+  if (path.size() <= 3 || path.rfind("\\\\", 0) == 0) return false;
+  DWORD oldMode = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS, &oldMode);
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD own = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
+  bool plain = attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & own) == 0;
+  if (plain) {
+    const std::string ini = path + (path.back() == '\\' ? "" : "\\") + "desktop.ini";
+    plain = GetFileAttributesA(ini.c_str()) == INVALID_FILE_ATTRIBUTES;
+  }
+  SetThreadErrorMode(oldMode, nullptr);
+  return plain;
+}
+
 }  // namespace
+
+// The shell reads a folder to find its icon, some milliseconds per folder of many files under
+// Wine; every plain folder has the same icons, so the first answer serves for the others.
+int Win32ShellInfo::FolderIcon(const std::string& path, bool open) {
+  int& known = open ? plainOpenIcon_ : plainIcon_;
+  const UINT flags = open ? SHGFI_OPENICON : 0;
+  if (!IsPlainFolder(path)) return IconIndex(path, flags);
+  if (known < 0) known = IconIndex(path, flags);
+  return known;
+}
 
 std::optional<ShellItem> Win32ShellInfo::ComputerFolder() {
   LPITEMIDLIST pidl = nullptr;
@@ -38,11 +66,11 @@ std::string Win32ShellInfo::DisplayName(const std::string& path) {
 }
 
 int Win32ShellInfo::SmallIcon(const std::string& path) {
-  return IconIndex(path, 0);
+  return FolderIcon(path, false);
 }
 
 int Win32ShellInfo::SmallOpenIcon(const std::string& path) {
-  return IconIndex(path, SHGFI_OPENICON);
+  return FolderIcon(path, true);
 }
 
 void Win32Beeper::Beep(unsigned type) {

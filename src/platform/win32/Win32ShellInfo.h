@@ -17,6 +17,11 @@ class Win32ShellInfo : public IShellInfo {
   std::string DisplayName(const std::string& path) override;
   int SmallIcon(const std::string& path) override;
   int SmallOpenIcon(const std::string& path) override;
+
+ private:
+  int FolderIcon(const std::string& path, bool open);
+  int plainIcon_ = -1;
+  int plainOpenIcon_ = -1;
 };
 
 class Win32Beeper : public IBeeper {
