@@ -37,8 +37,8 @@ class TskDib {
 };
 
 // Text of a control's face: single line, centred both ways, transparent, in `color` or grey when
-// disabled, one pixel down and right while pressed. Drawn on the off-screen picture, which then goes to
-// the target in one copy so the face never flickers.
+// disabled, one pixel down and right while pressed. Drawn on the off-screen picture, which then
+// goes to the target in one copy so the face never flickers.
 void DrawCaption(HDC target, TskDib& face, const std::string& utf8Text, RECT rect, HFONT font,
                  COLORREF color, bool enabled, bool pressed);
 // The two-colour border of edit-like controls on the whole window, frame included.
