@@ -173,6 +173,17 @@ bench_tree() {
 
 now() { date +%s.%N; }
 
+# Gives the program started last up to 30 s to end on its own, then ends it.
+end_app() {
+  for ((i = 0; i < 300; i++)); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$app_pid" 2>/dev/null || true
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=
+}
+
 # Seconds from the start of a Windows program to its window named by a pattern being shown
 # on the display; the program is then ended.
 time_to_window() {
@@ -189,13 +200,7 @@ time_to_window() {
     sleep 0.005
   done
   kill "$app_pid" 2>/dev/null || true
-  for ((i = 0; i < 300; i++)); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill "$app_pid" 2>/dev/null || true
-  wait "$app_pid" 2>/dev/null || true
-  app_pid=
+  end_app
   # Let the server forget the process before the next start.
   sleep 0.5
   [ -n "$found" ] || return 1
@@ -303,13 +308,7 @@ bench_transfer() {
     sys+=("$(value "$root/sys.txt" copy_seconds)")
   done
   shared "$root/close.txt" "$win/fill_bench.exe" close "$e2e_main_title"
-  for ((i = 0; i < 300; i++)); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill "$app_pid" 2>/dev/null || true
-  wait "$app_pid" 2>/dev/null || true
-  app_pid=
+  end_app
   wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1
   psp_unplug G >/dev/null 2>&1 || true
   rm -rf "$cpdir" "$root/sys" "$kind"
