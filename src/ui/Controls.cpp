@@ -19,6 +19,15 @@ std::unordered_map<HWND, TWinControl*>& HandleMap() {
   return map;
 }
 
+// Child window identifiers, unique among all our windows until they wrap; the dialog manager
+// and the command messages only need siblings to differ.
+UINT_PTR NextChildId() {
+  static UINT_PTR next = 0x1000;
+  const UINT_PTR id = next;
+  next = next >= 0x7FFF ? 0x1000 : next + 1;
+  return id;
+}
+
 HCURSOR CursorHandle(TCursor cursor) {
   switch (cursor) {
     case TCursor::Hand:
@@ -33,15 +42,71 @@ HCURSOR CursorHandle(TCursor cursor) {
 }
 }  // namespace
 
+struct THookLink {
+  TWndHook hook;
+  std::function<void()> onGone;
+  TControl* control = nullptr;       // null once unchained or the control went
+  TControl* owner = nullptr;         // the control it was chained to, to pass messages on
+  std::shared_ptr<bool> ownerAlive;  // false from the moment the control starts to go
+  std::shared_ptr<THookLink> inner;  // kept while unchained, for a call still running
+};
+
+bool TWndNext::operator()(TMessage& message) const {
+  // The link outlives this call (the caller holds it); its inner link is where the message
+  // goes now, even when hooks were added or removed meanwhile.
+  if (!*link_->ownerAlive) {
+    message.Result = 0;
+    return false;
+  }
+  const std::shared_ptr<THookLink> inner = link_->inner;
+  TControl::CallFrom(link_->owner, inner, message);
+  return link_->control != nullptr;
+}
+
+THookHandle& THookHandle::operator=(THookHandle&& other) noexcept {
+  if (this != &other) {
+    Unchain();
+    link_ = std::move(other.link_);
+  }
+  return *this;
+}
+
+bool THookHandle::Chained() const {
+  return link_ != nullptr && link_->control != nullptr;
+}
+
+void THookHandle::Unchain() {
+  if (link_ == nullptr) return;
+  const std::shared_ptr<THookLink> link = std::move(link_);
+  TControl* control = link->control;
+  if (control == nullptr) return;
+  link->control = nullptr;
+  if (control->hooks_ == link) {
+    control->hooks_ = link->inner;
+    return;
+  }
+  for (THookLink* outer = control->hooks_.get(); outer != nullptr; outer = outer->inner.get()) {
+    if (outer->inner == link) {
+      outer->inner = link->inner;
+      return;
+    }
+  }
+}
+
 bool TObject::InheritsFrom(const char* name) const {
   return std::string_view(name) == "TObject";
 }
 
 TComponent::TComponent(TComponent* owner) : owner_(owner) {
-  if (owner_ != nullptr) owner_->components_.push_back(this);
+  if (owner_ != nullptr) {
+    owner_->components_.push_back(this);
+    loading_ = owner_->loading_;  // made while its owner builds: loaded with it
+  }
 }
 
 TComponent::~TComponent() {
+  destroying_ = true;
+  if (self_ != nullptr) *self_ = nullptr;
   while (!components_.empty()) {
     TComponent* last = components_.back();
     components_.pop_back();
@@ -52,6 +117,23 @@ TComponent::~TComponent() {
     auto& siblings = owner_->components_;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
   }
+}
+
+void TComponent::BeginLoading() {
+  loading_ = true;
+  for (auto* c : components_) c->BeginLoading();
+}
+
+void TComponent::EndLoading() {
+  if (!loading_) return;
+  loading_ = false;
+  Loaded();
+  for (auto* c : std::vector<TComponent*>(components_)) c->EndLoading();
+}
+
+std::shared_ptr<TComponent* const> TComponent::Observe() {
+  if (self_ == nullptr) self_ = std::make_shared<TComponent*>(destroying_ ? nullptr : this);
+  return self_;
 }
 
 TComponent* TComponent::FindComponent(const std::string& name) const {
@@ -66,13 +148,58 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 }
 
 TControl::~TControl() {
+  DropHooks();
   if (parent_ != nullptr) parent_->RemoveControl(this);
 }
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
   TMessage m{msg, wParam, lParam, 0};
-  WindowProc(m);
+  Dispatch(m);
   return m.Result;
+}
+
+void TControl::Dispatch(TMessage& message) {
+  CallFrom(this, hooks_, message);
+}
+
+void TControl::CallFrom(TControl* control, const std::shared_ptr<THookLink>& link,
+                        TMessage& message) {
+  // Links unchained while a message was on its way keep their way on, but are passed over.
+  std::shared_ptr<THookLink> keep = link;  // the hook may unchain itself while it runs
+  while (keep != nullptr && keep->control == nullptr) keep = keep->inner;
+  if (keep == nullptr) {
+    control->WindowProc(message);
+    return;
+  }
+  keep->hook(message, TWndNext(keep.get()));
+}
+
+THookHandle TControl::ChainWindowProc(TWndHook hook, std::function<void()> onGone) {
+  auto link = std::make_shared<THookLink>();
+  link->hook = std::move(hook);
+  link->onGone = std::move(onGone);
+  link->control = this;
+  link->owner = this;
+  link->ownerAlive = alive_;
+  link->inner = hooks_;
+  hooks_ = link;
+  return THookHandle(link);
+}
+
+void TControl::DropHooks() {
+  *alive_ = false;
+  std::vector<std::shared_ptr<THookLink>> links;
+  for (auto link = hooks_; link != nullptr; link = link->inner) links.push_back(link);
+  hooks_.reset();
+  for (auto& link : links) link->control = nullptr;
+  for (auto& link : links) {
+    if (link->onGone) link->onGone();
+  }
+}
+
+void TControl::Notify(UINT msg) {
+  TMessage m{msg, 0, 0, 0};
+  Dispatch(m);
 }
 
 void TControl::SetParent(TWinControl* parent) {
@@ -93,12 +220,15 @@ void TControl::SetVisible(bool visible) {
   visible_ = visible;
 }
 void TControl::SetEnabled(bool enabled) {
+  if (enabled_ == enabled) return;
   enabled_ = enabled;
+  Notify(CM_ENABLEDCHANGED);
 }
 
 void TControl::SetCaption(const std::string& text) {
   caption_ = text;
   Invalidate();
+  Notify(CM_TEXTCHANGED);
 }
 
 TColor TControl::EffectiveColor() const {
@@ -182,6 +312,8 @@ void TGraphicControl::WndProc(TMessage& message) {
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
+  // Nothing chained in front sees the window go: its owners hear of it first.
+  DropHooks();
   // Children go before the window that holds them.
   for (auto* c : std::vector<TControl*>(controls_)) c->SetParent(nullptr);
   DestroyHandle();
@@ -216,9 +348,7 @@ void TWinControl::CreateParamsFor(CreateParams& params) {
 void TWinControl::CreateWnd() {
   CreateParams params;
   CreateParamsFor(params);
-  HMENU id = (params.style & WS_CHILD) != 0 ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(
-                                                  0x1000 + controls_.size() + (Tag & 0xFFF)))
-                                            : nullptr;
+  HMENU id = (params.style & WS_CHILD) != 0 ? reinterpret_cast<HMENU>(NextChildId()) : nullptr;
   handle_ = CreateWindowExA(params.exStyle, params.className, caption_.c_str(), params.style,
                             params.x, params.y, params.width, params.height, params.parent, id,
                             GetModuleHandleA(nullptr), nullptr);
@@ -273,13 +403,14 @@ void TWinControl::SetVisible(bool visible) {
 }
 
 void TWinControl::SetEnabled(bool enabled) {
-  TControl::SetEnabled(enabled);
   if (handle_ != nullptr) EnableWindow(handle_, enabled ? TRUE : FALSE);
+  TControl::SetEnabled(enabled);
 }
 
 void TWinControl::SetCaption(const std::string& text) {
   caption_ = text;
   if (handle_ != nullptr) SetWindowTextA(handle_, text.c_str());
+  Notify(CM_TEXTCHANGED);
 }
 
 std::string TWinControl::GetText() const {
@@ -348,6 +479,40 @@ void TWinControl::InsertControl(TControl* control) {
 void TWinControl::RemoveControl(TControl* control) {
   controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
   if (mouseCapture_ == control) mouseCapture_ = nullptr;
+  if (hoverGraphic_ == control) hoverGraphic_ = nullptr;
+}
+
+void TWinControl::SetHoverGraphic(TGraphicControl* graphic) {
+  if (hoverGraphic_ == graphic) return;
+  TGraphicControl* old = hoverGraphic_;
+  hoverGraphic_ = graphic;
+  if (old != nullptr) {
+    old->mouseInside_ = false;
+    old->Notify(CM_MOUSELEAVE);
+  }
+  if (graphic != nullptr) {
+    graphic->mouseInside_ = true;
+    graphic->Notify(CM_MOUSEENTER);
+  }
+}
+
+void TWinControl::TrackMouse(const TMessage& message) {
+  if (message.Msg == WM_MOUSEMOVE) {
+    if (!mouseInside_) {
+      mouseInside_ = true;
+      TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, handle_, 0};
+      TrackMouseEvent(&track);
+      Notify(CM_MOUSEENTER);
+    }
+    if (!controls_.empty() || hoverGraphic_ != nullptr) {
+      const POINT p{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+      SetHoverGraphic(GraphicAt(p));
+    }
+  } else if (message.Msg == WM_MOUSELEAVE && mouseInside_) {
+    SetHoverGraphic(nullptr);
+    mouseInside_ = false;
+    Notify(CM_MOUSELEAVE);
+  }
 }
 
 TGraphicControl* TWinControl::GraphicAt(POINT client) const {
@@ -361,7 +526,7 @@ TGraphicControl* TWinControl::GraphicAt(POINT client) const {
   return nullptr;
 }
 
-void TWinControl::PaintGraphics(HDC dc, const RECT* clip) {
+void TWinControl::PaintControls(HDC dc, const RECT* clip) {
   for (auto* c : controls_) {
     auto* g = dynamic_cast<TGraphicControl*>(c);
     if (g == nullptr || !g->Visible()) continue;
@@ -451,7 +616,7 @@ void TWinControl::WndProc(TMessage& message) {
         GetCursorPos(&p);
         ::ScreenToClient(handle_, &p);
         if (auto* g = GraphicAt(p)) {
-          g->WindowProc(message);
+          g->Dispatch(message);
           if (message.Result != 0) return;
         }
       }
@@ -510,7 +675,8 @@ LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, L
     return DefSubclassProc(hwnd, msg, wParam, lParam);
   }
   TMessage m{msg, wParam, lParam, 0};
-  self->WindowProc(m);
+  if (msg == WM_MOUSEMOVE || msg == WM_MOUSELEAVE) self->TrackMouse(m);
+  self->Dispatch(m);
   return m.Result;
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,15 @@ inline constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
 inline constexpr UINT CN_KEYDOWN = CN_BASE + WM_KEYDOWN;
 inline constexpr UINT CN_CHAR = CN_BASE + WM_CHAR;
 
+// Notifications of the class library itself, sent through a control's message handling so that
+// whoever is chained in front of it hears of them too.
+inline constexpr UINT CM_BASE = 0xB000;
+inline constexpr UINT CM_MOUSEENTER = CM_BASE + 1;
+inline constexpr UINT CM_MOUSELEAVE = CM_BASE + 2;
+inline constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 3;
+inline constexpr UINT CM_TEXTCHANGED = CM_BASE + 4;
+inline constexpr UINT CM_RELEASE = CM_BASE + 5;
+
 struct TMessage {
   UINT Msg;
   WPARAM WParam;
@@ -29,6 +39,41 @@ struct TMessage {
 
 using TWndMethod = std::function<void(TMessage&)>;
 using TNotifyEvent = std::function<void(class TObject* sender)>;
+
+class TControl;
+struct THookLink;
+
+// Hands a message to the handling behind a hook. Answers false when the hook was unchained (or
+// its control went) meanwhile: its owner may be gone, so the hook must touch nothing more.
+class TWndNext {
+ public:
+  bool operator()(TMessage& message) const;
+
+ private:
+  friend class TControl;
+  explicit TWndNext(THookLink* link) : link_(link) {}
+  THookLink* link_;
+};
+
+using TWndHook = std::function<void(TMessage&, const TWndNext& next)>;
+
+// One hook in front of a control's message handling. Unchaining is safe at any time: while the
+// hook runs, in any order among other hooks, and after the control is gone.
+class THookHandle {
+ public:
+  THookHandle() = default;
+  explicit THookHandle(std::shared_ptr<THookLink> link) : link_(std::move(link)) {}
+  THookHandle(THookHandle&&) noexcept = default;
+  THookHandle& operator=(THookHandle&& other) noexcept;
+  THookHandle(const THookHandle&) = delete;
+  THookHandle& operator=(const THookHandle&) = delete;
+  ~THookHandle() { Unchain(); }
+  void Unchain();
+  bool Chained() const;
+
+ private:
+  std::shared_ptr<THookLink> link_;
+};
 
 // Class names as the class library reports them, so that code can ask what a control is
 // without knowing the C++ type (the skinner tables rely on it).
@@ -44,6 +89,9 @@ using TNotifyEvent = std::function<void(class TObject* sender)>;
 class TObject {
  public:
   virtual ~TObject() = default;
+  TObject() = default;
+  TObject(const TObject&) = default;
+  TObject& operator=(const TObject&) = default;
   virtual const char* ClassName() const { return "TObject"; }
   virtual bool InheritsFrom(const char* name) const;
 };
@@ -59,12 +107,30 @@ class TComponent : public TObject {
 
   std::string Name;
   int Tag = 0;
+  // Set while the component and its owner build their parts; Loaded ends it for all of them.
+  bool Loading() const { return loading_; }
+  void BeginLoading();
+  void EndLoading();
+  bool Designing() const { return designing_; }
+  void SetDesigning(bool designing) { designing_ = designing; }
+  bool Destroying() const { return destroying_; }
+  // A pointer that turns null when the component is destroyed.
+  std::shared_ptr<TComponent* const> Observe();
   TComponent* Owner() const { return owner_; }
   const std::vector<TComponent*>& Components() const { return components_; }
   TComponent* FindComponent(const std::string& name) const;
 
+ protected:
+  // Called once when loading ends, owner first, then the components it owns.
+  virtual void Loaded() {}
+  void MarkDestroying() { destroying_ = true; }
+
  private:
   TComponent* owner_;
+  std::shared_ptr<TComponent*> self_;
+  bool loading_ = false;
+  bool designing_ = false;
+  bool destroying_ = false;
   std::vector<TComponent*> components_;
 };
 
@@ -79,10 +145,15 @@ class TControl : public TComponent {
   explicit TControl(TComponent* owner);
   ~TControl() override;
 
-  // Every message for the control passes through here; replace it to take the control over and
-  // put the previous one back to let go.
+  // The control's own message handling; replaceable. Hooks chained in front of it see every
+  // message first.
   TWndMethod WindowProc;
   virtual LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Every message enters here: the hooks, newest first, then WindowProc.
+  void Dispatch(TMessage& message);
+  // onGone is called when the control is destroyed while the hook is chained.
+  THookHandle ChainWindowProc(TWndHook hook, std::function<void()> onGone = {});
+  bool MouseInControl() const { return mouseInside_; }
 
   TWinControl* Parent() const { return parent_; }
   virtual void SetParent(TWinControl* parent);
@@ -133,9 +204,20 @@ class TControl : public TComponent {
   int height_ = 0;
   bool visible_ = true;
   bool enabled_ = true;
+  bool mouseInside_ = false;
+  // Hooks see no more messages; their owners hear that the control goes.
+  void DropHooks();
+  void Notify(UINT msg);
 
  private:
+  friend class TWndNext;
+  friend class TWinControl;
+  friend class THookHandle;
+  static void CallFrom(TControl* control, const std::shared_ptr<THookLink>& link,
+                       TMessage& message);
   TWinControl* parent_ = nullptr;
+  std::shared_ptr<THookLink> hooks_;  // outermost first
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // Drawn by its parent, no window of its own; the parent passes paint and mouse messages
@@ -190,6 +272,9 @@ class TWinControl : public TControl {
   void RemoveControl(TControl* control);
   // Topmost visible windowless child under a client point.
   TGraphicControl* GraphicAt(POINT client) const;
+  // Paints the visible windowless children that meet the clip (all when null) onto a DC whose
+  // origin is this control's client origin; for those that paint the control themselves.
+  void PaintControls(HDC dc, const RECT* clip);
   static TWinControl* FromHandle(HWND hwnd);
 
   std::function<void(TObject*, char& key)> OnKeyPress;
@@ -209,16 +294,19 @@ class TWinControl : public TControl {
   void WndProc(TMessage& message) override;
   void DefaultHandler(TMessage& message) override;
   std::string GetText() const override;
-  void PaintGraphics(HDC dc, const RECT* clip);
   void DestroyHandle();
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR id, DWORD_PTR refData);
   void DispatchMouseToGraphic(TMessage& message);
+  // Mouse-enter and mouse-leave for this window and its windowless children.
+  void TrackMouse(const TMessage& message);
+  void SetHoverGraphic(TGraphicControl* graphic);
   HWND handle_ = nullptr;
   std::vector<TControl*> controls_;
   TGraphicControl* mouseCapture_ = nullptr;
+  TGraphicControl* hoverGraphic_ = nullptr;
   bool inDefault_ = false;
 };
 

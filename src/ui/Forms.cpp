@@ -79,11 +79,31 @@ void TCustomForm::SetClientSize(int width, int height) {
   clientWidth_ = width;
   clientHeight_ = height;
   if (HandleAllocated()) {
-    RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_EXSTYLE)));
-    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+    // The frame the window has now, which may be drawn and measured by someone else than the
+    // platform, not the one its style would give.
+    RECT window;
+    RECT client;
+    GetWindowRect(Handle(), &window);
+    GetClientRect(Handle(), &client);
+    const int frameWidth = (window.right - window.left) - client.right;
+    const int frameHeight = (window.bottom - window.top) - client.bottom;
+    SetWindowPos(Handle(), nullptr, 0, 0, width + frameWidth, height + frameHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+int TCustomForm::ClientWidth() const {
+  return HandleAllocated() ? ClientRect().right : clientWidth_;
+}
+
+int TCustomForm::ClientHeight() const {
+  return HandleAllocated() ? ClientRect().bottom : clientHeight_;
+}
+
+void TCustomForm::RecalcFrame() {
+  if (HandleAllocated()) {
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
 }
 

@@ -27,8 +27,11 @@ class TCustomForm : public TCustomControl {
   std::string HelpFile;
 
   void SetClientSize(int width, int height);
-  int ClientWidth() const { return clientWidth_; }
-  int ClientHeight() const { return clientHeight_; }
+  // The window's client size once it exists, so it follows a frame drawn by someone else.
+  int ClientWidth() const;
+  int ClientHeight() const;
+  // Asks the window for its frame again, keeping its outer size.
+  void RecalcFrame();
 
   void Show();
   void Hide();

@@ -176,7 +176,14 @@ bool TBitmap::LoadFromBmp(const void* data, std::size_t size) {
 
 bool TBitmap::LoadFromResource(HINSTANCE instance, const char* name) {
   HRSRC found = FindResourceA(instance, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
-  if (found == nullptr) return false;
+  if (found == nullptr) {
+    // A BITMAP resource: the platform reads it, as a DIB section so its pixels stay as stored.
+    auto* bitmap =
+        static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (bitmap == nullptr) return false;
+    Assign(bitmap);
+    return true;
+  }
   HGLOBAL loaded = LoadResource(instance, found);
   const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
   return data != nullptr && LoadFromBmp(data, SizeofResource(instance, found));

@@ -74,6 +74,7 @@ class TBitmap {
   ~TBitmap();
 
   bool LoadFromBmp(const void* data, std::size_t size);
+  // From an RCDATA resource holding a BMP file, or else a BITMAP resource of that name.
   bool LoadFromResource(HINSTANCE instance, const char* name);
   // Top-down rows of blue, green, red bytes, padded to four bytes.
   bool SetPixels24(int width, int height, const std::uint8_t* bgrTopDown, int stride);

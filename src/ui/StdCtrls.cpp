@@ -14,7 +14,7 @@ void TCustomControl::CreateParamsFor(CreateParams& params) {
 
 void TCustomControl::Paint(TCanvas& canvas, const RECT& clip) {
   canvas.FillRect(clip, EffectiveColor());
-  PaintGraphics(canvas.Handle(), &clip);
+  PaintControls(canvas.Handle(), &clip);
 }
 
 void TCustomControl::WndProc(TMessage& message) {
@@ -69,6 +69,7 @@ void TCustomLabel::SetCaption(const std::string& text) {
   caption_ = text;
   AdjustSize();
   Invalidate();
+  Notify(CM_TEXTCHANGED);
 }
 
 void TCustomLabel::FontChanged() {
@@ -140,6 +141,86 @@ void TButton::WndProc(TMessage& message) {
   TButtonControl::WndProc(message);
 }
 
+namespace {
+bool ButtonChecked(TWinControl& control, bool fallback) {
+  if (!control.HandleAllocated()) return fallback;
+  return SendMessageA(control.Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+}  // namespace
+
+void TCustomCheckBox::CreateParamsFor(CreateParams& params) {
+  TWinControl::CreateParamsFor(params);
+  params.className = "BUTTON";
+  params.style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+}
+
+void TCustomCheckBox::AfterCreate() {
+  SendMessageA(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TCustomCheckBox::Checked() const {
+  return ButtonChecked(const_cast<TCustomCheckBox&>(*this), checked_);
+}
+
+void TCustomCheckBox::SetChecked(bool checked) {
+  checked_ = checked;
+  if (HandleAllocated()) {
+    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+void TCustomCheckBox::WndProc(TMessage& message) {
+  if (message.Msg == CN_COMMAND && HIWORD(message.WParam) == BN_CLICKED) {
+    checked_ = Checked();
+    Click();
+    message.Result = 0;
+    return;
+  }
+  TButtonControl::WndProc(message);
+}
+
+void TRadioButton::CreateParamsFor(CreateParams& params) {
+  TWinControl::CreateParamsFor(params);
+  params.className = "BUTTON";
+  params.style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
+}
+
+void TRadioButton::AfterCreate() {
+  SendMessageA(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TRadioButton::Checked() const {
+  return ButtonChecked(const_cast<TRadioButton&>(*this), checked_);
+}
+
+void TRadioButton::SetChecked(bool checked) {
+  checked_ = checked;
+  if (HandleAllocated()) {
+    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+void TRadioButton::WndProc(TMessage& message) {
+  if (message.Msg == CN_COMMAND && HIWORD(message.WParam) == BN_CLICKED) {
+    checked_ = Checked();
+    Click();
+    message.Result = 0;
+    return;
+  }
+  TButtonControl::WndProc(message);
+}
+
+void TScrollBar::CreateParamsFor(CreateParams& params) {
+  TWinControl::CreateParamsFor(params);
+  params.className = "SCROLLBAR";
+  params.style |= WS_TABSTOP | (Vertical ? SBS_VERT : SBS_HORZ);
+}
+
+void TCustomMemo::CreateParamsFor(CreateParams& params) {
+  TCustomEdit::CreateParamsFor(params);
+  params.style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
+}
+
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
   Color = clWindow;
   ParentColor = false;
@@ -186,7 +267,7 @@ void TCustomGroupBox::WndProc(TMessage& message) {
     // The frame first, then the windowless children over it.
     TWinControl::WndProc(message);
     HDC dc = GetDC(Handle());
-    PaintGraphics(dc, nullptr);
+    PaintControls(dc, nullptr);
     ReleaseDC(Handle(), dc);
     return;
   }

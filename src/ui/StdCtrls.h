@@ -101,6 +101,61 @@ class TButton : public TButtonControl {
   void WndProc(TMessage& message) override;
 };
 
+// Glyph buttons: the push button with a picture beside its caption.
+class TBitBtn : public TButton {
+  BREVLO_CLASS(TBitBtn, TButton)
+ public:
+  using TButton::TButton;
+  HBITMAP Glyph = nullptr;  // not owned
+};
+
+class TCustomCheckBox : public TButtonControl {
+  BREVLO_CLASS(TCustomCheckBox, TButtonControl)
+ public:
+  using TButtonControl::TButtonControl;
+  bool Checked() const;
+  void SetChecked(bool checked);
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+  void AfterCreate() override;
+  void WndProc(TMessage& message) override;
+  bool checked_ = false;
+};
+
+class TCheckBox : public TCustomCheckBox {
+  BREVLO_CLASS(TCheckBox, TCustomCheckBox)
+ public:
+  using TCustomCheckBox::TCustomCheckBox;
+};
+
+// Not a check box to the class library, though the platform makes both from one class.
+class TRadioButton : public TButtonControl {
+  BREVLO_CLASS(TRadioButton, TButtonControl)
+ public:
+  using TButtonControl::TButtonControl;
+  bool Checked() const;
+  void SetChecked(bool checked);
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+  void AfterCreate() override;
+  void WndProc(TMessage& message) override;
+
+ private:
+  bool checked_ = false;
+};
+
+class TScrollBar : public TWinControl {
+  BREVLO_CLASS(TScrollBar, TWinControl)
+ public:
+  using TWinControl::TWinControl;
+  bool Vertical = false;
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+};
+
 class TCustomEdit : public TWinControl {
   BREVLO_CLASS(TCustomEdit, TWinControl)
  public:
@@ -117,6 +172,21 @@ class TEdit : public TCustomEdit {
   BREVLO_CLASS(TEdit, TCustomEdit)
  public:
   using TCustomEdit::TCustomEdit;
+};
+
+class TCustomMemo : public TCustomEdit {
+  BREVLO_CLASS(TCustomMemo, TCustomEdit)
+ public:
+  using TCustomEdit::TCustomEdit;
+
+ protected:
+  void CreateParamsFor(CreateParams& params) override;
+};
+
+class TMemo : public TCustomMemo {
+  BREVLO_CLASS(TMemo, TCustomMemo)
+ public:
+  using TCustomMemo::TCustomMemo;
 };
 
 class TCustomGroupBox : public TWinControl {

@@ -170,45 +170,6 @@ void Press(WORD key) {
   Pump();
 }
 
-INPUT MouseEvent(POINT screen, DWORD buttons) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
-  return input;
-}
-
-// Handles the input that SendInput queued: until the cursor is there and no input waits, at
-// most two seconds.
-void PumpInput(POINT screen) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    Pump();
-    POINT now{};
-    GetCursorPos(&now);
-    const bool arrived = now.x == screen.x && now.y == screen.y;
-    if ((arrived && HIWORD(GetQueueStatus(QS_INPUT)) == 0) || GetTickCount() - start > 2000) break;
-    Sleep(5);
-  }
-  Pump();
-}
-
-void MoveMouse(POINT screen) {
-  INPUT move = MouseEvent(screen, 0);
-  SendInput(1, &move, sizeof move);
-  PumpInput(screen);
-}
-
-// Press and release go in together: a tree view waits for the release inside the press.
-void Click(POINT screen) {
-  MoveMouse(screen);
-  INPUT click[2] = {MouseEvent(screen, MOUSEEVENTF_LEFTDOWN),
-                    MouseEvent(screen, MOUSEEVENTF_LEFTUP)};
-  SendInput(2, click, sizeof click[0]);
-  PumpInput(screen);
-}
-
 RECT WindowRect(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);

@@ -135,12 +135,17 @@ void BoxWatcher::Run() {
     for (HWND box : boxes) {
       // The text of a message box is its static control 0xFFFF.
       Box seen{WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
+      DWORD_PTR skinned = 0;
+      SendMessageTimeoutA(box, 0x2AAA, 0, 0, SMTO_ABORTIFHUNG, 2000, &skinned);
+      seen.skinned = static_cast<LRESULT>(skinned);
       int answer = 0;
+      bool click = false;
       {
         std::lock_guard<std::mutex> lock(mutex_);
         seen_.push_back(seen);
         if (!expected_.empty() && expected_.front().caption == seen.caption) {
           answer = expected_.front().answer;
+          click = expected_.front().click;
           expected_.erase(expected_.begin());
         } else {
           unexpected_.push_back(seen);
@@ -154,8 +159,12 @@ void BoxWatcher::Run() {
           }
         }
       }
-      PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+      if (click && GetDlgItem(box, answer) != nullptr) {
+        PostMessageA(GetDlgItem(box, answer), BM_CLICK, 0, 0);
+      } else {
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+      }
       // Wait for it to go before looking again.
       for (int i = 0; i < 200 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);
     }
@@ -320,6 +329,45 @@ bool SaveScreenshot(HWND window, const std::string& name) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return static_cast<bool>(out);
+}
+
+static INPUT MouseEvent(POINT screen, DWORD buttons) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+  return input;
+}
+
+// Handles the input that SendInput queued: until the cursor is there and no input waits, at
+// most two seconds.
+static void PumpInput(POINT screen) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    Pump();
+    POINT now{};
+    GetCursorPos(&now);
+    const bool arrived = now.x == screen.x && now.y == screen.y;
+    if ((arrived && HIWORD(GetQueueStatus(QS_INPUT)) == 0) || GetTickCount() - start > 2000) break;
+    Sleep(5);
+  }
+  Pump();
+}
+
+void MoveMouse(POINT screen) {
+  INPUT move = MouseEvent(screen, 0);
+  SendInput(1, &move, sizeof move);
+  PumpInput(screen);
+}
+
+// Press and release go in together: a tree view waits for the release inside the press.
+void Click(POINT screen) {
+  MoveMouse(screen);
+  INPUT click[2] = {MouseEvent(screen, MOUSEEVENTF_LEFTDOWN),
+                    MouseEvent(screen, MOUSEEVENTF_LEFTUP)};
+  SendInput(2, click, sizeof click[0]);
+  PumpInput(screen);
 }
 
 }  // namespace brevlo::testing

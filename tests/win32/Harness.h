@@ -44,17 +44,19 @@ class BoxWatcher {
   struct Box {
     std::string caption;
     std::string text;
+    LRESULT skinned = 0;  // what the box answered the skin engine's question
   };
   struct Expected {
     std::string caption;
     int answer = IDOK;
+    bool click = false;  // press the button itself rather than tell the box its command
   };
   explicit BoxWatcher(std::vector<Expected> expected = {});
   ~BoxWatcher();
   // One more box expected after those already named.
-  void Expect(const std::string& caption, int answer = IDOK) {
+  void Expect(const std::string& caption, int answer = IDOK, bool click = false) {
     std::lock_guard<std::mutex> lock(mutex_);
-    expected_.push_back({caption, answer});
+    expected_.push_back({caption, answer, click});
   }
   std::vector<Box> Seen() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -115,6 +117,11 @@ class MainFormFixture {
   std::unique_ptr<SimulatedDrive> psp_;
   app::TMainForm* form_;
 };
+
+// Real mouse input through the system's input queue, handled before returning.
+void MoveMouse(POINT screen);
+// Press and release go in together: a tree view waits for the release inside the press.
+void Click(POINT screen);
 
 // Saves the screen to a PNG-less BMP in the artefacts folder (the test script converts it).
 bool SaveScreenshot(HWND window, const std::string& name);

@@ -531,7 +531,7 @@ void TDirTreeCombo::Paint() {
       editImageIndex_ < ImageList_GetImageCount(images)) {
     ImageList_Draw(images, editImageIndex_, dc, IconLeft, client.bottom / 2 - 8, ILD_NORMAL);
   }
-  PaintGraphics(dc, nullptr);
+  PaintControls(dc, nullptr);
   ReleaseDC(Handle(), dc);
 }
 

@@ -1,0 +1,148 @@
+// What the class library offers those who sit in front of a control: hooks that can be taken
+// away at any moment, and notifications of the mouse, the enabled state and the text.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Harness.h"
+#include "ui/Builder.h"
+
+using namespace brevlo;
+using namespace brevlo::testing;
+
+namespace {
+constexpr UINT Probe = WM_USER + 77;
+
+// Records the hooks a message passed, in order.
+ui::TWndHook Recorder(std::vector<std::string>& log, const std::string& name) {
+  return [&log, name](ui::TMessage& m, const ui::TWndNext& next) {
+    if (m.Msg == Probe) log.push_back(name);
+    next(m);
+  };
+}
+}  // namespace
+
+TEST(ControlHooks, ChainAndUnchainAtAnyMoment) {
+  auto* form = new ui::TForm(ui::Application);
+  auto* button = ui::NewButton(form, form, "b", 0, 0, 50, 20, "B");
+  form->Handle();
+  std::vector<std::string> log;
+  const ui::TWndMethod own = button->WindowProc;
+  button->WindowProc = [&log, own](ui::TMessage& m) {
+    if (m.Msg == Probe) log.push_back("own");
+    own(m);
+  };
+
+  ui::THookHandle inner = button->ChainWindowProc(Recorder(log, "inner"));
+  ui::THookHandle outer = button->ChainWindowProc(Recorder(log, "outer"));
+  button->Perform(Probe);
+  EXPECT_EQ(log, (std::vector<std::string>{"outer", "inner", "own"}));
+
+  // A hook that lets go of itself while it runs still passes the message on, and hears that
+  // it is no longer chained.
+  log.clear();
+  bool stillChained = true;
+  ui::THookHandle self;
+  self = button->ChainWindowProc([&](ui::TMessage& m, const ui::TWndNext& next) {
+    if (m.Msg != Probe) {
+      next(m);
+      return;
+    }
+    log.push_back("self");
+    self.Unchain();
+    stillChained = next(m);
+  });
+  button->Perform(Probe);
+  EXPECT_FALSE(stillChained);
+  EXPECT_EQ(log, (std::vector<std::string>{"self", "outer", "inner", "own"}));
+
+  // An outer hook taking an inner one away mid-message: the message skips it.
+  log.clear();
+  ui::THookHandle remover = button->ChainWindowProc([&](ui::TMessage& m, const ui::TWndNext& next) {
+    if (m.Msg == Probe) {
+      log.push_back("remover");
+      inner.Unchain();
+    }
+    next(m);
+  });
+  button->Perform(Probe);
+  EXPECT_EQ(log, (std::vector<std::string>{"remover", "outer", "own"}));
+  EXPECT_FALSE(inner.Chained());
+  {
+    ui::THookHandle scoped = button->ChainWindowProc(Recorder(log, "scoped"));
+  }  // gone with its handle
+  log.clear();
+  SendMessageA(button->Handle(), Probe, 0, 0);  // from the window, the same road
+  EXPECT_EQ(log, (std::vector<std::string>{"remover", "outer", "own"}));
+
+  // The control going first: the owner of a hook hears it, and letting go later is harmless.
+  int gone = 0;
+  ui::THookHandle late = button->ChainWindowProc(Recorder(log, "late"), [&gone] { ++gone; });
+  delete form;
+  EXPECT_EQ(gone, 1);
+  EXPECT_FALSE(late.Chained());
+  late.Unchain();
+  outer.Unchain();
+}
+
+TEST(ControlHooks, NotificationsOfMouseStateAndText) {
+  auto* form = new ui::TForm(ui::Application);
+  form->BorderStyle = ui::TBorderStyle::None;
+  form->SetBounds(100, 100, 300, 100);
+  form->SetClientSize(300, 100);
+  auto* button = ui::NewButton(form, form, "b", 10, 10, 100, 40, "B");
+  auto* label = ui::NewLabel(form, form, "l", 150, 10, "A label");
+  form->Show();
+  Pump(50);
+  std::vector<std::string> log;
+  auto watch = [&log](ui::TControl* control) {
+    return control->ChainWindowProc([&log, control](ui::TMessage& m, const ui::TWndNext& next) {
+      const char* what = m.Msg == ui::CM_MOUSEENTER       ? "enter"
+                         : m.Msg == ui::CM_MOUSELEAVE     ? "leave"
+                         : m.Msg == ui::CM_ENABLEDCHANGED ? "enabled"
+                         : m.Msg == ui::CM_TEXTCHANGED    ? "text"
+                                                          : nullptr;
+      if (what != nullptr) log.push_back(control->Name + " " + what);
+      next(m);
+    });
+  };
+  ui::THookHandle onButton = watch(button);
+  ui::THookHandle onLabel = watch(label);
+
+  button->SetEnabled(false);
+  button->SetEnabled(false);  // no change, no word
+  button->SetEnabled(true);
+  button->SetCaption("C");
+  label->SetCaption("Another");
+  EXPECT_EQ(log, (std::vector<std::string>{"b enabled", "b enabled", "b text", "l text"}));
+
+  // The platform tells a window late that the mouse left it: wait for each word a while.
+  auto sequenceOf = [&log](const std::string& name) {
+    std::vector<std::string> out;
+    for (const auto& entry : log) {
+      if (entry.rfind(name + " ", 0) == 0) out.push_back(entry.substr(name.size() + 1));
+    }
+    return out;
+  };
+  auto waitFor = [&](std::size_t count) {
+    for (int i = 0; i < 100 && log.size() < count; ++i) Pump(20);
+  };
+  log.clear();
+  const POINT origin = form->ClientToScreen(POINT{0, 0});
+  MoveMouse(POINT{origin.x + 50, origin.y + 30});  // onto the button
+  waitFor(1);
+  MoveMouse(POINT{origin.x + 160, origin.y + 15});  // onto the label
+  waitFor(3);
+  MoveMouse(POINT{origin.x + 160, origin.y + 80});  // beside it, still on the form
+  waitFor(4);
+  MoveMouse(POINT{origin.x + 400, origin.y + 300});  // away
+  Pump(50);
+  EXPECT_EQ(sequenceOf("b"), (std::vector<std::string>{"enter", "leave"}));
+  EXPECT_EQ(sequenceOf("l"), (std::vector<std::string>{"enter", "leave"}));
+  EXPECT_FALSE(button->MouseInControl());
+  EXPECT_FALSE(label->MouseInControl());
+  delete form;
+}
