@@ -1,0 +1,130 @@
+#include "skin/SkinRules.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+namespace brevlo::skin {
+namespace {
+
+std::string Upper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+struct Row {
+  const char* control;
+  const char* skinner;
+};
+
+// Tried from the last row up, so a class listed lower wins over one it descends from.
+constexpr Row ProgramTable[] = {
+    {"TCustomControl", "TskSkinScrollWinControl"},
+    {"TCustomFrame", "TskSkinFrame"},
+    {"TScrollBox", "TskSkinScrollWinControl"},
+    {"TToolBar", "TskSkinToolBar"},
+    {"TCustomStatusBar", "TskSkinStatusBar"},
+    {"TDateTimePicker", "TskSkinDateTimePicker"},
+    {"TCustomTreeView", "TskSkinScrollWinControl"},
+    {"TCustomUpDown", "TskSkinUpDown"},
+    {"TCustomHotKey", "TskSkinBorderWinControl"},
+    {"TProgressBar", "TskSkinProgressBar"},
+    {"TTrackBar", "TskSkinTrackBar"},
+    {"TCustomTabControl", "TskSkinTabControl"},
+    {"TCustomGrid", "TskSkinGrid"},
+    {"TSpeedButton", "TskSkinSpeedButton"},
+    {"TCustomPanel", "TskSkinPanel"},
+    {"TCustomGroupBox", "TskSkinGroupBox"},
+    {"TScrollBar", "TskSkinScrollBar"},
+    {"TCustomListControl", "TskSkinScrollWinControl"},
+    {"TRadioButton", "TskSkinRadioButton"},
+    {"TCustomComboBox", "TskSkinComboBox"},
+    {"TCustomCheckBox", "TskSkinCheckBox"},
+    {"TCustomEdit", "TskSkinScrollWinControl"},
+    {"TButton", "TskSkinButton"},
+};
+
+constexpr Row ForeignTable[] = {
+    {"COMBOBOX", "TskSkinWndComboBox"},
+    {"COMBOBOXEX32", "TskSkinWndComboBox"},
+    {"BUTTON", "TskSkinWndButton"},
+    {"BUTTON_CHECKBOX", "TskSkinWndCheckBox"},
+    {"BUTTON_RADIOBUTTON", "TskSkinWndRadioButton"},
+    {"SYSTABCONTROL32", "TskSkinWndTabControl"},
+    {"TOOLBARWINDOW32", "TskSkinWndToolbarWindow32"},
+};
+
+}  // namespace
+
+const char* ProgramSkinnerFor(const std::function<bool(const char*)>& is) {
+  for (auto row = std::rbegin(ProgramTable); row != std::rend(ProgramTable); ++row) {
+    if (is(row->control)) return row->skinner;
+  }
+  return nullptr;
+}
+
+std::string ForeignClassKey(std::string_view windowClass, unsigned style) {
+  std::string key = Upper(windowClass);
+  if (key == "BUTTON") {
+    if ((style & 7u) == 7u) return {};  // a group box
+    if ((style & 3u) == 3u || (style & 2u) != 0 || (style & 5u) == 5u) return key + "_CHECKBOX";
+    if ((style & 9u) == 9u || (style & 4u) != 0) return key + "_RADIOBUTTON";
+    return key;
+  }
+  if (key == "COMBOBOX" && (style & 3u) == 1u) return {};  // a simple combo box
+  return key;
+}
+
+const char* ForeignSkinnerFor(std::string_view key) {
+  for (const Row& row : ForeignTable) {
+    if (key == row.control) return row.skinner;
+  }
+  return nullptr;
+}
+
+bool RefusesCreation(std::string_view windowClass, unsigned style, unsigned exStyle) {
+  return Upper(windowClass) == "SCROLLBAR" && (style & 0x10u) != 0 && exStyle != 0x4u;
+}
+
+bool OwnClassExcluded(std::string_view className) {
+  return className.substr(0, 3) == "Tsk" && className != "TskSkinInternalUpDown";
+}
+
+std::vector<std::string> SkinFileCandidates(const std::string& fileName,
+                                            const std::vector<std::string>& folders) {
+  const std::size_t cut = fileName.find_last_of("\\/:");
+  const std::string namePart = cut == std::string::npos ? fileName : fileName.substr(cut + 1);
+  std::vector<std::string> out;
+  if (namePart.empty()) return out;
+  for (std::string folder : folders) {
+    if (folder.empty()) continue;
+    if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    out.push_back(folder + namePart);
+  }
+  return out;
+}
+
+void ClassNameList::Add(const std::string& name) {
+  if (!Contains(name)) names_.push_back(name);
+}
+
+void ClassNameList::Remove(const std::string& name) {
+  names_.erase(std::remove_if(names_.begin(), names_.end(),
+                              [&](const std::string& n) { return SameText(n, name); }),
+               names_.end());
+}
+
+bool ClassNameList::Contains(std::string_view name) const {
+  return std::any_of(names_.begin(), names_.end(),
+                     [&](const std::string& n) { return SameText(n, name); });
+}
+
+}  // namespace brevlo::skin
