@@ -47,8 +47,9 @@ std::string KeyName(unsigned key) {
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
     return std::string(1, static_cast<char>(key));
   }
-  if (key >= VK_F1 && key <= VK_F24)
+  if (key >= VK_F1 && key <= VK_F24) {
     return std::string("F").append(std::to_string(key - VK_F1 + 1));
+  }
   if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) {
     return std::string("Num ").append(std::to_string(key - VK_NUMPAD0));
   }
