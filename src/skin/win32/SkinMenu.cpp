@@ -1,0 +1,173 @@
+#include "skin/win32/SkinMenu.h"
+
+#include <string>
+#include <string_view>
+
+#include "skin/SkinMenuLayout.h"
+#include "skin/win32/SkinPaint.h"
+#include "ui/ComCtrls.h"
+#include "ui/Graphics.h"
+
+namespace brevlo::skin {
+namespace {
+
+COLORREF SkinColor(const TskSkinReader& reader, std::string_view name, int systemColor) {
+  const int value = reader.GetInt(name);
+  return value < 0 ? GetSysColor(systemColor) : static_cast<COLORREF>(value);
+}
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int size = static_cast<int>(utf8.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+  return wide;
+}
+
+// Width as DrawTextW lays the text out, "&" marks included.
+int TextWidth(HDC dc, const std::wstring& text) {
+  if (text.empty()) return 0;
+  RECT r{0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_CALCRECT);
+  return r.right - r.left;
+}
+
+RECT ToRect(const Rect& r) {
+  return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+const ui::TImageList* UsableImages(const ui::TMenuItem& item) {
+  const ui::TPopupMenu* menu = item.Menu();
+  if (menu == nullptr || menu->Images == nullptr || item.ImageIndex < 0) return nullptr;
+  return item.ImageIndex < menu->Images->Count() ? menu->Images : nullptr;
+}
+
+bool RightToLeft(const ui::TMenuItem& item) {
+  return item.Menu() != nullptr && item.Menu()->RightToLeft;
+}
+
+class CheckImages {
+ public:
+  ~CheckImages() {
+    if (list_ != nullptr) ImageList_Destroy(list_);
+  }
+  HIMAGELIST Get() {
+    if (list_ != nullptr || tried_) return list_;
+    tried_ = true;
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), "SKIN_MENU_CHECKED", IMAGE_BITMAP, 0, 0, 0));
+    if (bitmap == nullptr) return nullptr;
+    list_ = ImageList_Create(MenuImageSize, MenuImageSize, ILC_COLOR24 | ILC_MASK, 1, 1);
+    if (list_ != nullptr && ImageList_AddMasked(list_, bitmap, RGB(255, 255, 255)) < 0) {
+      ImageList_Destroy(list_);
+      list_ = nullptr;
+    }
+    DeleteObject(bitmap);
+    return list_;
+  }
+
+ private:
+  HIMAGELIST list_ = nullptr;
+  bool tried_ = false;
+};
+
+}  // namespace
+
+MenuLook SkinMenuLook(const TskSkinReader& reader) {
+  return {SkinColor(reader, "MenuBarColor", COLOR_MENU),
+          SkinColor(reader, "MenuBackgroundColor", COLOR_MENU),
+          SkinColor(reader, "MenuSelectedBackgroundColor", COLOR_HIGHLIGHT),
+          SkinColor(reader, "MenuSelectedBorderColor", COLOR_HIGHLIGHT),
+          SkinColor(reader, "MenuFontColor", COLOR_MENUTEXT),
+          SkinColor(reader, "MenuSelectedFontColor", COLOR_HIGHLIGHTTEXT)};
+}
+
+MenuLook SystemMenuLook() {
+  return {GetSysColor(COLOR_MENU),      GetSysColor(COLOR_MENU),
+          GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHT),
+          GetSysColor(COLOR_MENUTEXT),  GetSysColor(COLOR_HIGHLIGHTTEXT)};
+}
+
+HIMAGELIST MenuCheckImages() {
+  static CheckImages images;
+  return images.Get();
+}
+
+void MeasureSkinMenuItem(const ui::TMenuItem& item, HDC dc, int& width, int& height) {
+  const HGDIOBJ oldFont = SelectObject(dc, ui::MenuFont(item.Default));
+  const MenuItemSize size = MeasureMenuItem(item.IsSeparator(), TextWidth(dc, Wide(item.Caption)),
+                                            TextWidth(dc, Wide(item.ShortCutText())));
+  SelectObject(dc, oldFont);
+  width = size.width;
+  height = size.height;
+}
+
+void DrawSkinMenuItem(const ui::TMenuItem& item, HDC dc, const RECT& rect, bool selected,
+                      const MenuLook& look) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  TskDib picture(width, height);
+  if (picture.Empty()) return;
+  HDC canvas = picture.Dc();
+  const bool rightToLeft = RightToLeft(item);
+  const ui::TImageList* images = UsableImages(item);
+  const HGDIOBJ oldFont = SelectObject(canvas, ui::MenuFont(item.Default));
+  const std::wstring shortCut = Wide(item.ShortCutText());
+  const int shortCutWidth = TextWidth(canvas, shortCut);
+  const MenuItemLayout layout = LayOutMenuItem({0, 0, width, height}, rightToLeft, shortCutWidth,
+                                               images != nullptr ? images->Width() : MenuImageSize);
+
+  const PixelView view = picture.View();
+  if (item.IsSeparator()) {
+    FillRect(view, layout.strip, ColorToPixel(static_cast<int>(look.bar)));
+    FillRect(view, layout.rest, ColorToPixel(static_cast<int>(look.background)));
+    FillRect(view, layout.separatorLine, MakePixel(132, 130, 132));
+    SelectObject(canvas, oldFont);
+    picture.CopyTo(dc, rect.left, rect.top);
+    return;
+  }
+  if (selected && item.Enabled) {
+    FillRect(view, {0, 0, width, height}, ColorToPixel(static_cast<int>(look.selectedBackground)));
+    FrameRect(view, {0, 0, width, height}, ColorToPixel(static_cast<int>(look.selectedBorder)));
+  } else {
+    FillRect(view, layout.strip, ColorToPixel(static_cast<int>(look.bar)));
+    FillRect(view, layout.rest, ColorToPixel(static_cast<int>(look.background)));
+  }
+
+  SetBkMode(canvas, TRANSPARENT);
+  SetTextColor(canvas, !item.Enabled ? RGB(128, 128, 128)
+                       : selected    ? look.selectedFont
+                                     : look.font);
+  const std::wstring caption = Wide(item.Caption);
+  RECT captionRect = ToRect(layout.caption);
+  DrawTextW(canvas, caption.c_str(), static_cast<int>(caption.size()), &captionRect,
+            DT_SINGLELINE | DT_TOP | (rightToLeft ? DT_RIGHT | DT_RTLREADING : DT_LEFT));
+  if (!shortCut.empty()) {
+    TextOutW(canvas, layout.shortCut.x, layout.shortCut.y, shortCut.c_str(),
+             static_cast<int>(shortCut.size()));
+  }
+  SelectObject(canvas, oldFont);
+
+  const bool hasImage = images != nullptr || item.Bitmap != nullptr;
+  if (item.Checked) {
+    if (!hasImage) {
+      if (HIMAGELIST check = MenuCheckImages()) {
+        ImageList_Draw(check, 0, canvas, layout.check.x, layout.check.y, ILD_TRANSPARENT);
+      }
+    } else {
+      const PixelView framed = picture.View();  // the text above reaches the bits first
+      FrameRect(framed, layout.checkFrame, MakePixel(0, 0, 0));
+      FillRect(framed, layout.checkFill, ColorToPixel(static_cast<int>(look.background)));
+    }
+  }
+  if (images != nullptr) {
+    ImageList_Draw(images->Handle(), item.ImageIndex, canvas, layout.image.x, layout.image.y,
+                   ILD_TRANSPARENT);
+  } else if (item.Bitmap != nullptr) {
+    ui::TCanvas(canvas).StretchDraw(ToRect(layout.bitmap), item.Bitmap);
+  }
+  picture.CopyTo(dc, rect.left, rect.top);
+}
+
+}  // namespace brevlo::skin
