@@ -27,9 +27,9 @@ MenuItemLayout LayOutMenuItem(Rect item, bool rightToLeft, int shortCutWidth, in
   layout.separatorLine = edges.Span(MenuTextIndent, width - MenuTextIndent - 2, top + 2, top + 3);
   layout.caption =
       edges.Span(MenuTextIndent, width - MenuTextIndent, top + MenuTextTop, item.bottom);
-  // Mirrored, the shortcut starts at the left edge plus its width less the margin rather than
-  // at the mirror image of its usual place: the look these menus have always had.
-  layout.shortCut = {rightToLeft ? item.left + shortCutWidth - MenuShortCutMargin
+  // Mirrored, the shortcut keeps its margin from the edge: placed at "left + width - margin",
+  // a short one would start outside the item.
+  layout.shortCut = {rightToLeft ? item.left + MenuShortCutMargin
                                  : item.right - shortCutWidth - MenuShortCutMargin,
                      top + MenuTextTop};
   layout.check = {edges.From(MenuImageLeft, MenuImageSize), top + MenuImageTop};
