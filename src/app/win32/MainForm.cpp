@@ -11,6 +11,8 @@
 #include "operations/VideoPaths.h"
 #include "platform/win32/BrowseForFolder.h"
 #include "platform/win32/Win32Platform.h"
+#include "skin/win32/BuiltInSkin.h"
+#include "skin/win32/SkinEngine.h"
 #include "ui/AppPorts.h"
 
 namespace brevlo::app {
@@ -165,6 +167,7 @@ TMainForm::TMainForm(ui::TComponent* owner)
   if (services_.drives == nullptr) services_.drives = &adapters_->drives;
   if (services_.exePath.empty()) services_.exePath = OwnExecutablePath();
 
+  BeginLoading();
   BorderStyle = ui::TBorderStyle::Single;
   BorderIcons = ui::biSystemMenu | ui::biMinimize;
   Position = ui::TPosition::ScreenCenter;
@@ -172,10 +175,30 @@ TMainForm::TMainForm(ui::TComponent* owner)
   SetClientSize(661, 516);
   BuildControls();
   BuildMenus();
+  BuildSkinEngine();
   OnClose = [this](ui::TObject* sender, ui::TCloseAction& action) { FormClose(sender, action); };
   Handle();
+  // The skin is read and the window wrapped before the form's own start-up, which may already
+  // ask a question in a message box.
+  EndLoading();
   LoadArtwork();
   FormCreate();
+}
+
+void TMainForm::BuildSkinEngine() {
+  std::string error;
+  skSkinEngine1 = skin::TskSkinEngine::Create(this, error);
+  skSkinEngine1->Name = "skSkinEngine1";
+  skSkinEngine1->SetActive(true);
+  // Where the skin was made; a file of that name beside the program is read instead, until the
+  // skin carried with the form is loaded.
+  skSkinEngine1->SetSkinFile("res\\art\\Brevlo.skn");
+  skSkinEngine1->DisabledTag = 9999;
+  skSkinEngine1->DrawScrollBar = true;
+  skSkinEngine1->SetBuiltIn(true);
+  skSkinEngine1->SkinDialogs = true;
+  skSkinEngine1->SetSkinAllForms(true);
+  skSkinEngine1->SkinData = skin::BuiltInSkinBytes();
 }
 
 void TMainForm::FormCreate() {

@@ -17,6 +17,10 @@
 #include "ui/Forms.h"
 #include "ui/Menus.h"
 
+namespace brevlo::skin {
+class TskSkinEngine;
+}
+
 namespace brevlo::app {
 
 // What the main window needs of the system; tests may put their own shell in.
@@ -86,6 +90,7 @@ class TMainForm : public ui::TForm {
   ui::TImageList* imlPSP;
   ui::TImageList* imladv;
   ui::TTimer* Timer1;
+  skin::TskSkinEngine* skSkinEngine1;
   ui::TPopupMenu* PopupMenu1;
   ui::TMenuItem* Play1;
   ui::TMenuItem* Openthedirectory1;
@@ -167,6 +172,7 @@ class TMainForm : public ui::TForm {
  private:
   void BuildControls();
   void BuildMenus();
+  void BuildSkinEngine();
   void LoadArtwork();
   void ShowSelectionSummary(ui::TListView* list, int panel);
 

@@ -1,0 +1,387 @@
+// The skin engine on real windows: which windows and controls it takes over, and that each
+// gets its own handling back whenever the engine lets go.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Harness.h"
+#include "library/PspDetection.h"
+#include "operations/TransferEngine.h"
+#include "skin/SkinRules.h"
+#include "skin/win32/BuiltInSkin.h"
+#include "skin/win32/SkinEngine.h"
+#include "ui/Builder.h"
+
+using namespace brevlo;
+using namespace brevlo::testing;
+
+namespace {
+
+LRESULT AskSkinned(ui::TControl* control) {
+  return control->Perform(skin::SKM_ISSKINNED);
+}
+
+std::string SkinnerName(skin::TskSkinEngine* engine, const void* key) {
+  skin::TskSkinControl* skinner = engine->SkinnerOf(key);
+  return skinner != nullptr ? skinner->ClassName() : "";
+}
+
+int dialogDestroyed = 0;
+
+// A form of the test's own with an engine over the built-in skin, read from a file as a skin
+// chosen by its name would be.
+struct SkinnedForm {
+  explicit SkinnedForm(const TempFolder& temp) {
+    form = new ui::TForm(ui::Application);
+    form->Name = "TestForm";
+    form->SetClientSize(300, 200);
+    std::string error;
+    engine = skin::TskSkinEngine::Create(form, error);
+    const std::string path = temp / "Test.skn";
+    const std::vector<std::uint8_t> bytes = skin::BuiltInSkinBytes();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    engine->SetSkinFile(path);
+    engine->SetActive(true);
+  }
+  ~SkinnedForm() { delete form; }
+  ui::TForm* form;
+  skin::TskSkinEngine* engine;
+};
+
+}  // namespace
+
+TEST(SkinEngine, MainWindowControlsGetTheSkinnerTheirClassCalls) {
+  TempFolder app;
+  MainFormFixture form(app.Path());
+  skin::TskSkinEngine* engine = form->skSkinEngine1;
+  ASSERT_TRUE(engine->Enabled());
+  EXPECT_EQ(SendMessageA(form->Handle(), skin::SKM_ISSKINNED, 0, 0), 1);
+  EXPECT_NE(engine->WrapperOf(form->Handle()), nullptr);
+  form->Show();
+  Pump(20);
+  EXPECT_EQ(SendMessageA(form->Handle(), skin::SKM_ISACTIVE, 0, 0), 1);
+  EXPECT_EQ(SendMessageA(form->edtPath->Handle(), skin::SKM_ISACTIVE, 0, 0), 0);
+
+  const struct {
+    ui::TControl* control;
+    const char* skinner;
+  } table[] = {
+      {form->panTop, "TskSkinPanel"},
+      {form->Panel1, "TskSkinPanel"},
+      {form->edtPath, "TskSkinScrollWinControl"},
+      {form->btnBrowse, "TskSkinButton"},
+      {form->cmbPSP, "TskSkinScrollWinControl"},
+      {form->cmbPSP->Btn, "TskSkinSpeedButton"},
+      {form->cmbPSP->Tree, "TskSkinScrollWinControl"},
+      {form->gpbPC, "TskSkinGroupBox"},
+      {form->ltvPC, "TskSkinScrollWinControl"},
+      {form->gpbPSP, "TskSkinGroupBox"},
+      {form->cmbType, "TskSkinComboBox"},
+      {form->ltvPSP, "TskSkinScrollWinControl"},
+      {form->btnMovePSP, "TskSkinButton"},
+      {form->btnDelete, "TskSkinButton"},
+      {form->btnRefreshPC, "TskSkinButton"},
+      {form->btnRefreshPSP, "TskSkinButton"},
+      {form->StatusBar1, "TskSkinStatusBar"},
+      {form->labPath, ""},
+      {form->labAbout, ""},
+      {form->Image2, ""},
+      {form->imgPreview, ""},
+  };
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.control->Name);
+    EXPECT_EQ(SkinnerName(engine, row.control), row.skinner);
+    EXPECT_EQ(AskSkinned(row.control), row.skinner[0] != 0 ? 1 : 0);
+  }
+  // Every windowed control of the form says so.
+  for (auto* component : form->Components()) {
+    auto* windowed = dynamic_cast<ui::TWinControl*>(component);
+    if (windowed == nullptr || !windowed->HandleAllocated()) continue;
+    SCOPED_TRACE(windowed->Name);
+    EXPECT_EQ(SendMessageA(windowed->Handle(), skin::SKM_ISSKINNED, 0, 0), 1);
+  }
+
+  // Off: every message reaches the control's own handling and nobody claims it; on again: back.
+  engine->SetActive(false);
+  for (const auto& row : table) EXPECT_EQ(AskSkinned(row.control), 0) << row.control->Name;
+  EXPECT_EQ(SendMessageA(form->Handle(), skin::SKM_ISSKINNED, 0, 0), 0);
+  form->edtPath->SetText("typed while off");
+  EXPECT_EQ(form->edtPath->Text(), "typed while off");
+  engine->SetActive(true);
+  for (const auto& row : table) {
+    EXPECT_EQ(AskSkinned(row.control), row.skinner[0] != 0 ? 1 : 0) << row.control->Name;
+  }
+}
+
+TEST(SkinEngine, TagsSkinnersAndWrappersAreDecidedOnce) {
+  TempFolder temp;
+  SkinnedForm f(temp);
+  auto* plain = ui::NewButton(f.form, f.form, "plain", 10, 10, 80, 25, "Plain");
+  auto* untouched = ui::NewButton(f.form, f.form, "untouched", 10, 40, 80, 25, "Untouched");
+  untouched->Tag = 9999;
+  int clicks = 0;
+  untouched->OnClick = [&clicks](ui::TObject*) { ++clicks; };
+  // A named embedded form is visited as part of its host, and may be wrapped on its own too.
+  auto* embedded = new ui::TForm(f.form);
+  embedded->Name = "Embedded";
+  embedded->SetParent(f.form);
+  auto* speed = ui::NewControl<ui::TSpeedButton>(embedded, embedded, "speed", 0, 0, 20, 20);
+  auto* inner = ui::NewButton(embedded, embedded, "inner", 30, 0, 60, 25, "Inner");
+  f.form->Handle();
+  embedded->Handle();
+
+  skin::TskSkinWindow* wrapper = f.engine->SkinWindow(f.form->Handle(), false);
+  ASSERT_NE(wrapper, nullptr);
+  EXPECT_EQ(f.engine->SkinWindow(f.form->Handle(), false), wrapper);
+  EXPECT_EQ(SkinnerName(f.engine, plain), "TskSkinButton");
+  EXPECT_EQ(SkinnerName(f.engine, untouched), "");
+  EXPECT_EQ(AskSkinned(untouched), 0);
+  SendMessageA(untouched->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(SkinnerName(f.engine, speed), "TskSkinSpeedButton");
+  EXPECT_EQ(SkinnerName(f.engine, inner), "TskSkinButton");
+
+  // Visiting the embedded form again, even while windowed controls would not say they are
+  // skinned, gives nothing a second skinner.
+  f.engine->SetActive(false);
+  skin::TskSkinWindow* second = f.engine->SkinWindow(embedded->Handle(), false);
+  f.engine->SetActive(true);
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(second->Skinners().empty());
+  std::size_t total = 0;
+  for (const auto& window : f.engine->Windows()) total += window->Skinners().size();
+  EXPECT_EQ(total, 3u);  // plain, speed, inner
+
+  // With a DisabledTag of 0 a control with Tag 0 keeps its skinner but is left alone by it.
+  f.engine->DisabledTag = 0;
+  EXPECT_EQ(AskSkinned(plain), 0);
+  f.engine->DisabledTag = 9999;
+  EXPECT_EQ(AskSkinned(plain), 1);
+
+  // Every form of the program, save those tagged out; a DisabledTag of 0 leaves out Tag 0.
+  auto* tagged = new ui::TForm(ui::Application);
+  tagged->Tag = 9999;
+  auto* zero = new ui::TForm(ui::Application);
+  f.engine->SkinAllFormsNow();
+  EXPECT_EQ(f.engine->WrapperOf(tagged->Handle()), nullptr);
+  EXPECT_NE(f.engine->WrapperOf(zero->Handle()), nullptr);
+  f.engine->UnskinOtherForms();
+  EXPECT_EQ(f.engine->Windows().size(), 1u);
+  EXPECT_NE(f.engine->WrapperOf(f.form->Handle()), nullptr);
+  f.engine->DisabledTag = 0;
+  f.engine->SkinAllFormsNow();
+  EXPECT_EQ(f.engine->WrapperOf(zero->Handle()), nullptr);
+  f.engine->DisabledTag = 9999;
+  delete tagged;
+  delete zero;
+
+  f.engine->UnskinWindow(f.form->Handle());
+  EXPECT_EQ(f.engine->WrapperOf(f.form->Handle()), nullptr);
+  EXPECT_EQ(AskSkinned(plain), 0);
+  EXPECT_EQ(SendMessageA(f.form->Handle(), skin::SKM_ISSKINNED, 0, 0), 0);
+}
+
+TEST(SkinEngine, GoingFirstGivesEveryWindowItsHandlingBack) {
+  TempFolder temp;
+  auto* form = new ui::TForm(ui::Application);
+  form->SetClientSize(200, 100);
+  auto* button = ui::NewButton(form, form, "b", 10, 10, 80, 25, "B");
+  std::string error;
+  skin::TskSkinEngine* engine = skin::TskSkinEngine::Create(form, error);
+  const std::string path = temp / "Go.skn";
+  const auto bytes = skin::BuiltInSkinBytes();
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  engine->SetSkinFile(path);
+  engine->SetActive(true);
+  engine->SkinWindow(form->Handle(), false);
+  HWND foreign = CreateWindowExA(0, "STATIC", "foreign", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND child = CreateWindowExA(0, "BUTTON", "child", WS_CHILD | BS_PUSHBUTTON, 0, 0, 50, 20,
+                               foreign, nullptr, GetModuleHandleA(nullptr), nullptr);
+  engine->SkinWindow(foreign, true);
+  ASSERT_EQ(SendMessageA(child, skin::SKM_ISSKINNED, 0, 0), 1);
+  ASSERT_EQ(AskSkinned(button), 1);
+
+  delete engine;  // while everything is still wrapped
+  EXPECT_EQ(SendMessageA(form->Handle(), skin::SKM_ISSKINNED, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(foreign, skin::SKM_ISSKINNED, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(child, skin::SKM_ISSKINNED, 0, 0), 0);
+  EXPECT_EQ(AskSkinned(button), 0);
+  int clicks = 0;
+  button->OnClick = [&clicks](ui::TObject*) { ++clicks; };
+  SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(clicks, 1);
+  DestroyWindow(foreign);
+
+  // A wrapped form that goes first takes its wrapper with it.
+  SkinnedForm again(temp);
+  auto* extra = new ui::TForm(ui::Application);
+  extra->Handle();
+  again.engine->SkinWindow(extra->Handle(), false);
+  ASSERT_EQ(again.engine->Windows().size(), 1u);
+  delete extra;
+  EXPECT_TRUE(again.engine->Windows().empty());
+  delete form;
+}
+
+TEST(SkinEngine, ForeignDialogChildrenByClassAndStyle) {
+  TempFolder temp;
+  SkinnedForm f(temp);
+  // A dialog template in memory: BUTTON children of styles 0, 3, 7 and 9, a simple and a
+  // drop-down combo box.
+  std::vector<WORD> t(512, 0);
+  std::size_t at = 0;
+  auto put = [&](DWORD v, int words) {
+    t[at++] = LOWORD(v);
+    if (words == 2) t[at++] = HIWORD(v);
+  };
+  auto align = [&] { at = (at + 1) & ~std::size_t{1}; };
+  put(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_SETFONT, 2);
+  put(0, 2);
+  put(6, 1);  // items
+  put(10, 1), put(10, 1), put(200, 1), put(140, 1);
+  put(0, 1), put(0, 1), put(0, 1);  // menu, class, title
+  put(8, 1);
+  for (char c : std::string("MS Sans Serif")) put(static_cast<WORD>(c), 1);
+  put(0, 1);
+  const struct {
+    WORD cls;
+    DWORD style;
+  } items[] = {{0x80, BS_PUSHBUTTON},      {0x80, BS_AUTOCHECKBOX}, {0x80, BS_GROUPBOX},
+               {0x80, BS_AUTORADIOBUTTON}, {0x85, CBS_SIMPLE},      {0x85, CBS_DROPDOWN}};
+  WORD id = 100;
+  for (const auto& item : items) {
+    align();
+    put(WS_CHILD | WS_VISIBLE | item.style, 2);
+    put(0, 2);
+    put(5, 1), put(5 + (id - 100) * 20, 1), put(80, 1), put(14, 1);
+    put(id++, 1);
+    put(0xFFFF, 1), put(item.cls, 1);
+    put('x', 1), put(0, 1);
+    put(0, 1);
+  }
+  HWND dialog = CreateDialogIndirectParamA(
+      GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(t.data()), nullptr,
+      [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR {
+        if (msg == WM_DESTROY) ++dialogDestroyed;
+        return FALSE;
+      },
+      0);
+  ASSERT_NE(dialog, nullptr);
+  SetActiveWindow(dialog);
+  Pump(50);
+  // Caught by the engine when it was activated, as a message box would be.
+  ASSERT_NE(f.engine->WrapperOf(dialog), nullptr);
+  EXPECT_TRUE(f.engine->WrapperOf(dialog)->IsDialog());
+  const char* expected[] = {
+      "TskSkinWndButton",  "TskSkinWndCheckBox", "", "TskSkinWndRadioButton", "",
+      "TskSkinWndComboBox"};
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(SkinnerName(f.engine, GetDlgItem(dialog, 100 + i)), expected[i]);
+  }
+  DestroyWindow(dialog);
+  EXPECT_EQ(f.engine->WrapperOf(dialog), nullptr);
+  EXPECT_EQ(dialogDestroyed, 1);  // its own clean-up still ran
+}
+
+TEST(SkinEngine, MessageBoxesAreSkinnedOnlyWhileDialogsAreAsked) {
+  TempFolder app;
+  MainFormFixture form(app.Path());
+  platform::IDialogs& dialogs = *form->Services().dialogs;
+  {
+    BoxWatcher boxes;
+    boxes.Expect(operations::CompletedCaption, IDOK, true);
+    boxes.Expect(library::PspConnectionCaption, IDNO, true);
+    boxes.Expect(library::PspConnectionCaption, IDYES, true);
+    EXPECT_EQ(dialogs.Show(operations::CompletedText, operations::CompletedCaption,
+                           platform::MbOk | platform::MbIconInformation),
+              platform::Answer::Ok);
+    form->PspDrive.clear();
+    EXPECT_FALSE(form->EnsurePspConnected());
+    form->PspDrive.clear();
+    EXPECT_TRUE(form->EnsurePspConnected());  // Yes looks again and finds the PSP
+    const auto seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 3u);
+    for (const auto& box : seen) EXPECT_EQ(box.skinned, 1) << box.caption;
+  }
+  form->skSkinEngine1->SkinDialogs = false;
+  {
+    BoxWatcher boxes;
+    boxes.Expect(library::PspConnectionCaption, IDYES, true);
+    form->PspDrive.clear();
+    EXPECT_TRUE(form->EnsurePspConnected());
+    const auto seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].skinned, 0);
+  }
+}
+
+TEST(SkinEngine, SettersAndTheSystemMenu) {
+  TempFolder temp;
+  SkinnedForm f(temp);
+  std::string error;
+  EXPECT_EQ(skin::TskSkinEngine::Create(f.form, error), nullptr);
+  EXPECT_EQ(error, "One form can only catch one TskSkinEngine!");
+  ui::TComponent plainOwner(nullptr);
+  EXPECT_EQ(skin::TskSkinEngine::Create(&plainOwner, error), nullptr);
+  EXPECT_EQ(error, "Must be placed on a Form");
+
+  EXPECT_EQ(f.engine->SetBuiltIn(true), "BuiltIn property only can be specified at design time!");
+  f.engine->SetDesigning(true);
+  const std::string chosen = f.engine->SkinFile();
+  f.engine->SetSkinFile(temp / "missing.skn");  // found nowhere: nothing changes
+  EXPECT_EQ(f.engine->SkinFile(), chosen);
+  EXPECT_EQ(f.engine->SetBuiltIn(true), "");
+  f.engine->SetDesigning(false);
+  EXPECT_EQ(f.engine->Version(), "3.4");
+
+  ui::TMenuItem* items = f.engine->BuiltInSystemMenu()->Items();
+  ASSERT_EQ(items->Items().size(), 4u);
+  EXPECT_EQ(items->Items()[3]->Caption, "&Close");
+  f.engine->SetResSysMenuClose("Schlie&ssen");
+  EXPECT_EQ(items->Items()[3]->Caption, "Schlie&ssen");
+  EXPECT_TRUE(items->Items()[2]->IsSeparator());
+
+  // Opened for a dialog-framed form: only Close can be chosen, and choosing it closes.
+  f.form->BorderStyle = ui::TBorderStyle::Dialog;
+  f.form->BorderIcons = ui::biSystemMenu;
+  f.form->Show();
+  skin::TskSkinWindow* wrapper = f.engine->SkinWindow(f.form->Handle(), false);
+  bool closed = false;
+  f.form->OnClose = [&closed](ui::TObject*, ui::TCloseAction& action) {
+    closed = true;
+    action = ui::TCloseAction::None;
+  };
+  std::thread chooser([] {
+    for (int i = 0; i < 200; ++i) {
+      Sleep(20);
+      HWND menu = FindWindowA("#32768", nullptr);
+      if (menu != nullptr && IsWindowVisible(menu)) {
+        // Up from the top wraps to the last item, Close.
+        PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
+        Sleep(50);
+        PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+        return;
+      }
+    }
+  });
+  f.engine->PopupSystemMenu(wrapper, POINT{100, 100});
+  chooser.join();
+  const auto& sys = items->Items();
+  EXPECT_FALSE(sys[0]->Enabled);
+  EXPECT_FALSE(sys[1]->Enabled);
+  EXPECT_TRUE(sys[3]->Enabled);
+  Pump(50);
+  EXPECT_TRUE(closed);
+}
