@@ -13,6 +13,12 @@ namespace brevlo::ui {
 namespace {
 constexpr UINT_PTR SubclassId = 0x42524556;  // one id for all our subclasses
 
+// The window of ours the mouse was last seen over.
+TWinControl*& HoveredWindow() {
+  static TWinControl* window = nullptr;
+  return window;
+}
+
 // Which of our controls owns a window; filled when the window is subclassed.
 std::unordered_map<HWND, TWinControl*>& HandleMap() {
   static std::unordered_map<HWND, TWinControl*> map;
@@ -320,6 +326,7 @@ TWinControl::~TWinControl() {
 }
 
 void TWinControl::DestroyHandle() {
+  if (HoveredWindow() == this) HoveredWindow() = nullptr;
   if (handle_ != nullptr) {
     HWND h = handle_;
     RemoveWindowSubclass(h, SubclassProc, SubclassId);
@@ -496,8 +503,22 @@ void TWinControl::SetHoverGraphic(TGraphicControl* graphic) {
   }
 }
 
+void TWinControl::MouseLeft() {
+  if (HoveredWindow() == this) HoveredWindow() = nullptr;
+  if (!mouseInside_) return;
+  SetHoverGraphic(nullptr);
+  mouseInside_ = false;
+  Notify(CM_MOUSELEAVE);
+}
+
 void TWinControl::TrackMouse(const TMessage& message) {
   if (message.Msg == WM_MOUSEMOVE) {
+    // The mouse is over one window at a time. The platform may tell the last one late that it
+    // left (Wine checks on a timer), so it hears it now.
+    if (HoveredWindow() != this) {
+      if (HoveredWindow() != nullptr) HoveredWindow()->MouseLeft();
+      HoveredWindow() = this;
+    }
     if (!mouseInside_) {
       mouseInside_ = true;
       TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, handle_, 0};
@@ -508,10 +529,8 @@ void TWinControl::TrackMouse(const TMessage& message) {
       const POINT p{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
       SetHoverGraphic(GraphicAt(p));
     }
-  } else if (message.Msg == WM_MOUSELEAVE && mouseInside_) {
-    SetHoverGraphic(nullptr);
-    mouseInside_ = false;
-    Notify(CM_MOUSELEAVE);
+  } else if (message.Msg == WM_MOUSELEAVE) {
+    MouseLeft();
   }
 }
 

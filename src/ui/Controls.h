@@ -303,6 +303,7 @@ class TWinControl : public TControl {
   // Mouse-enter and mouse-leave for this window and its windowless children.
   void TrackMouse(const TMessage& message);
   void SetHoverGraphic(TGraphicControl* graphic);
+  void MouseLeft();
   HWND handle_ = nullptr;
   std::vector<TControl*> controls_;
   TGraphicControl* mouseCapture_ = nullptr;
