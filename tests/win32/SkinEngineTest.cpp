@@ -101,6 +101,11 @@ TEST(SkinEngine, MainWindowControlsGetTheSkinnerTheirClassCalls) {
     EXPECT_EQ(SkinnerName(engine, row.control), row.skinner);
     EXPECT_EQ(AskSkinned(row.control), row.skinner[0] != 0 ? 1 : 0);
   }
+  // Both context menus and the system menu are drawn by the engine.
+  for (ui::TPopupMenu* menu : {form->PopupMenu1, form->PopupMenu2, engine->BuiltInSystemMenu()}) {
+    EXPECT_TRUE(menu->OwnerDraw) << menu->Name;
+    EXPECT_TRUE(menu->Items()->Items().front()->IsOwnerDrawn()) << menu->Name;
+  }
   // Every windowed control of the form says so.
   for (auto* component : form->Components()) {
     auto* windowed = dynamic_cast<ui::TWinControl*>(component);
@@ -345,6 +350,25 @@ TEST(SkinEngine, SettersAndTheSystemMenu) {
   EXPECT_EQ(f.engine->SetBuiltIn(true), "");
   f.engine->SetDesigning(false);
   EXPECT_EQ(f.engine->Version(), "3.4");
+
+  // A name found nowhere else is looked for beside the program.
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string beside(exe);
+  beside = beside.substr(0, beside.find_last_of('\\') + 1) + "BesideTheProgram.skn";
+  CopyFileA(f.engine->SkinFile().c_str(), beside.c_str(), FALSE);
+  f.engine->SetSkinFile("Q:\\no such folder\\BesideTheProgram.skn");
+  EXPECT_EQ(f.engine->SkinFile(), beside);
+  EXPECT_TRUE(f.engine->Ready());
+  DeleteFileA(beside.c_str());
+
+  // While the engine is on, no scroll bar may carry a size grip.
+  HWND grip = CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | SBS_SIZEGRIP, 0, 0, 16, 16,
+                              f.form->Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  EXPECT_EQ(grip, nullptr);
+  HWND bar = CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | SBS_VERT, 0, 0, 16, 60,
+                             f.form->Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  EXPECT_NE(bar, nullptr);
 
   ui::TMenuItem* items = f.engine->BuiltInSystemMenu()->Items();
   ASSERT_EQ(items->Items().size(), 4u);
