@@ -141,66 +141,30 @@ void TButton::WndProc(TMessage& message) {
   TButtonControl::WndProc(message);
 }
 
-namespace {
-bool ButtonChecked(TWinControl& control, bool fallback) {
-  if (!control.HandleAllocated()) return fallback;
-  return SendMessageA(control.Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-}  // namespace
-
-void TCustomCheckBox::CreateParamsFor(CreateParams& params) {
+void TCheckableButton::CreateParamsFor(CreateParams& params) {
   TWinControl::CreateParamsFor(params);
   params.className = "BUTTON";
-  params.style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+  params.style |= WS_TABSTOP | ButtonStyle();
 }
 
-void TCustomCheckBox::AfterCreate() {
+void TCheckableButton::AfterCreate() {
   SendMessageA(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool TCustomCheckBox::Checked() const {
-  return ButtonChecked(const_cast<TCustomCheckBox&>(*this), checked_);
+bool TCheckableButton::Checked() const {
+  if (!HandleAllocated()) return checked_;
+  return SendMessageA(const_cast<TCheckableButton*>(this)->Handle(), BM_GETCHECK, 0, 0) ==
+         BST_CHECKED;
 }
 
-void TCustomCheckBox::SetChecked(bool checked) {
+void TCheckableButton::SetChecked(bool checked) {
   checked_ = checked;
   if (HandleAllocated()) {
     SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   }
 }
 
-void TCustomCheckBox::WndProc(TMessage& message) {
-  if (message.Msg == CN_COMMAND && HIWORD(message.WParam) == BN_CLICKED) {
-    checked_ = Checked();
-    Click();
-    message.Result = 0;
-    return;
-  }
-  TButtonControl::WndProc(message);
-}
-
-void TRadioButton::CreateParamsFor(CreateParams& params) {
-  TWinControl::CreateParamsFor(params);
-  params.className = "BUTTON";
-  params.style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
-}
-
-void TRadioButton::AfterCreate() {
-  SendMessageA(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-bool TRadioButton::Checked() const {
-  return ButtonChecked(const_cast<TRadioButton&>(*this), checked_);
-}
-
-void TRadioButton::SetChecked(bool checked) {
-  checked_ = checked;
-  if (HandleAllocated()) {
-    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
-}
-
-void TRadioButton::WndProc(TMessage& message) {
+void TCheckableButton::WndProc(TMessage& message) {
   if (message.Msg == CN_COMMAND && HIWORD(message.WParam) == BN_CLICKED) {
     checked_ = Checked();
     Click();

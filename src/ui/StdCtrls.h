@@ -109,8 +109,9 @@ class TBitBtn : public TButton {
   HBITMAP Glyph = nullptr;  // not owned
 };
 
-class TCustomCheckBox : public TButtonControl {
-  BREVLO_CLASS(TCustomCheckBox, TButtonControl)
+// What check boxes and radio buttons share: a checked state kept while there is no window.
+class TCheckableButton : public TButtonControl {
+  BREVLO_CLASS(TCheckableButton, TButtonControl)
  public:
   using TButtonControl::TButtonControl;
   bool Checked() const;
@@ -120,7 +121,19 @@ class TCustomCheckBox : public TButtonControl {
   void CreateParamsFor(CreateParams& params) override;
   void AfterCreate() override;
   void WndProc(TMessage& message) override;
+  virtual DWORD ButtonStyle() const = 0;
+
+ private:
   bool checked_ = false;
+};
+
+class TCustomCheckBox : public TCheckableButton {
+  BREVLO_CLASS(TCustomCheckBox, TCheckableButton)
+ public:
+  using TCheckableButton::TCheckableButton;
+
+ protected:
+  DWORD ButtonStyle() const override { return BS_AUTOCHECKBOX; }
 };
 
 class TCheckBox : public TCustomCheckBox {
@@ -130,20 +143,13 @@ class TCheckBox : public TCustomCheckBox {
 };
 
 // Not a check box to the class library, though the platform makes both from one class.
-class TRadioButton : public TButtonControl {
-  BREVLO_CLASS(TRadioButton, TButtonControl)
+class TRadioButton : public TCheckableButton {
+  BREVLO_CLASS(TRadioButton, TCheckableButton)
  public:
-  using TButtonControl::TButtonControl;
-  bool Checked() const;
-  void SetChecked(bool checked);
+  using TCheckableButton::TCheckableButton;
 
  protected:
-  void CreateParamsFor(CreateParams& params) override;
-  void AfterCreate() override;
-  void WndProc(TMessage& message) override;
-
- private:
-  bool checked_ = false;
+  DWORD ButtonStyle() const override { return BS_AUTORADIOBUTTON; }
 };
 
 class TScrollBar : public TWinControl {

@@ -140,6 +140,19 @@ TEST(SkinEngine, TagsSkinnersAndWrappersAreDecidedOnce) {
   embedded->SetParent(f.form);
   auto* speed = ui::NewControl<ui::TSpeedButton>(embedded, embedded, "speed", 0, 0, 20, 20);
   auto* inner = ui::NewButton(embedded, embedded, "inner", 30, 0, 60, 25, "Inner");
+  // The thin classes carry the names the skinner table looks for.
+  const struct {
+    ui::TControl* control;
+    const char* skinner;
+  } thin[] = {
+      {ui::NewControl<ui::TBitBtn>(f.form, f.form, "bit", 100, 10, 60, 25), "TskSkinButton"},
+      {ui::NewControl<ui::TMemo>(f.form, f.form, "memo", 100, 40, 60, 40),
+       "TskSkinScrollWinControl"},
+      {ui::NewControl<ui::TCheckBox>(f.form, f.form, "check", 170, 10, 60, 20), "TskSkinCheckBox"},
+      {ui::NewControl<ui::TRadioButton>(f.form, f.form, "radio", 170, 40, 60, 20),
+       "TskSkinRadioButton"},
+      {ui::NewControl<ui::TScrollBar>(f.form, f.form, "bar", 240, 10, 16, 60), "TskSkinScrollBar"},
+  };
   f.form->Handle();
   embedded->Handle();
 
@@ -153,6 +166,7 @@ TEST(SkinEngine, TagsSkinnersAndWrappersAreDecidedOnce) {
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(SkinnerName(f.engine, speed), "TskSkinSpeedButton");
   EXPECT_EQ(SkinnerName(f.engine, inner), "TskSkinButton");
+  for (const auto& row : thin) EXPECT_EQ(SkinnerName(f.engine, row.control), row.skinner);
 
   // Visiting the embedded form again, even while windowed controls would not say they are
   // skinned, gives nothing a second skinner.
@@ -163,7 +177,7 @@ TEST(SkinEngine, TagsSkinnersAndWrappersAreDecidedOnce) {
   EXPECT_TRUE(second->Skinners().empty());
   std::size_t total = 0;
   for (const auto& window : f.engine->Windows()) total += window->Skinners().size();
-  EXPECT_EQ(total, 3u);  // plain, speed, inner
+  EXPECT_EQ(total, 8u);  // plain, the five thin ones, speed, inner
 
   // With a DisabledTag of 0 a control with Tag 0 keeps its skinner but is left alone by it.
   f.engine->DisabledTag = 0;
