@@ -43,7 +43,7 @@ struct SkinnedForm {
     form->SetClientSize(300, 200);
     std::string error;
     engine = skin::TskSkinEngine::Create(form, error);
-    const std::string path = temp / "Test.skn";
+    const std::string path = temp.Path() + std::to_string(++made) + ".skn";
     const std::vector<std::uint8_t> bytes = skin::BuiltInSkinBytes();
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
@@ -54,6 +54,7 @@ struct SkinnedForm {
   ~SkinnedForm() { delete form; }
   ui::TForm* form;
   skin::TskSkinEngine* engine;
+  static inline int made = 0;
 };
 
 }  // namespace
@@ -210,32 +211,21 @@ TEST(SkinEngine, TagsSkinnersAndWrappersAreDecidedOnce) {
 
 TEST(SkinEngine, GoingFirstGivesEveryWindowItsHandlingBack) {
   TempFolder temp;
-  auto* form = new ui::TForm(ui::Application);
-  form->SetClientSize(200, 100);
-  auto* button = ui::NewButton(form, form, "b", 10, 10, 80, 25, "B");
-  std::string error;
-  skin::TskSkinEngine* engine = skin::TskSkinEngine::Create(form, error);
-  const std::string path = temp / "Go.skn";
-  const auto bytes = skin::BuiltInSkinBytes();
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  engine->SetSkinFile(path);
-  engine->SetActive(true);
-  engine->SkinWindow(form->Handle(), false);
+  SkinnedForm f(temp);
+  auto* button = ui::NewButton(f.form, f.form, "b", 10, 10, 80, 25, "B");
+  f.engine->SkinWindow(f.form->Handle(), false);
   HWND foreign = CreateWindowExA(0, "STATIC", "foreign", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   HWND child = CreateWindowExA(0, "BUTTON", "child", WS_CHILD | BS_PUSHBUTTON, 0, 0, 50, 20,
                                foreign, nullptr, GetModuleHandleA(nullptr), nullptr);
-  engine->SkinWindow(foreign, true);
+  f.engine->SkinWindow(foreign, true);
   ASSERT_EQ(SendMessageA(child, skin::SKM_ISSKINNED, 0, 0), 1);
   ASSERT_EQ(AskSkinned(button), 1);
 
-  delete engine;  // while everything is still wrapped
-  EXPECT_EQ(SendMessageA(form->Handle(), skin::SKM_ISSKINNED, 0, 0), 0);
-  EXPECT_EQ(SendMessageA(foreign, skin::SKM_ISSKINNED, 0, 0), 0);
-  EXPECT_EQ(SendMessageA(child, skin::SKM_ISSKINNED, 0, 0), 0);
-  EXPECT_EQ(AskSkinned(button), 0);
+  delete f.engine;  // while everything is still wrapped
+  for (HWND hwnd : {f.form->Handle(), foreign, child, button->Handle()}) {
+    EXPECT_EQ(SendMessageA(hwnd, skin::SKM_ISSKINNED, 0, 0), 0);
+  }
   int clicks = 0;
   button->OnClick = [&clicks](ui::TObject*) { ++clicks; };
   SendMessageA(button->Handle(), BM_CLICK, 0, 0);
@@ -245,12 +235,10 @@ TEST(SkinEngine, GoingFirstGivesEveryWindowItsHandlingBack) {
   // A wrapped form that goes first takes its wrapper with it.
   SkinnedForm again(temp);
   auto* extra = new ui::TForm(ui::Application);
-  extra->Handle();
   again.engine->SkinWindow(extra->Handle(), false);
   ASSERT_EQ(again.engine->Windows().size(), 1u);
   delete extra;
   EXPECT_TRUE(again.engine->Windows().empty());
-  delete form;
 }
 
 TEST(SkinEngine, ForeignDialogChildrenByClassAndStyle) {
