@@ -358,8 +358,16 @@ TEST(SkinEngine, SettersAndTheSystemMenu) {
   // Opened for a dialog-framed form: only Close can be chosen, and choosing it closes.
   f.form->BorderStyle = ui::TBorderStyle::Dialog;
   f.form->BorderIcons = ui::biSystemMenu;
-  f.form->Show();
+  // Shown the first time as the program's main form, it has the other forms wrapped too.
   skin::TskSkinWindow* wrapper = f.engine->SkinWindow(f.form->Handle(), false);
+  ui::TCustomForm* mainForm = ui::Application->MainForm();
+  ui::Application->SetMainForm(f.form);
+  auto* other = new ui::TForm(ui::Application);
+  other->Handle();
+  f.form->Show();
+  ui::Application->SetMainForm(mainForm);
+  EXPECT_NE(f.engine->WrapperOf(other->Handle()), nullptr);
+  delete other;
   bool closed = false;
   f.form->OnClose = [&closed](ui::TObject*, ui::TCloseAction& action) {
     closed = true;
