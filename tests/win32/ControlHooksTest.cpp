@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -94,15 +95,15 @@ TEST(ControlHooks, NotificationsOfMouseStateAndText) {
   auto* label = ui::NewLabel(form, form, "l", 150, 10, "A label");
   form->Show();
   Pump(50);
-  std::vector<std::string> log;
-  auto watch = [&log](ui::TControl* control) {
-    return control->ChainWindowProc([&log, control](ui::TMessage& m, const ui::TWndNext& next) {
+  std::map<std::string, std::vector<std::string>> heard;  // by control
+  auto watch = [&heard](ui::TControl* control) {
+    return control->ChainWindowProc([&heard, control](ui::TMessage& m, const ui::TWndNext& next) {
       const char* what = m.Msg == ui::CM_MOUSEENTER       ? "enter"
                          : m.Msg == ui::CM_MOUSELEAVE     ? "leave"
                          : m.Msg == ui::CM_ENABLEDCHANGED ? "enabled"
                          : m.Msg == ui::CM_TEXTCHANGED    ? "text"
                                                           : nullptr;
-      if (what != nullptr) log.push_back(control->Name + " " + what);
+      if (what != nullptr) heard[control->Name].push_back(what);
       next(m);
     });
   };
@@ -114,33 +115,25 @@ TEST(ControlHooks, NotificationsOfMouseStateAndText) {
   button->SetEnabled(true);
   button->SetCaption("C");
   label->SetCaption("Another");
-  EXPECT_EQ(log, (std::vector<std::string>{"b enabled", "b enabled", "b text", "l text"}));
+  EXPECT_EQ(heard["b"], (std::vector<std::string>{"enabled", "enabled", "text"}));
+  EXPECT_EQ(heard["l"], std::vector<std::string>{"text"});
 
   // The platform tells a window late that the mouse left it: wait for each word a while.
-  auto sequenceOf = [&log](const std::string& name) {
-    std::vector<std::string> out;
-    for (const auto& entry : log) {
-      if (entry.rfind(name + " ", 0) == 0) out.push_back(entry.substr(name.size() + 1));
-    }
-    return out;
+  heard.clear();
+  auto moveAndWait = [&](POINT screen, std::size_t forButton, std::size_t forLabel) {
+    MoveMouse(screen);
+    for (int i = 0; i < 100 && (heard["b"].size() < forButton || heard["l"].size() < forLabel); ++i)
+      Pump(20);
   };
-  auto waitFor = [&](std::size_t count) {
-    for (int i = 0; i < 100 && log.size() < count; ++i) Pump(20);
-  };
-  log.clear();
   const POINT origin = form->ClientToScreen(POINT{0, 0});
-  MoveMouse(POINT{origin.x + 50, origin.y + 30});  // onto the button
-  waitFor(1);
-  MoveMouse(POINT{origin.x + 160, origin.y + 15});  // onto the label
-  waitFor(3);
-  MoveMouse(POINT{origin.x + 160, origin.y + 80});  // beside it, still on the form
-  waitFor(4);
-  MoveMouse(POINT{origin.x + 400, origin.y + 300});  // away
-  Pump(50);
+  moveAndWait(POINT{origin.x + 50, origin.y + 30}, 1, 0);    // onto the button
+  moveAndWait(POINT{origin.x + 160, origin.y + 15}, 2, 1);   // onto the label
+  moveAndWait(POINT{origin.x + 160, origin.y + 80}, 2, 2);   // beside it, still on the form
+  moveAndWait(POINT{origin.x + 400, origin.y + 300}, 0, 0);  // away
   // Wine moves the mouse over a window again now and then on its own; whatever it does, each
   // control hears enter and leave in turn and ends having heard leave.
   for (const char* name : {"b", "l"}) {
-    const std::vector<std::string> seen = sequenceOf(name);
+    const std::vector<std::string>& seen = heard[name];
     ASSERT_FALSE(seen.empty()) << name;
     for (std::size_t i = 0; i < seen.size(); ++i) {
       EXPECT_EQ(seen[i], i % 2 == 0 ? "enter" : "leave") << name << " " << i;
