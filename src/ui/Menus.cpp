@@ -101,6 +101,7 @@ void TMenuItem::Add(TMenuItem* item) {
   items_.push_back(item);
   item->parent_ = this;
   item->SetMenu(menu_);
+  if (menu_ != nullptr && menu_->OnItemAdded) menu_->OnItemAdded(item);
 }
 
 void TMenuItem::SetMenu(TPopupMenu* menu) {

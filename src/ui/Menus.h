@@ -92,6 +92,8 @@ class TPopupMenu : public TComponent {
   // The native menu as built last, for inspection while it is open.
   HMENU Handle() const { return menu_; }
   std::function<void(TPopupMenu*)> OnPopup;
+  // An item (with whatever it holds) joined the menu after it was built up.
+  std::function<void(TMenuItem*)> OnItemAdded;
 
  private:
   HMENU BuildLevel(const TMenuItem& parent) const;

@@ -102,6 +102,7 @@ TEST(SkinEngine, MainWindowControlsGetTheSkinnerTheirClassCalls) {
     EXPECT_TRUE(menu->OwnerDraw) << menu->Name;
     EXPECT_TRUE(menu->Items()->Items().front()->IsOwnerDrawn()) << menu->Name;
   }
+  EXPECT_TRUE(form->PopupMenu1->Add("Late1", "Added later")->IsOwnerDrawn());
   // Every windowed control of the form says so.
   for (auto* component : form->Components()) {
     auto* windowed = dynamic_cast<ui::TWinControl*>(component);

@@ -98,8 +98,8 @@ TskSkinEngine::~TskSkinEngine() {
   freeing_ = true;
   while (!windows_.empty()) DestroyWrapper(windows_.end() - 1);
   freeing_ = false;
-  for (auto& [menu, ref] : drawnMenus_) {
-    if (*ref != nullptr) DrawMenuItems(menu->Items(), false);
+  for (auto [menu, ref] : std::vector(drawnMenus_)) {
+    if (*ref != nullptr) RestoreMenu(menu);
   }
   drawnMenus_.clear();
   if (backgroundBrush_ != nullptr) DeleteObject(backgroundBrush_);
@@ -322,29 +322,28 @@ void TskSkinEngine::UnregisterSkinner(TskSkinControl* skinner) {
 
 // ---- menus ----
 
-void TskSkinEngine::DrawMenuItems(ui::TMenuItem* item, bool owned) {
-  for (ui::TMenuItem* child : item->Items()) {
-    if (owned) {
-      child->OnMeasureItem = [](ui::TMenuItem* it, HDC dc, int& width, int& height) {
-        MeasureSkinMenuItem(*it, dc, width, height);
-      };
-      child->OnDrawItem = [this](ui::TMenuItem* it, HDC dc, const RECT& rect, bool selected) {
-        // An engine that is off draws the platform's colours, so the menu still reads as one.
-        DrawSkinMenuItem(*it, dc, rect, selected,
-                         Enabled() ? SkinMenuLook(*current_) : SystemMenuLook());
-      };
-    } else {
-      child->OnMeasureItem = nullptr;
-      child->OnDrawItem = nullptr;
-    }
-    DrawMenuItems(child, owned);
+void TskSkinEngine::DrawMenuItem(ui::TMenuItem* item, bool owned) {
+  if (owned) {
+    item->OnMeasureItem = [](ui::TMenuItem* it, HDC dc, int& width, int& height) {
+      MeasureSkinMenuItem(*it, dc, width, height);
+    };
+    item->OnDrawItem = [this](ui::TMenuItem* it, HDC dc, const RECT& rect, bool selected) {
+      // An engine that is off draws the platform's colours, so the menu still reads as one.
+      DrawSkinMenuItem(*it, dc, rect, selected,
+                       Enabled() ? SkinMenuLook(*current_) : SystemMenuLook());
+    };
+  } else {
+    item->OnMeasureItem = nullptr;
+    item->OnDrawItem = nullptr;
   }
+  for (ui::TMenuItem* child : item->Items()) DrawMenuItem(child, owned);
 }
 
 void TskSkinEngine::OwnerDrawMenu(ui::TPopupMenu* menu) {
   if (menu == nullptr) return;
   menu->OwnerDraw = true;
-  DrawMenuItems(menu->Items(), true);
+  for (ui::TMenuItem* item : menu->Items()->Items()) DrawMenuItem(item, true);
+  menu->OnItemAdded = [this](ui::TMenuItem* item) { DrawMenuItem(item, true); };
   const bool known = std::any_of(drawnMenus_.begin(), drawnMenus_.end(),
                                  [menu](const auto& entry) { return entry.first == menu; });
   if (!known) drawnMenus_.emplace_back(menu, menu->Observe());
@@ -353,7 +352,8 @@ void TskSkinEngine::OwnerDrawMenu(ui::TPopupMenu* menu) {
 void TskSkinEngine::RestoreMenu(ui::TPopupMenu* menu) {
   if (menu == nullptr) return;
   menu->OwnerDraw = false;
-  DrawMenuItems(menu->Items(), false);
+  menu->OnItemAdded = nullptr;
+  for (ui::TMenuItem* item : menu->Items()->Items()) DrawMenuItem(item, false);
   drawnMenus_.erase(std::remove_if(drawnMenus_.begin(), drawnMenus_.end(),
                                    [menu](const auto& entry) { return entry.first == menu; }),
                     drawnMenus_.end());

@@ -122,7 +122,8 @@ class TskSkinEngine : public ui::TComponent {
   void SystemMenuPopup();
   void SystemCommand(int item);
   void DestroyWrapper(std::vector<std::unique_ptr<TskSkinWindow>>::iterator it);
-  void DrawMenuItems(ui::TMenuItem* item, bool owned);
+  // Gives an item and the items it holds the engine's measuring and drawing, or takes them.
+  void DrawMenuItem(ui::TMenuItem* item, bool owned);
 
   platform::IFileSystem& files_;
   TskSkinReader ownReader_;
