@@ -190,8 +190,8 @@ void TMainForm::BuildSkinEngine() {
   skSkinEngine1 = skin::TskSkinEngine::Create(this, error);
   skSkinEngine1->Name = "skSkinEngine1";
   skSkinEngine1->SetActive(true);
-  // Where the skin was made; a file of that name beside the program is read instead, until the
-  // skin carried with the form is loaded.
+  // Where the skin was made. It is read only where such a file is found, and the skin carried
+  // with the form replaces it when loading ends.
   skSkinEngine1->SetSkinFile("res\\art\\Brevlo.skn");
   skSkinEngine1->DisabledTag = 9999;
   skSkinEngine1->DrawScrollBar = true;

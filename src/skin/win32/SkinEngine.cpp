@@ -13,12 +13,6 @@ namespace {
 HHOOK CbtHook = nullptr;
 TskSkinEngine* Hooking = nullptr;
 
-std::string ClassOf(HWND hwnd) {
-  char name[68] = {};
-  GetClassNameA(hwnd, name, sizeof name);
-  return name;
-}
-
 bool AnswersSkinned(HWND hwnd) {
   return SendMessageA(hwnd, SKM_ISSKINNED, 0, 0) != 0;
 }
@@ -153,9 +147,7 @@ std::string TskSkinEngine::SetBuiltIn(bool builtIn) {
 void TskSkinEngine::SetActive(bool active) {
   active_ = active;
   if (Designing()) return;
-  std::vector<TskSkinWindow*> windows;
-  for (auto& window : windows_) windows.push_back(window.get());
-  for (TskSkinWindow* window : windows) window->SetSkinWanted(active);
+  for (TskSkinWindow* window : WindowList()) window->SetSkinWanted(active);
 }
 
 void TskSkinEngine::SetSkinAllForms(bool skinAllForms) {
@@ -169,22 +161,29 @@ void TskSkinEngine::SetSkinAllForms(bool skinAllForms) {
   }
 }
 
-void TskSkinEngine::SetResSysMenuMin(const std::string& text) {
-  resSysMenuMin_ = text;
+void TskSkinEngine::SetSystemItemCaption(std::size_t index, std::string& field,
+                                         const std::string& text) {
+  field = text;
   const auto& items = sysMenu_->Items()->Items();
-  if (items.size() > ItemMinimize) items[ItemMinimize]->Caption = text;
+  if (items.size() > index) items[index]->Caption = text;
+}
+
+void TskSkinEngine::SetResSysMenuMin(const std::string& text) {
+  SetSystemItemCaption(ItemMinimize, resSysMenuMin_, text);
 }
 
 void TskSkinEngine::SetResSysMenuMax(const std::string& text) {
-  resSysMenuMax_ = text;
-  const auto& items = sysMenu_->Items()->Items();
-  if (items.size() > ItemMaximize) items[ItemMaximize]->Caption = text;
+  SetSystemItemCaption(ItemMaximize, resSysMenuMax_, text);
 }
 
 void TskSkinEngine::SetResSysMenuClose(const std::string& text) {
-  resSysMenuClose_ = text;
-  const auto& items = sysMenu_->Items()->Items();
-  if (items.size() > ItemClose) items[ItemClose]->Caption = text;
+  SetSystemItemCaption(ItemClose, resSysMenuClose_, text);
+}
+
+std::vector<TskSkinWindow*> TskSkinEngine::WindowList() const {
+  std::vector<TskSkinWindow*> list;
+  for (const auto& window : windows_) list.push_back(window.get());
+  return list;
 }
 
 TskSkinWindow* TskSkinEngine::WrapperOf(HWND hwnd) const {
@@ -283,9 +282,7 @@ void TskSkinEngine::ApplySkin() {
   backgroundBrush_ = CreateSolidBrush(ui::ColorToRgb(FormBackgroundColor()));
   scrollSet_.SetReader(&reader);
   tabSet_.SetReader(&reader);
-  std::vector<TskSkinWindow*> windows;
-  for (auto& window : windows_) windows.push_back(window.get());
-  for (TskSkinWindow* window : windows) {
+  for (TskSkinWindow* window : WindowList()) {
     HWND hwnd = window->WindowHandle();
     const bool visible = hwnd != nullptr && IsWindowVisible(hwnd);
     if (hwnd != nullptr && GetAncestor(hwnd, GA_PARENT) == nullptr) ShowWindow(hwnd, SW_HIDE);
@@ -433,13 +430,13 @@ LRESULT CALLBACK TskSkinEngine::CbtProc(int code, WPARAM wParam, LPARAM lParam) 
     const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lParam);
     HWND hwnd = reinterpret_cast<HWND>(wParam);
     if (create != nullptr && create->lpcs != nullptr &&
-        RefusesCreation(ClassOf(hwnd), static_cast<unsigned>(create->lpcs->style),
+        RefusesCreation(WindowClassName(hwnd), static_cast<unsigned>(create->lpcs->style),
                         static_cast<unsigned>(create->lpcs->dwExStyle))) {
       return 1;
     }
   } else if (code == HCBT_ACTIVATE) {
     HWND hwnd = reinterpret_cast<HWND>(wParam);
-    const std::string name = ClassOf(hwnd);
+    const std::string name = WindowClassName(hwnd);
     if (name == "TTabDockHost" || name == "TConjoinDockHost") {
       if (!AnswersSkinned(hwnd)) engine->SkinWindow(hwnd, true);
     } else if (name == "TMessageForm" || name == "#32770") {

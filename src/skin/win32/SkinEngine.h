@@ -121,6 +121,9 @@ class TskSkinEngine : public ui::TComponent {
   void BuildSystemMenu();
   void SystemMenuPopup();
   void SystemCommand(int item);
+  void SetSystemItemCaption(std::size_t index, std::string& field, const std::string& text);
+  // A copy of the wrapped windows, for loops during which the list may change.
+  std::vector<TskSkinWindow*> WindowList() const;
   void DestroyWrapper(std::vector<std::unique_ptr<TskSkinWindow>>::iterator it);
   // Gives an item and the items it holds the engine's measuring and drawing, or takes them.
   void DrawMenuItem(ui::TMenuItem* item, bool owned);

@@ -12,13 +12,13 @@
 namespace brevlo::skin {
 namespace {
 constexpr UINT_PTR WindowSubclassId = 0x534B4E57;
+}  // namespace
 
 std::string WindowClassName(HWND hwnd) {
   char name[68] = {};  // class names of more than 67 characters are not told apart
   GetClassNameA(hwnd, name, sizeof name);
   return name;
 }
-}  // namespace
 
 TskSkinWindow::TskSkinWindow(TskSkinEngine* engine, bool dialog)
     : engine_(engine), dialog_(dialog) {}
@@ -208,14 +208,10 @@ void TskSkinWindowOwn::BeforeStart() {
 
 void TskSkinWindowOwn::ApplySkinState() {
   if (!freeing_) ReapplySkinners();
-  if (form_ != nullptr && skinWanted_) DrawMenus(true);
-}
-
-void TskSkinWindowOwn::DrawMenus(bool owned) {
+  if (form_ == nullptr || !skinWanted_) return;
   for (auto* component : form_->Components()) {
     auto* menu = dynamic_cast<ui::TPopupMenu*>(component);
-    if (menu == nullptr || menu->Tag == engine_->DisabledTag) continue;
-    if (owned) engine_->OwnerDrawMenu(menu);
+    if (menu != nullptr && menu->Tag != engine_->DisabledTag) engine_->OwnerDrawMenu(menu);
   }
 }
 

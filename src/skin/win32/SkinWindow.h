@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "skin/win32/SkinControl.h"
@@ -15,6 +16,9 @@
 namespace brevlo::skin {
 
 class TskSkinEngine;
+
+// A window's class name as the platform reports it.
+std::string WindowClassName(HWND hwnd);
 
 class TskSkinWindow : public ui::TObject {
   BREVLO_CLASS(TskSkinWindow, ui::TObject)
@@ -107,7 +111,6 @@ class TskSkinWindowOwn : public TskSkinWindow {
   void VisitComponents(ui::TComponent* owner);
   void VisitControl(ui::TControl* control);
   void FormGone();
-  void DrawMenus(bool owned);
   bool MinMaxAllowed() const;
 
   ui::TCustomForm* form_;
