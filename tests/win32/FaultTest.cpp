@@ -8,8 +8,7 @@
 
 #include <cstdio>
 
-#include "Harness.h"
-#include "operations/win32/TransferForm.h"
+#include "TransferFixture.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/JpegWriter.h"
 #include "ui/AppPorts.h"
@@ -83,35 +82,9 @@ class HookedPump : public platform::IMessagePump {
   ui::AppPump pump_;
 };
 
-class Faults : public ::testing::Test {
+class Faults : public PspTransferTest {
  protected:
-  void SetUp() override {
-    WriteBytes(app / "DefaultPreview.THM", MakeJpeg(80, 60, 0, 0, 200));
-    videos = app.MakeFolder("videos");
-    psp = app.Path() + "g\\";
-    MakePspFolders(psp);
-    drive = std::make_unique<SimulatedDrive>('G', psp);
-    ASSERT_TRUE(drive->Plugged());
-  }
-  void Open() {
-    WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
-    form = std::make_unique<MainFormFixture>(app.Path(), nullptr, false);
-    progress = std::make_unique<app::TTransferForm>(ui::Application);
-  }
-  void TearDown() override {
-    progress.reset();
-    form.reset();
-  }
-  app::TMainForm* Form() { return form->Form(); }
-  std::string Kind0() const { return psp + "MP_ROOT\\100MNV01\\"; }
-
-  TempFolder app;
-  std::string videos;
-  std::string psp;
-  std::unique_ptr<SimulatedDrive> drive;
-  HookedPump pump;  // outlives the window that may use it
-  std::unique_ptr<MainFormFixture> form;
-  std::unique_ptr<app::TTransferForm> progress;
+  HookedPump pump;  // outlives the window that may use it: TearDown closes the window first
 };
 
 }  // namespace

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Harness.h"
-#include "operations/win32/TransferForm.h"
-#include "support/JpegWriter.h"
+#include "TransferFixture.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
@@ -43,36 +41,16 @@ LRESULT CALLBACK RecordBoxUp(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-class Transfers : public ::testing::Test {
+class Transfers : public PspTransferTest {
  protected:
   void SetUp() override {
-    WriteBytes(app / "DefaultPreview.THM", MakeJpeg(80, 60, 0, 0, 200));
-    videos = app.MakeFolder("videos");
+    PspTransferTest::SetUp();
     WriteSized(videos + "a.mp4", 3000);
     WriteBytes(videos + "a.THM", MakeJpeg(80, 60, 200, 0, 0));
     WriteSized(videos + "b.mp4", 5000);
     WriteSized(videos + "c.mp4", 7000);
-    WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
-    psp = app.Path() + "g\\";
-    MakePspFolders(psp);
-    drive = std::make_unique<SimulatedDrive>('G', psp);
-    ASSERT_TRUE(drive->Plugged());
-    form = std::make_unique<MainFormFixture>(app.Path(), nullptr, false);
-    progress = std::make_unique<app::TTransferForm>(ui::Application);
+    Open();
   }
-  void TearDown() override {
-    progress.reset();
-    form.reset();
-  }
-  app::TMainForm* Form() { return form->Form(); }
-  std::string Kind0() const { return psp + "MP_ROOT\\100MNV01\\"; }
-
-  TempFolder app;
-  std::string videos;
-  std::string psp;
-  std::unique_ptr<SimulatedDrive> drive;
-  std::unique_ptr<MainFormFixture> form;
-  std::unique_ptr<app::TTransferForm> progress;
 };
 
 }  // namespace

@@ -1,0 +1,46 @@
+#pragma once
+
+// A program folder with the default thumbnail, a PC folder "videos" and an empty PSP on G:;
+// Open puts the main window and the progress window over them.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "Harness.h"
+#include "operations/win32/TransferForm.h"
+#include "support/JpegWriter.h"
+
+namespace brevlo::testing {
+
+class PspTransferTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(app / "DefaultPreview.THM", MakeJpeg(80, 60, 0, 0, 200));
+    videos = app.MakeFolder("videos");
+    psp = app.Path() + "g\\";
+    MakePspFolders(psp);
+    drive = std::make_unique<SimulatedDrive>('G', psp);
+    ASSERT_TRUE(drive->Plugged());
+  }
+  void Open() {
+    WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
+    form = std::make_unique<MainFormFixture>(app.Path(), nullptr, false);
+    progress = std::make_unique<app::TTransferForm>(ui::Application);
+  }
+  void TearDown() override {
+    progress.reset();
+    form.reset();
+  }
+  app::TMainForm* Form() { return form->Form(); }
+  std::string Kind0() const { return psp + "MP_ROOT\\100MNV01\\"; }
+
+  TempFolder app;
+  std::string videos;
+  std::string psp;
+  std::unique_ptr<SimulatedDrive> drive;
+  std::unique_ptr<MainFormFixture> form;
+  std::unique_ptr<app::TTransferForm> progress;
+};
+
+}  // namespace brevlo::testing
