@@ -1,45 +1,12 @@
 // Which windows and controls the skin engine takes over, decided from names, styles and tags.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "skin/SkinRules.h"
 
 using namespace brevlo::skin;
-
-TEST(SkinRules, ProgramControlsBySkinnerTable) {
-  // Each control as the chain of class names it is or descends from.
-  const struct {
-    std::vector<const char*> chain;
-    const char* skinner;  // nullptr: none
-  } table[] = {
-      {{"TBitBtn", "TButton", "TButtonControl", "TWinControl"}, "TskSkinButton"},
-      {{"TMemo", "TCustomMemo", "TCustomEdit", "TWinControl"}, "TskSkinScrollWinControl"},
-      {{"TPanel", "TCustomPanel", "TCustomControl", "TWinControl"}, "TskSkinPanel"},
-      {{"TForm", "TCustomForm", "TCustomControl"}, "TskSkinScrollWinControl"},
-      {{"TListView", "TCustomListView", "TCustomListControl"}, "TskSkinScrollWinControl"},
-      {{"TCheckBox", "TCustomCheckBox", "TButtonControl"}, "TskSkinCheckBox"},
-      {{"TRadioButton", "TButtonControl"}, "TskSkinRadioButton"},
-      {{"TDirTreeButton", "TSpeedButton", "TGraphicControl"}, "TskSkinSpeedButton"},
-      {{"TDirTreeCombo", "TCustomEdit"}, "TskSkinScrollWinControl"},
-      {{"TStatusBar", "TCustomStatusBar"}, "TskSkinStatusBar"},
-      {{"TComboBox", "TCustomComboBox"}, "TskSkinComboBox"},
-      {{"TGroupBox", "TCustomGroupBox"}, "TskSkinGroupBox"},
-      {{"TProgressBar", "TWinControl"}, "TskSkinProgressBar"},
-      {{"TScrollBar", "TWinControl"}, "TskSkinScrollBar"},
-      {{"TLabel", "TCustomLabel", "TGraphicControl"}, nullptr},
-      {{"TImage", "TGraphicControl"}, nullptr},
-  };
-  for (const auto& row : table) {
-    const char* got = ProgramSkinnerFor([&](const char* name) {
-      return std::any_of(row.chain.begin(), row.chain.end(),
-                         [&](const char* c) { return std::string(c) == name; });
-    });
-    EXPECT_STREQ(got, row.skinner) << row.chain.front();
-  }
-}
 
 TEST(SkinRules, ForeignChildrenByClassAndStyle) {
   const struct {

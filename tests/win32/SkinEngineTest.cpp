@@ -135,7 +135,8 @@ TEST(SkinEngine, TagsSkinnersAndWrappersAreDecidedOnce) {
   embedded->SetParent(f.form);
   auto* speed = ui::NewControl<ui::TSpeedButton>(embedded, embedded, "speed", 0, 0, 20, 20);
   auto* inner = ui::NewButton(embedded, embedded, "inner", 30, 0, 60, 25, "Inner");
-  // The thin classes carry the names the skinner table looks for.
+  // The class table, tried from its last row up, on real controls: a glyph button is a button,
+  // a memo an edit, a radio button no check box.
   const struct {
     ui::TControl* control;
     const char* skinner;
@@ -147,6 +148,8 @@ TEST(SkinEngine, TagsSkinnersAndWrappersAreDecidedOnce) {
       {ui::NewControl<ui::TRadioButton>(f.form, f.form, "radio", 170, 40, 60, 20),
        "TskSkinRadioButton"},
       {ui::NewControl<ui::TScrollBar>(f.form, f.form, "bar", 240, 10, 16, 60), "TskSkinScrollBar"},
+      {ui::NewControl<ui::TProgressBar>(f.form, f.form, "progress", 10, 150, 200, 16),
+       "TskSkinProgressBar"},
   };
   f.form->Handle();
   embedded->Handle();
@@ -172,7 +175,7 @@ TEST(SkinEngine, TagsSkinnersAndWrappersAreDecidedOnce) {
   EXPECT_TRUE(second->Skinners().empty());
   std::size_t total = 0;
   for (const auto& window : f.engine->Windows()) total += window->Skinners().size();
-  EXPECT_EQ(total, 8u);  // plain, the five thin ones, speed, inner
+  EXPECT_EQ(total, 9u);  // plain, the six in the table, speed, inner
 
   // With a DisabledTag of 0 a control with Tag 0 keeps its skinner but is left alone by it.
   f.engine->DisabledTag = 0;
