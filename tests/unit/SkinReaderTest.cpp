@@ -289,7 +289,7 @@ TEST(SkinEmbedTest, TemporaryNamesAndAFolderThatTakesNothing) {
 }
 
 // The skin the program carries, as the generator wrote it.
-TEST(BuiltInSkinTest, HoldsEveryElementAtItsSizeAndDepth) {
+TEST(BuiltInSkinTest, HoldsEveryElementAndReadsWhole) {
   std::ifstream in(std::string(BREVLO_SOURCE_DIR) + "/res/art/Brevlo.skn", std::ios::binary);
   const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   brevlo::platform::StdFileSystem files;
@@ -298,32 +298,15 @@ TEST(BuiltInSkinTest, HoldsEveryElementAtItsSizeAndDepth) {
   EXPECT_EQ(reader.Tables().images.size(), 21u);
   EXPECT_EQ(reader.Tables().integers.size(), 24u);
   EXPECT_EQ(reader.Tables().flags.size(), 2u);
-  struct Image {
-    const char* name;
-    int width, height, depth;
-  };
-  const Image images[] = {
-      {"ButtonImage", 252, 23, 8},         {"CheckBoxImage", 60, 17, 8},
-      {"RadioButtonImage", 64, 17, 8},     {"TitleBarButtonImage", 306, 17, 8},
-      {"TitleBarLeftImage", 48, 23, 8},    {"TitleBarClientImage", 49, 23, 8},
-      {"TitleBarRightImage", 48, 23, 8},   {"ProgressBarImage", 13, 10, 8},
-      {"TrackBarBarImage", 45, 5, 8},      {"TrackBarSliderImage", 11, 20, 8},
-      {"TrackBarSliderVImage", 19, 11, 8}, {"ScrollBarButtonImage", 96, 22, 8},
-      {"ScrollBarSliderImage", 33, 16, 8}, {"CheckListBoxImage", 40, 11, 8},
-      {"ScrollButtonImage", 72, 18, 8},    {"TabControlTabImage", 36, 17, 8},
-      {"TabControlBarImage", 17, 7, 8},    {"SideChannelHandleImage", 7, 84, 8},
-      {"SideChannelBarImage", 1, 21, 8},   {"TitleBarMinimizedImage", 1, 21, 8},
-      {"FormLeftBorderImage", 1, 21, 24},
-  };
-  for (std::size_t i = 0; i < std::size(images); ++i) {
-    const Image& e = images[i];
-    EXPECT_EQ(reader.Tables().images[i].name, e.name);  // catalogue order
+  // Sizes and depths image by image are the generator's own test; here every image must decode
+  // from the file as the program reads it.
+  for (const auto& entry : reader.Tables().images) {
     TskBitmap b;
-    ASSERT_TRUE(reader.GetImage(e.name, b)) << e.name;
-    EXPECT_EQ(b.Width(), e.width) << e.name;
-    EXPECT_EQ(b.Height(), e.height) << e.name;
-    EXPECT_EQ(b.SourceDepth(), e.depth) << e.name;
+    EXPECT_TRUE(reader.GetImage(entry.name, b)) << entry.name;
   }
+  TskBitmap border;
+  ASSERT_TRUE(reader.GetImage("FormLeftBorderImage", border));
+  EXPECT_EQ(border.SourceDepth(), 24);
   TskBitmap none;
   EXPECT_FALSE(reader.GetImage("FormBottomBorderImage", none));
   EXPECT_EQ(reader.GetInt("FormBorderColor"), RgbColor(38, 67, 121));
