@@ -56,21 +56,7 @@ TEST_F(SkinDataTest, ButtonFaceNineGriddedOntoADib) {
   int magenta = 0;
   for (int y = 0; y < 25; ++y)
     for (int x = 0; x < 118; ++x) magenta += view.At(x, y) == Magenta;
-  EXPECT_EQ(magenta, 0);
-  // Corner pieces arrive unscaled: 42 x 11 at the top left, 41 x 10 at the bottom right.
-  int compared = 0;
-  for (int y = 0; y < 11; ++y) {
-    for (int x = 0; x < 42; ++x) {
-      const Pixel topLeft = face.At(x, y);
-      EXPECT_EQ(view.At(x, y), topLeft == Magenta ? ground : topLeft) << x << "," << y;
-      if (x < 41 && y < 10) {
-        const Pixel bottomRight = face.At(43 + x, 13 + y);
-        EXPECT_EQ(view.At(77 + x, 15 + y), bottomRight == Magenta ? ground : bottomRight);
-      }
-      compared += topLeft != Magenta;
-    }
-  }
-  EXPECT_GT(compared, 400);
+  EXPECT_EQ(magenta, 0);  // where each piece lands is the native drawing test's
   // GDI reads the same colours from the DIB as the pixel view wrote.
   const Pixel middle = view.At(59, 12);
   EXPECT_EQ(GetPixel(dib.Dc(), 59, 12),
