@@ -176,6 +176,14 @@ void TCustomForm::WndProc(TMessage& message) {
     case WM_GETDLGCODE:
       message.Result = 0;
       return;
+    case WM_GETMINMAXINFO: {
+      TCustomControl::WndProc(message);
+      auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
+      if (MinWidth > 0) info->ptMinTrackSize.x = MinWidth;
+      if (MinHeight > 0) info->ptMinTrackSize.y = MinHeight;
+      message.Result = 0;
+      return;
+    }
     default:
       TCustomControl::WndProc(message);
   }

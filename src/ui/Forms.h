@@ -11,7 +11,7 @@
 namespace brevlo::ui {
 
 enum class TBorderStyle { None, Single, Sizeable, Dialog, ToolWindow };
-enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 enum class TPosition { Designed, ScreenCenter, MainFormCenter };
 enum class TCloseAction { None, Hide, Free };
 
@@ -25,6 +25,9 @@ class TCustomForm : public TCustomControl {
   unsigned BorderIcons = biSystemMenu | biMinimize | biMaximize;
   TPosition Position = TPosition::Designed;
   std::string HelpFile;
+  // The smallest window the user can size it to; 0: no limit.
+  int MinWidth = 0;
+  int MinHeight = 0;
 
   void SetClientSize(int width, int height);
   // The window's client size once it exists, so it follows a frame drawn by someone else.

@@ -121,13 +121,16 @@ TEST_F(MainWindow, FixedFrameOfTheRightSize) {
   EXPECT_EQ(client.right, 661);
   EXPECT_EQ(client.bottom, 516);
   const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
-  EXPECT_TRUE(style & WS_SYSMENU);
+  // The skin's frame carries the buttons; the platform's menu style would bring its own.
+  EXPECT_FALSE(style & WS_SYSMENU);
   EXPECT_TRUE(style & WS_MINIMIZEBOX);
   EXPECT_FALSE(style & WS_MAXIMIZEBOX);
   EXPECT_FALSE(style & WS_THICKFRAME);
   // Centred on the screen.
   RECT frame;
   GetWindowRect(window, &frame);
+  EXPECT_EQ(frame.right - frame.left, 669);  // a 4-pixel frame and a 23-pixel caption
+  EXPECT_EQ(frame.bottom - frame.top, 543);
   const int screenW = GetSystemMetrics(SM_CXSCREEN);
   EXPECT_LE(std::abs((frame.left + frame.right) / 2 - screenW / 2), 1);
 }

@@ -280,6 +280,9 @@ void TskSkinEngine::ApplySkin() {
   captionTextColor_ = static_cast<COLORREF>(skin::CaptionTextColor(reader));
   if (backgroundBrush_ != nullptr) DeleteObject(backgroundBrush_);
   backgroundBrush_ = CreateSolidBrush(ui::ColorToRgb(FormBackgroundColor()));
+  frameArt_ = LoadFrameArt(reader);
+  frameArt_.caption.background =
+      ColorToPixel(static_cast<int>(ui::ColorToRgb(FormBackgroundColor())));
   scrollSet_.SetReader(&reader);
   tabSet_.SetReader(&reader);
   for (TskSkinWindow* window : WindowList()) {
@@ -371,9 +374,10 @@ void TskSkinEngine::BuildSystemMenu() {
 void TskSkinEngine::SystemMenuPopup() {
   const auto& items = sysMenu_->Items()->Items();
   TskSkinWindow* target = sysMenuTarget_;
-  items[ItemClose]->Enabled = target != nullptr && target->HasCloseButton();
-  items[ItemMaximize]->Enabled = target != nullptr && target->HasMaximizeButton();
-  items[ItemMinimize]->Enabled = target != nullptr && target->HasMinimizeButton();
+  // What the frame last drew is what the menu offers.
+  items[ItemClose]->Enabled = target != nullptr && target->CloseItemEnabled();
+  items[ItemMaximize]->Enabled = target != nullptr && target->MaximizeItemEnabled();
+  items[ItemMinimize]->Enabled = target != nullptr && target->MinimizeItemEnabled();
 }
 
 void TskSkinEngine::SystemCommand(int item) {
@@ -388,7 +392,7 @@ void TskSkinEngine::SystemCommand(int item) {
     case ItemMaximize:
       if (IsZoomed(hwnd) || IsIconic(hwnd)) {
         command = SC_RESTORE;
-      } else if (sysMenuTarget_->HasMaximizeButton()) {
+      } else if (sysMenuTarget_->CanMaximize()) {
         command = SC_MAXIMIZE;
       }
       break;

@@ -15,6 +15,7 @@
 
 #include "platform/FileSystem.h"
 #include "skin/SkinBitmap.h"
+#include "skin/SkinFrame.h"
 #include "skin/SkinReader.h"
 #include "skin/SkinRes.h"
 #include "skin/SkinRules.h"
@@ -91,6 +92,7 @@ class TskSkinEngine : public ui::TComponent {
   int BorderWidth() const { return borderWidth_; }
   int BottomBorderHeight() const { return bottomBorderHeight_; }
   const TskBitmap& RightBorderImage() const { return rightBorderImage_; }
+  const FrameArt& Frame() const { return frameArt_; }
   COLORREF CaptionTextColor() const { return captionTextColor_; }
   HBRUSH BackgroundBrush() const { return backgroundBrush_; }
   ui::TColor FormBackgroundColor() const;
@@ -141,6 +143,7 @@ class TskSkinEngine : public ui::TComponent {
   bool freeing_ = false;
   HBRUSH backgroundBrush_ = nullptr;
   TskBitmap rightBorderImage_;
+  FrameArt frameArt_;
   int captionHeight_ = 0;
   int borderWidth_ = 0;
   int bottomBorderHeight_ = 0;

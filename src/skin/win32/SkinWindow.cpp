@@ -1,10 +1,12 @@
 #include "skin/win32/SkinWindow.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <string>
 
+#include "skin/SkinColors.h"
 #include "skin/SkinRules.h"
 #include "skin/win32/SkinEngine.h"
 #include "ui/Menus.h"
@@ -46,7 +48,9 @@ void TskSkinWindow::Shutdown() {
 void TskSkinWindow::SetSkinWanted(bool wanted) {
   skinWanted_ = wanted;
   if (started_) {
+    const std::shared_ptr<bool> alive = alive_;
     ApplySkinState();
+    if (*alive && wanted) SetRegion();
     return;
   }
   HWND hwnd = WindowHandle();
@@ -82,37 +86,488 @@ void TskSkinWindow::DetachControls() {
   }
 }
 
-void TskSkinWindow::HandleMessage(ui::TMessage& message) {
-  const std::shared_ptr<bool> alive = alive_;
-  if (message.Msg == WM_PAINT && !started_ && !StartsHidden()) {
-    Start();
-    if (!*alive) return;
+void TskSkinWindow::ShowCaption(bool shown) {
+  captionShown_ = shown;
+  RecalcFrame();
+  PaintFrame();
+}
+
+void TskSkinWindow::ShowBorder(bool shown) {
+  borderShown_ = shown;
+  RecalcFrame();
+  PaintFrame();
+}
+
+void TskSkinWindow::RecalcFrame() {
+  if (HWND hwnd = WindowHandle(); hwnd != nullptr) {
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
-  if (!engine_->Enabled()) {
-    CallDefault(message);
-    return;
+}
+
+void TskSkinWindow::RemoveSystemMenuStyle() {
+  // Without it the platform offers no buttons or menu of its own in a frame that is ours.
+  HWND hwnd = WindowHandle();
+  if (hwnd == nullptr) return;
+  const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+  if ((style & WS_SYSMENU) != 0) SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~LONG_PTR{WS_SYSMENU});
+}
+
+FrameMetrics TskSkinWindow::Metrics() const {
+  FrameMetrics metrics;
+  metrics.captionHeight = captionShown_ ? engine_->CaptionHeight() : 0;
+  metrics.borderWidth = engine_->BorderWidth();
+  metrics.bottomBorderHeight = engine_->BottomBorderHeight();
+  metrics.platformFrameHeight = platformFrameHeight_;
+  metrics.menuBarHeight = MenuBarHeight();
+  metrics.borderShown = borderShown_;
+  return metrics;
+}
+
+bool TskSkinWindow::FrameDrawn() const {
+  return started_ && skinWanted_ && engine_->Enabled() && WindowHandle() != nullptr;
+}
+
+int TskSkinWindow::CaptionBitmapLeft() const {
+  // A skin without side images has its caption between the border lines.
+  return engine_->Frame().rightBorder.Empty() ? engine_->BorderWidth() : 0;
+}
+
+CaptionLayout TskSkinWindow::LayOut(int bitmapWidth, bool minimized) const {
+  const FrameArt& art = engine_->Frame();
+  CaptionInput in;
+  in.width = bitmapWidth;
+  in.buttonWidth = art.ButtonWidth();
+  in.buttonHeight = art.ButtonHeight();
+  in.buttonTop = art.buttonTop;
+  in.leftOffset = art.buttonLeftOffset;
+  in.rightOffset = art.buttonRightOffset;
+  in.minimized = minimized;
+  HWND hwnd = WindowHandle();
+  in.maximized = hwnd != nullptr && IsZoomed(hwnd);
+  in.icon = HasIcon();
+  in.close = HasCloseButton();
+  in.maximize = HasMaximizeButton();
+  in.minimize = HasMinimizeButton();
+  in.help = HasHelpButton();
+  return LayOutCaption(in);
+}
+
+CaptionLayout TskSkinWindow::CaptionLayoutNow() const {
+  HWND hwnd = WindowHandle();
+  RECT window{};
+  if (hwnd != nullptr) GetWindowRect(hwnd, &window);
+  const int left = CaptionBitmapLeft();
+  CaptionLayout layout =
+      LayOut(window.right - window.left - 2 * left, hwnd != nullptr && IsIconic(hwnd));
+  auto shift = [left](Rect& r) {
+    if (!r.Empty()) r.left += left, r.right += left;
+  };
+  shift(layout.icon);
+  for (CaptionButton& button : layout.buttons) shift(button.rect);
+  layout.textLeft += left;
+  layout.textRight += left;
+  return layout;
+}
+
+namespace {
+
+COLORREF PixelColor(Pixel p) {
+  return RGB(PixelRed(p), PixelGreen(p), PixelBlue(p));
+}
+
+void Fill(HDC dc, const Rect& r, COLORREF color) {
+  const RECT rect{r.left, r.top, r.right, r.bottom};
+  HBRUSH brush = CreateSolidBrush(color);
+  ::FillRect(dc, &rect, brush);
+  DeleteObject(brush);
+}
+
+// One font for the program's life: the platform's caption font does not change under it.
+HFONT CaptionFont() {
+  static HFONT font = [] {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+      return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    }
+    return CreateFontIndirectW(&metrics.lfCaptionFont);
+  }();
+  return font;
+}
+
+HICON ProgramIcon() {
+  static HICON icon = static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 16, 16, LR_SHARED));
+  return icon;
+}
+
+}  // namespace
+
+void TskSkinWindow::PaintFrame() {
+  if (!FrameDrawn()) return;
+  HWND hwnd = WindowHandle();
+  RECT window;
+  if (!GetWindowRect(hwnd, &window)) return;
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  if (width <= 0 || height <= 0) return;
+  HDC dc = GetWindowDC(hwnd);
+  if (dc == nullptr) return;
+  hotButton_ = CaptionButtonKind::None;
+  canMaximize_ = maximizeItemEnabled_ = minimizeItemEnabled_ = closeItemEnabled_ = false;
+  bool minimizedImage = false;
+  if (captionShown_ && Metrics().CaptionBand() > 0) {
+    PaintCaption(dc, width, IsIconic(hwnd) != FALSE, minimizedImage);
   }
-  // PreFilter may have let the window go (and this wrapper with it).
-  if (!PreFilter(message)) return;
-  if (!CallDefault(message) || !*alive) return;
-  switch (message.Msg) {
-    case WM_DESTROY:
-    case WM_ACTIVATEAPP:
-    case WM_COMMAND:
-    case WM_SYSCOMMAND:
-    case ui::CM_RELEASE:
+  if (!minimizedImage) PaintBorders(dc, width, height);
+  ReleaseDC(hwnd, dc);
+}
+
+void TskSkinWindow::PaintCaption(HDC dc, int width, bool minimized, bool& minimizedImage) {
+  HWND hwnd = WindowHandle();
+  const FrameArt& art = engine_->Frame();
+  const int left = CaptionBitmapLeft();
+  const int bitmapWidth = width - 2 * left;
+  if (bitmapWidth <= 0 || !captionDib_.Resize(bitmapWidth, Metrics().CaptionBand())) return;
+  const PixelView view = captionDib_.View();
+  skin::FillRect(view, {0, 0, view.width, view.height}, art.caption.background);
+  minimizedImage = ComposeCaption(view, art.caption, minimized, dialog_,
+                                  borderShown_ ? engine_->BorderWidth() : 0);
+
+  const CaptionLayout layout = LayOut(bitmapWidth, minimized);
+  RECT window;
+  GetWindowRect(hwnd, &window);
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  HWND under = WindowFromPoint(cursor);
+  if (under != nullptr && GetAncestor(under, GA_ROOT) == hwnd) {
+    hotButton_ = skin::HotButton(layout, cursor.x - window.left - left, cursor.y - window.top);
+  }
+  const Transparency key =
+      art.buttonsTransparent ? Transparency::Of(Magenta) : Transparency::None();
+  for (const CaptionButton& button : layout.buttons) {
+    const int frame = button.Frame(hotButton_ == button.kind, mouseDown_);
+    if (frame >= 1 && frame <= static_cast<int>(art.buttons.size())) {
+      const TskBitmap& image = art.buttons[static_cast<std::size_t>(frame - 1)];
+      Blit(view, button.rect, image, {0, 0, image.Width(), image.Height()}, key);
+    }
+    switch (button.kind) {
+      case CaptionButtonKind::Close:
+        closeItemEnabled_ = true;
+        break;
+      case CaptionButtonKind::MaxRestore:
+        canMaximize_ = maximizeItemEnabled_ = true;
+        break;
+      case CaptionButtonKind::Minimize:
+        minimizeItemEnabled_ = true;
+        break;
+      default:
+        break;
+    }
+  }
+
+  HDC memory = captionDib_.Dc();
+  if (!layout.icon.Empty()) {
+    HICON icon = IconHandle();
+    if (icon == nullptr) icon = ProgramIcon();
+    if (icon != nullptr) {
+      DrawIconEx(memory, layout.icon.left, layout.icon.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    }
+  }
+  wchar_t buffer[260] = {};
+  const int length = GetWindowTextW(hwnd, buffer, 260);
+  if (length > 0) {
+    const HGDIOBJ oldFont = SelectObject(memory, CaptionFont());
+    auto measure = [memory](std::wstring_view text) {
+      SIZE size{};
+      GetTextExtentPoint32W(memory, text.data(), static_cast<int>(text.size()), &size);
+      return static_cast<int>(size.cx);
+    };
+    const std::wstring shown =
+        ShortenCaption(std::wstring(buffer, static_cast<std::size_t>(length)),
+                       layout.textRight - layout.textLeft, measure);
+    SIZE letter{};
+    GetTextExtentPoint32W(memory, L"H", 1, &letter);
+    const int x = engine_->CaptionTextLeft != -1 ? engine_->CaptionTextLeft : layout.textLeft;
+    const int y =
+        engine_->CaptionTextTop != -1 ? engine_->CaptionTextTop : layout.top + (16 - letter.cy) / 2;
+    SetBkMode(memory, TRANSPARENT);
+    SetTextColor(memory,
+                 active_ ? engine_->CaptionTextColor() : GetSysColor(COLOR_INACTIVECAPTIONTEXT));
+    // Never over the buttons, however narrow the window.
+    int clipRight = view.width;
+    for (const CaptionButton& button : layout.buttons)
+      clipRight = std::min(clipRight, button.rect.left);
+    const RECT clip{x, 0, std::max(x, clipRight), view.height};
+    ExtTextOutW(memory, x, y, ETO_CLIPPED, &clip, shown.data(), static_cast<UINT>(shown.size()),
+                nullptr);
+    SelectObject(memory, oldFont);
+  }
+  captionDib_.CopyTo(dc, left, 0);
+}
+
+void TskSkinWindow::PaintBorders(HDC dc, int width, int height) {
+  const FrameArt& art = engine_->Frame();
+  const std::vector<BorderPiece> pieces =
+      BorderPieces(width, height, Metrics(), !art.leftBorder.Empty(), !art.rightBorder.Empty(),
+                   !art.bottomBorder.Empty());
+  for (const BorderPiece& piece : pieces) {
+    using Kind = BorderPiece::Kind;
+    const TskBitmap* image = nullptr;
+    switch (piece.kind) {
+      case Kind::BorderColor:
+        Fill(dc, piece.dest, PixelColor(art.borderColor));
+        continue;
+      case Kind::Background:
+        Fill(dc, piece.dest, PixelColor(art.caption.background));
+        continue;
+      case Kind::MenuBar:
+        Fill(dc, piece.dest, static_cast<COLORREF>(MenuBarColor(engine_->Reader())));
+        continue;
+      case Kind::LeftImage:
+        image = &art.leftBorder;
+        break;
+      case Kind::RightImage:
+        image = &art.rightBorder;
+        break;
+      case Kind::BottomImage:
+        image = &art.bottomBorder;
+        break;
+    }
+    TskDib strip(piece.dest.Width(), piece.dest.Height());
+    if (strip.Empty()) continue;
+    const PixelView view = strip.View();
+    const Rect whole{0, 0, view.width, view.height};
+    if (piece.kind == Kind::BottomImage) {
+      // The window shows through the magenta of the bottom image.
+      BitBlt(strip.Dc(), 0, 0, view.width, view.height, dc, piece.dest.left, piece.dest.top,
+             SRCCOPY);
+      DrawThreeH(strip.View(), *image, whole, false);
+    } else {
+      Blit(view, whole, *image, {0, 0, image->Width(), image->Height()}, Transparency::None());
+    }
+    strip.CopyTo(dc, piece.dest.left, piece.dest.top);
+  }
+}
+
+void TskSkinWindow::SetRegion() {
+  HWND hwnd = WindowHandle();
+  if (hwnd == nullptr || !WantsRegion() || engine_->Designing() || settingRegion_) return;
+  RECT window;
+  GetWindowRect(hwnd, &window);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  if (width == regionWidth_ && height == regionHeight_) return;
+  const FrameArt& art = engine_->Frame();
+  HRGN region = nullptr;
+  for (const RegionHalf& half : RegionHalves(width, height, art.topCorner, art.bottomCorner)) {
+    HRGN piece = CreateRoundRectRgn(half.roundRect.left, half.roundRect.top, half.roundRect.right,
+                                    half.roundRect.bottom, half.diameter, half.diameter);
+    HRGN keep = CreateRectRgn(half.keep.left, half.keep.top, half.keep.right, half.keep.bottom);
+    CombineRgn(piece, piece, keep, RGN_AND);
+    DeleteObject(keep);
+    if (region == nullptr) {
+      region = piece;
+    } else {
+      CombineRgn(region, region, piece, RGN_OR);
+      DeleteObject(piece);
+    }
+  }
+  // Setting a region may size the window again; that must not set it a second time.
+  settingRegion_ = true;
+  if (SetWindowRgn(hwnd, region, TRUE) != 0) {
+    regionWidth_ = width;
+    regionHeight_ = height;
+  } else {
+    DeleteObject(region);
+  }
+  settingRegion_ = false;
+}
+
+void TskSkinWindow::RemoveRegion() {
+  regionWidth_ = regionHeight_ = -1;
+  if (HWND hwnd = WindowHandle(); hwnd != nullptr) SetWindowRgn(hwnd, nullptr, TRUE);
+}
+
+void TskSkinWindow::Command(CaptionButtonKind button) {
+  HWND hwnd = WindowHandle();
+  if (hwnd == nullptr) return;
+  WPARAM command = 0;
+  switch (button) {
+    case CaptionButtonKind::SystemMenu:
+      ShowSystemMenu(nullptr);
       return;
-    default:
+    case CaptionButtonKind::Close:
+      command = SC_CLOSE;
+      break;
+    case CaptionButtonKind::MaxRestore:
+      if (IsZoomed(hwnd) || IsIconic(hwnd)) {
+        command = SC_RESTORE;
+      } else if (canMaximize_) {
+        command = SC_MAXIMIZE;
+      }
+      break;
+    case CaptionButtonKind::Minimize:
+      command = SC_MINIMIZE;
+      break;
+    case CaptionButtonKind::Help:
+      command = SC_CONTEXTHELP;
+      break;
+    case CaptionButtonKind::None:
       break;
   }
-  PostProcess(message);
-  if (!*alive) return;
+  if (command != 0) PostMessageW(hwnd, WM_SYSCOMMAND, command, 0);
+}
+
+void TskSkinWindow::ShowSystemMenu(const POINT* at) {
+  HWND hwnd = WindowHandle();
+  if (hwnd == nullptr) return;
+  POINT point{};
+  if (at != nullptr) {
+    point = *at;
+  } else {
+    ClientToScreen(hwnd, &point);
+    point.x = std::max<LONG>(point.x, 0);
+  }
+  engine_->PopupSystemMenu(this, point);
+}
+
+bool TskSkinWindow::CallDefaultQuietly(ui::TMessage& message) {
+  // The platform paints its own caption when the text or icon changes; with the caption style
+  // off for that moment it only stores them.
+  HWND hwnd = WindowHandle();
+  if ((message.Msg != WM_SETTEXT && message.Msg != WM_SETICON) || !FrameDrawn()) {
+    return CallDefault(message);
+  }
+  const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+  if ((style & WS_CAPTION) != WS_CAPTION) return CallDefault(message);
+  SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~LONG_PTR{WS_DLGFRAME});
+  const bool stays = CallDefault(message);
+  if (IsWindow(hwnd)) {
+    SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_DLGFRAME);
+  }
+  return stays;
+}
+
+bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
+  if (!FrameDrawn()) return false;
+  HWND hwnd = WindowHandle();
+  switch (message.Msg) {
+    case WM_NCPAINT:
+      PaintFrame();
+      message.Result = 0;
+      return true;
+    case WM_NCHITTEST: {
+      RECT window;
+      GetWindowRect(hwnd, &window);
+      const auto style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+      const bool sizeable = (style & WS_THICKFRAME) != 0 && !IsZoomed(hwnd);
+      message.Result =
+          HitTest(window.right - window.left, window.bottom - window.top, Metrics(), sizeable,
+                  IsIconic(hwnd) != FALSE, GET_X_LPARAM(message.LParam) - window.left,
+                  GET_Y_LPARAM(message.LParam) - window.top);
+      return true;
+    }
+    case WM_NCLBUTTONDOWN:
+      mouseDown_ = true;
+      PaintFrame();
+      // A press on a button, or on the caption of a maximised window, drags nothing.
+      if (message.WParam == HTCAPTION &&
+          (hotButton_ != CaptionButtonKind::None || IsZoomed(hwnd))) {
+        message.WParam = HTNOWHERE;
+      }
+      return false;
+    case WM_NCLBUTTONDBLCLK:
+      PaintFrame();
+      if (message.WParam == HTCAPTION && hotButton_ == CaptionButtonKind::None) {
+        Command(CaptionButtonKind::MaxRestore);
+        mouseDown_ = false;
+        PaintFrame();
+        message.Result = 0;
+        return true;
+      }
+      if (hotButton_ == CaptionButtonKind::SystemMenu) {
+        Command(CaptionButtonKind::Close);
+        mouseDown_ = false;
+        message.Result = 0;
+        return true;
+      }
+      message.WParam = HTNOWHERE;
+      return false;
+    case WM_CTLCOLORDLG:
+      message.Result = reinterpret_cast<LRESULT>(engine_->BackgroundBrush());
+      return true;
+    case WM_NCACTIVATE:
+      // -1: the platform records the state without painting its own caption.
+      message.LParam = -1;
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TskSkinWindow::AfterDefault(ui::TMessage& message, const RECT& proposed) {
   switch (message.Msg) {
     case WM_ACTIVATE:
       active_ = LOWORD(message.WParam) != WA_INACTIVE;
+      PaintFrame();
       break;
     case WM_NCACTIVATE:
       active_ = message.WParam != FALSE;
+      PaintFrame();
+      break;
+    case WM_NCCALCSIZE: {
+      if (!FrameDrawn() || platformFrameHeight_ <= 0 || message.LParam == 0) break;
+      const Rect client = ClientFromWindow(
+          {proposed.left, proposed.top, proposed.right, proposed.bottom}, Metrics());
+      const RECT rect{client.left, client.top, client.right, client.bottom};
+      if (message.WParam != FALSE) {
+        auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(message.LParam);
+        params->rgrc[0] = params->rgrc[1] = params->rgrc[2] = rect;
+        message.Result = WVR_VALIDRECTS;
+      } else {
+        *reinterpret_cast<RECT*>(message.LParam) = rect;
+        message.Result = 0;
+      }
+      break;
+    }
+    case WM_NCMOUSEMOVE:
+      if (message.WParam == HTCAPTION) {
+        PaintFrame();
+        if (mouseDown_ && hotButton_ == CaptionButtonKind::None) {
+          mouseDown_ = false;
+          PaintFrame();
+        }
+      } else if (hotButton_ != CaptionButtonKind::None) {
+        PaintFrame();
+      }
+      if (!leaveTracked_ && FrameDrawn()) {
+        // So that a button the mouse leaves for the client area or another window cools down.
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE | TME_NONCLIENT, WindowHandle(), 0};
+        leaveTracked_ = TrackMouseEvent(&track) != FALSE;
+      }
+      break;
+    case WM_NCMOUSELEAVE:
+      leaveTracked_ = false;
+      if (hotButton_ != CaptionButtonKind::None) PaintFrame();
+      break;
+    case WM_NCLBUTTONUP:
+      mouseDown_ = false;
+      PaintFrame();
+      if (FrameDrawn()) Command(hotButton_);
+      break;
+    case WM_NCRBUTTONDOWN:
+      PaintFrame();
+      if (message.WParam == HTCAPTION && hotButton_ == CaptionButtonKind::None && FrameDrawn()) {
+        const POINT at{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+        ShowSystemMenu(&at);
+      }
+      break;
+    case WM_SETTEXT:
+    case WM_SETICON:
+    case ui::CM_TEXTCHANGED:
+      PaintFrame();
       break;
     case SKM_ISACTIVE:
       message.Result = active_ ? 1 : 2;
@@ -126,6 +581,40 @@ void TskSkinWindow::HandleMessage(ui::TMessage& message) {
     default:
       break;
   }
+}
+
+void TskSkinWindow::HandleMessage(ui::TMessage& message) {
+  const std::shared_ptr<bool> alive = alive_;
+  if (message.Msg == WM_PAINT && !started_ && !StartsHidden()) {
+    Start();
+    if (!*alive) return;
+  }
+  if (message.Msg == 0) return;
+  if (!engine_->Enabled()) {
+    CallDefault(message);
+    return;
+  }
+  if (FrameMessage(message) || !*alive) return;
+  RECT proposed{};
+  if (message.Msg == WM_NCCALCSIZE && message.LParam != 0) {
+    proposed = *reinterpret_cast<const RECT*>(message.LParam);
+  }
+  // PreFilter may have let the window go (and this wrapper with it).
+  if (!PreFilter(message)) return;
+  if (!CallDefaultQuietly(message) || !*alive) return;
+  switch (message.Msg) {
+    case WM_DESTROY:
+    case WM_ACTIVATEAPP:
+    case WM_COMMAND:
+    case WM_SYSCOMMAND:
+    case ui::CM_RELEASE:
+      return;
+    default:
+      break;
+  }
+  PostProcess(message);
+  if (!*alive) return;
+  AfterDefault(message, proposed);
 }
 
 // ---- the program's own forms ----
@@ -166,6 +655,15 @@ bool TskSkinWindowOwn::HasMinimizeButton() const {
   return MinMaxAllowed() && (form_->BorderIcons & ui::biMinimize) != 0;
 }
 
+bool TskSkinWindowOwn::HasHelpButton() const {
+  return form_ != nullptr && (form_->BorderIcons & ui::biHelp) != 0;
+}
+
+bool TskSkinWindowOwn::WantsRegion() const {
+  return form_ != nullptr && form_->Parent() == nullptr &&
+         form_->BorderStyle != ui::TBorderStyle::None;
+}
+
 void TskSkinWindowOwn::Attach(HWND) {
   hook_ = form_->ChainWindowProc(
       [this](ui::TMessage& message, const ui::TWndNext& next) {
@@ -182,6 +680,8 @@ void TskSkinWindowOwn::Attach(HWND) {
 
 void TskSkinWindowOwn::Detach() {
   hook_.Unchain();
+  // The platform's frame again, for a form that stays.
+  if (form_ != nullptr && !form_->Destroying()) RecalcFrame();
 }
 
 void TskSkinWindowOwn::FormGone() {
@@ -204,22 +704,97 @@ void TskSkinWindowOwn::BeforeStart() {
   if (form_ == nullptr) return;
   savedClientWidth_ = form_->ClientWidth();
   savedClientHeight_ = form_->ClientHeight();
+  savedColor_ = form_->Color;
+  RECT window{};
+  if (form_->HandleAllocated()) GetWindowRect(form_->Handle(), &window);
+  // The top of the platform's frame, less its bottom edge.
+  platformFrameHeight_ = std::max<int>(window.bottom - window.top - savedClientHeight_ - 4, 23);
 }
 
 void TskSkinWindowOwn::ApplySkinState() {
   if (!freeing_) ReapplySkinners();
-  if (form_ == nullptr || !skinWanted_) return;
-  for (auto* component : form_->Components()) {
-    auto* menu = dynamic_cast<ui::TPopupMenu*>(component);
-    if (menu != nullptr && menu->Tag != engine_->DisabledTag) engine_->OwnerDrawMenu(menu);
+  // A form on its way out keeps what it has.
+  if (form_ == nullptr || form_->Destroying() || !form_->HandleAllocated()) return;
+  HWND hwnd = form_->Handle();
+  const bool maximized = IsZoomed(hwnd) != FALSE;
+  if (skinWanted_) {
+    RemoveSystemMenuStyle();
+    form_->Color = engine_->FormBackgroundColor();
+    if (form_->MinHeight == 0) {
+      form_->MinHeight = MenuBarHeight() + 6;
+      minHeightSet_ = true;
+    }
+    const int minWidth = engine_->Frame().minWidth;
+    if (form_->MinWidth == 0 && !dialog_ && minWidth > 0) {
+      form_->MinWidth = minWidth;
+      minWidthSet_ = true;
+    }
+    RecalcFrame();
+    if (!maximized) form_->SetClientSize(savedClientWidth_, savedClientHeight_ + MenuBarHeight());
+    for (auto* component : form_->Components()) {
+      auto* menu = dynamic_cast<ui::TPopupMenu*>(component);
+      if (menu != nullptr && menu->Tag != engine_->DisabledTag) engine_->OwnerDrawMenu(menu);
+    }
+  } else {
+    if ((form_->BorderIcons & ui::biSystemMenu) != 0 &&
+        form_->BorderStyle != ui::TBorderStyle::None) {
+      SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_SYSMENU);
+    }
+    form_->Color = savedColor_;
+    if (minHeightSet_) form_->MinHeight = 0;
+    if (minWidthSet_) form_->MinWidth = 0;
+    minHeightSet_ = minWidthSet_ = false;
+    RemoveRegion();
+    RecalcFrame();
+    if (!maximized) form_->SetClientSize(savedClientWidth_, savedClientHeight_);
   }
+  form_->Invalidate();
+}
+
+void TskSkinWindowOwn::FitMaximized() {
+  HWND hwnd = form_->Handle();
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  // The side borders go just off the work area, as the platform's own do.
+  RECT area = monitor.rcWork;
+  area.bottom -= 1;
+  InflateRect(&area, 4, 4);
+  RECT window;
+  GetWindowRect(hwnd, &window);
+  if (window.right - window.left < area.right - area.left ||
+      window.bottom - window.top < area.bottom - area.top) {
+    SetWindowPos(hwnd, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (engine_->Frame().topCorner > 0) form_->MinHeight = 66;
 }
 
 void TskSkinWindowOwn::PostProcess(ui::TMessage& message) {
-  if (message.Msg == WM_SHOWWINDOW && message.WParam != FALSE && !firstShowDone_ &&
-      ui::Application != nullptr && ui::Application->MainForm() == form_) {
-    firstShowDone_ = true;
-    if (engine_->SkinAllForms()) engine_->SkinAllFormsNow();
+  switch (message.Msg) {
+    case WM_SHOWWINDOW:
+      if (message.WParam != FALSE && !firstShowDone_ && ui::Application != nullptr &&
+          ui::Application->MainForm() == form_) {
+        firstShowDone_ = true;
+        if (engine_->SkinAllForms()) engine_->SkinAllFormsNow();
+      }
+      break;
+    case WM_SIZE:
+      if (!FrameDrawn() || form_ == nullptr) break;
+      if (message.WParam == SIZE_MAXIMIZED) FitMaximized();
+      // Every size: a region cut for the old one would crop or leave out the frame.
+      SetRegion();
+      break;
+    case WM_PARENTNOTIFY:
+      if (LOWORD(message.WParam) == WM_CREATE && form_ != nullptr) {
+        captionShown_ = form_->Parent() == nullptr && form_->BorderStyle != ui::TBorderStyle::None;
+        borderShown_ = form_->BorderStyle != ui::TBorderStyle::None;
+        if (FrameDrawn()) RemoveSystemMenuStyle();
+        PaintFrame();
+      }
+      break;
+    default:
+      break;
   }
 }
 
@@ -289,7 +864,9 @@ void TskSkinWindowWnd::Attach(HWND) {
 void TskSkinWindowWnd::Detach() {
   if (!hooked_) return;
   hooked_ = false;
-  if (IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, Proc, WindowSubclassId);
+  if (!IsWindow(hwnd_)) return;
+  RemoveWindowSubclass(hwnd_, Proc, WindowSubclassId);
+  if (!dying_) RecalcFrame();
 }
 
 LRESULT CALLBACK TskSkinWindowWnd::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -321,11 +898,26 @@ bool TskSkinWindowWnd::PreFilter(ui::TMessage& message) {
       return true;
     case WM_DESTROY: {
       // The window's own clean-up runs first; then the engine lets go of it.
+      dying_ = true;
       HWND hwnd = hwnd_;
       TskSkinEngine* engine = engine_;
       if (CallDefault(message)) engine->UnskinWindow(hwnd);
       return false;
     }
+    case WM_SYSCOMMAND:
+      // A dialog closes as its Cancel would close it, so that it answers as it expects to.
+      if ((message.WParam & 0xFFF0) == SC_CLOSE && FrameDrawn()) {
+        PostMessageW(hwnd_, WM_COMMAND, IDCANCEL, 0);
+        message.Result = 0;
+        return false;
+      }
+      return true;
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+      if (!FrameDrawn()) return true;
+      SetBkMode(reinterpret_cast<HDC>(message.WParam), TRANSPARENT);
+      message.Result = reinterpret_cast<LRESULT>(engine_->BackgroundBrush());
+      return false;
     default:
       return true;
   }
@@ -342,8 +934,67 @@ void TskSkinWindowWnd::BeforeStart() {
   platformFrameHeight_ = (window.bottom - window.top) - client.bottom;
 }
 
+int TskSkinWindowWnd::ExtraHeight() const {
+  const FrameMetrics metrics = Metrics();
+  return metrics.CaptionBand() + metrics.menuBarHeight + metrics.Bottom() - platformFrameHeight_;
+}
+
 void TskSkinWindowWnd::ApplySkinState() {
   if (!freeing_) ReapplySkinners();
+  if (dying_ || !IsWindow(hwnd_) || skinWanted_ == skinned_) return;
+  skinned_ = skinWanted_;
+  RECT window{};
+  RECT client{};
+  GetWindowRect(hwnd_, &window);
+  GetClientRect(hwnd_, &client);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  constexpr UINT Flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
+  if (skinWanted_) {
+    RemoveSystemMenuStyle();
+    if (HMENU menu = GetMenu(hwnd_); menu != nullptr) {
+      menu_ = menu;
+      SetMenu(hwnd_, nullptr);
+    }
+    // The client keeps its size inside the skin's frame, so nothing of the dialog is cut off.
+    int skinnedWidth = 0;
+    int skinnedHeight = 0;
+    WindowSizeForClient(Metrics(), client.right, client.bottom, skinnedWidth, skinnedHeight);
+    grownWidth_ = skinnedWidth - width;
+    grownHeight_ = skinnedHeight - height;
+    SetWindowPos(hwnd_, nullptr, 0, 0, skinnedWidth, skinnedHeight, Flags);
+  } else {
+    const LONG_PTR style = erased_ ? eraseStyle_ : startStyle_;
+    const LONG_PTR visible = GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE;
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, (style & ~LONG_PTR{WS_VISIBLE}) | visible);
+    if (menu_ != nullptr) {
+      SetMenu(hwnd_, menu_);
+      menu_ = nullptr;
+    }
+    RemoveRegion();
+    SetWindowPos(hwnd_, nullptr, 0, 0, width - grownWidth_, height - grownHeight_, Flags);
+    grownWidth_ = grownHeight_ = 0;
+  }
+}
+
+void TskSkinWindowWnd::PostProcess(ui::TMessage& message) {
+  if (message.Msg != WM_SIZE || !FrameDrawn()) return;
+  if (message.WParam != SIZE_MAXIMIZED && !onceEnlarged_) {
+    // A dialog that widens itself to a layout of its own keeps the height it asked for.
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const int extra = ExtraHeight();
+    if (client.bottom < startClientHeight_ && client.right * 2 > startClientWidth_ * 3 &&
+        extra > 0) {
+      onceEnlarged_ = true;
+      RECT window{};
+      GetWindowRect(hwnd_, &window);
+      grownHeight_ += extra;
+      SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left,
+                   window.bottom - window.top + extra, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  SetRegion();
 }
 
 void TskSkinWindowWnd::AttachControls() {

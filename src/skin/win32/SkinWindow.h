@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "skin/SkinFrame.h"
 #include "skin/win32/SkinControl.h"
+#include "skin/win32/SkinPaint.h"
 #include "ui/Forms.h"
 
 namespace brevlo::skin {
@@ -42,7 +44,23 @@ class TskSkinWindow : public ui::TObject {
   bool BorderShown() const { return borderShown_; }
   const std::vector<std::unique_ptr<TskSkinControl>>& Skinners() const { return skinners_; }
 
+  void ShowCaption(bool shown);
+  void ShowBorder(bool shown);
+  // The frame's sizes for this window now.
+  FrameMetrics Metrics() const;
+  // What the last frame paint offered, for the system menu.
+  bool CanMaximize() const { return canMaximize_; }
+  bool MaximizeItemEnabled() const { return maximizeItemEnabled_; }
+  bool MinimizeItemEnabled() const { return minimizeItemEnabled_; }
+  bool CloseItemEnabled() const { return closeItemEnabled_; }
+  CaptionButtonKind HotButton() const { return hotButton_; }
+  bool MouseDown() const { return mouseDown_; }
+  // The caption's layout for the window's present size and state, in window coordinates.
+  CaptionLayout CaptionLayoutNow() const;
+
   virtual HWND WindowHandle() const = 0;
+  virtual HICON IconHandle() const { return nullptr; }
+  virtual bool WantsRegion() const { return true; }
   virtual bool HasIcon() const { return false; }
   virtual bool HasCloseButton() const { return true; }
   virtual bool HasMaximizeButton() const { return false; }
@@ -64,6 +82,14 @@ class TskSkinWindow : public ui::TObject {
 
   void HandleMessage(ui::TMessage& message);
   void Start();
+  void PaintFrame();
+  void SetRegion();
+  void RemoveRegion();
+  // Makes the platform ask for the frame again, keeping the window's outer size.
+  void RecalcFrame();
+  void RemoveSystemMenuStyle();
+  // Started, the skin wanted and the engine able to draw it.
+  bool FrameDrawn() const;
   // Each skinner re-reads the skin and its control is repainted; one that fails stops nothing.
   void ReapplySkinners();
   void DetachControls();
@@ -79,8 +105,33 @@ class TskSkinWindow : public ui::TObject {
   bool skinWanted_ = false;
   bool started_ = false;
   bool shutDown_ = false;
+  int platformFrameHeight_ = 0;
+  bool canMaximize_ = false;
+  bool maximizeItemEnabled_ = false;
+  bool minimizeItemEnabled_ = false;
+  bool closeItemEnabled_ = false;
+  bool mouseDown_ = false;
+  CaptionButtonKind hotButton_ = CaptionButtonKind::None;
   std::vector<std::unique_ptr<TskSkinControl>> skinners_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+
+ private:
+  // Steps taken before the window's own handling; true when the message is answered.
+  bool FrameMessage(ui::TMessage& message);
+  void AfterDefault(ui::TMessage& message, const RECT& proposed);
+  // The window's handling, with the platform kept from painting its caption meanwhile.
+  bool CallDefaultQuietly(ui::TMessage& message);
+  void Command(CaptionButtonKind button);
+  void ShowSystemMenu(const POINT* at);
+  int CaptionBitmapLeft() const;
+  CaptionLayout LayOut(int bitmapWidth, bool minimized) const;
+  void PaintCaption(HDC dc, int width, bool minimized, bool& minimizedImage);
+  void PaintBorders(HDC dc, int width, int height);
+  TskDib captionDib_;
+  int regionWidth_ = -1;
+  int regionHeight_ = -1;
+  bool settingRegion_ = false;
+  bool leaveTracked_ = false;
 };
 
 // One of the program's own forms, through the hook chain of its message handling.
@@ -96,6 +147,8 @@ class TskSkinWindowOwn : public TskSkinWindow {
   bool HasCloseButton() const override;
   bool HasMaximizeButton() const override;
   bool HasMinimizeButton() const override;
+  bool HasHelpButton() const override;
+  bool WantsRegion() const override;
   bool StartsHidden() const override { return true; }
 
  protected:
@@ -112,13 +165,17 @@ class TskSkinWindowOwn : public TskSkinWindow {
   void VisitControl(ui::TControl* control);
   void FormGone();
   bool MinMaxAllowed() const;
+  void FitMaximized();
 
   ui::TCustomForm* form_;
   ui::THookHandle hook_;
   const ui::TWndNext* next_ = nullptr;  // of the message being handled
   int savedClientWidth_ = 0;
   int savedClientHeight_ = 0;
+  ui::TColor savedColor_ = ui::clBtnFace;
   bool firstShowDone_ = false;
+  bool minWidthSet_ = false;
+  bool minHeightSet_ = false;
 };
 
 // A window of someone else (a message box, a standard dialog), through the platform's
@@ -136,10 +193,13 @@ class TskSkinWindowWnd : public TskSkinWindow {
   void BeforeStart() override;
   void AttachControls() override;
   bool PreFilter(ui::TMessage& message) override;
+  void PostProcess(ui::TMessage& message) override;
   void Attach(HWND hwnd) override;
   void Detach() override;
 
  private:
+  // How much taller the skin's frame is than the platform's was.
+  int ExtraHeight() const;
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                DWORD_PTR refData);
   HWND hwnd_;
@@ -149,7 +209,12 @@ class TskSkinWindowWnd : public TskSkinWindow {
   LONG_PTR eraseStyle_ = 0;
   int startClientWidth_ = 0;
   int startClientHeight_ = 0;
-  int platformFrameHeight_ = 0;
+  HMENU menu_ = nullptr;
+  int grownWidth_ = 0;  // what the skin added to the window, taken off again without it
+  int grownHeight_ = 0;
+  bool onceEnlarged_ = false;
+  bool skinned_ = false;
+  bool dying_ = false;
 };
 
 }  // namespace brevlo::skin
