@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -361,13 +362,18 @@ void MoveMouse(POINT screen) {
   PumpInput(screen);
 }
 
+void MouseSteps(std::initializer_list<std::pair<POINT, DWORD>> steps) {
+  std::vector<INPUT> inputs;
+  for (const auto& [screen, buttons] : steps) inputs.push_back(MouseEvent(screen, buttons));
+  if (inputs.empty()) return;
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof inputs[0]);
+  PumpInput(std::prev(steps.end())->first);
+}
+
 // Press and release go in together: a tree view waits for the release inside the press.
 void Click(POINT screen) {
   MoveMouse(screen);
-  INPUT click[2] = {MouseEvent(screen, MOUSEEVENTF_LEFTDOWN),
-                    MouseEvent(screen, MOUSEEVENTF_LEFTUP)};
-  SendInput(2, click, sizeof click[0]);
-  PumpInput(screen);
+  MouseSteps({{screen, MOUSEEVENTF_LEFTDOWN}, {screen, MOUSEEVENTF_LEFTUP}});
 }
 
 }  // namespace brevlo::testing

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -122,6 +123,9 @@ class MainFormFixture {
 void MoveMouse(POINT screen);
 // Press and release go in together: a tree view waits for the release inside the press.
 void Click(POINT screen);
+// Mouse events (MOUSEEVENTF_ buttons, 0 for a move) queued at once and then handled, for input
+// a modal loop reads, such as a drag of the caption.
+void MouseSteps(std::initializer_list<std::pair<POINT, DWORD>> steps);
 
 // Saves the screen to a PNG-less BMP in the artefacts folder (the test script converts it).
 bool SaveScreenshot(HWND window, const std::string& name);

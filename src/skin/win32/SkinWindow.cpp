@@ -14,6 +14,8 @@
 namespace brevlo::skin {
 namespace {
 constexpr UINT_PTR WindowSubclassId = 0x534B4E57;
+// Far from the small numbers forms give their own timers.
+constexpr UINT_PTR kIconMenuTimer = 0x534B4931;
 }  // namespace
 
 std::string WindowClassName(HWND hwnd) {
@@ -450,25 +452,33 @@ bool TskSkinWindow::CallDefaultQuietly(ui::TMessage& message) {
   return stays;
 }
 
-bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
-  if (!FrameDrawn()) return false;
+HitCode TskSkinWindow::HitAt(POINT screen) const {
   HWND hwnd = WindowHandle();
+  RECT window;
+  GetWindowRect(hwnd, &window);
+  const auto style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+  const bool sizeable = (style & WS_THICKFRAME) != 0 && !IsZoomed(hwnd);
+  return HitTest(window.right - window.left, window.bottom - window.top, Metrics(), sizeable,
+                 IsIconic(hwnd) != FALSE, screen.x - window.left, screen.y - window.top);
+}
+
+bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
+  HWND hwnd = WindowHandle();
+  if (message.Msg == WM_TIMER && message.WParam == kIconMenuTimer) {
+    KillTimer(hwnd, kIconMenuTimer);
+    if (FrameDrawn()) ShowSystemMenu(nullptr);
+    message.Result = 0;
+    return true;
+  }
+  if (!FrameDrawn()) return false;
   switch (message.Msg) {
     case WM_NCPAINT:
       PaintFrame();
       message.Result = 0;
       return true;
-    case WM_NCHITTEST: {
-      RECT window;
-      GetWindowRect(hwnd, &window);
-      const auto style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-      const bool sizeable = (style & WS_THICKFRAME) != 0 && !IsZoomed(hwnd);
-      message.Result =
-          HitTest(window.right - window.left, window.bottom - window.top, Metrics(), sizeable,
-                  IsIconic(hwnd) != FALSE, GET_X_LPARAM(message.LParam) - window.left,
-                  GET_Y_LPARAM(message.LParam) - window.top);
+    case WM_NCHITTEST:
+      message.Result = HitAt({GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)});
       return true;
-    }
     case WM_NCLBUTTONDOWN:
       mouseDown_ = true;
       PaintFrame();
@@ -488,6 +498,7 @@ bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
         return true;
       }
       if (hotButton_ == CaptionButtonKind::SystemMenu) {
+        KillTimer(hwnd, kIconMenuTimer);
         Command(CaptionButtonKind::Close);
         mouseDown_ = false;
         message.Result = 0;
@@ -498,6 +509,20 @@ bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
     case WM_CTLCOLORDLG:
       message.Result = reinterpret_cast<LRESULT>(engine_->BackgroundBrush());
       return true;
+    case WM_CONTEXTMENU: {
+      // From the frame, the platform would show its own system menu; ours is up already.
+      const POINT at{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+      if (message.LParam == -1 || HitAt(at) == HitClient) return false;
+      message.Result = 0;
+      return true;
+    }
+    case WM_SYSCOMMAND:
+      if ((message.WParam & 0xFFF0) == SC_KEYMENU && message.LParam == ' ') {
+        ShowSystemMenu(nullptr);  // Alt+Space
+        message.Result = 0;
+        return true;
+      }
+      return false;
     case WM_NCACTIVATE:
       // -1: the platform records the state without painting its own caption.
       message.LParam = -1;
@@ -552,11 +577,19 @@ void TskSkinWindow::AfterDefault(ui::TMessage& message, const RECT& proposed) {
       leaveTracked_ = false;
       if (hotButton_ != CaptionButtonKind::None) PaintFrame();
       break;
-    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONUP: {
+      const bool pressed = mouseDown_;  // false after the second press of a double click
       mouseDown_ = false;
       PaintFrame();
-      if (FrameDrawn()) Command(hotButton_);
+      if (!FrameDrawn()) break;
+      if (hotButton_ == CaptionButtonKind::SystemMenu) {
+        // A menu up at once would swallow the second click of a double click, which closes.
+        if (pressed) SetTimer(WindowHandle(), kIconMenuTimer, GetDoubleClickTime(), nullptr);
+      } else {
+        Command(hotButton_);
+      }
       break;
+    }
     case WM_NCRBUTTONDOWN:
       PaintFrame();
       if (message.WParam == HTCAPTION && hotButton_ == CaptionButtonKind::None && FrameDrawn()) {

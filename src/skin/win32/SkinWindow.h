@@ -118,6 +118,7 @@ class TskSkinWindow : public ui::TObject {
  private:
   // Steps taken before the window's own handling; true when the message is answered.
   bool FrameMessage(ui::TMessage& message);
+  HitCode HitAt(POINT screen) const;
   void AfterDefault(ui::TMessage& message, const RECT& proposed);
   // The window's handling, with the platform kept from painting its caption meanwhile.
   bool CallDefaultQuietly(ui::TMessage& message);

@@ -1,0 +1,298 @@
+// The skinned frame on real windows under real input: what it draws, which buttons each window
+// gets, and what pressing, dragging and the system menu do.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Harness.h"
+#include "about/win32/AboutForm.h"
+#include "operations/win32/RenameForm.h"
+#include "operations/win32/TransferForm.h"
+#include "skin/win32/SkinEngine.h"
+
+using namespace brevlo;
+using namespace brevlo::testing;
+using skin::CaptionButtonKind;
+
+namespace {
+
+POINT OnWindow(HWND hwnd, int x, int y) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  return {r.left + x, r.top + y};
+}
+
+POINT Centre(HWND hwnd, const skin::Rect& r) {
+  return OnWindow(hwnd, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+skin::Pixel ScreenPixel(HDC screen, POINT p) {
+  const COLORREF c = GetPixel(screen, p.x, p.y);
+  return skin::MakePixel(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+// Opaque pixels of a button frame that the screen does not show where the button is.
+int Mismatches(HWND hwnd, const skin::Rect& where, const skin::TskBitmap& frame) {
+  HDC screen = GetDC(nullptr);
+  int wrong = 0;
+  for (int y = 0; y < frame.Height(); ++y) {
+    for (int x = 0; x < frame.Width(); ++x) {
+      if (frame.At(x, y) == skin::Magenta) continue;
+      if (ScreenPixel(screen, OnWindow(hwnd, where.left + x, where.top + y)) != frame.At(x, y)) {
+        ++wrong;
+      }
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return wrong;
+}
+
+std::vector<CaptionButtonKind> Buttons(skin::TskSkinEngine* engine, HWND hwnd) {
+  std::vector<CaptionButtonKind> kinds;
+  skin::TskSkinWindow* wrapper = engine->WrapperOf(hwnd);
+  if (wrapper == nullptr) return kinds;
+  const skin::CaptionLayout layout = wrapper->CaptionLayoutNow();
+  if (!layout.icon.Empty()) kinds.push_back(CaptionButtonKind::SystemMenu);
+  for (const auto& button : layout.buttons) kinds.push_back(button.kind);
+  return kinds;
+}
+
+// Chooses Close, the last item, of the system menu once it is up.
+std::thread ChooseCloseFromTheSystemMenu() {
+  return std::thread([] {
+    for (int i = 0; i < 200; ++i) {
+      Sleep(20);
+      HWND menu = nullptr;
+      do {
+        menu = FindWindowExA(nullptr, menu, "#32768", nullptr);
+      } while (menu != nullptr && !IsWindowVisible(menu));
+      if (menu != nullptr) {
+        PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);  // up from the top wraps to the last item
+        Sleep(50);
+        PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+        return;
+      }
+    }
+  });
+}
+
+// Columns of the caption's text line that hold text: dark on the light caption.
+std::vector<int> InkPerColumn(HWND hwnd, const skin::CaptionLayout& layout, int right) {
+  HDC screen = GetDC(nullptr);
+  std::vector<int> ink(static_cast<std::size_t>(right), 0);
+  for (int x = layout.textLeft; x < right; ++x) {
+    for (int y = layout.top; y < layout.top + 16; ++y) {
+      const skin::Pixel p = ScreenPixel(screen, OnWindow(hwnd, x, y));
+      if (skin::PixelRed(p) + skin::PixelGreen(p) + skin::PixelBlue(p) < 300) ++ink[x];
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return ink;
+}
+
+int LastInked(const std::vector<int>& ink) {
+  for (int x = static_cast<int>(ink.size()) - 1; x >= 0; --x) {
+    if (ink[static_cast<std::size_t>(x)] > 0) return x;
+  }
+  return -1;
+}
+
+skin::TskSkinEngine* boxEngine = nullptr;
+std::vector<CaptionButtonKind> boxButtons;
+bool boxLeftOpen = false;
+
+}  // namespace
+
+TEST(SkinFrame, MainWindowFrameButtonsAndDrag) {
+  TempFolder app;
+  MainFormFixture form(app.Path());
+  HWND hwnd = form->Handle();
+  skin::TskSkinEngine* engine = form->skSkinEngine1;
+  int closes = 0;
+  form->OnClose = [&closes](ui::TObject*, ui::TCloseAction& action) {
+    ++closes;
+    action = ui::TCloseAction::None;
+  };
+  SetForegroundWindow(hwnd);
+  Pump(50);
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  const int w = r.right - r.left;
+  const int h = r.bottom - r.top;
+
+  // One line of the border colour outside, then three of the form's background.
+  HDC screen = GetDC(nullptr);
+  for (int i = 0; i < 4; ++i) {
+    const skin::Pixel want = i == 0 ? skin::MakePixel(38, 67, 121) : skin::MakePixel(241, 241, 241);
+    EXPECT_EQ(ScreenPixel(screen, OnWindow(hwnd, i, h / 2)), want) << "left " << i;
+    EXPECT_EQ(ScreenPixel(screen, OnWindow(hwnd, w - 1 - i, h / 2)), want) << "right " << i;
+    EXPECT_EQ(ScreenPixel(screen, OnWindow(hwnd, w / 2, h - 1 - i)), want) << "bottom " << i;
+  }
+  ReleaseDC(nullptr, screen);
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(hwnd, region), SIMPLEREGION);
+  for (POINT corner : {POINT{0, 0}, POINT{w - 1, 0}, POINT{0, h - 1}, POINT{w - 1, h - 1}}) {
+    EXPECT_TRUE(PtInRegion(region, corner.x, corner.y)) << corner.x << "," << corner.y;
+  }
+  DeleteObject(region);
+
+  ASSERT_EQ(Buttons(engine, hwnd),
+            (std::vector{CaptionButtonKind::SystemMenu, CaptionButtonKind::Close,
+                         CaptionButtonKind::Minimize}));
+  const skin::CaptionLayout layout = engine->WrapperOf(hwnd)->CaptionLayoutNow();
+  const skin::CaptionButton& close = layout.buttons[0];
+  const skin::CaptionButton& minimize = layout.buttons[1];
+  const std::vector<skin::TskBitmap>& frames = engine->Frame().buttons;
+  ASSERT_EQ(frames.size(), 18u);
+  // Frames that look alike could not tell the states apart.
+  ASSERT_NE(frames[15], frames[16]);
+  ASSERT_NE(frames[16], frames[17]);
+  ASSERT_NE(frames[12], frames[13]);
+  EXPECT_EQ(SendMessageA(hwnd, WM_NCHITTEST, 0,
+                         MAKELPARAM(Centre(hwnd, close.rect).x, Centre(hwnd, close.rect).y)),
+            HTCAPTION);
+
+  MoveMouse(Centre(hwnd, minimize.rect));
+  EXPECT_EQ(Mismatches(hwnd, minimize.rect, frames[13]), 0) << "minimise hot";
+  EXPECT_EQ(Mismatches(hwnd, close.rect, frames[15]), 0) << "close normal";
+  MouseSteps({{Centre(hwnd, close.rect), MOUSEEVENTF_LEFTDOWN}});
+  EXPECT_EQ(Mismatches(hwnd, close.rect, frames[17]), 0) << "close pressed";
+  EXPECT_EQ(Mismatches(hwnd, minimize.rect, frames[12]), 0) << "minimise normal";
+  // Let go elsewhere on the caption: the press is forgotten and nothing closes.
+  const POINT caption = OnWindow(hwnd, w / 2, 10);
+  MouseSteps({{caption, 0}});
+  EXPECT_EQ(Mismatches(hwnd, close.rect, frames[15]), 0) << "close after leaving it";
+  MouseSteps({{caption, MOUSEEVENTF_LEFTUP}});
+  Pump(50);
+  EXPECT_EQ(closes, 0);
+  // A press and release on it closes.
+  Click(Centre(hwnd, close.rect));
+  Pump(50);
+  EXPECT_EQ(closes, 1);
+
+  // The caption drags the window.
+  RECT before;
+  GetWindowRect(hwnd, &before);
+  const POINT moved{caption.x + 30, caption.y + 20};
+  MouseSteps({{caption, MOUSEEVENTF_LEFTDOWN},
+              {POINT{caption.x + 10, caption.y + 5}, 0},
+              {moved, 0},
+              {moved, MOUSEEVENTF_LEFTUP}});
+  Pump(50);
+  RECT after;
+  GetWindowRect(hwnd, &after);
+  EXPECT_EQ(after.left - before.left, 30);
+  EXPECT_EQ(after.top - before.top, 20);
+  EXPECT_EQ(after.right - after.left, w);
+}
+
+TEST(SkinFrame, SystemMenuIconAndCaptionText) {
+  TempFolder app;
+  MainFormFixture form(app.Path());
+  HWND hwnd = form->Handle();
+  skin::TskSkinEngine* engine = form->skSkinEngine1;
+  int closes = 0;
+  form->OnClose = [&closes](ui::TObject*, ui::TCloseAction& action) {
+    ++closes;
+    action = ui::TCloseAction::None;
+  };
+  SetForegroundWindow(hwnd);
+  Pump(50);
+  const skin::CaptionLayout layout = engine->WrapperOf(hwnd)->CaptionLayoutNow();
+
+  // A right click on the caption opens the system menu; its Close closes.
+  std::thread chooser = ChooseCloseFromTheSystemMenu();
+  const POINT caption = OnWindow(hwnd, layout.textRight - 20, 10);
+  MoveMouse(caption);
+  MouseSteps({{caption, MOUSEEVENTF_RIGHTDOWN}, {caption, MOUSEEVENTF_RIGHTUP}});
+  chooser.join();
+  Pump(100);
+  EXPECT_EQ(closes, 1);
+
+  // A double click on the icon closes.
+  const POINT icon = Centre(hwnd, layout.icon);
+  MoveMouse(icon);
+  MouseSteps({{icon, MOUSEEVENTF_LEFTDOWN},
+              {icon, MOUSEEVENTF_LEFTUP},
+              {icon, MOUSEEVENTF_LEFTDOWN},
+              {icon, MOUSEEVENTF_LEFTUP}});
+  Pump(100);
+  EXPECT_EQ(closes, 2);
+
+  // A caption that fits is drawn whole; a longer one ends in dots before the buttons.
+  MoveMouse(OnWindow(hwnd, 300, 300));
+  form->SetCaption("Brevlo");
+  Pump(50);
+  const int right = layout.buttons.back().rect.left;
+  const int lastShort = LastInked(InkPerColumn(hwnd, layout, right));
+  EXPECT_GT(lastShort, layout.textLeft + 20);
+  EXPECT_LT(lastShort, layout.textLeft + 80);
+  form->SetCaption(std::string(120, 'W'));
+  Pump(50);
+  const std::vector<int> ink = InkPerColumn(hwnd, layout, right);
+  const int last = LastInked(ink);
+  EXPECT_LT(last, layout.textRight);
+  EXPECT_GT(last, layout.textRight - 40);
+  // Three dots: three narrow inked runs after the last W, whose strokes run on for columns.
+  std::vector<int> runs;  // widths, from the right
+  for (int x = last, width = 0; x >= layout.textLeft; --x) {
+    if (ink[static_cast<std::size_t>(x)] > 0) ++width;
+    if ((ink[static_cast<std::size_t>(x)] == 0 || x == layout.textLeft) && width > 0) {
+      runs.push_back(width);
+      width = 0;
+      if (runs.size() == 4) break;
+    }
+  }
+  ASSERT_EQ(runs.size(), 4u);
+  EXPECT_LE(std::max({runs[0], runs[1], runs[2]}), 2);
+  EXPECT_GT(runs[3], 4);
+}
+
+TEST(SkinFrame, DialogsAndMessageBoxesOnlyClose) {
+  TempFolder app;
+  MainFormFixture form(app.Path());
+  skin::TskSkinEngine* engine = form->skSkinEngine1;
+  ui::TForm* dialogs[] = {new app::TAboutForm(ui::Application),
+                          new app::TRenameForm(ui::Application),
+                          new app::TTransferForm(ui::Application)};
+  engine->SkinAllFormsNow();
+  for (ui::TForm* dialog : dialogs) {
+    dialog->Show();
+    Pump(20);
+    EXPECT_EQ(Buttons(engine, dialog->Handle()), (std::vector{CaptionButtonKind::Close}))
+        << dialog->ClassName();
+    delete dialog;
+  }
+
+  // A message box: looked at while it is up, then closed by its skinned close button.
+  boxEngine = engine;
+  boxButtons.clear();
+  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND box = FindWindowA("#32770", "Frame test");
+    if (box == nullptr) return;
+    boxButtons = Buttons(boxEngine, box);
+    skin::TskSkinWindow* wrapper = boxEngine->WrapperOf(box);
+    if (wrapper == nullptr || wrapper->CaptionLayoutNow().buttons.empty()) return;
+    Click(Centre(box, wrapper->CaptionLayoutNow().buttons.front().rect));
+  });
+  // Should the button not close it, the box goes anyway after a while, and says so.
+  boxLeftOpen = false;
+  const UINT_PTR fallback = SetTimer(nullptr, 0, 4000, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (HWND box = FindWindowA("#32770", "Frame test"); box != nullptr) {
+      boxLeftOpen = true;
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+  });
+  form->Services().dialogs->Show("Closed by its frame", "Frame test",
+                                 platform::MbOk | platform::MbIconInformation);
+  KillTimer(nullptr, fallback);
+  EXPECT_FALSE(boxLeftOpen);
+  EXPECT_EQ(boxButtons, (std::vector{CaptionButtonKind::Close}));
+}
