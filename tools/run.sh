@@ -9,6 +9,9 @@
 # build/wineprefix-run). Without a display it starts a virtual one and prints how to look
 # at it. A mounted volume whose root holds MP_ROOT (a PSP on USB) gets a removable drive
 # letter in the prefix, so that the program finds it as it would on Windows.
+# The window frames (caption bar, its buttons, borders) are the program's own, drawn from
+# its skin: the prefix tells Wine to leave them to the program, so a window manager adds
+# none of its own; on a virtual display Wine's own desktop does the same.
 set -euo pipefail
 BREVLO_LOG_NAME=run
 source "$(dirname "$0")/lib/common.sh"

@@ -2,6 +2,9 @@
 # Start-up and shutdown of the real program: it opens on the PC folder of Preferences.ini
 # with its videos listed, a simulated PSP plugged in; a folder typed into the path box and
 # never confirmed is what the next run gets after the window is closed with Alt+F4.
+# On the way, the windows a person meets are opened, kept as screenshots with their frames
+# and closed again: the main window, the About window, the folder-browse dialog and the
+# question that a refresh asks once the PSP has been pulled out.
 set -uo pipefail
 source "$(dirname "$0")/../../tools/lib/e2e.sh"
 e2e_begin startup
@@ -25,7 +28,7 @@ e2e_start "$app"
 e2e_wait_main 90
 three_pc_rows() { [ "$(cut -f6 <<<"$(e2e_control SysListView32 1)")" = 3 ]; }
 e2e_wait_for 20 three_pc_rows || true  # checked below, with the numbers
-e2e_screenshot startup
+e2e_window_screenshot main-window "$e2e_main_title"
 
 controls=$(e2e_controls "$e2e_main_title")
 printf '%s\n' "$controls" >"$e2e_dir/controls.txt"
@@ -43,6 +46,39 @@ psp_rows=$(cut -f6 <<<"$psp_list")
 [ "$pc_rows" = 3 ] || e2e_fail "the PC list has $pc_rows rows, not the folder's 3 videos"
 # Finding the PSP has its own test; here the rows are only noted.
 brevlo_log "PSP list: $psp_rows rows; PSP boxes answered: $e2e_boxes_answered"
+
+# The About link is drawn on the top panel, which starts at the client area's corner.
+top_panel=$(e2e_controls "$e2e_main_title" | sort -t$'\t' -k3,3n -k2,2n | head -n 1)
+IFS=$'\t' read -r _ x y _ <<<"$top_panel"
+xdotool mousemove --sync $((x + 150)) $((y + 39)) click 1
+e2e_wait_window About 10
+has_ok() { [ -n "$(e2e_button About "&OK")" ]; }
+e2e_wait_for 10 has_ok || e2e_fail "the About window has no OK button"
+e2e_window_screenshot about About
+e2e_click_in "$(e2e_button About "&OK")"
+e2e_wait_gone About 10
+
+browse_title="Browse for Folder"
+e2e_click_in "$(e2e_button "$e2e_main_title" "&Browse")"
+e2e_wait_window "$browse_title" 10
+has_tree() { e2e_controls "$browse_title" | grep -q '^SysTreeView32'; }
+e2e_wait_for 10 has_tree || e2e_fail "the folder-browse dialog shows no folder tree"
+e2e_window_screenshot browse "$browse_title"
+e2e_click_in "$(e2e_button "$browse_title" Cancel)"
+e2e_wait_gone "$browse_title" 10
+
+# The PSP goes away: a refresh of its list asks for it, and No leaves the list as it was.
+e2e_unplug G
+e2e_click_in "$(e2e_button "$e2e_main_title" "Re&fresh")"
+e2e_wait_window "$e2e_psp_question" 10
+e2e_wait_text "$e2e_psp_question"
+e2e_window_screenshot message-box "$e2e_psp_question"
+e2e_key "$e2e_window" n
+e2e_wait_window "$e2e_psp_notice" 10
+e2e_key "$e2e_window" Return
+e2e_wait_gone "$e2e_psp_notice" 10
+[ "$(cut -f6 <<<"$(e2e_control SysListView32 2)")" = "$psp_rows" ] ||
+  e2e_fail "the PSP list changed when the refresh found no PSP"
 
 # As a person would: click into the path box, replace its text, close without confirming.
 e2e_click_control "$edit"

@@ -53,18 +53,42 @@ brevlo_wine_env() {
 }
 
 # Creates the prefix once (10-15 s on a fresh machine); a prefix already made is kept.
+# Every prefix leaves the window frames to the program, which draws its own from the skin:
+# otherwise Wine asks the window manager (or, with none, nobody) for decorations and crops
+# each window to its client area.
 brevlo_wine_prefix() {
   brevlo_wine_env "$1"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     brevlo_log "creating Wine prefix $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
+    brevlo_wine_undecorated
+    wineserver -w
+  elif ! brevlo_wine_is_undecorated; then
+    brevlo_wine_undecorated
     wineserver -w
   fi
   [ -f "$WINEPREFIX/system.reg" ] || {
     brevlo_log "could not create the Wine prefix $WINEPREFIX"
     return 1
   }
+  brevlo_wine_is_undecorated || {
+    brevlo_log "the Wine prefix $WINEPREFIX still leaves the window frames to Wine"
+    return 1
+  }
+}
+
+brevlo_wine_undecorated() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+}
+
+# Reads user.reg rather than asking Wine, which would cost a second on every start. The
+# server writes the file some time after a change, or when it ends: hence the wait above.
+brevlo_wine_is_undecorated() {
+  awk '
+    /^\[/ { in_key = ($0 ~ /^\[Software\\\\Wine\\\\X11 Driver\]/); next }
+    in_key && /^"Decorated"="[Nn]"/ { found = 1 }
+    END { exit !found }' "$WINEPREFIX/user.reg" 2>/dev/null
 }
 
 # Safe under set -e: a server that has already gone is no failure.

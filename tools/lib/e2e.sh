@@ -19,6 +19,8 @@
 #                               left to right, then top to bottom
 #   e2e_click_control LINE      clicks into the middle of a control line
 #   e2e_fail MESSAGE            reports, keeps a screenshot and ends the test
+#   e2e_plug LETTER DIR [KIND]  plugs a drive in for this test (unplugged at the end)
+#   e2e_unplug LETTER           pulls it out while the program runs
 
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/psp-rig.sh"
@@ -57,6 +59,13 @@ e2e_begin() {
 e2e_plug() {
   psp_link "$@"
   e2e_letters+=("$1")
+}
+
+e2e_unplug() {
+  local l kept=()
+  psp_unplug "$1"
+  for l in "${e2e_letters[@]}"; do [ "$l" = "$1" ] || kept+=("$l"); done
+  e2e_letters=("${kept[@]}")
 }
 
 e2e_end() {
@@ -456,4 +465,42 @@ int main(int argc, char **argv) {
   return 0;
 }
 EOF_C
+}
+
+# Screenshots of single windows:
+#
+#   e2e_window_rect TITLE            "X Y W H" of the shown window titled TITLE, as X places it
+#   e2e_window_screenshot NAME TITLE logs where the window titled TITLE lies, fails when it is
+#                                    not wholly on the screen or does not frame its controls,
+#                                    then takes the screenshot NAME
+
+e2e_window_rect() {
+  local w
+  w=$(e2e_find "$1")
+  [ -n "$w" ] || return 1
+  xdotool getwindowgeometry --shell "$w" 2>/dev/null |
+    awk -F= '{ v[$1] = $2 } END { if (v["HEIGHT"] == "") exit 1; print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"] }'
+}
+
+# The caption above the controls and a border beside them must lie inside the X window:
+# Wine crops a window whose frame it leaves to a window manager down to its client area, so a
+# prefix that does that, or a frame that is not drawn, is caught here.
+e2e_window_screenshot() {
+  local name=$1 title=$2 x y w h sw sh l t r b
+  read -r x y w h <<<"$(e2e_window_rect "$title")"
+  [ -n "$h" ] || e2e_fail "no window titled \"$title\" to take a screenshot of"
+  read -r sw sh <<<"$(xdotool getdisplaygeometry)"
+  read -r l t r b <<<"$(e2e_controls "$title" | awk -F'\t' '
+    NR == 1 || $2 < l { l = $2 }
+    NR == 1 || $3 < t { t = $3 }
+    NR == 1 || $2 + $4 > r { r = $2 + $4 }
+    NR == 1 || $3 + $5 > b { b = $3 + $5 }
+    END { if (NR) print l, t, r, b }')"
+  brevlo_log "window \"$title\": $x,$y ${w}x$h on a ${sw}x$sh screen; its controls span $l,$t to $r,$b"
+  ((x >= 0 && y >= 0 && x + w <= sw && y + h <= sh)) ||
+    e2e_fail "the window \"$title\" is not wholly on the screen"
+  [ -n "$b" ] || e2e_fail "the window \"$title\" shows no controls"
+  ((x < l && y + 15 <= t && x + w > r && y + h > b)) ||
+    e2e_fail "the window \"$title\" has no frame around its controls"
+  e2e_screenshot "$name"
 }
