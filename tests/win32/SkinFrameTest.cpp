@@ -81,25 +81,22 @@ std::thread ChooseCloseFromTheSystemMenu() {
   });
 }
 
-// Columns of the caption's text line that hold text: dark on the light caption.
-std::vector<int> InkPerColumn(HWND hwnd, const skin::CaptionLayout& layout, int right) {
+// Widths of the blank and inked runs of the caption's text line (dark on the light caption),
+// from the buttons leftwards, starting with blank.
+std::vector<int> InkRuns(HWND hwnd, const skin::CaptionLayout& layout) {
   HDC screen = GetDC(nullptr);
-  std::vector<int> ink(static_cast<std::size_t>(right), 0);
-  for (int x = layout.textLeft; x < right; ++x) {
-    for (int y = layout.top; y < layout.top + 16; ++y) {
+  std::vector<int> runs{0};
+  for (int x = layout.buttons.back().rect.left - 1; x >= layout.textLeft; --x) {
+    bool inked = false;
+    for (int y = layout.top; y < layout.top + 16 && !inked; ++y) {
       const skin::Pixel p = ScreenPixel(screen, OnWindow(hwnd, x, y));
-      if (skin::PixelRed(p) + skin::PixelGreen(p) + skin::PixelBlue(p) < 300) ++ink[x];
+      inked = skin::PixelRed(p) + skin::PixelGreen(p) + skin::PixelBlue(p) < 300;
     }
+    if (inked != (runs.size() % 2 == 0)) runs.push_back(0);
+    ++runs.back();
   }
   ReleaseDC(nullptr, screen);
-  return ink;
-}
-
-int LastInked(const std::vector<int>& ink) {
-  for (int x = static_cast<int>(ink.size()) - 1; x >= 0; --x) {
-    if (ink[static_cast<std::size_t>(x)] > 0) return x;
-  }
-  return -1;
+  return runs;
 }
 
 skin::TskSkinEngine* boxEngine = nullptr;
@@ -108,7 +105,7 @@ bool boxLeftOpen = false;
 
 }  // namespace
 
-TEST(SkinFrame, MainWindowFrameButtonsAndDrag) {
+TEST(SkinFrame, MainWindowFrameButtonsMenuAndCaption) {
   TempFolder app;
   MainFormFixture form(app.Path());
   HWND hwnd = form->Handle();
@@ -189,30 +186,13 @@ TEST(SkinFrame, MainWindowFrameButtonsAndDrag) {
   EXPECT_EQ(after.left - before.left, 30);
   EXPECT_EQ(after.top - before.top, 20);
   EXPECT_EQ(after.right - after.left, w);
-}
-
-TEST(SkinFrame, SystemMenuIconAndCaptionText) {
-  TempFolder app;
-  MainFormFixture form(app.Path());
-  HWND hwnd = form->Handle();
-  skin::TskSkinEngine* engine = form->skSkinEngine1;
-  int closes = 0;
-  form->OnClose = [&closes](ui::TObject*, ui::TCloseAction& action) {
-    ++closes;
-    action = ui::TCloseAction::None;
-  };
-  SetForegroundWindow(hwnd);
-  Pump(50);
-  const skin::CaptionLayout layout = engine->WrapperOf(hwnd)->CaptionLayoutNow();
 
   // A right click on the caption opens the system menu; its Close closes.
   std::thread chooser = ChooseCloseFromTheSystemMenu();
-  const POINT caption = OnWindow(hwnd, layout.textRight - 20, 10);
-  MoveMouse(caption);
-  MouseSteps({{caption, MOUSEEVENTF_RIGHTDOWN}, {caption, MOUSEEVENTF_RIGHTUP}});
+  MouseSteps({{moved, MOUSEEVENTF_RIGHTDOWN}, {moved, MOUSEEVENTF_RIGHTUP}});
   chooser.join();
   Pump(100);
-  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(closes, 2);
 
   // A double click on the icon closes.
   const POINT icon = Centre(hwnd, layout.icon);
@@ -222,35 +202,20 @@ TEST(SkinFrame, SystemMenuIconAndCaptionText) {
               {icon, MOUSEEVENTF_LEFTDOWN},
               {icon, MOUSEEVENTF_LEFTUP}});
   Pump(100);
-  EXPECT_EQ(closes, 2);
+  EXPECT_EQ(closes, 3);
 
-  // A caption that fits is drawn whole; a longer one ends in dots before the buttons.
+  // A caption too long for its room ends in dots before the buttons.
   MoveMouse(OnWindow(hwnd, 300, 300));
-  form->SetCaption("Brevlo");
-  Pump(50);
-  const int right = layout.buttons.back().rect.left;
-  const int lastShort = LastInked(InkPerColumn(hwnd, layout, right));
-  EXPECT_GT(lastShort, layout.textLeft + 20);
-  EXPECT_LT(lastShort, layout.textLeft + 80);
   form->SetCaption(std::string(120, 'W'));
   Pump(50);
-  const std::vector<int> ink = InkPerColumn(hwnd, layout, right);
-  const int last = LastInked(ink);
-  EXPECT_LT(last, layout.textRight);
-  EXPECT_GT(last, layout.textRight - 40);
-  // Three dots: three narrow inked runs after the last W, whose strokes run on for columns.
-  std::vector<int> runs;  // widths, from the right
-  for (int x = last, width = 0; x >= layout.textLeft; --x) {
-    if (ink[static_cast<std::size_t>(x)] > 0) ++width;
-    if ((ink[static_cast<std::size_t>(x)] == 0 || x == layout.textLeft) && width > 0) {
-      runs.push_back(width);
-      width = 0;
-      if (runs.size() == 4) break;
-    }
-  }
-  ASSERT_EQ(runs.size(), 4u);
-  EXPECT_LE(std::max({runs[0], runs[1], runs[2]}), 2);
-  EXPECT_GT(runs[3], 4);
+  const std::vector<int> runs = InkRuns(hwnd, layout);
+  ASSERT_GE(runs.size(), 8u);
+  const int blankAtTheEnd = runs[0] - (layout.buttons.back().rect.left - layout.textRight);
+  EXPECT_GT(blankAtTheEnd, 0);
+  EXPECT_LT(blankAtTheEnd, 40);
+  // Three dots, then a W whose strokes run on for columns.
+  EXPECT_LE(std::max({runs[1], runs[3], runs[5]}), 2);
+  EXPECT_GT(runs[7], 4);
 }
 
 TEST(SkinFrame, DialogsAndMessageBoxesOnlyClose) {
