@@ -28,8 +28,6 @@ TEST(SkinFrameTest, ClientAreaAndWindowSizeAgree) {
   FrameMetrics bare = MainWindow();
   bare.captionHeight = 0;
   bare.borderShown = false;
-  FrameMetrics frameless = MainWindow();
-  frameless.platformFrameHeight = 0;
   FrameMetrics thick = MainWindow();
   thick.borderWidth = 6;
   thick.bottomBorderHeight = 8;
@@ -41,13 +39,11 @@ TEST(SkinFrameTest, ClientAreaAndWindowSizeAgree) {
       {"main window", MainWindow(), {104, 73, 765, 589}},
       {"caption as tall as the platform's", dialog, {104, 79, 765, 589}},
       {"no caption, no border", bare, {100, 50, 769, 593}},
-      {"had no frame", frameless, {100, 50, 769, 593}},
       {"thick borders", thick, {106, 73, 763, 585}},
   };
   for (const auto& c : cases) {
     const Rect client = ClientFromWindow({100, 50, 769, 593}, c.metrics);
     EXPECT_EQ(client, c.client) << c.name;
-    if (c.metrics.platformFrameHeight == 0) continue;
     int w = 0, h = 0;
     WindowSizeForClient(c.metrics, client.Width(), client.Height(), w, h);
     EXPECT_EQ(w, 669) << c.name;
@@ -70,15 +66,12 @@ TEST(SkinFrameTest, CaptionButtonsRightToLeftAndTheHotOne) {
   dialog.width = 400;
   dialog.icon = dialog.minimize = false;
   dialog.buttonTop = 2;  // too close to the edge: moved down to 4
-  CaptionInput zoomed = main;
-  zoomed.maximize = zoomed.maximized = zoomed.help = true;
   CaptionInput minimized = dialog;
   minimized.width = 160;
   minimized.minimized = true;
   struct Want {
     K kind;
     Rect rect;
-    int normal;
   };
   const struct {
     const char* name;
@@ -90,20 +83,11 @@ TEST(SkinFrameTest, CaptionButtonsRightToLeftAndTheHotOne) {
       {"main window",
        main,
        {6, 4, 22, 20},
-       {{K::Close, {648, 4, 665, 21}, 16}, {K::Minimize, {629, 4, 646, 21}, 13}},
+       {{K::Close, {648, 4, 665, 21}}, {K::Minimize, {629, 4, 646, 21}}},
        24,
        610},
-      {"dialog", dialog, {}, {{K::Close, {379, 4, 396, 21}, 16}}, 2, 360},
-      {"maximised, with help",
-       zoomed,
-       {6, 4, 22, 20},
-       {{K::Close, {648, 4, 665, 21}, 16},
-        {K::MaxRestore, {629, 4, 646, 21}, 10},
-        {K::Minimize, {610, 4, 627, 21}, 13},
-        {K::Help, {591, 4, 608, 21}, 4}},
-       24,
-       591},
-      {"minimised", minimized, {}, {{K::Close, {138, 6, 155, 23}, 16}}, 2, 119},
+      {"dialog", dialog, {}, {{K::Close, {379, 4, 396, 21}}}, 2, 360},
+      {"minimised", minimized, {}, {{K::Close, {138, 6, 155, 23}}}, 2, 119},
   };
   for (const auto& c : cases) {
     const CaptionLayout layout = LayOutCaption(c.in);
@@ -112,9 +96,6 @@ TEST(SkinFrameTest, CaptionButtonsRightToLeftAndTheHotOne) {
     for (std::size_t i = 0; i < c.buttons.size(); ++i) {
       EXPECT_EQ(layout.buttons[i].kind, c.buttons[i].kind) << c.name << " " << i;
       EXPECT_EQ(layout.buttons[i].rect, c.buttons[i].rect) << c.name << " " << i;
-      EXPECT_EQ(layout.buttons[i].Frame(false, true), c.buttons[i].normal) << c.name;
-      EXPECT_EQ(layout.buttons[i].Frame(true, false), c.buttons[i].normal + 1) << c.name;
-      EXPECT_EQ(layout.buttons[i].Frame(true, true), c.buttons[i].normal + 2) << c.name;
     }
     EXPECT_EQ(layout.textLeft, c.textLeft) << c.name;
     EXPECT_EQ(layout.textRight, c.textRight) << c.name;
@@ -176,62 +157,14 @@ TEST(SkinFrameTest, HitCodesFollowTheDrawnFrame) {
   }
 }
 
-TEST(SkinFrameTest, BorderStripsAndTheirInnerBand) {
-  using K = BorderPiece::Kind;
-  const std::vector<BorderPiece> pieces = BorderPieces(669, 543, MainWindow(), true, true, false);
-  const std::vector<BorderPiece> want = {
-      {K::LeftImage, {0, 23, 1, 542}},      {K::RightImage, {668, 23, 669, 542}},
-      {K::BorderColor, {0, 542, 669, 543}}, {K::Background, {1, 23, 4, 542}},
-      {K::Background, {665, 23, 668, 542}}, {K::Background, {1, 539, 668, 542}}};
-  ASSERT_EQ(pieces.size(), want.size());
-  for (std::size_t i = 0; i < want.size(); ++i) {
-    EXPECT_EQ(pieces[i].kind, want[i].kind) << i;
-    EXPECT_EQ(pieces[i].dest, want[i].dest) << i;
+TEST(SkinFrameTest, RegionHalvesRoundOnlyTheOuterCorners) {
+  const std::vector<RegionHalf> halves = RegionHalves(100, 51, 9, -3);  // below 0 is square
+  ASSERT_EQ(halves.size(), 2u);
+  const RegionHalf want[] = {{{0, 0, 101, 52}, 9, {0, 0, 101, 25}},
+                             {{0, 0, 101, 52}, 0, {0, 25, 101, 52}}};
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(halves[i].roundRect, want[i].roundRect) << i;
+    EXPECT_EQ(halves[i].diameter, want[i].diameter) << i;
+    EXPECT_EQ(halves[i].keep, want[i].keep) << i;
   }
-  // Without side images the lines run the full height; a border of 4 needs no inner band.
-  FrameMetrics thick = MainWindow();
-  thick.borderWidth = 4;
-  const std::vector<BorderPiece> plain = BorderPieces(100, 80, thick, false, false, false);
-  ASSERT_EQ(plain.size(), 3u);
-  EXPECT_EQ(plain[0].dest, (Rect{0, 0, 4, 80}));
-}
-
-TEST(SkinFrameTest, CaptionComposedFromTheTitleImages) {
-  // Each left-image column is coloured by its index, so where a column lands shows which it is.
-  CaptionArt art;
-  art.left = TskBitmap(60, 3);
-  for (int x = 0; x < 60; ++x) {
-    for (int y = 0; y < 3; ++y) art.left.Set(x, y, MakePixel(x, 0, 0));
-  }
-  art.right = TskBitmap(10, 3, MakePixel(0, 0, 200));
-  art.client = TskBitmap(1, 3, MakePixel(0, 100, 0));
-  art.background = MakePixel(241, 241, 241);
-  const Pixel unset = MakePixel(1, 2, 3);
-  auto compose = [&](int width, bool minimized, bool dialog, bool& minimizedImage) {
-    TskBitmap bitmap(width, 5, unset);
-    minimizedImage = ComposeCaption(bitmap.View(), art, minimized, dialog, 1);
-    return bitmap;
-  };
-  bool minimizedImage = true;
-  // A dialog narrower than the left image keeps its first and last 25 columns.
-  TskBitmap b = compose(40, false, true, minimizedImage);
-  EXPECT_FALSE(minimizedImage);
-  EXPECT_EQ(PixelRed(b.At(24, 0)), 24);
-  EXPECT_EQ(PixelRed(b.At(25, 0)), 35);
-  EXPECT_EQ(PixelRed(b.At(39, 2)), 49);
-  EXPECT_EQ(b.At(0, 3), unset);  // the fill below stays inside the border
-  EXPECT_EQ(b.At(1, 3), art.background);
-  EXPECT_EQ(b.At(38, 4), art.background);
-  // Any other window keeps the left image whole; the middle stretches between the ends.
-  b = compose(40, false, false, minimizedImage);
-  EXPECT_EQ(PixelRed(b.At(30, 0)), 30);
-  b = compose(100, false, false, minimizedImage);
-  EXPECT_EQ(b.At(60, 1), art.client.At(0, 1));
-  EXPECT_EQ(b.At(89, 1), art.client.At(0, 1));
-  EXPECT_EQ(b.At(90, 1), art.right.At(0, 1));
-  // A minimised window with an image of its own shows that alone.
-  art.minimized = TskBitmap(1, 2, MakePixel(9, 9, 9));
-  b = compose(40, true, false, minimizedImage);
-  EXPECT_TRUE(minimizedImage);
-  EXPECT_EQ(b.At(20, 4), MakePixel(9, 9, 9));
 }
