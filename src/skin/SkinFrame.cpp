@@ -33,6 +33,9 @@ Rect ClientFromWindow(Rect window, const FrameMetrics& metrics) {
   if (metrics.platformFrameHeight <= 0) return window;
   Rect client{window.left + metrics.Side(), window.top + metrics.CaptionBand(),
               window.right - metrics.Side(), window.bottom - metrics.Bottom()};
+  // A window smaller than its frame has an empty client inside it.
+  client.left = std::min(client.left, window.right);
+  client.top = std::min(client.top, window.bottom);
   client.right = std::max(client.right, client.left);
   client.bottom = std::max(client.bottom, client.top);
   return client;

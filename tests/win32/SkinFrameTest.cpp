@@ -158,6 +158,10 @@ TEST(SkinFrame, MainWindowFrameButtonsMenuAndCaption) {
   MouseSteps({{caption, 0}});
   EXPECT_EQ(Mismatches(hwnd, close.rect, frames[15]), 0) << "close after leaving it";
   MouseSteps({{caption, MOUSEEVENTF_LEFTUP}});
+  // Nor does a press on the minimise button let go on it.
+  MouseSteps({{Centre(hwnd, minimize.rect), MOUSEEVENTF_LEFTDOWN},
+              {Centre(hwnd, close.rect), 0},
+              {Centre(hwnd, close.rect), MOUSEEVENTF_LEFTUP}});
   Pump(50);
   EXPECT_EQ(closes, 0);
   // A press and release on it closes.

@@ -42,6 +42,7 @@ void TskSkinWindow::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
   freeing_ = true;
+  if (HWND hwnd = WindowHandle(); hwnd != nullptr) KillTimer(hwnd, kIconMenuTimer);
   SetSkinWanted(false);
   DetachControls();
   Detach();
@@ -216,6 +217,8 @@ void TskSkinWindow::PaintFrame() {
   if (width <= 0 || height <= 0) return;
   HDC dc = GetWindowDC(hwnd);
   if (dc == nullptr) return;
+  const Rect client = ClientFromWindow({0, 0, width, height}, Metrics());
+  if (!IsIconic(hwnd)) ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   hotButton_ = CaptionButtonKind::None;
   canMaximize_ = maximizeItemEnabled_ = minimizeItemEnabled_ = closeItemEnabled_ = false;
   bool minimizedImage = false;
@@ -240,8 +243,9 @@ void TskSkinWindow::PaintCaption(HDC dc, int width, bool minimized, bool& minimi
   const CaptionLayout layout = LayOut(bitmapWidth, minimized);
   RECT window;
   GetWindowRect(hwnd, &window);
-  POINT cursor{};
-  GetCursorPos(&cursor);
+  // Where the mouse was for the message in hand: the cursor may be further on by now.
+  const DWORD at = GetMessagePos();
+  const POINT cursor{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
   HWND under = WindowFromPoint(cursor);
   if (under != nullptr && GetAncestor(under, GA_ROOT) == hwnd) {
     hotButton_ = skin::HotButton(layout, cursor.x - window.left - left, cursor.y - window.top);
@@ -466,7 +470,10 @@ bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
   HWND hwnd = WindowHandle();
   if (message.Msg == WM_TIMER && message.WParam == kIconMenuTimer) {
     KillTimer(hwnd, kIconMenuTimer);
-    if (FrameDrawn()) ShowSystemMenu(nullptr);
+    // Not over a dialog that came up in the meantime.
+    if (FrameDrawn() && IsWindowEnabled(hwnd) && GetActiveWindow() == hwnd) {
+      ShowSystemMenu(nullptr);
+    }
     message.Result = 0;
     return true;
   }
@@ -482,6 +489,7 @@ bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
     case WM_NCLBUTTONDOWN:
       mouseDown_ = true;
       PaintFrame();
+      pressedButton_ = hotButton_;
       // A press on a button, or on the caption of a maximised window, drags nothing.
       if (message.WParam == HTCAPTION &&
           (hotButton_ != CaptionButtonKind::None || IsZoomed(hwnd))) {
@@ -504,10 +512,29 @@ bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
         message.Result = 0;
         return true;
       }
+      // On a button the second press counts as a press of its own: it may follow a first one
+      // that was let go elsewhere.
+      mouseDown_ = hotButton_ != CaptionButtonKind::None;
+      pressedButton_ = hotButton_;
       message.WParam = HTNOWHERE;
       return false;
     case WM_CTLCOLORDLG:
       message.Result = reinterpret_cast<LRESULT>(engine_->BackgroundBrush());
+      return true;
+    case WM_MEASUREITEM:
+      // The system menu is drawn by its owner, which a foreign window knows nothing of.
+      if (message.WParam != 0 ||
+          !ui::TMenuItem::DispatchMeasure(reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam))) {
+        return false;
+      }
+      message.Result = TRUE;
+      return true;
+    case WM_DRAWITEM:
+      if (message.WParam != 0 ||
+          !ui::TMenuItem::DispatchDraw(reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam))) {
+        return false;
+      }
+      message.Result = TRUE;
       return true;
     case WM_CONTEXTMENU: {
       // From the frame, the platform would show its own system menu; ours is up already.
@@ -575,21 +602,28 @@ void TskSkinWindow::AfterDefault(ui::TMessage& message, const RECT& proposed) {
       break;
     case WM_NCMOUSELEAVE:
       leaveTracked_ = false;
+      mouseDown_ = false;
       if (hotButton_ != CaptionButtonKind::None) PaintFrame();
       break;
     case WM_NCLBUTTONUP: {
-      const bool pressed = mouseDown_;  // false after the second press of a double click
+      // Only a release on the button pressed, not one after a press elsewhere or after the
+      // second press of a double click.
+      const bool pressed = mouseDown_;
       mouseDown_ = false;
       PaintFrame();
-      if (!FrameDrawn()) break;
+      if (!FrameDrawn() || !pressed || hotButton_ != pressedButton_) break;
       if (hotButton_ == CaptionButtonKind::SystemMenu) {
         // A menu up at once would swallow the second click of a double click, which closes.
-        if (pressed) SetTimer(WindowHandle(), kIconMenuTimer, GetDoubleClickTime(), nullptr);
+        SetTimer(WindowHandle(), kIconMenuTimer, GetDoubleClickTime(), nullptr);
       } else {
         Command(hotButton_);
       }
       break;
     }
+    case WM_NCLBUTTONDOWN:
+      // A drag or a resize ran its own loop, which took the release.
+      if (message.WParam != HTNOWHERE) mouseDown_ = false;
+      break;
     case WM_NCRBUTTONDOWN:
       PaintFrame();
       if (message.WParam == HTCAPTION && hotButton_ == CaptionButtonKind::None && FrameDrawn()) {
@@ -749,7 +783,8 @@ void TskSkinWindowOwn::ApplySkinState() {
   // A form on its way out keeps what it has.
   if (form_ == nullptr || form_->Destroying() || !form_->HandleAllocated()) return;
   HWND hwnd = form_->Handle();
-  const bool maximized = IsZoomed(hwnd) != FALSE;
+  // A maximised or minimised window has the size of its state, not the one it is given.
+  const bool maximized = IsZoomed(hwnd) != FALSE || IsIconic(hwnd) != FALSE;
   if (skinWanted_) {
     RemoveSystemMenuStyle();
     form_->Color = engine_->FormBackgroundColor();
@@ -785,6 +820,9 @@ void TskSkinWindowOwn::ApplySkinState() {
 }
 
 void TskSkinWindowOwn::FitMaximized() {
+  // Its own resize comes back here; a window kept smaller must not loop.
+  if (fitting_) return;
+  fitting_ = true;
   HWND hwnd = form_->Handle();
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
@@ -800,6 +838,7 @@ void TskSkinWindowOwn::FitMaximized() {
     SetWindowPos(hwnd, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  fitting_ = false;
   if (engine_->Frame().topCorner > 0) form_->MinHeight = 66;
 }
 
@@ -907,6 +946,7 @@ LRESULT CALLBACK TskSkinWindowWnd::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
   auto* self = reinterpret_cast<TskSkinWindowWnd*>(refData);
   if (msg == WM_NCDESTROY) {
     // Normally gone with WM_DESTROY; never left behind in a window that is no more.
+    self->dying_ = true;
     self->engine_->UnskinWindow(hwnd);
     return DefSubclassProc(hwnd, msg, wParam, lParam);
   }
@@ -974,6 +1014,10 @@ int TskSkinWindowWnd::ExtraHeight() const {
 
 void TskSkinWindowWnd::ApplySkinState() {
   if (!freeing_) ReapplySkinners();
+  if (dying_ && menu_ != nullptr && IsWindow(hwnd_)) {
+    SetMenu(hwnd_, menu_);  // goes with the window
+    menu_ = nullptr;
+  }
   if (dying_ || !IsWindow(hwnd_) || skinWanted_ == skinned_) return;
   skinned_ = skinWanted_;
   RECT window{};
@@ -997,9 +1041,12 @@ void TskSkinWindowWnd::ApplySkinState() {
     grownHeight_ = skinnedHeight - height;
     SetWindowPos(hwnd_, nullptr, 0, 0, skinnedWidth, skinnedHeight, Flags);
   } else {
-    const LONG_PTR style = erased_ ? eraseStyle_ : startStyle_;
-    const LONG_PTR visible = GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE;
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, (style & ~LONG_PTR{WS_VISIBLE}) | visible);
+    // Only the frame's bits: the state bits (visible, disabled, minimised) are the window's now.
+    constexpr LONG_PTR Frame =
+        WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    const LONG_PTR recorded = (erased_ ? eraseStyle_ : startStyle_) | (startStyle_ & WS_SYSMENU);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE,
+                      (GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~Frame) | (recorded & Frame));
     if (menu_ != nullptr) {
       SetMenu(hwnd_, menu_);
       menu_ = nullptr;

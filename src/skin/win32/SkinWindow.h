@@ -111,6 +111,7 @@ class TskSkinWindow : public ui::TObject {
   bool minimizeItemEnabled_ = false;
   bool closeItemEnabled_ = false;
   bool mouseDown_ = false;
+  CaptionButtonKind pressedButton_ = CaptionButtonKind::None;
   CaptionButtonKind hotButton_ = CaptionButtonKind::None;
   std::vector<std::unique_ptr<TskSkinControl>> skinners_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
@@ -175,6 +176,7 @@ class TskSkinWindowOwn : public TskSkinWindow {
   int savedClientHeight_ = 0;
   ui::TColor savedColor_ = ui::clBtnFace;
   bool firstShowDone_ = false;
+  bool fitting_ = false;
   bool minWidthSet_ = false;
   bool minHeightSet_ = false;
 };
