@@ -522,20 +522,17 @@ bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
       message.Result = reinterpret_cast<LRESULT>(engine_->BackgroundBrush());
       return true;
     case WM_MEASUREITEM:
+    case WM_DRAWITEM: {
       // The system menu is drawn by its owner, which a foreign window knows nothing of.
-      if (message.WParam != 0 ||
-          !ui::TMenuItem::DispatchMeasure(reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam))) {
-        return false;
-      }
-      message.Result = TRUE;
-      return true;
-    case WM_DRAWITEM:
-      if (message.WParam != 0 ||
-          !ui::TMenuItem::DispatchDraw(reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam))) {
-        return false;
-      }
-      message.Result = TRUE;
-      return true;
+      const bool drawn =
+          message.WParam == 0 &&
+          (message.Msg == WM_MEASUREITEM
+               ? ui::TMenuItem::DispatchMeasure(
+                     reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam))
+               : ui::TMenuItem::DispatchDraw(reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam)));
+      if (drawn) message.Result = TRUE;
+      return drawn;
+    }
     case WM_CONTEXTMENU: {
       // From the frame, the platform would show its own system menu; ours is up already.
       const POINT at{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
