@@ -217,14 +217,15 @@ void TskSkinWindow::PaintFrame() {
   if (width <= 0 || height <= 0) return;
   HDC dc = GetWindowDC(hwnd);
   if (dc == nullptr) return;
-  const Rect client = ClientFromWindow({0, 0, width, height}, Metrics());
-  if (!IsIconic(hwnd)) ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  const bool minimized = IsIconic(hwnd) != FALSE;
+  const FrameMetrics metrics = Metrics();
+  const Rect client = ClientFromWindow({0, 0, width, height}, metrics);
+  if (!minimized) ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
   hotButton_ = CaptionButtonKind::None;
   canMaximize_ = maximizeItemEnabled_ = minimizeItemEnabled_ = closeItemEnabled_ = false;
   bool minimizedImage = false;
-  if (captionShown_ && Metrics().CaptionBand() > 0) {
-    PaintCaption(dc, width, IsIconic(hwnd) != FALSE, minimizedImage);
-  }
+  if (captionShown_ && metrics.CaptionBand() > 0)
+    PaintCaption(dc, width, minimized, minimizedImage);
   if (!minimizedImage) PaintBorders(dc, width, height);
   ReleaseDC(hwnd, dc);
 }
@@ -817,9 +818,6 @@ void TskSkinWindowOwn::ApplySkinState() {
 }
 
 void TskSkinWindowOwn::FitMaximized() {
-  // Its own resize comes back here; a window kept smaller must not loop.
-  if (fitting_) return;
-  fitting_ = true;
   HWND hwnd = form_->Handle();
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
@@ -830,12 +828,14 @@ void TskSkinWindowOwn::FitMaximized() {
   InflateRect(&area, 4, 4);
   RECT window;
   GetWindowRect(hwnd, &window);
-  if (window.right - window.left < area.right - area.left ||
-      window.bottom - window.top < area.bottom - area.top) {
+  // The resize comes back here; a window kept smaller must not loop.
+  if (!fitting_ && (window.right - window.left < area.right - area.left ||
+                    window.bottom - window.top < area.bottom - area.top)) {
+    fitting_ = true;
     SetWindowPos(hwnd, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    fitting_ = false;
   }
-  fitting_ = false;
   if (engine_->Frame().topCorner > 0) form_->MinHeight = 66;
 }
 
