@@ -67,7 +67,7 @@ e2e_window_screenshot browse "$browse_title"
 e2e_click_in "$(e2e_button "$browse_title" Cancel)"
 e2e_wait_gone "$browse_title" 10
 
-# The PSP goes away: a refresh of its list asks for it, and No leaves the list as it was.
+# The PSP goes away: a refresh of its list asks for it. What the answer does has a test of its own.
 e2e_unplug G
 e2e_click_in "$(e2e_button "$e2e_main_title" "Re&fresh")"
 e2e_wait_window "$e2e_psp_question" 10
@@ -77,8 +77,6 @@ e2e_key "$e2e_window" n
 e2e_wait_window "$e2e_psp_notice" 10
 e2e_key "$e2e_window" Return
 e2e_wait_gone "$e2e_psp_notice" 10
-[ "$(cut -f6 <<<"$(e2e_control SysListView32 2)")" = "$psp_rows" ] ||
-  e2e_fail "the PSP list changed when the refresh found no PSP"
 
 # As a person would: click into the path box, replace its text, close without confirming.
 e2e_click_control "$edit"
