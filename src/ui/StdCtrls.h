@@ -79,6 +79,7 @@ class TSpeedButton : public TGraphicControl {
  public:
   using TGraphicControl::TGraphicControl;
   bool Down = false;
+  virtual HBITMAP Glyph() const { return nullptr; }
 
  protected:
   void Paint(TCanvas& canvas) override;

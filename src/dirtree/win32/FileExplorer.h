@@ -35,7 +35,7 @@ class TDirTreeButton : public ui::TSpeedButton {
  public:
   using ui::TSpeedButton::TSpeedButton;
   ~TDirTreeButton() override;
-  HBITMAP Glyph() const { return glyph_; }
+  HBITMAP Glyph() const override { return glyph_; }
   // Copied; the caller keeps its bitmap. Null is ignored.
   void SetGlyph(HBITMAP glyph);
   // Takes the bitmap over.

@@ -235,15 +235,8 @@ constexpr OwnMaker OwnMakers[] = {
     {"TskSkinComboBox", MakeOwn<TskSkinComboBox>},
     {"TskSkinBorderWinControl", MakeOwn<TskSkinBorderWinControl>},
     {"TskSkinScrollWinControl", MakeOwn<TskSkinScrollWinControl>},
-    {"TskSkinGrid", MakeOwn<TskSkinGrid>},
     {"TskSkinScrollBar", MakeOwn<TskSkinScrollBar>},
     {"TskSkinSpeedButton", MakeOwn<TskSkinSpeedButton>},
-    {"TskSkinTabControl", MakeOwn<TskSkinTabControl>},
-    {"TskSkinTrackBar", MakeOwn<TskSkinTrackBar>},
-    {"TskSkinUpDown", MakeOwn<TskSkinUpDown>},
-    {"TskSkinToolBar", MakeOwn<TskSkinToolBar>},
-    {"TskSkinDateTimePicker", MakeOwn<TskSkinDateTimePicker>},
-    {"TskSkinFrame", MakeOwn<TskSkinFrame>},
 };
 
 constexpr WndMaker WndMakers[] = {

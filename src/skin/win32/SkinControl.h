@@ -7,7 +7,10 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
+#include "skin/SkinBitmap.h"
+#include "skin/win32/SkinPaint.h"
 #include "ui/Controls.h"
 
 namespace brevlo::skin {
@@ -89,10 +92,10 @@ class TskSkinControlOwn : public TskSkinControl {
  protected:
   bool Hook() override;
   bool Filtering() const override;
+  ui::TControl* control_;
 
  private:
   void ControlGone();
-  ui::TControl* control_;
   ui::THookHandle hook_;
 };
 
@@ -111,59 +114,332 @@ class TskSkinControlWnd : public TskSkinControl {
 
  protected:
   bool Hook() override;
+  HWND hwnd_;
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                DWORD_PTR refData);
-  HWND hwnd_;
   bool hooked_ = false;
 };
 
-// The members of the family, one per kind of control. Their painting comes with the skinned
-// controls; until then each hooks its control, answers the engine's questions and passes the
-// rest on.
-#define BREVLO_SKINNER(Name, Base) \
-  class Name : public Base {       \
-    BREVLO_CLASS(Name, Base)       \
-   public:                         \
-    using Base::Base;              \
-  };
-#define BREVLO_SKINNER_PARENT_COLOR(Name, Base)             \
-  class Name : public Base {                                \
-    BREVLO_CLASS(Name, Base)                                \
-   public:                                                  \
-    using Base::Base;                                       \
-    bool WantsParentColor() const override { return true; } \
-  };
+// A skin colour, or the fallback when the skin has none.
+COLORREF SkinColor(const TskSkinEngine* engine, const char* name, COLORREF fallback);
 
-BREVLO_SKINNER(TskSkinButton, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinCheckBox, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinRadioButton, TskSkinControlOwn)
-BREVLO_SKINNER_PARENT_COLOR(TskSkinGroupBox, TskSkinControlOwn)
-BREVLO_SKINNER_PARENT_COLOR(TskSkinPanel, TskSkinControlOwn)
-BREVLO_SKINNER_PARENT_COLOR(TskSkinStatusBar, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinProgressBar, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinComboBox, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinBorderWinControl, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinScrollWinControl, TskSkinBorderWinControl)
-BREVLO_SKINNER(TskSkinGrid, TskSkinScrollWinControl)
-BREVLO_SKINNER(TskSkinScrollBar, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinSpeedButton, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinTabControl, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinTrackBar, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinUpDown, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinToolBar, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinDateTimePicker, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinFrame, TskSkinControlOwn)
-BREVLO_SKINNER(TskSkinWndButton, TskSkinControlWnd)
-BREVLO_SKINNER(TskSkinWndCheckBox, TskSkinControlWnd)
-BREVLO_SKINNER(TskSkinWndRadioButton, TskSkinControlWnd)
-BREVLO_SKINNER(TskSkinWndComboBox, TskSkinControlWnd)
-BREVLO_SKINNER(TskSkinWndTabControl, TskSkinControlWnd)
-BREVLO_SKINNER(TskSkinWndToolbarWindow32, TskSkinControlWnd)
+// The three-state face of push buttons: frames of `ButtonImage`, drawn off screen with the
+// focus rectangle and the caption, then copied in one piece.
+class TskButtonFace {
+ public:
+  void Load(const TskSkinEngine* engine);
+  void Paint(HDC target, int width, int height, unsigned state, bool focused, bool enabled,
+             const std::string& text, HFONT font, COLORREF textColor, HBITMAP glyph);
 
-#undef BREVLO_SKINNER
-#undef BREVLO_SKINNER_PARENT_COLOR
+ private:
+  TskBitmap frames_[3];
+  bool transparent_ = true;
+  COLORREF background_ = 0;
+  TskDib dib_;
+};
+
+// The push button: drawn whole from the skin, clicked by the skinner itself.
+class TskSkinButton : public TskSkinControlOwn {
+  BREVLO_CLASS(TskSkinButton, TskSkinControlOwn)
+ public:
+  using TskSkinControlOwn::TskSkinControlOwn;
+  void Reapply() override;
+  void Init() override { clickStarted_ = false; }
+
+ protected:
+  bool PreFilter(ui::TMessage& message) override;
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+  void MouseDown() override;
+  void MouseUp() override;
+  void MouseLeave() override { clickStarted_ = false; }
+  void KeyUp(WPARAM key) override;
+
+ private:
+  void PaintOn(HDC dc);
+  TskButtonFace face_;
+  bool clickStarted_ = false;
+  bool spaceDown_ = false;
+  LPARAM lastMouse_ = 0;
+};
+
+// The box of a check box or radio button, laid over the platform's own drawing.
+class TskCheckMark {
+ public:
+  void Load(const TskSkinEngine* engine, const char* imageName, bool transparent);
+  void Paint(HWND hwnd, COLORREF fill, bool checked, bool enabled);
+
+ private:
+  TskBitmap frames_[4];
+  bool transparent_ = false;
+  TskDib dib_;
+};
+
+class TskSkinCheckBox : public TskSkinControlOwn {
+  BREVLO_CLASS(TskSkinCheckBox, TskSkinControlOwn)
+ public:
+  using TskSkinControlOwn::TskSkinControlOwn;
+  void Reapply() override;
+
+ protected:
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+  virtual const char* ImageName() const { return "CheckBoxImage"; }
+  virtual bool Transparent() const { return false; }
+  TskCheckMark mark_;
+};
+
+class TskSkinRadioButton : public TskSkinCheckBox {
+  BREVLO_CLASS(TskSkinRadioButton, TskSkinCheckBox)
+ public:
+  using TskSkinCheckBox::TskSkinCheckBox;
+
+ protected:
+  bool PreFilter(ui::TMessage& message) override;
+  const char* ImageName() const override { return "RadioButtonImage"; }
+  bool Transparent() const override { return true; }
+};
+
+class TskSkinGroupBox : public TskSkinControlOwn {
+  BREVLO_CLASS(TskSkinGroupBox, TskSkinControlOwn)
+ public:
+  using TskSkinControlOwn::TskSkinControlOwn;
+  bool WantsParentColor() const override { return true; }
+
+ protected:
+  bool PreFilter(ui::TMessage& message) override;
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+
+ private:
+  void PaintOn(HDC dc);
+};
+
+// Paints nothing: the panel only takes its parent's colour.
+class TskSkinPanel : public TskSkinControlOwn {
+  BREVLO_CLASS(TskSkinPanel, TskSkinControlOwn)
+ public:
+  using TskSkinControlOwn::TskSkinControlOwn;
+  bool WantsParentColor() const override { return true; }
+};
+
+class TskSkinStatusBar : public TskSkinControlOwn {
+  BREVLO_CLASS(TskSkinStatusBar, TskSkinControlOwn)
+ public:
+  using TskSkinControlOwn::TskSkinControlOwn;
+  bool WantsParentColor() const override { return true; }
+  void Reapply() override;
+
+ protected:
+  void Paint() override;
+};
+
+class TskSkinProgressBar : public TskSkinControlOwn {
+  BREVLO_CLASS(TskSkinProgressBar, TskSkinControlOwn)
+ public:
+  using TskSkinControlOwn::TskSkinControlOwn;
+  void Reapply() override;
+
+ protected:
+  bool PreFilter(ui::TMessage& message) override;
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+
+ private:
+  void PaintOn(HDC dc);
+  TskBitmap image_;
+  bool vertical_ = false;
+  TskDib dib_;
+};
+
+// Frames, button and arrow of a drop-down combo box over the platform's drawing.
+void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled);
+
+class TskSkinComboBox : public TskSkinControlOwn {
+  BREVLO_CLASS(TskSkinComboBox, TskSkinControlOwn)
+ public:
+  using TskSkinControlOwn::TskSkinControlOwn;
+
+ protected:
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+};
+
+class TskSkinBorderWinControl : public TskSkinControlOwn {
+  BREVLO_CLASS(TskSkinBorderWinControl, TskSkinControlOwn)
+ public:
+  using TskSkinControlOwn::TskSkinControlOwn;
+  void Repaint() override;
+
+ protected:
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+  bool Bordered() const;
+};
+
+// A painted picture of one of a control's scroll bars, laid over the platform's bar; presses on
+// it go to the control as presses on its bar, so the platform still does the scrolling.
+class TskSkinInternalScrollBar {
+ public:
+  TskSkinInternalScrollBar(const TskSkinEngine* engine, HWND control, bool vertical);
+  ~TskSkinInternalScrollBar();
+  TskSkinInternalScrollBar(const TskSkinInternalScrollBar&) = delete;
+  TskSkinInternalScrollBar& operator=(const TskSkinInternalScrollBar&) = delete;
+  // Follows the platform's bar: placed, shown and painted, or hidden.
+  void Update();
+  void Hide();
+  HWND Handle() const { return hwnd_; }
+  HWND Control() const { return control_; }
+  bool Vertical() const { return vertical_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void PaintOn(HDC dc);
+  const TskSkinEngine* engine_;
+  HWND control_;
+  bool vertical_;
+  HWND hwnd_ = nullptr;
+  SCROLLBARINFO info_{};
+  bool painted_ = false;
+  TskDib dib_;
+};
+
+class TskSkinScrollWinControl : public TskSkinBorderWinControl {
+  BREVLO_CLASS(TskSkinScrollWinControl, TskSkinBorderWinControl)
+ public:
+  using TskSkinBorderWinControl::TskSkinBorderWinControl;
+  void Reapply() override;
+  void Release() override;
+  const TskSkinInternalScrollBar* Bar(bool vertical) const {
+    return (vertical ? vertical_ : horizontal_).get();
+  }
+
+ protected:
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+
+ private:
+  bool WantsBars() const;
+  void UpdateBars();
+  std::unique_ptr<TskSkinInternalScrollBar> vertical_;
+  std::unique_ptr<TskSkinInternalScrollBar> horizontal_;
+};
+
+class TskSkinScrollBar : public TskSkinControlOwn {
+  BREVLO_CLASS(TskSkinScrollBar, TskSkinControlOwn)
+ public:
+  using TskSkinControlOwn::TskSkinControlOwn;
+  void Reapply() override;
+
+ protected:
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+};
+
+// A windowless button: painted on its parent's paint, with the canvas that comes with it.
+class TskSkinSpeedButton : public TskSkinControlOwn {
+  BREVLO_CLASS(TskSkinSpeedButton, TskSkinControlOwn)
+ public:
+  using TskSkinControlOwn::TskSkinControlOwn;
+
+ protected:
+  bool PreFilter(ui::TMessage& message) override;
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+
+ private:
+  void PaintOn(HDC dc);
+};
+
+// Buttons of message boxes and standard dialogs.
+class TskSkinWndButton : public TskSkinControlWnd {
+  BREVLO_CLASS(TskSkinWndButton, TskSkinControlWnd)
+ public:
+  using TskSkinControlWnd::TskSkinControlWnd;
+  ~TskSkinWndButton() override;
+  void Reapply() override;
+  void Init() override { clickStarted_ = false; }
+
+ protected:
+  bool PreFilter(ui::TMessage& message) override;
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+  void MouseDown() override;
+  void MouseUp() override;
+  void MouseLeave() override { clickStarted_ = false; }
+
+ private:
+  void PaintOn(HDC dc);
+  void Clicked();
+  TskButtonFace face_;
+  HFONT font_ = nullptr;
+  bool clickStarted_ = false;
+  bool spaceDown_ = false;
+  LPARAM lastMouse_ = 0;
+};
+
+class TskSkinWndCheckBox : public TskSkinControlWnd {
+  BREVLO_CLASS(TskSkinWndCheckBox, TskSkinControlWnd)
+ public:
+  using TskSkinControlWnd::TskSkinControlWnd;
+  void Reapply() override;
+
+ protected:
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+  virtual const char* ImageName() const { return "CheckBoxImage"; }
+  virtual bool Transparent() const { return false; }
+  TskCheckMark mark_;
+};
+
+class TskSkinWndRadioButton : public TskSkinWndCheckBox {
+  BREVLO_CLASS(TskSkinWndRadioButton, TskSkinWndCheckBox)
+ public:
+  using TskSkinWndCheckBox::TskSkinWndCheckBox;
+
+ protected:
+  const char* ImageName() const override { return "RadioButtonImage"; }
+  bool Transparent() const override { return true; }
+};
+
+class TskSkinWndComboBox : public TskSkinControlWnd {
+  BREVLO_CLASS(TskSkinWndComboBox, TskSkinControlWnd)
+ public:
+  using TskSkinControlWnd::TskSkinControlWnd;
+
+ protected:
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+};
+
+class TskSkinWndTabControl : public TskSkinControlWnd {
+  BREVLO_CLASS(TskSkinWndTabControl, TskSkinControlWnd)
+ public:
+  using TskSkinControlWnd::TskSkinControlWnd;
+
+ protected:
+  bool PreFilter(ui::TMessage& message) override;
+  void PostProcess(ui::TMessage& message) override;
+  void Paint() override;
+
+ private:
+  void PaintOn(HDC dc);
+  TskDib dib_;
+};
+
+// Only makes the tool bar flat and transparent; the platform draws it.
+class TskSkinWndToolbarWindow32 : public TskSkinControlWnd {
+  BREVLO_CLASS(TskSkinWndToolbarWindow32, TskSkinControlWnd)
+ public:
+  using TskSkinControlWnd::TskSkinControlWnd;
+  void Reapply() override;
+  void Release() override;
+
+ private:
+  LRESULT savedStyle_ = -1;
+};
 
 // A skinner of the named class for a control of ours or a foreign window; null for a name
 // that is no such class.

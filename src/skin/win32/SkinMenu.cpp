@@ -16,15 +16,6 @@ COLORREF SkinColor(const TskSkinReader& reader, std::string_view name, int syste
   return value < 0 ? GetSysColor(systemColor) : static_cast<COLORREF>(value);
 }
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int size = static_cast<int>(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-  return wide;
-}
-
 // Width as DrawTextW lays the text out, "&" marks included.
 int TextWidth(HDC dc, const std::wstring& text) {
   if (text.empty()) return 0;
@@ -96,8 +87,9 @@ HIMAGELIST MenuCheckImages() {
 
 void MeasureSkinMenuItem(const ui::TMenuItem& item, HDC dc, int& width, int& height) {
   const HGDIOBJ oldFont = SelectObject(dc, ui::MenuFont(item.Default));
-  const MenuItemSize size = MeasureMenuItem(item.IsSeparator(), TextWidth(dc, Wide(item.Caption)),
-                                            TextWidth(dc, Wide(item.ShortCutText())));
+  const MenuItemSize size =
+      MeasureMenuItem(item.IsSeparator(), TextWidth(dc, Utf8ToWide(item.Caption)),
+                      TextWidth(dc, Utf8ToWide(item.ShortCutText())));
   SelectObject(dc, oldFont);
   width = size.width;
   height = size.height;
@@ -113,7 +105,7 @@ void DrawSkinMenuItem(const ui::TMenuItem& item, HDC dc, const RECT& rect, bool 
   const bool rightToLeft = RightToLeft(item);
   const ui::TImageList* images = UsableImages(item);
   const HGDIOBJ oldFont = SelectObject(canvas, ui::MenuFont(item.Default));
-  const std::wstring shortCut = Wide(item.ShortCutText());
+  const std::wstring shortCut = Utf8ToWide(item.ShortCutText());
   const int shortCutWidth = TextWidth(canvas, shortCut);
   const MenuItemLayout layout = LayOutMenuItem({0, 0, width, height}, rightToLeft, shortCutWidth,
                                                images != nullptr ? images->Width() : MenuImageSize);
@@ -139,7 +131,7 @@ void DrawSkinMenuItem(const ui::TMenuItem& item, HDC dc, const RECT& rect, bool 
   SetTextColor(canvas, !item.Enabled ? RGB(128, 128, 128)
                        : selected    ? look.selectedFont
                                      : look.font);
-  const std::wstring caption = Wide(item.Caption);
+  const std::wstring caption = Utf8ToWide(item.Caption);
   RECT captionRect = ToRect(layout.caption);
   DrawTextW(canvas, caption.c_str(), static_cast<int>(caption.size()), &captionRect,
             DT_SINGLELINE | DT_TOP | (rightToLeft ? DT_RIGHT | DT_RTLREADING : DT_LEFT));

@@ -56,20 +56,26 @@ void TskDib::CopyTo(HDC target, int x, int y) const {
   if (dc_ != nullptr) BitBlt(target, x, y, view_.width, view_.height, dc_, 0, 0, SRCCOPY);
 }
 
+std::wstring Utf8ToWide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int size = static_cast<int>(utf8.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+  return wide;
+}
+
 void DrawCaption(HDC target, TskDib& face, const std::string& utf8Text, RECT rect, HFONT font,
                  COLORREF color, bool enabled, bool pressed) {
   if (!utf8Text.empty() && !face.Empty()) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(),
-                                           static_cast<int>(utf8Text.size()), nullptr, 0);
-    std::vector<wchar_t> wide(static_cast<std::size_t>(length) + 1, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), static_cast<int>(utf8Text.size()), wide.data(),
-                        length);
+    const std::wstring wide = Utf8ToWide(utf8Text);
     if (pressed) OffsetRect(&rect, 1, 1);
     HDC dc = face.Dc();
     const HGDIOBJ oldFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, enabled ? color : RGB(128, 128, 128));
-    DrawTextW(dc, wide.data(), length, &rect, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect,
+              DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     SelectObject(dc, oldFont);
   }
   face.CopyTo(target, 0, 0);

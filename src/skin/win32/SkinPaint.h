@@ -36,6 +36,8 @@ class TskDib {
   PixelView view_;
 };
 
+std::wstring Utf8ToWide(const std::string& utf8);
+
 // Text of a control's face: single line, centred both ways, transparent, in `color` or grey when
 // disabled, one pixel down and right while pressed. Drawn on the off-screen picture, which then
 // goes to the target in one copy so the face never flickers.

@@ -1,0 +1,361 @@
+// The skinners of boxes and bars: group boxes, status bars, progress bars, combo boxes, tab
+// controls and tool bars.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "skin/SkinDraw.h"
+#include "skin/win32/SkinControl.h"
+#include "skin/win32/SkinEngine.h"
+#include "ui/Graphics.h"
+
+namespace brevlo::skin {
+namespace {
+
+Pixel ToPixel(COLORREF c) {
+  return MakePixel(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+void FrameGdi(HDC dc, RECT r, COLORREF color) {
+  HBRUSH brush = CreateSolidBrush(color);
+  ::FrameRect(dc, &r, brush);
+  DeleteObject(brush);
+}
+
+void FillGdi(HDC dc, RECT r, COLORREF color) {
+  HBRUSH brush = CreateSolidBrush(color);
+  ::FillRect(dc, &r, brush);
+  DeleteObject(brush);
+}
+
+void ArrowGdi(HDC dc, int x, int y, COLORREF color) {
+  for (const Rect& span : ArrowSpans(x, y, ArrowDirection::Down)) {
+    FillGdi(dc, RECT{span.left, span.top, span.right, span.bottom}, color);
+  }
+}
+
+bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC)>& paint) {
+  if (message.Msg == WM_ERASEBKGND) {
+    message.Result = 1;
+    return true;
+  }
+  if (message.Msg != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (dc != nullptr) paint(dc);
+  EndPaint(hwnd, &ps);
+  message.Result = 0;
+  return true;
+}
+
+template <typename PaintFn>
+void PaintOnWindow(HWND hwnd, PaintFn paint) {
+  if (hwnd == nullptr || !IsWindowVisible(hwnd)) return;
+  HDC dc = GetDC(hwnd);
+  if (dc == nullptr) return;
+  paint(dc);
+  ReleaseDC(hwnd, dc);
+}
+
+}  // namespace
+
+// ---- group boxes ----
+
+bool TskSkinGroupBox::PreFilter(ui::TMessage& message) {
+  return !PaintsItself(message, ControlHandle(), [this](HDC dc) { PaintOn(dc); });
+}
+
+void TskSkinGroupBox::PostProcess(ui::TMessage& message) {
+  if (message.Msg == WM_PAINT || message.Msg == WM_ERASEBKGND) return;
+  TskSkinControl::PostProcess(message);
+}
+
+void TskSkinGroupBox::Paint() {
+  PaintOnWindow(ControlHandle(), [this](HDC dc) { PaintOn(dc); });
+}
+
+void TskSkinGroupBox::PaintOn(HDC dc) {
+  HWND hwnd = ControlHandle();
+  if (hwnd == nullptr || control_ == nullptr) return;
+  RECT r;
+  GetClientRect(hwnd, &r);
+  const COLORREF color = ui::ColorToRgb(control_->EffectiveColor());
+  FillGdi(dc, r, color);
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)));
+  SIZE zero{};
+  GetTextExtentPoint32W(dc, L"0", 1, &zero);
+  FrameGdi(dc, RECT{0, zero.cy / 2 - 1, r.right, r.bottom},
+           SkinColor(engine_, "ControlBorderColor", RGB(104, 104, 104)));
+  const std::wstring text = Utf8ToWide(control_->Caption());
+  if (!text.empty()) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const bool rightToLeft = (GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
+    const int x = rightToLeft ? r.right - size.cx - 8 : 8;
+    RECT textRect{x, 0, x + size.cx, size.cy};
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, color);
+    SetTextColor(dc, IsEnabled() ? ui::ColorToRgb(control_->Font.Color) : RGB(128, 128, 128));
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
+              DT_SINGLELINE | DT_NOCLIP);
+  }
+  SelectObject(dc, oldFont);
+}
+
+// ---- status bars ----
+
+void TskSkinStatusBar::Reapply() {
+  HWND hwnd = ControlHandle();
+  if (hwnd == nullptr || control_ == nullptr) return;
+  // The bar draws its own background: tell it the colour it took from its parent.
+  SendMessageA(hwnd, SB_SETBKCOLOR, 0,
+               engine_->Enabled() ? static_cast<LPARAM>(ui::ColorToRgb(control_->EffectiveColor()))
+                                  : static_cast<LPARAM>(CLR_DEFAULT));
+}
+
+void TskSkinStatusBar::Paint() {
+  HWND hwnd = ControlHandle();
+  if (hwnd == nullptr || control_ == nullptr ||
+      (GetWindowLongPtrA(hwnd, GWL_STYLE) & SBARS_SIZEGRIP) == 0) {
+    return;
+  }
+  PaintOnWindow(hwnd, [this, hwnd](HDC dc) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    const RECT grip{r.right - 16, r.bottom - 15, r.right, r.bottom};
+    FillGdi(dc, RECT{grip.left - 1, grip.top - 1, r.right, r.bottom},
+            ui::ColorToRgb(control_->EffectiveColor()));
+    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_INACTIVECAPTION));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    for (int i = 0; i < 4; ++i) {
+      const int d = 3 + 4 * i;
+      MoveToEx(dc, r.right - 1, r.bottom - 1 - d, nullptr);
+      LineTo(dc, r.right - 1 - d, r.bottom - 1);
+    }
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+  });
+}
+
+// ---- progress bars ----
+
+void TskSkinProgressBar::Reapply() {
+  image_.Clear();
+  engine_->Reader().GetImage("ProgressBarImage", image_);
+  HWND hwnd = ControlHandle();
+  vertical_ = hwnd != nullptr && (GetWindowLongPtrA(hwnd, GWL_STYLE) & PBS_VERTICAL) != 0;
+  if (vertical_) RotateLeft(image_);
+}
+
+bool TskSkinProgressBar::PreFilter(ui::TMessage& message) {
+  return !PaintsItself(message, ControlHandle(), [this](HDC dc) { PaintOn(dc); });
+}
+
+void TskSkinProgressBar::PostProcess(ui::TMessage& message) {
+  if (message.Msg == WM_PAINT || message.Msg == WM_ERASEBKGND) return;
+  TskSkinControl::PostProcess(message);
+}
+
+void TskSkinProgressBar::Paint() {
+  PaintOnWindow(ControlHandle(), [this](HDC dc) { PaintOn(dc); });
+}
+
+void TskSkinProgressBar::PaintOn(HDC dc) {
+  HWND hwnd = ControlHandle();
+  if (hwnd == nullptr) return;
+  RECT r;
+  GetClientRect(hwnd, &r);
+  if (!dib_.Resize(r.right, r.bottom)) return;
+  const PixelView view = dib_.View();
+  FillRect(view, Rect{0, 0, r.right, r.bottom},
+           ToPixel(ui::ColorToRgb(engine_->FormBackgroundColor())));
+  const long long low = SendMessageA(hwnd, PBM_GETRANGE, TRUE, 0);
+  const long long high = SendMessageA(hwnd, PBM_GETRANGE, FALSE, 0);
+  const long long position = std::clamp<long long>(SendMessageA(hwnd, PBM_GETPOS, 0, 0), low, high);
+  if (high > low && !image_.Empty()) {
+    const Rect source{0, 0, image_.Width(), image_.Height()};
+    if (vertical_) {
+      const auto done = static_cast<int>((position - low) * r.bottom / (high - low));
+      Blit(view, Rect{0, r.bottom - done, r.right, r.bottom}, image_, source, Transparency::None());
+    } else {
+      const auto done = static_cast<int>((position - low) * r.right / (high - low));
+      Blit(view, Rect{0, 0, done, r.bottom}, image_, source, Transparency::None());
+    }
+  }
+  dib_.CopyTo(dc, 0, 0);
+}
+
+// ---- combo boxes ----
+
+void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled) {
+  if (combo == nullptr || !IsWindowVisible(combo)) return;
+  if ((GetWindowLongPtrA(combo, GWL_STYLE) & 3) == CBS_SIMPLE) return;
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetComboBoxInfo(combo, &info)) return;
+  const COLORREF border = SkinColor(engine, "ControlBorderColor", RGB(104, 104, 104));
+  RECT window;
+  GetWindowRect(combo, &window);
+  POINT origin{0, 0};
+  ClientToScreen(combo, &origin);
+  const int dx = origin.x - window.left;
+  const int dy = origin.y - window.top;
+  HDC dc = GetWindowDC(combo);
+  if (dc == nullptr) return;
+  RECT all{0, 0, window.right - window.left, window.bottom - window.top};
+  FrameGdi(dc, all, border);
+  InflateRect(&all, -1, -1);
+  FrameGdi(dc, all, SkinColor(engine, "ControlBackgroundColor", RGB(238, 238, 238)));
+  RECT button = info.rcButton;
+  OffsetRect(&button, dx, dy);
+  if (!IsRectEmpty(&button)) {
+    FillGdi(dc, button, ui::ColorToRgb(engine->FormBackgroundColor()));
+    FillGdi(dc, RECT{button.left, button.top, button.left + 1, button.bottom}, border);
+    const int x = (button.left + button.right) / 2 - 3;
+    const int y = (button.top + button.bottom) / 2 - 2;
+    if (enabled) {
+      ArrowGdi(dc, x, y, RGB(0, 0, 0));
+    } else {
+      ArrowGdi(dc, x + 1, y + 1, RGB(255, 255, 255));
+      ArrowGdi(dc, x, y, RGB(128, 128, 128));
+    }
+  }
+  ReleaseDC(combo, dc);
+  if (info.hwndList != nullptr && SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) != 0) {
+    RECT list;
+    GetWindowRect(info.hwndList, &list);
+    HDC listDc = GetWindowDC(info.hwndList);
+    if (listDc != nullptr) {
+      FrameGdi(listDc, RECT{0, 0, list.right - list.left, list.bottom - list.top}, border);
+      ReleaseDC(info.hwndList, listDc);
+    }
+  }
+}
+
+namespace {
+// The platform draws these parts again on more than its paint.
+bool RepaintsTheCombo(UINT msg) {
+  return msg == WM_NCPAINT || msg == WM_SETFOCUS || msg == WM_KILLFOCUS || msg == CB_SETCURSEL ||
+         msg == WM_CTLCOLORLISTBOX;
+}
+}  // namespace
+
+void TskSkinComboBox::PostProcess(ui::TMessage& message) {
+  TskSkinControl::PostProcess(message);
+  if (RepaintsTheCombo(message.Msg)) RepaintIfEnabled();
+}
+
+void TskSkinComboBox::Paint() {
+  PaintComboBox(engine_, ControlHandle(), IsEnabled());
+}
+
+void TskSkinWndComboBox::PostProcess(ui::TMessage& message) {
+  TskSkinControl::PostProcess(message);
+  if (RepaintsTheCombo(message.Msg)) RepaintIfEnabled();
+}
+
+void TskSkinWndComboBox::Paint() {
+  PaintComboBox(engine_, hwnd_, IsEnabled());
+}
+
+// ---- tab controls of dialogs ----
+
+bool TskSkinWndTabControl::PreFilter(ui::TMessage& message) {
+  return !PaintsItself(message, hwnd_, [this](HDC dc) { PaintOn(dc); });
+}
+
+void TskSkinWndTabControl::PostProcess(ui::TMessage& message) {
+  if (message.Msg == WM_PAINT || message.Msg == WM_ERASEBKGND) return;
+  TskSkinControl::PostProcess(message);
+  if (message.Msg == TCM_SETCURSEL) RepaintIfEnabled();
+}
+
+void TskSkinWndTabControl::Paint() {
+  PaintOnWindow(hwnd_, [this](HDC dc) { PaintOn(dc); });
+}
+
+void TskSkinWndTabControl::PaintOn(HDC dc) {
+  RECT r;
+  GetClientRect(hwnd_, &r);
+  if (!dib_.Resize(r.right, r.bottom)) return;
+  const PixelView view = dib_.View();
+  const Pixel form = ToPixel(ui::ColorToRgb(engine_->FormBackgroundColor()));
+  FillRect(view, Rect{0, 0, r.right, r.bottom}, form);
+  RECT page = r;
+  SendMessageA(hwnd_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+  InflateRect(&page, 2, 2);
+  FrameRect(view, Rect{page.left, page.top, page.right, page.bottom},
+            ToPixel(SkinColor(engine_, "ControlBorderColor", RGB(104, 104, 104))));
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE));
+  const bool vertical = (style & TCS_VERTICAL) != 0;
+  const bool farSide = (style & TCS_BOTTOM) != 0;  // TCS_RIGHT for a vertical control
+  const int orientation = vertical ? (farSide ? 3 : 1) : (farSide ? 2 : 0);
+  // The bar along the page edge next to the tabs, after a line of the form's colour.
+  const TskBitmap& bar = engine_->TabSet().Get(TskSkinTabRes::Bar, orientation);
+  if (!bar.Empty()) {
+    Rect strip;
+    if (!vertical) {
+      const int top = farSide ? page.bottom - 2 - bar.Height() : page.top + 2;
+      strip = Rect{page.left + 1, top, page.right - 1, top + bar.Height()};
+    } else {
+      const int left = farSide ? page.right - 2 - bar.Width() : page.left + 2;
+      strip = Rect{left, page.top + 1, left + bar.Width(), page.bottom - 1};
+    }
+    Blit(view, strip, bar, Rect{0, 0, bar.Width(), bar.Height()}, Transparency::Of(Magenta));
+  }
+  const auto count = static_cast<int>(SendMessageA(hwnd_, TCM_GETITEMCOUNT, 0, 0));
+  const auto selected = static_cast<int>(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0));
+  HDC textDc = dib_.Dc();
+  HGDIOBJ oldFont =
+      SelectObject(textDc, reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)));
+  SetBkMode(textDc, TRANSPARENT);
+  SetTextColor(textDc, GetSysColor(COLOR_BTNTEXT));
+  for (int i = 0; i < count; ++i) {
+    RECT tab;
+    if (!SendMessageA(hwnd_, TCM_GETITEMRECT, static_cast<WPARAM>(i),
+                      reinterpret_cast<LPARAM>(&tab))) {
+      continue;
+    }
+    const TskBitmap& image = engine_->TabSet().Get(
+        i == selected ? TskSkinTabRes::SelectedTab : TskSkinTabRes::OtherTab, orientation);
+    const Rect dest{tab.left, tab.top, tab.right, tab.bottom};
+    GdiFlush();
+    if (vertical) {
+      DrawThreeV(view, image, dest, true);
+    } else {
+      DrawThreeH(view, image, dest, false);
+    }
+    wchar_t text[260] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 259;
+    SendMessageW(hwnd_, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    DrawTextW(textDc, text, -1, &tab, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+  }
+  SelectObject(textDc, oldFont);
+  dib_.CopyTo(dc, 0, 0);
+}
+
+// ---- tool bars of dialogs ----
+
+void TskSkinWndToolbarWindow32::Reapply() {
+  if (!engine_->Enabled()) {
+    Release();
+    detached_ = false;
+    return;
+  }
+  if (savedStyle_ < 0) savedStyle_ = SendMessageA(hwnd_, TB_GETSTYLE, 0, 0);
+  SendMessageA(hwnd_, TB_SETSTYLE, 0, savedStyle_ | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT);
+}
+
+void TskSkinWndToolbarWindow32::Release() {
+  if (savedStyle_ >= 0 && IsWindow(hwnd_)) SendMessageA(hwnd_, TB_SETSTYLE, 0, savedStyle_);
+  savedStyle_ = -1;
+  TskSkinControlWnd::Release();
+}
+
+}  // namespace brevlo::skin
