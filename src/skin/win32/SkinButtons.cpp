@@ -214,6 +214,14 @@ void TskSkinButton::PostProcess(ui::TMessage& message) {
     case BM_SETSTYLE:
       Paint();
       return;
+    case WM_GETDLGCODE:
+      // Enter is the focused button's own, not the form's: it comes back as a character.
+      if (const auto* msg = reinterpret_cast<const MSG*>(message.LParam);
+          msg != nullptr && ((msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) ||
+                             (msg->message == WM_CHAR && msg->wParam == '\r'))) {
+        message.Result |= DLGC_WANTMESSAGE;
+      }
+      return;
     case WM_CHAR:
       if (message.WParam == '\r' || message.WParam == 0) {
         state_ &= ~Pressed;

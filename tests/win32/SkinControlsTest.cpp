@@ -1,0 +1,335 @@
+// Skinned controls on the program's real windows under real input: what they show, read back
+// from the screen, and what pressing, keys and the painted scroll bars do.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Harness.h"
+#include "operations/win32/TransferForm.h"
+#include "skin/SkinDraw.h"
+#include "skin/win32/SkinEngine.h"
+#include "ui/Builder.h"
+#include "ui/StdCtrls.h"
+
+using namespace brevlo;
+using namespace brevlo::testing;
+
+namespace {
+
+// What the screen shows of a window, frame included.
+skin::TskBitmap Grab(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  skin::TskDib dib(r.right - r.left, r.bottom - r.top);
+  HDC screen = GetDC(nullptr);
+  BitBlt(dib.Dc(), 0, 0, dib.Width(), dib.Height(), screen, r.left, r.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  const skin::PixelView view = dib.View();
+  skin::TskBitmap out(view.width, view.height);
+  for (int y = 0; y < view.height; ++y) {
+    for (int x = 0; x < view.width; ++x) out.Set(x, y, view.At(x, y) & 0xFFFFFF);
+  }
+  return out;
+}
+
+POINT At(HWND hwnd, int x, int y) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  return {r.left + x, r.top + y};
+}
+
+skin::Pixel SkinPixel(skin::TskSkinEngine* engine, const char* name) {
+  return skin::ColorToPixel(engine->Reader().GetInt(name));
+}
+
+// A button face as the skin draws it: frame 1 to 3 of the button image over the form colour.
+skin::TskBitmap Face(skin::TskSkinEngine* engine, int frame, int w, int h) {
+  skin::TskBitmap image;
+  engine->Reader().GetImageFrame("ButtonImage", image, 3, frame);
+  skin::TskBitmap face(w, h, SkinPixel(engine, "FormBackgroundColor"));
+  skin::DrawNineGrid(face.View(), image, skin::Rect{0, 0, w, h},
+                     engine->Reader().GetBool("ButtonTransparentBool"));
+  return face;
+}
+
+// Pixels of the outer four rows and columns (no text or focus mark reaches them) that differ.
+int EdgeMismatches(const skin::TskBitmap& shown, const skin::TskBitmap& want) {
+  int wrong = 0;
+  for (int y = 0; y < want.Height(); ++y) {
+    for (int x = 0; x < want.Width(); ++x) {
+      const bool edge = x < 4 || y < 4 || x >= want.Width() - 4 || y >= want.Height() - 4;
+      if (edge && shown.At(x, y) != want.At(x, y)) ++wrong;
+    }
+  }
+  return wrong;
+}
+
+int RowMismatches(const skin::TskBitmap& shown, const skin::TskBitmap& want, int y, int from,
+                  int to) {
+  int wrong = 0;
+  for (int x = from; x < to; ++x) wrong += shown.At(x, y) != want.At(x, y) ? 1 : 0;
+  return wrong;
+}
+
+// Pumped through the program's own loop, which hands dialog keys to the form; a modal box's
+// loop does that for itself.
+void Key(WORD vk, bool pump = true) {
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof in[0]);
+  if (!pump) return;
+  const DWORD end = GetTickCount() + 100;
+  while (static_cast<LONG>(GetTickCount() - end) < 0) {
+    ui::Application->ProcessMessages();
+    Sleep(10);
+  }
+}
+
+}  // namespace
+
+TEST(SkinControls, MainWindowButtonsBordersAndScrollBars) {
+  TempFolder app;
+  MainFormFixture form(app.Path());
+  skin::TskSkinEngine* engine = form->skSkinEngine1;
+  SetForegroundWindow(form->Handle());
+  MoveMouse(At(form->Handle(), 5, 200));
+  Pump(50);
+
+  ui::TButton* button = form->btnRefreshPC;
+  HWND hwnd = button->Handle();
+  int clicks = 0;
+  button->OnClick = [&clicks](ui::TObject*) { ++clicks; };
+  RECT r;
+  GetClientRect(hwnd, &r);
+  const skin::TskBitmap normal = Face(engine, 1, r.right, r.bottom);
+  const skin::TskBitmap hot = Face(engine, 2, r.right, r.bottom);
+  const skin::TskBitmap pressed = Face(engine, 3, r.right, r.bottom);
+  ASSERT_NE(EdgeMismatches(normal, hot), 0) << "the frames must differ to be told apart";
+  ASSERT_NE(EdgeMismatches(hot, pressed), 0);
+  EXPECT_EQ(EdgeMismatches(Grab(hwnd), normal), 0) << "normal";
+  const POINT inside = At(hwnd, r.right / 2, r.bottom / 2);
+  MoveMouse(inside);
+  EXPECT_EQ(EdgeMismatches(Grab(hwnd), hot), 0) << "hot";
+  MouseSteps({{inside, MOUSEEVENTF_LEFTDOWN}});
+  skin::TskBitmap shown = Grab(hwnd);
+  EXPECT_EQ(EdgeMismatches(shown, pressed), 0) << "pressed";
+  // The press gave the focus: its dotted mark runs five pixels in, one further while pressed.
+  EXPECT_GT(RowMismatches(shown, pressed, 6, 6, r.right - 6), 0);
+  EXPECT_EQ(RowMismatches(shown, pressed, 5, 0, r.right), 0);
+  // Let go outside: no click, and the face cools.
+  const POINT outside = At(form->Handle(), 5, 200);
+  MouseSteps({{outside, 0}, {outside, MOUSEEVENTF_LEFTUP}});
+  Pump(30);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(EdgeMismatches(Grab(hwnd), normal), 0) << "after leaving";
+  Click(inside);
+  Pump(30);
+  EXPECT_EQ(clicks, 1);
+  MoveMouse(outside);
+  shown = Grab(hwnd);
+  EXPECT_EQ(RowMismatches(shown, normal, 4, 0, r.right), 0);
+  EXPECT_GT(RowMismatches(shown, normal, 5, 5, r.right - 5), 0) << "focus mark inset by 5";
+  EXPECT_EQ(GetFocus(), hwnd);
+  Key(VK_SPACE);
+  EXPECT_EQ(clicks, 2) << "Space";
+  Key(VK_RETURN);
+  EXPECT_EQ(clicks, 3) << "Enter";
+
+  // A press on a button of a window that is not active starts no click.
+  ui::TForm other(ui::Application);
+  other.SetBounds(0, 0, 200, 100);
+  other.Show();
+  SetForegroundWindow(other.Handle());
+  Pump(50);
+  ASSERT_NE(GetActiveWindow(), form->Handle());
+  PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  Pump(50);
+  EXPECT_EQ(clicks, 3);
+  other.Hide();
+  SetForegroundWindow(form->Handle());
+  Pump(50);
+
+  // Edits and lists: the two-colour border over the platform's edge.
+  const skin::Pixel border = skin::MakePixel(104, 104, 104);
+  const skin::Pixel inner = skin::MakePixel(238, 238, 238);
+  for (ui::TWinControl* control :
+       {static_cast<ui::TWinControl*>(form->edtPath), static_cast<ui::TWinControl*>(form->ltvPC)}) {
+    const skin::TskBitmap edge = Grab(control->Handle());
+    const int midY = edge.Height() / 2;
+    const int midX = edge.Width() / 2;
+    EXPECT_EQ(edge.At(0, midY), border) << control->Name;
+    EXPECT_EQ(edge.At(1, midY), inner) << control->Name;
+    EXPECT_EQ(edge.At(midX, 0), border) << control->Name;
+    EXPECT_EQ(edge.At(midX, edge.Height() - 2), inner) << control->Name;
+  }
+
+  // A list longer than the screen: its vertical bar painted from the scroll set.
+  form->ltvPC->BeginUpdate();
+  for (int i = 0; i < 200; ++i) form->ltvPC->AddItem("video " + std::to_string(i), "", -1);
+  form->ltvPC->EndUpdate();
+  Pump(100);
+  auto* skinner = dynamic_cast<skin::TskSkinScrollWinControl*>(engine->SkinnerOf(form->ltvPC));
+  ASSERT_NE(skinner, nullptr);
+  ASSERT_NE(skinner->Bar(true), nullptr);
+  HWND panel = skinner->Bar(true)->Handle();
+  ASSERT_TRUE(IsWindowVisible(panel));
+  EXPECT_FALSE(IsWindowVisible(skinner->Bar(false)->Handle())) << "no horizontal bar";
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetScrollBarInfo(form->ltvPC->Handle(), OBJID_VSCROLL, &info));
+  RECT placed;
+  GetWindowRect(panel, &placed);
+  EXPECT_TRUE(EqualRect(&placed, &info.rcScrollBar));
+  const skin::TskBitmap bar = Grab(panel);
+  const int w = bar.Width();
+  const int h = bar.Height();
+  skin::TskBitmap ends(w, h, SkinPixel(engine, "ScrollBarBackgroundColor"));
+  const skin::TskBitmap& up = *engine->ScrollSet().Upright(1);
+  const skin::TskBitmap& down = *engine->ScrollSet().Upright(4);
+  skin::Blit(ends.View(), skin::Rect{0, 0, w, 16}, up, skin::Rect{0, 0, up.Width(), up.Height()},
+             skin::Transparency::Of(skin::Magenta));
+  skin::Blit(ends.View(), skin::Rect{0, h - 16, w, h}, down,
+             skin::Rect{0, 0, down.Width(), down.Height()}, skin::Transparency::Of(skin::Magenta));
+  int wrong = 0;
+  for (int y : {0, 5, 10, 15, h - 16, h - 8, h - 1}) wrong += RowMismatches(bar, ends, y, 0, w);
+  EXPECT_EQ(wrong, 0) << "arrows";
+  // Track below the thumb in the track colour; the thumb drawn there.
+  EXPECT_EQ(bar.At(w / 2, info.xyThumbBottom + 2), ends.At(w / 2, info.xyThumbBottom + 2));
+  EXPECT_NE(bar.At(w / 2, (info.xyThumbTop + info.xyThumbBottom) / 2),
+            ends.At(w / 2, (info.xyThumbTop + info.xyThumbBottom) / 2));
+
+  // Presses on the painted panel scroll the list as presses on the bar would.
+  const auto top = [&] { return SendMessageA(form->ltvPC->Handle(), LVM_GETTOPINDEX, 0, 0); };
+  EXPECT_EQ(top(), 0);
+  Click(At(panel, w / 2, h - 8));
+  Pump(50);
+  EXPECT_EQ(top(), 1) << "down arrow";
+  Click(At(panel, w / 2, h - 24));
+  Pump(50);
+  EXPECT_GT(top(), 2) << "page down";
+  const skin::TskBitmap moved = Grab(panel);
+  EXPECT_NE(EdgeMismatches(moved, bar), 0) << "the thumb moved with the list";
+
+  // Without the skin every control is the platform's again, and still works.
+  engine->SetActive(false);
+  Pump(100);
+  EXPECT_FALSE(IsWindowVisible(panel));
+  EXPECT_NE(Grab(form->edtPath->Handle()).At(0, 5), border);
+  EXPECT_NE(EdgeMismatches(Grab(hwnd), normal), 0);
+  Click(inside);
+  Pump(50);
+  EXPECT_EQ(clicks, 4);
+  engine->SetActive(true);
+  Pump(100);
+  EXPECT_EQ(Grab(form->edtPath->Handle()).At(0, 5), border);
+}
+
+TEST(SkinControls, TransferProgressAndADisabledCheckBox) {
+  TempFolder app;
+  MainFormFixture form(app.Path());
+  skin::TskSkinEngine* engine = form->skSkinEngine1;
+  auto* transfer = new app::TTransferForm(ui::Application);
+  auto* check = ui::NewControl<ui::TCheckBox>(transfer, transfer, "chkTest", 16, 96, 120, 17);
+  check->SetCaption("Checked");
+  check->SetChecked(true);
+  check->SetEnabled(false);
+  transfer->pgb1->SetBounds(16, 72, 200, 17);
+  engine->SkinAllFormsNow();
+  transfer->Show();
+  transfer->pgb1->SetPosition(50);
+  Pump(100);
+
+  HWND bar = transfer->pgb1->Handle();
+  RECT client;
+  GetClientRect(bar, &client);
+  ASSERT_EQ(client.right, 200);
+  skin::TskBitmap image;
+  ASSERT_TRUE(engine->Reader().GetImage("ProgressBarImage", image));
+  skin::TskBitmap want(200, client.bottom,
+                       skin::ColorToPixel(engine->Reader().GetInt("FormBackgroundColor")));
+  skin::Blit(want.View(), skin::Rect{0, 0, 100, client.bottom}, image,
+             skin::Rect{0, 0, image.Width(), image.Height()}, skin::Transparency::None());
+  const skin::TskBitmap shown = Grab(bar);
+  int wrong = 0;
+  for (int y = 0; y < client.bottom; ++y) wrong += RowMismatches(shown, want, y, 0, 200);
+  EXPECT_EQ(wrong, 0) << "columns 0-99 the stretched image, the rest the form colour";
+
+  // Disabled and checked: frame 3, at the left, centred in the height.
+  skin::TskBitmap mark;
+  ASSERT_TRUE(engine->Reader().GetImageFrame("CheckBoxImage", mark, 4, 3));
+  const skin::TskBitmap box = Grab(check->Handle());
+  const int top = (box.Height() - std::max(13, mark.Height())) / 2;
+  int markWrong = 0;
+  for (int y = 0; y < mark.Height(); ++y) {
+    for (int x = 0; x < mark.Width(); ++x) markWrong += box.At(x, top + y) != mark.At(x, y);
+  }
+  EXPECT_EQ(markWrong, 0);
+  delete transfer;
+}
+
+namespace {
+struct BoxRun {
+  UINT flags;
+  int action;  // 0 click Yes, 1 Escape, 2 Enter, 3 Space on No, 4 click OK
+  int faceMismatches = -1;
+};
+BoxRun* run = nullptr;
+skin::TskSkinEngine* runEngine = nullptr;
+}  // namespace
+
+TEST(SkinControls, MessageBoxButtonsAreSkinnedAndStillAnswer) {
+  TempFolder app;
+  MainFormFixture form(app.Path());
+  runEngine = form->skSkinEngine1;
+  const struct {
+    UINT flags;
+    int action;
+    int answer;
+  } cases[] = {
+      {MB_YESNO, 0, IDYES},
+      {MB_YESNOCANCEL, 1, IDCANCEL},
+      {MB_YESNO | MB_DEFBUTTON2, 2, IDNO},
+      {MB_YESNO, 3, IDNO},
+      {MB_OK, 4, IDOK},
+  };
+  for (const auto& c : cases) {
+    BoxRun current{c.flags, c.action};
+    run = &current;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 250, [](HWND, UINT, UINT_PTR id, DWORD) {
+      HWND box = FindWindowA("#32770", "Skinned box");
+      if (box == nullptr) return;
+      KillTimer(nullptr, id);
+      HWND yes = GetDlgItem(box, (run->flags & 0xF) == MB_OK ? IDOK : IDYES);
+      RECT r;
+      GetClientRect(yes, &r);
+      MoveMouse(At(box, 2, 2));
+      run->faceMismatches = EdgeMismatches(Grab(yes), Face(runEngine, 1, r.right, r.bottom));
+      switch (run->action) {
+        case 0:
+        case 4:
+          Click(At(yes, r.right / 2, r.bottom / 2));
+          break;
+        case 1:
+          Key(VK_ESCAPE, false);
+          break;
+        case 2:
+          Key(VK_RETURN, false);
+          break;
+        default:
+          SetFocus(GetDlgItem(box, IDNO));
+          Key(VK_SPACE, false);
+      }
+    });
+    const int answer = MessageBoxA(form->Handle(), "Answered?", "Skinned box", c.flags);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(answer, c.answer) << "case " << c.action;
+    EXPECT_EQ(current.faceMismatches, 0) << "case " << c.action;
+  }
+  run = nullptr;
+}
