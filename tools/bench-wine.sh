@@ -10,10 +10,12 @@
 #   - the real Brevlo.exe copying 3 videos of 200 MB to a simulated PSP through its button,
 #     from the click to "Mission Accomplished", against cp of the same files, with the
 #     system's own copy (CopyFileA) of them timed apart;
-#   - start-up of Brevlo.exe to its main window against Wine's notepad to its window.
+#   - start-up of Brevlo.exe to its main window against Wine's notepad to its window;
+#   - a full repaint of the main window with 200 videos in both lists, skinned against the
+#     same window without its skin.
 # Ends with one line per figure: figure, baseline, ratio. Uses its own Wine prefix
 # (build/wineprefix-bench) and its own virtual display. Called by tools/bench.sh.
-#   tools/bench-wine.sh [fill] [memory] [tree] [transfer] [startup]     default: all
+#   tools/bench-wine.sh [fill] [memory] [tree] [transfer] [startup] [paint]     default: all
 set -euo pipefail
 BREVLO_LOG_NAME=bench-wine
 source "$(dirname "$0")/lib/common.sh"
@@ -21,7 +23,7 @@ source "$(dirname "$0")/lib/psp-rig.sh"
 source "$(dirname "$0")/lib/e2e.sh"
 
 parts=("$@")
-[ ${#parts[@]} -gt 0 ] || parts=(fill memory tree transfer startup)
+[ ${#parts[@]} -gt 0 ] || parts=(fill memory tree transfer startup paint)
 fill_rows=${BREVLO_BENCH_FILL_ROWS:-2000}
 memory_rows=${BREVLO_BENCH_MEMORY_ROWS:-10000}
 fill_repeats=${BREVLO_BENCH_FILL_REPEATS:-5}
@@ -30,6 +32,8 @@ tree_files=${BREVLO_BENCH_TREE_FILES:-50000}
 tree_repeats=${BREVLO_BENCH_TREE_REPEATS:-9}
 transfer_runs=${BREVLO_BENCH_TRANSFER_RUNS:-3}
 startup_runs=${BREVLO_BENCH_STARTUP_RUNS:-9}
+paint_rows=${BREVLO_BENCH_PAINT_ROWS:-200}
+paint_repeats=${BREVLO_BENCH_PAINT_REPEATS:-9}
 
 brevlo_setup >/dev/null
 native=$brevlo_build/bench
@@ -169,6 +173,19 @@ bench_tree() {
   figure "tree combo, expand a drive of $tree_files files (s)" "$(fmt "$(value "$out" tree_expand_seconds)" '%.4f')" \
     "bare listing of its folders (s)" "$(fmt "$(value "$out" tree_listing_seconds)" '%.4f')" \
     "$(ratio "$(value "$out" tree_expand_seconds)" "$(value "$out" tree_listing_seconds)")"
+}
+
+bench_paint() {
+  local dir out
+  dir=$(make_folder "$paint_rows")
+  out=$data/paint.txt
+  echo "== full repaint of the main window, $paint_rows videos in each list: skinned, then plain"
+  in_wine "$out" "$win/fill_bench.exe" paint "$(brevlo_winpath "$dir")" "$paint_repeats"
+  grep -v '^result ' "$out" | grep -v 'Read access denied'
+  [ -n "$(value "$out" paint_skinned_seconds)" ] || brevlo_die "fill_bench gave no paint result (see $out)"
+  figure "main window repaint, skinned (s)" "$(fmt "$(value "$out" paint_skinned_seconds)" '%.5f')" \
+    "the same without the skin (s)" "$(fmt "$(value "$out" paint_plain_seconds)" '%.5f')" \
+    "$(ratio "$(value "$out" paint_skinned_seconds)" "$(value "$out" paint_plain_seconds)")"
 }
 
 now() { date +%s.%N; }
@@ -333,7 +350,8 @@ for part in "${parts[@]}"; do
   tree) bench_tree ;;
   transfer) bench_transfer ;;
   startup) bench_startup ;;
-  *) brevlo_die "unknown part $part (fill, memory, tree, transfer, startup)" ;;
+  paint) bench_paint ;;
+  *) brevlo_die "unknown part $part (fill, memory, tree, transfer, startup, paint)" ;;
   esac
 done
 

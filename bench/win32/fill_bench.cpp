@@ -6,6 +6,8 @@
 //   fill_bench tree DRIVE [REPEATS]           the tree combo listing a drive's folders (each
 //                                             with its icons and whether it has subfolders)
 //                                             against a bare listing of the drive's folders
+//   fill_bench paint FOLDER [REPEATS]         a full repaint of the main window listing FOLDER
+//                                             in both lists, skinned against unskinned
 //   fill_bench copy TOFOLDER FILE...          seconds of CopyFileA for the files, one by one
 //   fill_bench click TITLE BUTTON BOX         seconds from a click on BUTTON of the window
 //                                             TITLE to the window BOX, which is then answered
@@ -31,6 +33,7 @@
 #include "platform/JpegDecoder.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32ShellInfo.h"
+#include "skin/win32/SkinEngine.h"
 #include "ui/AppPorts.h"
 #include "ui/Forms.h"
 #include "ui/Graphics.h"
@@ -590,6 +593,48 @@ int TimeTree(char letter, int repeats) {
   return 0;
 }
 
+// A full repaint of the main window, frame, controls and both filled lists, with the skin and
+// without it, alternating so that both see the machine alike.
+int TimePaint(const std::string& folder, int repeats) {
+  const auto thumbs = Thumbnails(folder);
+  if (thumbs.empty()) {
+    std::fprintf(stderr, "no thumbnails in %s\n", folder.c_str());
+    return 2;
+  }
+  ProgramFolder program(thumbs.front());
+  Window window(program.path);
+  app::TMainForm* form = window.form;
+  form->FillVideoList(folder, form->ltvPC, form->imlPC);
+  form->FillVideoList(folder, form->ltvPSP, form->imlPSP);
+  HWND hwnd = form->Handle();
+  const auto repaint = [hwnd] {
+    for (int i = 0; i < 10; ++i) {
+      RedrawWindow(hwnd, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      Pump();
+      GdiFlush();
+    }
+  };
+  std::vector<double> skinned, plain;
+  for (int i = 0; i < repeats; ++i) {
+    form->skSkinEngine1->SetActive(true);
+    Pump();
+    repaint();
+    skinned.push_back(bench::Seconds(repaint) / 10);
+    form->skSkinEngine1->SetActive(false);
+    Pump();
+    repaint();
+    plain.push_back(bench::Seconds(repaint) / 10);
+  }
+  std::printf("rows %d in each list; full repaint %.5f s skinned, %.5f s plain (medians of %d)\n",
+              form->ltvPC->Count(), bench::Median(skinned), bench::Median(plain), repeats);
+  Result("paint_rows", form->ltvPC->Count());
+  Result("paint_skinned_seconds", bench::Median(skinned));
+  Result("paint_plain_seconds", bench::Median(plain));
+  std::fflush(stdout);
+  return 0;
+}
+
 // The system's copy alone, as the transfer calls it for each file.
 int TimeCopy(const std::string& toFolder, const std::vector<std::string>& files) {
   const double seconds = bench::Seconds([&] {
@@ -691,7 +736,7 @@ int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
                  "usage: fill_bench time FOLDER [REPEATS] [whole] | fill_bench memory FOLDER | "
-                 "fill_bench tree DRIVE [REPEATS] | fill_bench copy TOFOLDER FILE... | "
+                 "fill_bench tree DRIVE [REPEATS] | fill_bench paint FOLDER [REPEATS] | fill_bench copy TOFOLDER FILE... | "
                  "fill_bench click TITLE BUTTON BOX | fill_bench close TITLE\n");
     return 2;
   }
@@ -704,6 +749,7 @@ int main(int argc, char** argv) {
                     !(argc > 4 && std::string(argv[4]) == "whole"));
   }
   if (mode == "memory") return MeasureMemory(folder);
+  if (mode == "paint") return TimePaint(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 9);
   if (mode == "tree") return TimeTree(argv[2][0], argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
   if (mode == "click" && argc > 4) return TimeClick(argv[2], argv[3], argv[4]);
   if (mode == "close") {
