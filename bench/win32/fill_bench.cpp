@@ -736,7 +736,8 @@ int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
                  "usage: fill_bench time FOLDER [REPEATS] [whole] | fill_bench memory FOLDER | "
-                 "fill_bench tree DRIVE [REPEATS] | fill_bench paint FOLDER [REPEATS] | fill_bench copy TOFOLDER FILE... | "
+                 "fill_bench tree DRIVE [REPEATS] | fill_bench paint FOLDER [REPEATS] | fill_bench "
+                 "copy TOFOLDER FILE... | "
                  "fill_bench click TITLE BUTTON BOX | fill_bench close TITLE\n");
     return 2;
   }

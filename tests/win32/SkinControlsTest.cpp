@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Harness.h"
+#include "dirtree/win32/FileExplorer.h"
 #include "operations/win32/TransferForm.h"
 #include "skin/SkinDraw.h"
 #include "skin/win32/SkinEngine.h"
@@ -215,6 +216,27 @@ TEST(SkinControls, MainWindowButtonsBordersAndScrollBars) {
   EXPECT_GT(top(), 2) << "page down";
   const skin::TskBitmap moved = Grab(panel);
   EXPECT_NE(EdgeMismatches(moved, bar), 0) << "the thumb moved with the list";
+
+  // The tree combo: its drop-down button outlined when hot, its floating tree's bar painted.
+  dirtree::TDirTreeCombo* combo = form->cmbPSP;
+  POINT corner{combo->Btn->Left(), combo->Btn->Top()};
+  ClientToScreen(combo->Handle(), &corner);
+  MoveMouse({corner.x + combo->Btn->Width() / 2, corner.y + combo->Btn->Height() / 2});
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(GetPixel(screen, corner.x, corner.y + combo->Btn->Height() / 2), RGB(104, 104, 104));
+  ReleaseDC(nullptr, screen);
+  combo->SetTreeHeight(60);
+  combo->ToggleDropDown();
+  Pump(100);
+  auto* tree = dynamic_cast<skin::TskSkinScrollWinControl*>(engine->SkinnerOf(combo->Tree));
+  ASSERT_TRUE(tree != nullptr && tree->Bar(true) != nullptr);
+  ASSERT_TRUE(GetScrollBarInfo(combo->Tree->Handle(), OBJID_VSCROLL, &info));
+  GetWindowRect(tree->Bar(true)->Handle(), &placed);
+  EXPECT_TRUE(IsWindowVisible(tree->Bar(true)->Handle()));
+  EXPECT_TRUE(EqualRect(&placed, &info.rcScrollBar));
+  combo->ToggleDropDown();
+  Pump(50);
+  EXPECT_FALSE(IsWindowVisible(tree->Bar(true)->Handle())) << "hidden with the tree";
 
   // Without the skin every control is the platform's again, and still works.
   engine->SetActive(false);

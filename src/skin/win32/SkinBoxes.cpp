@@ -344,17 +344,20 @@ void TskSkinWndTabControl::PaintOn(HDC dc) {
 
 void TskSkinWndToolbarWindow32::Reapply() {
   if (!engine_->Enabled()) {
-    Release();
-    detached_ = false;
+    Restore();
     return;
   }
   if (savedStyle_ < 0) savedStyle_ = SendMessageA(hwnd_, TB_GETSTYLE, 0, 0);
   SendMessageA(hwnd_, TB_SETSTYLE, 0, savedStyle_ | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT);
 }
 
-void TskSkinWndToolbarWindow32::Release() {
+void TskSkinWndToolbarWindow32::Restore() {
   if (savedStyle_ >= 0 && IsWindow(hwnd_)) SendMessageA(hwnd_, TB_SETSTYLE, 0, savedStyle_);
   savedStyle_ = -1;
+}
+
+void TskSkinWndToolbarWindow32::Release() {
+  Restore();
   TskSkinControlWnd::Release();
 }
 

@@ -282,6 +282,11 @@ TskSkinWndButton::~TskSkinWndButton() {
 }
 
 void TskSkinWndButton::Reapply() {
+  if (!engine_->Enabled()) {
+    // Nothing reads the hot timer while the skin is off.
+    KillTimer(hwnd_, HotTimerId);
+    state_ = 0;
+  }
   face_.Load(engine_);
   if (font_ == nullptr) {
     NONCLIENTMETRICSW metrics{};

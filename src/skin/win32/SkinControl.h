@@ -438,6 +438,7 @@ class TskSkinWndToolbarWindow32 : public TskSkinControlWnd {
   void Release() override;
 
  private:
+  void Restore();
   LRESULT savedStyle_ = -1;
 };
 
