@@ -170,6 +170,15 @@ TEST(SkinControls, MainWindowButtonsBordersAndScrollBars) {
     EXPECT_EQ(edge.At(midX, edge.Height() - 2), inner) << control->Name;
   }
 
+  // A group box draws the labels it holds over its own face.
+  const skin::TskBitmap group = Grab(form->gpbPSP->Handle());
+  const RECT label = form->Label3->BoundsRect();
+  int ink = 0;
+  for (int y = label.top; y < label.bottom; ++y) {
+    for (int x = label.left; x < label.right; ++x) ink += skin::PixelRed(group.At(x, y)) < 100;
+  }
+  EXPECT_GT(ink, 20) << "\"" << form->Label3->Caption() << "\" in its group box";
+
   // A list longer than the screen: its vertical bar painted from the scroll set.
   form->ltvPC->BeginUpdate();
   for (int i = 0; i < 200; ++i) form->ltvPC->AddItem("video " + std::to_string(i), "", -1);

@@ -103,6 +103,8 @@ void TskSkinGroupBox::PaintOn(HDC dc) {
               DT_SINGLELINE | DT_NOCLIP);
   }
   SelectObject(dc, oldFont);
+  // Labels inside have no window: the box draws them, over its own face.
+  if (auto* box = dynamic_cast<ui::TWinControl*>(control_)) box->PaintControls(dc, nullptr);
 }
 
 // ---- status bars ----
@@ -114,6 +116,13 @@ void TskSkinStatusBar::Reapply() {
   SendMessageA(hwnd, SB_SETBKCOLOR, 0,
                engine_->Enabled() ? static_cast<LPARAM>(ui::ColorToRgb(control_->EffectiveColor()))
                                   : static_cast<LPARAM>(CLR_DEFAULT));
+}
+
+void TskSkinStatusBar::Release() {
+  if (HWND hwnd = ControlHandle(); hwnd != nullptr) {
+    SendMessageA(hwnd, SB_SETBKCOLOR, 0, static_cast<LPARAM>(CLR_DEFAULT));
+  }
+  TskSkinControlOwn::Release();
 }
 
 void TskSkinStatusBar::Paint() {

@@ -179,7 +179,13 @@ bool TskSkinButton::PreFilter(ui::TMessage& message) {
   switch (message.Msg) {
     case WM_KEYDOWN:
       if (message.WParam == VK_SPACE) spaceDown_ = true;
+      if (message.WParam == VK_RETURN) enterDown_ = true;
       return message.WParam != VK_SPACE && message.WParam != VK_RETURN;
+    case WM_KILLFOCUS:
+      // A key held while the focus moves on clicks nothing and leaves no pressed face.
+      spaceDown_ = enterDown_ = false;
+      state_ &= ~Pressed;
+      return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       state_ |= Pressed;
@@ -223,7 +229,9 @@ void TskSkinButton::PostProcess(ui::TMessage& message) {
       }
       return;
     case WM_CHAR:
-      if (message.WParam == '\r' || message.WParam == 0) {
+      // Only the character of an Enter key this button saw go down: not Ctrl+M.
+      if ((message.WParam == '\r' || message.WParam == 0) && enterDown_) {
+        enterDown_ = false;
         state_ &= ~Pressed;
         Paint();
         if (control_ != nullptr) control_->Click();
@@ -329,10 +337,10 @@ bool TskSkinWndButton::PreFilter(ui::TMessage& message) {
     case WM_LBUTTONUP:
       lastMouse_ = message.LParam;
       return true;
-    case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      Paint();
-      return false;
+      spaceDown_ = false;
+      state_ &= ~Pressed;
+      return true;
     case WM_PAINT:
       PaintFromMessage(hwnd_, message, [this](HDC dc) { PaintOn(dc); });
       return false;
@@ -357,9 +365,12 @@ bool TskSkinWndButton::PreFilter(ui::TMessage& message) {
 void TskSkinWndButton::PostProcess(ui::TMessage& message) {
   switch (message.Msg) {
     case WM_PAINT:
+    case WM_TIMER:
+      return;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-    case WM_TIMER:
+      // The platform's button keeps its focus state and tells its dialog; the face is ours.
+      Paint();
       return;
     case WM_LBUTTONDBLCLK:
       MouseDown();

@@ -102,8 +102,12 @@ bool TskSkinControlOwn::Hook() {
           next(message);
           return;
         }
+        // Handlers run by either step may free the form, and this skinner with it.
+        const std::shared_ptr<bool> alive = alive_;
+        const bool pass = PreFilter(message);
+        if (!*alive) return;
         // A false from next: this skinner was let go meanwhile and may be gone.
-        if (PreFilter(message) && !next(message)) return;
+        if (pass && !next(message)) return;
         if (!detached_) PostProcess(message);
       },
       [this] { ControlGone(); });
@@ -119,6 +123,8 @@ void TskSkinControlOwn::Unhook() {
 }
 
 void TskSkinControlOwn::ControlGone() {
+  // What the skinner laid over the control (painted panels) goes with it.
+  Release();
   detached_ = true;
   engine_->UnregisterSkinner(this);
   control_ = nullptr;

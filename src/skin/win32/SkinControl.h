@@ -162,6 +162,7 @@ class TskSkinButton : public TskSkinControlOwn {
   TskButtonFace face_;
   bool clickStarted_ = false;
   bool spaceDown_ = false;
+  bool enterDown_ = false;
   LPARAM lastMouse_ = 0;
 };
 
@@ -231,6 +232,7 @@ class TskSkinStatusBar : public TskSkinControlOwn {
   using TskSkinControlOwn::TskSkinControlOwn;
   bool WantsParentColor() const override { return true; }
   void Reapply() override;
+  void Release() override;
 
  protected:
   void Paint() override;
@@ -332,10 +334,15 @@ class TskSkinScrollBar : public TskSkinControlOwn {
  public:
   using TskSkinControlOwn::TskSkinControlOwn;
   void Reapply() override;
+  void Release() override;
 
  protected:
   void PostProcess(ui::TMessage& message) override;
   void Paint() override;
+
+ private:
+  void GiveBackTabStop();
+  bool tookTabStop_ = false;
 };
 
 // A windowless button: painted on its parent's paint, with the canvas that comes with it.

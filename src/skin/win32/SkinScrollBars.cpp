@@ -134,7 +134,7 @@ void TskSkinInternalScrollBar::Update() {
   if (hwnd_ == nullptr) return;
   SCROLLBARINFO info{};
   info.cbSize = sizeof info;
-  if (!IsWindowVisible(control_) ||
+  if (!IsWindow(control_) || !IsWindowVisible(control_) ||
       !GetScrollBarInfo(control_, vertical_ ? OBJID_VSCROLL : OBJID_HSCROLL, &info) ||
       (info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)) != 0 ||
       IsRectEmpty(&info.rcScrollBar)) {
@@ -186,28 +186,33 @@ LRESULT CALLBACK TskSkinInternalScrollBar::Proc(HWND hwnd, UINT msg, WPARAM wPar
     case WM_ERASEBKGND:
       return 1;
     case WM_MOUSEACTIVATE:
+      // A child panel activates its form as the bar would; the drop-down's must not.
+      if ((GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD) != 0) break;
       return MA_NOACTIVATE;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
+    case WM_LBUTTONDBLCLK:
       // The platform tracks the press on its own bar, under ours, and scrolls.
       ReleaseCapture();
-      HWND control = self->control_;
-      SendMessageA(control, WM_NCLBUTTONDOWN, hit, static_cast<LPARAM>(GetMessagePos()));
+      if (IsWindow(self->control_)) {
+        SendMessageA(self->control_, WM_NCLBUTTONDOWN, hit, static_cast<LPARAM>(GetMessagePos()));
+      }
       return 0;
-    }
     case WM_LBUTTONUP:
-      SendMessageA(self->control_, WM_NCLBUTTONUP, hit, static_cast<LPARAM>(GetMessagePos()));
+      if (IsWindow(self->control_)) {
+        SendMessageA(self->control_, WM_NCLBUTTONUP, hit, static_cast<LPARAM>(GetMessagePos()));
+      }
       return 0;
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:
-      return SendMessageA(self->control_, msg, wParam, lParam);
+      return IsWindow(self->control_) ? SendMessageA(self->control_, msg, wParam, lParam) : 0;
     case WM_NCDESTROY:
       self->hwnd_ = nullptr;
       SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     default:
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
+      break;
   }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 // ---- controls with scroll bars ----
@@ -277,9 +282,29 @@ void TskSkinScrollWinControl::Paint() {
 
 void TskSkinScrollBar::Reapply() {
   HWND hwnd = ControlHandle();
-  if (hwnd == nullptr || !engine_->Enabled() || !engine_->DrawScrollBar) return;
+  if (hwnd == nullptr) return;
+  if (!engine_->Enabled() || !engine_->DrawScrollBar) {
+    GiveBackTabStop();
+    return;
+  }
   // A painted bar is worked with the mouse only.
-  SetWindowLongPtrA(hwnd, GWL_STYLE, GetWindowLongPtrA(hwnd, GWL_STYLE) & ~WS_TABSTOP);
+  const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+  if ((style & WS_TABSTOP) != 0) {
+    SetWindowLongPtrA(hwnd, GWL_STYLE, style & ~WS_TABSTOP);
+    tookTabStop_ = true;
+  }
+}
+
+void TskSkinScrollBar::GiveBackTabStop() {
+  HWND hwnd = ControlHandle();
+  if (!tookTabStop_ || hwnd == nullptr) return;
+  SetWindowLongPtrA(hwnd, GWL_STYLE, GetWindowLongPtrA(hwnd, GWL_STYLE) | WS_TABSTOP);
+  tookTabStop_ = false;
+}
+
+void TskSkinScrollBar::Release() {
+  GiveBackTabStop();
+  TskSkinControlOwn::Release();
 }
 
 void TskSkinScrollBar::PostProcess(ui::TMessage& message) {

@@ -85,6 +85,8 @@ void TskSkinWindow::DetachControls() {
     std::unique_ptr<TskSkinControl> skinner = std::move(skinners_.back());
     skinners_.pop_back();
     skinner->Release();
+    // Painted later, by the control's own handling once the skinner is gone.
+    skinner->Repaint();
     skinner->Unhook();
   }
 }
