@@ -15,10 +15,6 @@
 namespace brevlo::skin {
 namespace {
 
-Pixel ToPixel(COLORREF c) {
-  return MakePixel(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
 void FrameGdi(HDC dc, RECT r, COLORREF color) {
   HBRUSH brush = CreateSolidBrush(color);
   ::FrameRect(dc, &r, brush);
@@ -35,29 +31,6 @@ void ArrowGdi(HDC dc, int x, int y, COLORREF color) {
   for (const Rect& span : ArrowSpans(x, y, ArrowDirection::Down)) {
     FillGdi(dc, RECT{span.left, span.top, span.right, span.bottom}, color);
   }
-}
-
-bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC)>& paint) {
-  if (message.Msg == WM_ERASEBKGND) {
-    message.Result = 1;
-    return true;
-  }
-  if (message.Msg != WM_PAINT) return false;
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (dc != nullptr) paint(dc);
-  EndPaint(hwnd, &ps);
-  message.Result = 0;
-  return true;
-}
-
-template <typename PaintFn>
-void PaintOnWindow(HWND hwnd, PaintFn paint) {
-  if (hwnd == nullptr || !IsWindowVisible(hwnd)) return;
-  HDC dc = GetDC(hwnd);
-  if (dc == nullptr) return;
-  paint(dc);
-  ReleaseDC(hwnd, dc);
 }
 
 }  // namespace
@@ -179,8 +152,7 @@ void TskSkinProgressBar::PaintOn(HDC dc) {
   GetClientRect(hwnd, &r);
   if (!dib_.Resize(r.right, r.bottom)) return;
   const PixelView view = dib_.View();
-  FillRect(view, Rect{0, 0, r.right, r.bottom},
-           ToPixel(ui::ColorToRgb(engine_->FormBackgroundColor())));
+  FillRect(view, Rect{0, 0, r.right, r.bottom}, FormPixel(engine_));
   const long long low = SendMessageA(hwnd, PBM_GETRANGE, TRUE, 0);
   const long long high = SendMessageA(hwnd, PBM_GETRANGE, FALSE, 0);
   const long long position = std::clamp<long long>(SendMessageA(hwnd, PBM_GETPOS, 0, 0), low, high);
@@ -291,13 +263,13 @@ void TskSkinWndTabControl::PaintOn(HDC dc) {
   GetClientRect(hwnd_, &r);
   if (!dib_.Resize(r.right, r.bottom)) return;
   const PixelView view = dib_.View();
-  const Pixel form = ToPixel(ui::ColorToRgb(engine_->FormBackgroundColor()));
+  const Pixel form = FormPixel(engine_);
   FillRect(view, Rect{0, 0, r.right, r.bottom}, form);
   RECT page = r;
   SendMessageA(hwnd_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
   InflateRect(&page, 2, 2);
   FrameRect(view, Rect{page.left, page.top, page.right, page.bottom},
-            ToPixel(SkinColor(engine_, "ControlBorderColor", RGB(104, 104, 104))));
+            SkinPixel(engine_, "ControlBorderColor", RGB(104, 104, 104)));
   const auto style = static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE));
   const bool vertical = (style & TCS_VERTICAL) != 0;
   const bool farSide = (style & TCS_BOTTOM) != 0;  // TCS_RIGHT for a vertical control

@@ -20,10 +20,6 @@ namespace {
 constexpr UINT_PTR HotTimerId = 0x534B48;
 constexpr UINT HotTimerMs = 138;
 
-Pixel ToPixel(COLORREF c) {
-  return MakePixel(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
 // Frame `index` (0-based) of a glyph strip of square-ish frames, keyed by its top-left pixel.
 void DrawGlyph(const PixelView& view, HBITMAP glyph, int frame, int x, int y) {
   BITMAP info{};
@@ -95,29 +91,19 @@ bool FormActive(HWND control) {
   }
 }
 
-template <typename PaintFn>
-void PaintOnWindow(HWND hwnd, PaintFn paint) {
-  if (hwnd == nullptr || !IsWindowVisible(hwnd)) return;
-  HDC dc = GetDC(hwnd);
-  if (dc == nullptr) return;
-  paint(dc);
-  ReleaseDC(hwnd, dc);
-}
-
-template <typename PaintFn>
-void PaintFromMessage(HWND hwnd, ui::TMessage& message, PaintFn paint) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  if (dc != nullptr) paint(dc);
-  EndPaint(hwnd, &ps);
-  message.Result = 0;
-}
-
 }  // namespace
 
 COLORREF SkinColor(const TskSkinEngine* engine, const char* name, COLORREF fallback) {
   const int color = engine->Reader().GetInt(name);
   return color < 0 ? fallback : static_cast<COLORREF>(color);
+}
+
+Pixel SkinPixel(const TskSkinEngine* engine, const char* name, COLORREF fallback) {
+  return ColorToPixel(static_cast<int>(SkinColor(engine, name, fallback)));
+}
+
+Pixel FormPixel(const TskSkinEngine* engine) {
+  return ColorToPixel(static_cast<int>(ui::ColorToRgb(engine->FormBackgroundColor())));
 }
 
 // ---- the push-button face ----
@@ -138,7 +124,7 @@ void TskButtonFace::Paint(HDC target, int width, int height, unsigned state, boo
   const bool pressed = (state & TskSkinControl::Pressed) != 0;
   const PixelView view = dib_.View();
   const Rect all{0, 0, width, height};
-  FillRect(view, all, ToPixel(background_));
+  FillRect(view, all, ColorToPixel(static_cast<int>(background_)));
   const int frame = pressed ? 2 : (state & TskSkinControl::Hot) != 0 && enabled ? 1 : 0;
   DrawNineGrid(view, frames_[frame], all, transparent_);
   RECT textRect{0, 0, width, height};
@@ -196,10 +182,8 @@ bool TskSkinButton::PreFilter(ui::TMessage& message) {
       lastMouse_ = message.LParam;
       return true;
     case WM_PAINT:
-      PaintFromMessage(ControlHandle(), message, [this](HDC dc) { PaintOn(dc); });
-      return false;
     case WM_ERASEBKGND:
-      message.Result = 1;
+      PaintsItself(message, ControlHandle(), [this](HDC dc) { PaintOn(dc); });
       return false;
     default:
       return true;
@@ -342,7 +326,7 @@ bool TskSkinWndButton::PreFilter(ui::TMessage& message) {
       state_ &= ~Pressed;
       return true;
     case WM_PAINT:
-      PaintFromMessage(hwnd_, message, [this](HDC dc) { PaintOn(dc); });
+      PaintsItself(message, hwnd_, [this](HDC dc) { PaintOn(dc); });
       return false;
     case WM_KEYDOWN:
       if (message.WParam == VK_SPACE) spaceDown_ = true;
@@ -429,7 +413,7 @@ void TskCheckMark::Paint(HWND hwnd, COLORREF fill, bool checked, bool enabled) {
   const int h = std::max(13, frame.Height());
   if (!dib_.Resize(w, h)) return;
   const PixelView view = dib_.View();
-  FillRect(view, Rect{0, 0, w, h}, ToPixel(fill));
+  FillRect(view, Rect{0, 0, w, h}, ColorToPixel(static_cast<int>(fill)));
   Blit(view, Rect{0, 0, frame.Width(), frame.Height()}, frame,
        Rect{0, 0, frame.Width(), frame.Height()},
        transparent_ ? Transparency::Of(Magenta) : Transparency::None());
@@ -537,11 +521,10 @@ void TskSkinSpeedButton::PaintOn(HDC dc) {
   const bool hot = (state_ & Hot) != 0 && enabled;
   const PixelView view = dib.View();
   const Rect all{0, 0, w, h};
-  const Pixel border = ToPixel(SkinColor(engine_, "ControlBorderColor", RGB(104, 104, 104)));
-  const Pixel form = ToPixel(ui::ColorToRgb(engine_->FormBackgroundColor()));
+  const Pixel border = SkinPixel(engine_, "ControlBorderColor", RGB(104, 104, 104));
+  const Pixel form = FormPixel(engine_);
   if (down) {
-    FillRect(view, all,
-             ToPixel(SkinColor(engine_, "ToolBarButtonDownBackgroundColor", RGB(241, 241, 241))));
+    FillRect(view, all, SkinPixel(engine_, "ToolBarButtonDownBackgroundColor", RGB(241, 241, 241)));
     FrameRect(view, all, border);
   } else {
     FillRect(view, all, form);

@@ -15,6 +15,28 @@ namespace {
 constexpr UINT_PTR SkinnerSubclassId = 0x534B4E43;
 }  // namespace
 
+void PaintOnWindow(HWND hwnd, const std::function<void(HDC)>& paint) {
+  if (hwnd == nullptr || !IsWindowVisible(hwnd)) return;
+  HDC dc = GetDC(hwnd);
+  if (dc == nullptr) return;
+  paint(dc);
+  ReleaseDC(hwnd, dc);
+}
+
+bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC)>& paint) {
+  if (message.Msg == WM_ERASEBKGND) {
+    message.Result = 1;
+    return true;
+  }
+  if (message.Msg != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (dc != nullptr) paint(dc);
+  EndPaint(hwnd, &ps);
+  message.Result = 0;
+  return true;
+}
+
 TskSkinControl::TskSkinControl(TskSkinWindow* window, TskSkinEngine* engine)
     : window_(window), engine_(engine) {}
 

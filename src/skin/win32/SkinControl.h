@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -124,6 +125,13 @@ class TskSkinControlWnd : public TskSkinControl {
 
 // A skin colour, or the fallback when the skin has none.
 COLORREF SkinColor(const TskSkinEngine* engine, const char* name, COLORREF fallback);
+Pixel SkinPixel(const TskSkinEngine* engine, const char* name, COLORREF fallback);
+Pixel FormPixel(const TskSkinEngine* engine);
+// Paints on the window's DC, when the window is shown.
+void PaintOnWindow(HWND hwnd, const std::function<void(HDC)>& paint);
+// For a control the skin paints whole: WM_PAINT painted through BeginPaint and WM_ERASEBKGND
+// answered. False for any other message.
+bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC)>& paint);
 
 // The three-state face of push buttons: frames of `ButtonImage`, drawn off screen with the
 // focus rectangle and the caption, then copied in one piece.

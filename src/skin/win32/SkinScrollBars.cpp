@@ -17,10 +17,6 @@ constexpr int ArrowLength = 16;
 constexpr int ThumbBreadth = 16;
 constexpr char PanelClass[] = "TskSkinInternalScrollBar";
 
-Pixel ToPixel(COLORREF c) {
-  return MakePixel(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
 void BlitWhole(const PixelView& view, Rect dest, const TskBitmap* image) {
   if (image == nullptr || image->Empty()) return;
   Blit(view, dest, *image, Rect{0, 0, image->Width(), image->Height()}, Transparency::Of(Magenta));
@@ -33,7 +29,7 @@ void PaintScrollPicture(const TskSkinEngine* engine, TskDib& dib, HDC dc, int w,
   if (!dib.Resize(w, h)) return;
   const PixelView view = dib.View();
   FillRect(view, Rect{0, 0, w, h},
-           ToPixel(SkinColor(engine, "ScrollBarBackgroundColor", RGB(203, 203, 203))));
+           SkinPixel(engine, "ScrollBarBackgroundColor", RGB(203, 203, 203)));
   const TskSkinScrollBtnRes& set = engine->ScrollSet();
   const bool disabled = (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) != 0;
   if (vertical) {
