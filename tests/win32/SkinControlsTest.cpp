@@ -364,3 +364,58 @@ TEST(SkinControls, MessageBoxButtonsAreSkinnedAndStillAnswer) {
   }
   run = nullptr;
 }
+
+TEST(SkinControls, DialogTabControlAndToolBar) {
+  TempFolder app;
+  MainFormFixture form(app.Path());
+  skin::TskSkinEngine* engine = form->skSkinEngine1;
+  // A dialog of someone else's: skinned when it comes to the front, with what it holds then.
+  HWND dialog = CreateWindowExA(0, "#32770", "Tabs", WS_POPUP | WS_CAPTION | WS_SYSMENU, 100, 100,
+                                320, 200, form->Handle(), nullptr, nullptr, nullptr);
+  HWND tabs = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE, 10, 30, 280, 120,
+                              dialog, nullptr, nullptr, nullptr);
+  HWND bar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, dialog,
+                             nullptr, nullptr, nullptr);
+  SendMessageA(tabs, WM_SETFONT, SendMessageA(form->Handle(), WM_GETFONT, 0, 0), FALSE);
+  for (const char* name : {"One", "Two", "Three"}) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(name);
+    SendMessageA(tabs, TCM_INSERTITEMA, 9, reinterpret_cast<LPARAM>(&item));
+  }
+  const auto barStyle = SendMessageA(bar, TB_GETSTYLE, 0, 0);
+  ShowWindow(dialog, SW_SHOW);
+  SetForegroundWindow(dialog);
+  Pump(100);
+  ASSERT_NE(dynamic_cast<skin::TskSkinWndTabControl*>(engine->SkinnerOf(tabs)), nullptr);
+  EXPECT_EQ(SendMessageA(bar, TB_GETSTYLE, 0, 0), barStyle | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT);
+
+  // The page outlined; the selected tab and another from their two pictures.
+  RECT page;
+  GetClientRect(tabs, &page);
+  SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+  const skin::TskBitmap shown = Grab(tabs);
+  EXPECT_EQ(shown.At(page.left - 2, (page.top + page.bottom) / 2), skin::MakePixel(104, 104, 104));
+  for (int i = 0; i < 2; ++i) {
+    RECT tab;
+    SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tab));
+    const int w = tab.right - tab.left;
+    const int h = tab.bottom - tab.top;
+    skin::TskBitmap want(w, h, SkinPixel(engine, "FormBackgroundColor"));
+    skin::DrawThreeH(
+        want.View(),
+        engine->TabSet().Get(
+            i == 0 ? skin::TskSkinTabRes::SelectedTab : skin::TskSkinTabRes::OtherTab, 0),
+        skin::Rect{0, 0, w, h}, false);
+    int wrong = 0;
+    for (int y = 0; y < 3; ++y) {
+      for (int x = 0; x < w; ++x) wrong += shown.At(tab.left + x, tab.top + y) != want.At(x, y);
+    }
+    EXPECT_EQ(wrong, 0) << "tab " << i;
+  }
+
+  engine->SetActive(false);
+  EXPECT_EQ(SendMessageA(bar, TB_GETSTYLE, 0, 0), barStyle) << "the tool bar's own style back";
+  engine->SetActive(true);
+  DestroyWindow(dialog);
+}
