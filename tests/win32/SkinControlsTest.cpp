@@ -170,6 +170,11 @@ TEST(SkinControls, MainWindowButtonsBordersAndScrollBars) {
     EXPECT_EQ(edge.At(midX, edge.Height() - 2), inner) << control->Name;
   }
 
+  // A single-line edit gets the border but no painted bars.
+  auto* edit = dynamic_cast<skin::TskSkinScrollWinControl*>(engine->SkinnerOf(form->edtPath));
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(edit->Bar(true), nullptr);
+
   // A group box draws the labels it holds over its own face.
   const skin::TskBitmap group = Grab(form->gpbPSP->Handle());
   const RECT label = form->Label3->BoundsRect();
