@@ -1,5 +1,7 @@
 // The skinners of boxes and bars: group boxes, status bars, progress bars, combo boxes, tab
 // controls and tool bars.
+#include "skin/win32/SkinControl.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,7 +10,6 @@
 #include <string>
 
 #include "skin/SkinDraw.h"
-#include "skin/win32/SkinControl.h"
 #include "skin/win32/SkinEngine.h"
 #include "ui/Graphics.h"
 

@@ -1,5 +1,7 @@
 // The button-like skinners: push buttons of ours and of dialogs, check boxes, radio buttons and
 // the windowless speed button.
+#include "skin/win32/SkinControl.h"
+
 #include <windows.h>
 #include <windowsx.h>
 
@@ -9,7 +11,6 @@
 
 #include "skin/SkinDraw.h"
 #include "skin/SkinRules.h"
-#include "skin/win32/SkinControl.h"
 #include "skin/win32/SkinEngine.h"
 #include "ui/Graphics.h"
 #include "ui/StdCtrls.h"

@@ -303,9 +303,10 @@ class TskSkinInternalScrollBar {
   HWND Handle() const { return hwnd_; }
   HWND Control() const { return control_; }
   bool Vertical() const { return vertical_; }
+  // The panels' window procedure; the panel comes with the creation parameter.
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void PaintOn(HDC dc);
   const TskSkinEngine* engine_;
   HWND control_;

@@ -1,12 +1,13 @@
 // Two-colour borders of edit-like controls and the painted scroll bars laid over the
 // platform's.
+#include "skin/win32/SkinControl.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include "skin/SkinDraw.h"
-#include "skin/win32/SkinControl.h"
 #include "skin/win32/SkinEngine.h"
 #include "ui/Graphics.h"
 
@@ -57,7 +58,8 @@ void PaintScrollPicture(const TskSkinEngine* engine, TskDib& dib, HDC dc, int w,
 bool RegisterPanelClass() {
   static const bool registered = [] {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = TskSkinInternalScrollBar::Proc;
+    wc.cbWndExtra = sizeof(LONG_PTR);
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.lpszClassName = PanelClass;
@@ -108,15 +110,12 @@ TskSkinInternalScrollBar::TskSkinInternalScrollBar(const TskSkinEngine* engine, 
   HWND parent = child ? GetParent(control) : control;
   hwnd_ = CreateWindowExA(child ? 0 : WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, PanelClass, "",
                           (child ? WS_CHILD : WS_POPUP) | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
-                          nullptr, GetModuleHandleA(nullptr), nullptr);
-  if (hwnd_ == nullptr) return;
-  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
+                          nullptr, GetModuleHandleA(nullptr), this);
 }
 
 TskSkinInternalScrollBar::~TskSkinInternalScrollBar() {
   if (hwnd_ != nullptr && IsWindow(hwnd_)) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrA(hwnd_, 0, 0);
     DestroyWindow(hwnd_);
   }
 }
@@ -168,7 +167,12 @@ void TskSkinInternalScrollBar::PaintOn(HDC dc) {
 }
 
 LRESULT CALLBACK TskSkinInternalScrollBar::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<TskSkinInternalScrollBar*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    SetWindowLongPtrA(
+        hwnd, 0,
+        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<TskSkinInternalScrollBar*>(GetWindowLongPtrA(hwnd, 0));
   if (self == nullptr) return DefWindowProcA(hwnd, msg, wParam, lParam);
   const WPARAM hit = self->vertical_ ? HTVSCROLL : HTHSCROLL;
   switch (msg) {
@@ -203,7 +207,7 @@ LRESULT CALLBACK TskSkinInternalScrollBar::Proc(HWND hwnd, UINT msg, WPARAM wPar
       return IsWindow(self->control_) ? SendMessageA(self->control_, msg, wParam, lParam) : 0;
     case WM_NCDESTROY:
       self->hwnd_ = nullptr;
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      SetWindowLongPtrA(hwnd, 0, 0);
       return DefWindowProcA(hwnd, msg, wParam, lParam);
     default:
       break;
