@@ -203,6 +203,7 @@ void TskSkinButton::PostProcess(ui::TMessage& message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case BM_SETSTYLE:
+    case WM_UPDATEUISTATE:  // the platform's button draws itself again for keyboard cues
       Paint();
       return;
     case WM_GETDLGCODE:
@@ -362,6 +363,7 @@ void TskSkinWndButton::PostProcess(ui::TMessage& message) {
       return;
     case BM_SETSTYLE:
     case BM_SETSTATE:
+    case WM_UPDATEUISTATE:
       Paint();
       return;
     default:
@@ -433,7 +435,7 @@ void TskCheckMark::Paint(HWND hwnd, COLORREF fill, bool checked, bool enabled) {
 namespace {
 bool RepaintsTheMark(UINT msg) {
   return msg == BM_SETCHECK || msg == BM_SETSTATE || msg == WM_LBUTTONDBLCLK ||
-         msg == WM_SETFOCUS || msg == WM_KILLFOCUS;
+         msg == WM_SETFOCUS || msg == WM_KILLFOCUS || msg == WM_UPDATEUISTATE;
 }
 }  // namespace
 
