@@ -75,6 +75,29 @@ int RowMismatches(const skin::TskBitmap& shown, const skin::TskBitmap& want, int
   return wrong;
 }
 
+// A vertical bar's picture without its thumb: track colour, arrows stretched into 16 rows.
+skin::TskBitmap BarEnds(skin::TskSkinEngine* engine, int w, int h) {
+  skin::TskBitmap ends(w, h, SkinPixel(engine, "ScrollBarBackgroundColor"));
+  const skin::TskBitmap& up = *engine->ScrollSet().Upright(1);
+  const skin::TskBitmap& down = *engine->ScrollSet().Upright(4);
+  skin::Blit(ends.View(), skin::Rect{0, 0, w, 16}, up, skin::Rect{0, 0, up.Width(), up.Height()},
+             skin::Transparency::Of(skin::Magenta));
+  skin::Blit(ends.View(), skin::Rect{0, h - 16, w, h}, down,
+             skin::Rect{0, 0, down.Width(), down.Height()}, skin::Transparency::Of(skin::Magenta));
+  return ends;
+}
+
+// Pixels of a painted vertical bar's arrows that the screen shows otherwise.
+int ArrowMismatches(skin::TskSkinEngine* engine, HWND panel) {
+  const skin::TskBitmap bar = Grab(panel);
+  const skin::TskBitmap ends = BarEnds(engine, bar.Width(), bar.Height());
+  int wrong = 0;
+  for (int y : {0, 5, 10, 15, bar.Height() - 16, bar.Height() - 8, bar.Height() - 1}) {
+    wrong += RowMismatches(bar, ends, y, 0, bar.Width());
+  }
+  return wrong;
+}
+
 // Pumped through the program's own loop, which hands dialog keys to the form; a modal box's
 // loop does that for itself.
 void Key(WORD vk, bool pump = true) {
@@ -204,16 +227,8 @@ TEST(SkinControls, MainWindowButtonsBordersAndScrollBars) {
   const skin::TskBitmap bar = Grab(panel);
   const int w = bar.Width();
   const int h = bar.Height();
-  skin::TskBitmap ends(w, h, SkinPixel(engine, "ScrollBarBackgroundColor"));
-  const skin::TskBitmap& up = *engine->ScrollSet().Upright(1);
-  const skin::TskBitmap& down = *engine->ScrollSet().Upright(4);
-  skin::Blit(ends.View(), skin::Rect{0, 0, w, 16}, up, skin::Rect{0, 0, up.Width(), up.Height()},
-             skin::Transparency::Of(skin::Magenta));
-  skin::Blit(ends.View(), skin::Rect{0, h - 16, w, h}, down,
-             skin::Rect{0, 0, down.Width(), down.Height()}, skin::Transparency::Of(skin::Magenta));
-  int wrong = 0;
-  for (int y : {0, 5, 10, 15, h - 16, h - 8, h - 1}) wrong += RowMismatches(bar, ends, y, 0, w);
-  EXPECT_EQ(wrong, 0) << "arrows";
+  EXPECT_EQ(ArrowMismatches(engine, panel), 0) << "arrows";
+  const skin::TskBitmap ends = BarEnds(engine, w, h);
   // Track below the thumb in the track colour; the thumb drawn there.
   EXPECT_EQ(bar.At(w / 2, info.xyThumbBottom + 2), ends.At(w / 2, info.xyThumbBottom + 2));
   EXPECT_NE(bar.At(w / 2, (info.xyThumbTop + info.xyThumbBottom) / 2),
@@ -248,6 +263,16 @@ TEST(SkinControls, MainWindowButtonsBordersAndScrollBars) {
   GetWindowRect(tree->Bar(true)->Handle(), &placed);
   EXPECT_TRUE(IsWindowVisible(tree->Bar(true)->Handle()));
   EXPECT_TRUE(EqualRect(&placed, &info.rcScrollBar));
+  EXPECT_EQ(ArrowMismatches(engine, tree->Bar(true)->Handle()), 0) << "shown over the tree";
+  // A press on it scrolls the tree, and the drop-down stays.
+  const auto firstShown = [&] {
+    return SendMessageA(combo->Tree->Handle(), TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
+  };
+  const LRESULT before = firstShown();
+  Click(At(tree->Bar(true)->Handle(), 5, placed.bottom - placed.top - 8));
+  Pump(50);
+  EXPECT_NE(firstShown(), before);
+  EXPECT_TRUE(combo->DroppedDown());
   combo->ToggleDropDown();
   Pump(50);
   EXPECT_FALSE(IsWindowVisible(tree->Bar(true)->Handle())) << "hidden with the tree";

@@ -293,6 +293,19 @@ void TDirTreeView::LeftButtonDown(ui::TMessage& message) {
   const POINT p{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
   const RECT client = ClientRect();
   if (!PtInRect(&client, p)) {
+    POINT screen = p;
+    ::ClientToScreen(Handle(), &screen);
+    const LPARAM at = MAKELPARAM(static_cast<WORD>(screen.x), static_cast<WORD>(screen.y));
+    const LRESULT hit = SendMessageA(Handle(), WM_NCHITTEST, 0, at);
+    if (hit == HTVSCROLL || hit == HTHSCROLL) {
+      // The tree's own scroll bar, which the capture would take for a click elsewhere: the
+      // platform tracks the press and scrolls, and the drop-down stays.
+      if (GetCapture() == Handle()) ReleaseCapture();
+      SendMessageA(Handle(), WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), at);
+      if (IsWindowVisible(Handle()) && !mouseInside_) SetCapture(Handle());
+      message.Result = 0;
+      return;
+    }
     // Captured and clicked elsewhere on the screen: close without a pick.
     if (combo_->DroppedDown()) combo_->CloseDropDown(false);
     if (GetCapture() == Handle()) ReleaseCapture();
