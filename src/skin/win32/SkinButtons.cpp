@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "skin/SkinDraw.h"
@@ -214,15 +215,17 @@ void TskSkinButton::PostProcess(ui::TMessage& message) {
         message.Result |= DLGC_WANTMESSAGE;
       }
       return;
-    case WM_CHAR:
-      // Only the character of an Enter key this button saw go down: not Ctrl+M.
-      if ((message.WParam == '\r' || message.WParam == 0) && enterDown_) {
-        enterDown_ = false;
+    case WM_CHAR: {
+      // Only the character that follows an Enter this button saw go down: not Ctrl+M, nor a
+      // later one after Ctrl+Enter.
+      const bool enter = std::exchange(enterDown_, false);
+      if ((message.WParam == '\r' || message.WParam == 0) && enter) {
         state_ &= ~Pressed;
         Paint();
         if (control_ != nullptr) control_->Click();
       }
       return;
+    }
     default:
       TskSkinControl::PostProcess(message);
   }
