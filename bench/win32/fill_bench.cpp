@@ -156,6 +156,13 @@ std::vector<std::string> Thumbnails(const std::string& folder) {
   return paths;
 }
 
+// The folder's thumbnails; none is said on the error stream.
+std::vector<std::string> ThumbnailsOrSay(const std::string& folder) {
+  auto paths = Thumbnails(folder);
+  if (paths.empty()) std::fprintf(stderr, "no thumbnails in %s\n", folder.c_str());
+  return paths;
+}
+
 struct Memory {
   double workingSet = 0;
   double peakWorkingSet = 0;
@@ -273,11 +280,8 @@ void Result(const char* name, double value) {
 }
 
 int TimeFill(const std::string& folder, int repeats, bool parts) {
-  const auto thumbs = Thumbnails(folder);
-  if (thumbs.empty()) {
-    std::fprintf(stderr, "no thumbnails in %s\n", folder.c_str());
-    return 2;
-  }
+  const auto thumbs = ThumbnailsOrSay(folder);
+  if (thumbs.empty()) return 2;
   ProgramFolder program(thumbs.front());
   Window window(program.path);
   app::TMainForm* form = window.form;
@@ -466,11 +470,8 @@ int TimeFill(const std::string& folder, int repeats, bool parts) {
 }
 
 int MeasureMemory(const std::string& folder) {
-  const auto thumbs = Thumbnails(folder);
-  if (thumbs.empty()) {
-    std::fprintf(stderr, "no thumbnails in %s\n", folder.c_str());
-    return 2;
-  }
+  const auto thumbs = ThumbnailsOrSay(folder);
+  if (thumbs.empty()) return 2;
   ProgramFolder program(thumbs.front());
   Window window(program.path);
   app::TMainForm* form = window.form;
@@ -596,11 +597,8 @@ int TimeTree(char letter, int repeats) {
 // A full repaint of the main window, frame, controls and both filled lists, with the skin and
 // without it, alternating so that both see the machine alike.
 int TimePaint(const std::string& folder, int repeats) {
-  const auto thumbs = Thumbnails(folder);
-  if (thumbs.empty()) {
-    std::fprintf(stderr, "no thumbnails in %s\n", folder.c_str());
-    return 2;
-  }
+  const auto thumbs = ThumbnailsOrSay(folder);
+  if (thumbs.empty()) return 2;
   ProgramFolder program(thumbs.front());
   Window window(program.path);
   app::TMainForm* form = window.form;

@@ -217,30 +217,9 @@ void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled) {
   }
 }
 
-namespace {
-// The platform draws these parts again on more than its paint.
-bool RepaintsTheCombo(UINT msg) {
+bool ComboRepaints(UINT msg) {
   return msg == WM_NCPAINT || msg == WM_SETFOCUS || msg == WM_KILLFOCUS || msg == CB_SETCURSEL ||
          msg == WM_CTLCOLORLISTBOX;
-}
-}  // namespace
-
-void TskSkinComboBox::PostProcess(ui::TMessage& message) {
-  TskSkinControl::PostProcess(message);
-  if (RepaintsTheCombo(message.Msg)) RepaintIfEnabled();
-}
-
-void TskSkinComboBox::Paint() {
-  PaintComboBox(engine_, ControlHandle(), IsEnabled());
-}
-
-void TskSkinWndComboBox::PostProcess(ui::TMessage& message) {
-  TskSkinControl::PostProcess(message);
-  if (RepaintsTheCombo(message.Msg)) RepaintIfEnabled();
-}
-
-void TskSkinWndComboBox::Paint() {
-  PaintComboBox(engine_, hwnd_, IsEnabled());
 }
 
 // ---- tab controls of dialogs ----

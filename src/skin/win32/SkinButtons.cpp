@@ -157,26 +157,24 @@ void TskButtonFace::Paint(HDC target, int width, int height, unsigned state, boo
   DrawCaption(target, dib_, text, textRect, font, textColor, enabled, pressed);
 }
 
-// ---- push buttons of ours ----
+// ---- push buttons, ours and dialogs' ----
 
-void TskSkinButton::Reapply() {
-  face_.Load(engine_);
-}
-
-bool TskSkinButton::PreFilter(ui::TMessage& message) {
+template <typename Variant>
+bool TskPushSkinner<Variant>::PreFilter(ui::TMessage& message) {
   switch (message.Msg) {
     case WM_KEYDOWN:
+      // The platform's button never sees Space or Enter go down: the click is ours to make.
       if (message.WParam == VK_SPACE) spaceDown_ = true;
       if (message.WParam == VK_RETURN) enterDown_ = true;
       return message.WParam != VK_SPACE && message.WParam != VK_RETURN;
     case WM_KILLFOCUS:
       // A key held while the focus moves on clicks nothing and leaves no pressed face.
       spaceDown_ = enterDown_ = false;
-      state_ &= ~Pressed;
+      this->state_ &= ~TskSkinControl::Pressed;
       return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      state_ |= Pressed;
+      this->state_ |= TskSkinControl::Pressed;
       lastMouse_ = message.LParam;
       Paint();
       return false;
@@ -185,14 +183,15 @@ bool TskSkinButton::PreFilter(ui::TMessage& message) {
       return true;
     case WM_PAINT:
     case WM_ERASEBKGND:
-      PaintsItself(message, ControlHandle(), [this](HDC dc) { PaintOn(dc); });
+      PaintsItself(message, this->ControlHandle(), [this](HDC dc) { PaintOn(dc); });
       return false;
     default:
       return true;
   }
 }
 
-void TskSkinButton::PostProcess(ui::TMessage& message) {
+template <typename Variant>
+void TskPushSkinner<Variant>::PostProcess(ui::TMessage& message) {
   switch (message.Msg) {
     case WM_PAINT:
     case WM_ERASEBKGND:
@@ -204,9 +203,49 @@ void TskSkinButton::PostProcess(ui::TMessage& message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case BM_SETSTYLE:
+    case BM_SETSTATE:
     case WM_UPDATEUISTATE:  // the platform's button draws itself again for keyboard cues
       Paint();
       return;
+    default:
+      Variant::PostProcess(message);
+  }
+}
+
+template <typename Variant>
+void TskPushSkinner<Variant>::Paint() {
+  PaintOnWindow(this->ControlHandle(), [this](HDC dc) { PaintOn(dc); });
+}
+
+template <typename Variant>
+void TskPushSkinner<Variant>::MouseDown() {
+  if (TakePress()) clickStarted_ = true;
+}
+
+template <typename Variant>
+void TskPushSkinner<Variant>::MouseUp() {
+  if (!clickStarted_) return;
+  clickStarted_ = false;
+  HWND hwnd = this->ControlHandle();
+  if (hwnd != nullptr && PointInClient(hwnd, lastMouse_)) Clicked();
+}
+
+template <typename Variant>
+void TskPushSkinner<Variant>::KeyUp(WPARAM key) {
+  if (key != VK_SPACE || !spaceDown_) return;
+  spaceDown_ = false;
+  HWND hwnd = this->ControlHandle();
+  if (hwnd == nullptr || GetFocus() != hwnd || !this->IsEnabled()) return;
+  this->state_ &= ~TskSkinControl::Pressed;
+  Paint();
+  Clicked();
+}
+
+template class TskPushSkinner<TskSkinControlOwn>;
+template class TskPushSkinner<TskSkinControlWnd>;
+
+void TskSkinButton::PostProcess(ui::TMessage& message) {
+  switch (message.Msg) {
     case WM_GETDLGCODE:
       // Enter is the focused button's own, not the form's: it comes back as a character.
       if (const auto* msg = reinterpret_cast<const MSG*>(message.LParam);
@@ -222,17 +261,24 @@ void TskSkinButton::PostProcess(ui::TMessage& message) {
       if ((message.WParam == '\r' || message.WParam == 0) && enter) {
         state_ &= ~Pressed;
         Paint();
-        if (control_ != nullptr) control_->Click();
+        Clicked();
       }
       return;
     }
     default:
-      TskSkinControl::PostProcess(message);
+      TskPushSkinner::PostProcess(message);
   }
 }
 
-void TskSkinButton::Paint() {
-  PaintOnWindow(ControlHandle(), [this](HDC dc) { PaintOn(dc); });
+bool TskSkinButton::TakePress() {
+  HWND hwnd = ControlHandle();
+  if (hwnd == nullptr || !FormActive(hwnd)) return false;
+  if (IsWindowEnabled(hwnd) && IsWindowVisible(hwnd)) SetFocus(hwnd);
+  return true;
+}
+
+void TskSkinButton::Clicked() {
+  if (control_ != nullptr) control_->Click();
 }
 
 void TskSkinButton::PaintOn(HDC dc) {
@@ -246,33 +292,6 @@ void TskSkinButton::PaintOn(HDC dc) {
               ui::ColorToRgb(control_->Font.Color), bitBtn != nullptr ? bitBtn->Glyph : nullptr);
 }
 
-void TskSkinButton::MouseDown() {
-  HWND hwnd = ControlHandle();
-  if (hwnd == nullptr || !FormActive(hwnd)) return;
-  if (IsWindowEnabled(hwnd) && IsWindowVisible(hwnd)) SetFocus(hwnd);
-  clickStarted_ = true;
-}
-
-void TskSkinButton::MouseUp() {
-  if (!clickStarted_) return;
-  clickStarted_ = false;
-  HWND hwnd = ControlHandle();
-  // The click may free the form and this skinner with it: nothing of ours after it.
-  if (hwnd != nullptr && PointInClient(hwnd, lastMouse_) && control_ != nullptr) control_->Click();
-}
-
-void TskSkinButton::KeyUp(WPARAM key) {
-  if (key != VK_SPACE || !spaceDown_) return;
-  spaceDown_ = false;
-  HWND hwnd = ControlHandle();
-  if (hwnd == nullptr || GetFocus() != hwnd || !IsEnabled() || !engine_->Enabled()) return;
-  state_ &= ~Pressed;
-  Paint();
-  control_->Click();
-}
-
-// ---- buttons of dialogs ----
-
 TskSkinWndButton::~TskSkinWndButton() {
   if (IsWindow(hwnd_)) KillTimer(hwnd_, HotTimerId);
   if (font_ != nullptr) DeleteObject(font_);
@@ -284,7 +303,7 @@ void TskSkinWndButton::Reapply() {
     KillTimer(hwnd_, HotTimerId);
     state_ = 0;
   }
-  face_.Load(engine_);
+  TskPushSkinner::Reapply();
   if (font_ == nullptr) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
@@ -297,6 +316,7 @@ void TskSkinWndButton::Reapply() {
 bool TskSkinWndButton::PreFilter(ui::TMessage& message) {
   switch (message.Msg) {
     case WM_MOUSEMOVE:
+      // No mouse-leave comes from a dialog: a timer watches for the cursor to go.
       if ((state_ & Hot) == 0) {
         state_ |= Hot;
         Paint();
@@ -317,65 +337,34 @@ bool TskSkinWndButton::PreFilter(ui::TMessage& message) {
       }
       return false;
     }
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      state_ |= Pressed;
-      lastMouse_ = message.LParam;
-      Paint();
-      return false;
-    case WM_LBUTTONUP:
-      lastMouse_ = message.LParam;
-      return true;
-    case WM_KILLFOCUS:
-      spaceDown_ = false;
-      state_ &= ~Pressed;
-      return true;
-    case WM_PAINT:
-      PaintsItself(message, hwnd_, [this](HDC dc) { PaintOn(dc); });
-      return false;
-    case WM_KEYDOWN:
-      if (message.WParam == VK_SPACE) spaceDown_ = true;
-      return message.WParam != VK_SPACE && message.WParam != VK_RETURN;
-    case WM_KEYUP:
-      // The platform's button never saw the Space go down, so the click is ours to make.
-      if (message.WParam == VK_SPACE && spaceDown_) {
-        spaceDown_ = false;
-        state_ &= ~Pressed;
-        Paint();
-        if (GetFocus() == hwnd_ && IsEnabled()) Clicked();
-        return false;
-      }
-      return true;
+    case WM_ERASEBKGND:
+      return true;  // the platform's own, then the face again
     default:
-      return true;
+      return TskPushSkinner::PreFilter(message);
   }
 }
 
 void TskSkinWndButton::PostProcess(ui::TMessage& message) {
   switch (message.Msg) {
-    case WM_PAINT:
     case WM_TIMER:
       return;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      // The platform's button keeps its focus state and tells its dialog; the face is ours.
-      Paint();
-      return;
-    case WM_LBUTTONDBLCLK:
-      MouseDown();
-      return;
-    case BM_SETSTYLE:
-    case BM_SETSTATE:
-    case WM_UPDATEUISTATE:
+    case WM_ERASEBKGND:
       Paint();
       return;
     default:
-      TskSkinControl::PostProcess(message);
+      TskPushSkinner::PostProcess(message);
   }
 }
 
-void TskSkinWndButton::Paint() {
-  PaintOnWindow(hwnd_, [this](HDC dc) { PaintOn(dc); });
+bool TskSkinWndButton::TakePress() {
+  SetFocus(hwnd_);
+  return true;
+}
+
+void TskSkinWndButton::Clicked() {
+  PostMessageA(GetParent(hwnd_), WM_COMMAND,
+               MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(hwnd_)), BN_CLICKED),
+               reinterpret_cast<LPARAM>(hwnd_));
 }
 
 void TskSkinWndButton::PaintOn(HDC dc) {
@@ -385,36 +374,22 @@ void TskSkinWndButton::PaintOn(HDC dc) {
               WindowTextUtf8(hwnd_), font_, GetSysColor(COLOR_BTNTEXT), nullptr);
 }
 
-void TskSkinWndButton::MouseDown() {
-  SetFocus(hwnd_);
-  clickStarted_ = true;
-}
-
-void TskSkinWndButton::MouseUp() {
-  if (!clickStarted_) return;
-  clickStarted_ = false;
-  if (PointInClient(hwnd_, lastMouse_)) Clicked();
-}
-
-void TskSkinWndButton::Clicked() {
-  PostMessageA(GetParent(hwnd_), WM_COMMAND,
-               MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(hwnd_)), BN_CLICKED),
-               reinterpret_cast<LPARAM>(hwnd_));
-}
-
 // ---- check boxes and radio buttons ----
 
-void TskCheckMark::Load(const TskSkinEngine* engine, const char* imageName, bool transparent) {
+void TskCheckMark::Load(const TskSkinEngine* engine, bool radio) {
   for (int i = 0; i < 4; ++i) {
     frames_[i].Clear();
-    engine->Reader().GetImageFrame(imageName, frames_[i], 4, i + 1);
+    engine->Reader().GetImageFrame(radio ? "RadioButtonImage" : "CheckBoxImage", frames_[i], 4,
+                                   i + 1);
   }
-  transparent_ = transparent;
+  transparent_ = radio;
 }
 
-void TskCheckMark::Paint(HWND hwnd, COLORREF fill, bool checked, bool enabled) {
+void TskCheckMark::Paint(HWND hwnd, COLORREF fill, bool enabled) {
+  if (hwnd == nullptr || !IsWindowVisible(hwnd)) return;
+  const bool checked = SendMessageA(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
   const TskBitmap& frame = frames_[(enabled ? 0 : 2) + (checked ? 0 : 1)];
-  if (frame.Empty() || hwnd == nullptr || !IsWindowVisible(hwnd)) return;
+  if (frame.Empty()) return;
   const int w = std::max(13, frame.Width());
   const int h = std::max(13, frame.Height());
   if (!dib_.Resize(w, h)) return;
@@ -435,27 +410,13 @@ void TskCheckMark::Paint(HWND hwnd, COLORREF fill, bool checked, bool enabled) {
   ReleaseDC(hwnd, dc);
 }
 
-namespace {
-bool RepaintsTheMark(UINT msg) {
+bool TskCheckMark::Repaints(UINT msg) {
   return msg == BM_SETCHECK || msg == BM_SETSTATE || msg == WM_LBUTTONDBLCLK ||
          msg == WM_SETFOCUS || msg == WM_KILLFOCUS || msg == WM_UPDATEUISTATE;
 }
-}  // namespace
 
-void TskSkinCheckBox::Reapply() {
-  mark_.Load(engine_, ImageName(), Transparent());
-}
-
-void TskSkinCheckBox::PostProcess(ui::TMessage& message) {
-  TskSkinControl::PostProcess(message);
-  if (RepaintsTheMark(message.Msg)) RepaintIfEnabled();
-}
-
-void TskSkinCheckBox::Paint() {
-  HWND hwnd = ControlHandle();
-  if (hwnd == nullptr || control_ == nullptr) return;
-  mark_.Paint(hwnd, ui::ColorToRgb(control_->EffectiveColor()),
-              SendMessageA(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED, IsEnabled());
+COLORREF TskSkinCheckBox::Fill() const {
+  return control_ != nullptr ? ui::ColorToRgb(control_->EffectiveColor()) : 0;
 }
 
 bool TskSkinRadioButton::PreFilter(ui::TMessage& message) {
@@ -470,18 +431,8 @@ bool TskSkinRadioButton::PreFilter(ui::TMessage& message) {
   return true;
 }
 
-void TskSkinWndCheckBox::Reapply() {
-  mark_.Load(engine_, ImageName(), Transparent());
-}
-
-void TskSkinWndCheckBox::PostProcess(ui::TMessage& message) {
-  TskSkinControl::PostProcess(message);
-  if (RepaintsTheMark(message.Msg)) RepaintIfEnabled();
-}
-
-void TskSkinWndCheckBox::Paint() {
-  mark_.Paint(hwnd_, ui::ColorToRgb(engine_->FormBackgroundColor()),
-              SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED, IsEnabled());
+COLORREF TskSkinWndCheckBox::Fill() const {
+  return ui::ColorToRgb(engine_->FormBackgroundColor());
 }
 
 // ---- speed buttons ----

@@ -148,12 +148,13 @@ class TskButtonFace {
   TskDib dib_;
 };
 
-// The push button: drawn whole from the skin, clicked by the skinner itself.
-class TskSkinButton : public TskSkinControlOwn {
-  BREVLO_CLASS(TskSkinButton, TskSkinControlOwn)
+// What push buttons of ours and of dialogs share: the face, and the rules that make a click
+// of a press, Space or a focus change.
+template <typename Variant>
+class TskPushSkinner : public Variant {
  public:
-  using TskSkinControlOwn::TskSkinControlOwn;
-  void Reapply() override;
+  using Variant::Variant;
+  void Reapply() override { face_.Load(this->engine_); }
   void Init() override { clickStarted_ = false; }
 
  protected:
@@ -164,21 +165,41 @@ class TskSkinButton : public TskSkinControlOwn {
   void MouseUp() override;
   void MouseLeave() override { clickStarted_ = false; }
   void KeyUp(WPARAM key) override;
+  // Whether a press may start a click; the button takes the focus then when it can.
+  virtual bool TakePress() = 0;
+  // May free the form and the skinner with it.
+  virtual void Clicked() = 0;
+  virtual void PaintOn(HDC dc) = 0;
 
- private:
-  void PaintOn(HDC dc);
   TskButtonFace face_;
   bool clickStarted_ = false;
   bool spaceDown_ = false;
   bool enterDown_ = false;
   LPARAM lastMouse_ = 0;
 };
+extern template class TskPushSkinner<TskSkinControlOwn>;
+extern template class TskPushSkinner<TskSkinControlWnd>;
+
+// The push button: drawn whole from the skin, clicked by the skinner itself.
+class TskSkinButton : public TskPushSkinner<TskSkinControlOwn> {
+  BREVLO_CLASS(TskSkinButton, TskSkinControlOwn)
+ public:
+  using TskPushSkinner::TskPushSkinner;
+
+ protected:
+  void PostProcess(ui::TMessage& message) override;
+  bool TakePress() override;
+  void Clicked() override;
+  void PaintOn(HDC dc) override;
+};
 
 // The box of a check box or radio button, laid over the platform's own drawing.
 class TskCheckMark {
  public:
-  void Load(const TskSkinEngine* engine, const char* imageName, bool transparent);
-  void Paint(HWND hwnd, COLORREF fill, bool checked, bool enabled);
+  void Load(const TskSkinEngine* engine, bool radio);
+  void Paint(HWND hwnd, COLORREF fill, bool enabled);
+  // Messages after which the platform has drawn its own box again.
+  static bool Repaints(UINT msg);
 
  private:
   TskBitmap frames_[4];
@@ -186,18 +207,32 @@ class TskCheckMark {
   TskDib dib_;
 };
 
-class TskSkinCheckBox : public TskSkinControlOwn {
-  BREVLO_CLASS(TskSkinCheckBox, TskSkinControlOwn)
+// What check boxes and radio buttons of ours and of dialogs share.
+template <typename Variant>
+class TskCheckSkinner : public Variant {
  public:
-  using TskSkinControlOwn::TskSkinControlOwn;
-  void Reapply() override;
+  using Variant::Variant;
+  void Reapply() override { mark_.Load(this->engine_, Radio()); }
 
  protected:
-  void PostProcess(ui::TMessage& message) override;
-  void Paint() override;
-  virtual const char* ImageName() const { return "CheckBoxImage"; }
-  virtual bool Transparent() const { return false; }
+  void PostProcess(ui::TMessage& message) override {
+    Variant::PostProcess(message);
+    if (TskCheckMark::Repaints(message.Msg)) this->RepaintIfEnabled();
+  }
+  void Paint() override { mark_.Paint(this->ControlHandle(), Fill(), this->IsEnabled()); }
+  virtual bool Radio() const { return false; }
+  // The colour around the box.
+  virtual COLORREF Fill() const = 0;
   TskCheckMark mark_;
+};
+
+class TskSkinCheckBox : public TskCheckSkinner<TskSkinControlOwn> {
+  BREVLO_CLASS(TskSkinCheckBox, TskSkinControlOwn)
+ public:
+  using TskCheckSkinner::TskCheckSkinner;
+
+ protected:
+  COLORREF Fill() const override;
 };
 
 class TskSkinRadioButton : public TskSkinCheckBox {
@@ -207,8 +242,7 @@ class TskSkinRadioButton : public TskSkinCheckBox {
 
  protected:
   bool PreFilter(ui::TMessage& message) override;
-  const char* ImageName() const override { return "RadioButtonImage"; }
-  bool Transparent() const override { return true; }
+  bool Radio() const override { return true; }
 };
 
 class TskSkinGroupBox : public TskSkinControlOwn {
@@ -266,15 +300,27 @@ class TskSkinProgressBar : public TskSkinControlOwn {
 
 // Frames, button and arrow of a drop-down combo box over the platform's drawing.
 void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled);
+// Messages after which the platform has drawn those parts again.
+bool ComboRepaints(UINT msg);
 
-class TskSkinComboBox : public TskSkinControlOwn {
-  BREVLO_CLASS(TskSkinComboBox, TskSkinControlOwn)
+// What combo boxes of ours and of dialogs share.
+template <typename Variant>
+class TskComboSkinner : public Variant {
  public:
-  using TskSkinControlOwn::TskSkinControlOwn;
+  using Variant::Variant;
 
  protected:
-  void PostProcess(ui::TMessage& message) override;
-  void Paint() override;
+  void PostProcess(ui::TMessage& message) override {
+    Variant::PostProcess(message);
+    if (ComboRepaints(message.Msg)) this->RepaintIfEnabled();
+  }
+  void Paint() override { PaintComboBox(this->engine_, this->ControlHandle(), this->IsEnabled()); }
+};
+
+class TskSkinComboBox : public TskComboSkinner<TskSkinControlOwn> {
+  BREVLO_CLASS(TskSkinComboBox, TskSkinControlOwn)
+ public:
+  using TskComboSkinner::TskComboSkinner;
 };
 
 class TskSkinBorderWinControl : public TskSkinControlOwn {
@@ -370,44 +416,31 @@ class TskSkinSpeedButton : public TskSkinControlOwn {
 };
 
 // Buttons of message boxes and standard dialogs.
-class TskSkinWndButton : public TskSkinControlWnd {
+class TskSkinWndButton : public TskPushSkinner<TskSkinControlWnd> {
   BREVLO_CLASS(TskSkinWndButton, TskSkinControlWnd)
  public:
-  using TskSkinControlWnd::TskSkinControlWnd;
+  using TskPushSkinner::TskPushSkinner;
   ~TskSkinWndButton() override;
   void Reapply() override;
-  void Init() override { clickStarted_ = false; }
 
  protected:
   bool PreFilter(ui::TMessage& message) override;
   void PostProcess(ui::TMessage& message) override;
-  void Paint() override;
-  void MouseDown() override;
-  void MouseUp() override;
-  void MouseLeave() override { clickStarted_ = false; }
+  bool TakePress() override;
+  void Clicked() override;
+  void PaintOn(HDC dc) override;
 
  private:
-  void PaintOn(HDC dc);
-  void Clicked();
-  TskButtonFace face_;
   HFONT font_ = nullptr;
-  bool clickStarted_ = false;
-  bool spaceDown_ = false;
-  LPARAM lastMouse_ = 0;
 };
 
-class TskSkinWndCheckBox : public TskSkinControlWnd {
+class TskSkinWndCheckBox : public TskCheckSkinner<TskSkinControlWnd> {
   BREVLO_CLASS(TskSkinWndCheckBox, TskSkinControlWnd)
  public:
-  using TskSkinControlWnd::TskSkinControlWnd;
-  void Reapply() override;
+  using TskCheckSkinner::TskCheckSkinner;
 
  protected:
-  void PostProcess(ui::TMessage& message) override;
-  void Paint() override;
-  virtual const char* ImageName() const { return "CheckBoxImage"; }
-  virtual bool Transparent() const { return false; }
-  TskCheckMark mark_;
+  COLORREF Fill() const override;
 };
 
 class TskSkinWndRadioButton : public TskSkinWndCheckBox {
@@ -416,18 +449,13 @@ class TskSkinWndRadioButton : public TskSkinWndCheckBox {
   using TskSkinWndCheckBox::TskSkinWndCheckBox;
 
  protected:
-  const char* ImageName() const override { return "RadioButtonImage"; }
-  bool Transparent() const override { return true; }
+  bool Radio() const override { return true; }
 };
 
-class TskSkinWndComboBox : public TskSkinControlWnd {
+class TskSkinWndComboBox : public TskComboSkinner<TskSkinControlWnd> {
   BREVLO_CLASS(TskSkinWndComboBox, TskSkinControlWnd)
  public:
-  using TskSkinControlWnd::TskSkinControlWnd;
-
- protected:
-  void PostProcess(ui::TMessage& message) override;
-  void Paint() override;
+  using TskComboSkinner::TskComboSkinner;
 };
 
 class TskSkinWndTabControl : public TskSkinControlWnd {
