@@ -9,7 +9,7 @@ mkdir -p "$build"
 
 packages=(g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth x11-utils imagemagick
   xdotool nasm libjpeg62-turbo-dev googletest libgtest-dev cmake ninja-build dpkg-dev g++
-  clang-format)
+  clang-format ffmpeg nsis fusefat dosfstools zip)
 
 missing=()
 for p in "${packages[@]}"; do
