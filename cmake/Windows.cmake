@@ -9,12 +9,25 @@ add_library(brevlo_win STATIC ${BREVLO_WIN_SOURCES})
 target_link_libraries(brevlo_win PUBLIC brevlo_core ${BREVLO_SYSTEM_LIBS})
 target_compile_options(brevlo_win PRIVATE ${BREVLO_WARNINGS})
 
+# Same sources, same bytes: no link time in the header, no build folder in the code.
+add_link_options(-Wl,--no-insert-timestamp)
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>"
+                    "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")
+
+# The resources take the version from the generated header and manifest; windres tells the
+# build nothing of what it reads, hence the explicit dependencies.
+configure_file(${CMAKE_SOURCE_DIR}/res/Brevlo.manifest ${BREVLO_GENERATED_DIR}/Brevlo.exe.manifest
+               @ONLY)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/Brevlo.rc PROPERTIES OBJECT_DEPENDS
+  "${BREVLO_GENERATED_DIR}/BrevloVersion.h;${BREVLO_GENERATED_DIR}/Brevlo.exe.manifest")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 enable_language(RC)
 add_executable(Brevlo WIN32 ${CMAKE_SOURCE_DIR}/src/app/win32/main.cpp
                ${CMAKE_SOURCE_DIR}/res/Brevlo.rc)
 target_link_libraries(Brevlo PRIVATE brevlo_win)
 target_compile_options(Brevlo PRIVATE ${BREVLO_WARNINGS})
+# What people download carries no symbols.
+target_link_options(Brevlo PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
 add_custom_command(TARGET Brevlo POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/res/art/DefaultPreview.THM
           $<TARGET_FILE_DIR:Brevlo>/DefaultPreview.THM)

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "BrevloVersion.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
 
@@ -13,7 +14,7 @@ struct AppValues {
   std::string AppFolder;  // with its trailing backslash
   std::string MarkerPath;
   std::string HelpFile;
-  std::string ProgramVersion = "1.8";
+  std::string ProgramVersion = BREVLO_VERSION;
   std::string ProductName;
   std::string CompanyName;
   std::string WebSiteUrl;
@@ -32,7 +33,7 @@ inline constexpr const char* VersionKey = "Version";
 inline constexpr const char* OutputPathKey = "Output Path";
 inline constexpr const char* MarkerFileName = "wmaspi.dll";
 inline constexpr const char* HelpFileName = "Brevlo.chm";
-inline constexpr const char* DefaultVersion = "1.8";
+inline constexpr const char* DefaultVersion = BREVLO_VERSION;
 
 // Folder part of the executable's path, with a trailing backslash.
 std::string FolderOfExecutable(const std::string& exePath);
