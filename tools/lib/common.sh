@@ -26,13 +26,22 @@ brevlo_build_native() {
   cmake --build "$brevlo_native_dir"
 }
 
-brevlo_build_win() {
-  if [ ! -f "$brevlo_win_dir/build.ninja" ]; then
-    cmake -S "$brevlo_top" -B "$brevlo_win_dir" -G Ninja \
+brevlo_build_win() { brevlo_build_win_in "$brevlo_win_dir"; }
+
+# A Windows Release build in DIR: everything, or only the TARGETs named.
+brevlo_build_win_in() {
+  local dir=$1
+  shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$brevlo_top" -B "$dir" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$brevlo_top/cmake/mingw-w64.cmake" \
       -DBREVLO_JPEG_PREFIX="$brevlo_jpeg_prefix" -DCMAKE_BUILD_TYPE=Release -Wno-dev || return 1
   fi
-  cmake --build "$brevlo_win_dir"
+  if [ $# -gt 0 ]; then
+    cmake --build "$dir" --target "$@"
+  else
+    cmake --build "$dir"
+  fi
 }
 
 # Wine path of a Linux path: Z: is the prefix's view of /.
