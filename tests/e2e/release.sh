@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# timeout: 1500 (the first packing builds the program from scratch)
+# The release as people get it. tools/package.sh packs it twice, to the same bytes, and its
+# program is the one that every Release build of the commit gives. In a prefix of its own, made
+# afresh: the installer runs silently; the program's files, its Start-menu shortcut and its entry
+# in the list of programs are there; the installed program starts, shows its window and, closed,
+# writes its preferences beside itself; a second installation keeps them; the silent uninstall
+# leaves nothing behind. Installed with /D= into a folder of the user's videos, the uninstall
+# takes only what it put there. The zip's program, unpacked into a new folder, starts as well.
+set -uo pipefail
+source "$(dirname "$0")/../../tools/lib/e2e.sh"
+
+brevlo_wine_env "$brevlo_build/wineprefix-release"
+wineserver -k >/dev/null 2>&1
+rm -rf "$WINEPREFIX"
+e2e_begin release
+
+# Packing ---------------------------------------------------------------------------------------
+pack() {
+  "$brevlo_top/tools/package.sh" --out "$e2e_dir/$1" >"$e2e_dir/$1.log" 2>&1 ||
+    e2e_fail "tools/package.sh failed: $(tail -n 5 "$e2e_dir/$1.log")"
+}
+pack dist
+release=$brevlo_build/release
+# Linked and packed again, later: only the commit may decide the bytes.
+rm -f "$release/Brevlo.exe"
+sleep 2
+pack again
+for f in "$e2e_dir"/dist/*; do
+  cmp "$f" "$e2e_dir/again/${f##*/}" || e2e_fail "${f##*/} differs when packed again"
+done
+(cd "$e2e_dir/dist" && sha256sum --quiet -c SHA256SUMS) || e2e_fail "SHA256SUMS does not match"
+# A Release build in another folder gives the same program.
+brevlo_build_win_in "$brevlo_win_dir" Brevlo >"$e2e_dir/build-win.log" 2>&1 ||
+  e2e_fail "the Windows build failed"
+cmp "$release/Brevlo.exe" "$brevlo_win_dir/Brevlo.exe" ||
+  e2e_fail "Brevlo.exe of $release differs from the one of $brevlo_win_dir"
+
+version=$(sed -nE 's/^#define BREVLO_VERSION "(.*)"$/\1/p' "$release/generated/BrevloVersion.h")
+zip=$e2e_dir/dist/Brevlo-$version-win64.zip
+setup=$e2e_dir/dist/Brevlo-$version-setup.exe
+[ -f "$zip" ] && [ -f "$setup" ] || e2e_fail "no zip or installer for version \"$version\": $(ls "$e2e_dir/dist")"
+listing=$(unzip -Z1 "$zip" | tr '\n' ' ')
+[ "$listing" = "Brevlo.exe DefaultPreview.THM README.txt " ] || e2e_fail "the zip holds $listing"
+
+# Installing ------------------------------------------------------------------------------------
+win() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
+local_app=$(win LOCALAPPDATA)
+inst_win="$local_app\\Programs\\Brevlo"
+inst=$(winepath -u "$inst_win" 2>/dev/null)
+shortcut=$(winepath -u "$(win APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Brevlo.lnk" 2>/dev/null)
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brevlo'
+[ -n "$local_app" ] && [ -n "$inst" ] && [ -n "$shortcut" ] || e2e_fail "no user folders in the prefix"
+
+run_setup() {
+  timeout 180 wine "$setup" /S "$@" >>"$e2e_dir/setup.log" 2>&1 || e2e_fail "the installer ended with status $?"
+}
+reg_value() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -F'    ' -v n="$1" '$2 == n { print $4 }'; }
+files_of() { (cd "$1" && find . -mindepth 1 | sed 's|^\./||' | sort | tr '\n' ' '); }
+uninstall_silently() {
+  local dir=$1
+  # The uninstaller copies itself away to delete itself, and its first process ends at once.
+  local i
+  timeout 60 wine "$dir/Uninstall.exe" /S >>"$e2e_dir/setup.log" 2>&1
+  for ((i = 0; i < 120; i++)); do
+    [ ! -e "$dir/Uninstall.exe" ] && [ -z "$(reg_value DisplayName)" ] && return 0
+    sleep 0.5
+  done
+  e2e_fail "the uninstaller left $(files_of "$dir") or the list entry"
+}
+
+run_setup
+[ "$(files_of "$inst")" = "Brevlo.exe DefaultPreview.THM README.txt Uninstall.exe " ] ||
+  e2e_fail "installed: $(files_of "$inst")"
+cmp "$inst/Brevlo.exe" "$release/Brevlo.exe" || e2e_fail "the installed Brevlo.exe is not the packed one"
+[ -f "$shortcut" ] || e2e_fail "no Start-menu shortcut at $shortcut"
+strings -a "$shortcut" | grep -qiF "Programs\\Brevlo\\Brevlo.exe" ||
+  strings -a -el "$shortcut" | grep -qiF "Programs\\Brevlo\\Brevlo.exe" ||
+  e2e_fail "the shortcut does not lead to the installed Brevlo.exe"
+for pair in "DisplayName=Brevlo" "DisplayVersion=$version" "Publisher=Halvorn" \
+  "DisplayIcon=$inst_win\\Brevlo.exe,0" "UninstallString=\"$inst_win\\Uninstall.exe\"" \
+  "QuietUninstallString=\"$inst_win\\Uninstall.exe\" /S"; do
+  got=$(reg_value "${pair%%=*}")
+  [ "$got" = "${pair#*=}" ] || e2e_fail "${pair%%=*} of the list entry is \"$got\", not \"${pair#*=}\""
+done
+size=$(($(reg_value EstimatedSize)))
+exe_kb=$(($(stat -c %s "$inst/Brevlo.exe") / 1024))
+((size >= exe_kb && size < exe_kb + 100)) || e2e_fail "EstimatedSize is $size KB for a program of $exe_kb KB"
+
+# The installed program, started as the shortcut would, shows its window; closed, it writes its
+# own folder (its first PC folder) to Preferences.ini beside itself.
+(cd "$inst" && exec wine "$inst_win\\Brevlo.exe" </dev/null >"$e2e_dir/wine.log" 2>&1) &
+e2e_pid=$!
+e2e_wait_main 90
+e2e_window_screenshot release-installed "$e2e_main_title"
+e2e_close_main
+saved=$(e2e_ini_value "$inst/Preferences.ini" Main "Output Path") ||
+  e2e_fail "no Output Path in $inst/Preferences.ini"
+[ "${saved,,}" = "${inst_win,,}\\" ] || e2e_fail "Output Path is \"$saved\", not the program's folder"
+
+# An installation over it keeps what the user set.
+pc=$e2e_dir/pc
+psp_pc_video "$pc" "Beach day"
+e2e_write_prefs "$inst" "$pc"
+cp "$inst/Preferences.ini" "$e2e_dir/prefs-before"
+run_setup
+cmp "$inst/Preferences.ini" "$e2e_dir/prefs-before" || e2e_fail "the second installation changed Preferences.ini"
+[ "$(files_of "$inst")" = "Brevlo.exe DefaultPreview.THM Preferences.ini README.txt Uninstall.exe " ] ||
+  e2e_fail "after the second installation: $(files_of "$inst")"
+
+uninstall_silently "$inst"
+[ ! -e "$inst" ] || e2e_fail "the uninstall left $inst with $(files_of "$inst")"
+[ ! -e "$shortcut" ] || e2e_fail "the uninstall left the shortcut"
+[ "$(files_of "$pc")" = "Beach day.THM Beach day.mp4 " ] || e2e_fail "the PC folder now holds $(files_of "$pc")"
+
+# Installed into the folder of the user's videos and removed again: the videos and the folder stay.
+cp -a "$pc" "$e2e_dir/pc-before"
+run_setup "/D=$(brevlo_winpath "$pc")"
+[ "$(files_of "$pc")" = "Beach day.THM Beach day.mp4 Brevlo.exe DefaultPreview.THM README.txt Uninstall.exe " ] ||
+  e2e_fail "installed with /D=: $(files_of "$pc")"
+[ "$(reg_value InstallLocation)" = "$(brevlo_winpath "$pc")" ] || e2e_fail "the list entry does not name the /D= folder"
+uninstall_silently "$pc"
+diff -r "$pc" "$e2e_dir/pc-before" || e2e_fail "the uninstall changed the user's videos"
+[ ! -e "$shortcut" ] || e2e_fail "the uninstall left the shortcut"
+
+# The zip ---------------------------------------------------------------------------------------
+unzipped=$e2e_dir/unzipped
+mkdir -p "$unzipped"
+unzip -q "$zip" -d "$unzipped" || e2e_fail "the zip does not unpack"
+e2e_start "$unzipped"
+e2e_wait_main 90
+e2e_window_screenshot release-zip "$e2e_main_title"
+e2e_close_main
+[ -f "$unzipped/Preferences.ini" ] || e2e_fail "the zip's program wrote no Preferences.ini beside itself"
