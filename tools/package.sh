@@ -50,6 +50,13 @@ sed 's/$/\r/' "$brevlo_top/tools/installer/LICENSE.txt" >"$build/LICENSE.txt"
 chmod 0644 "$stage"/*
 touch -d "@$epoch" "$stage"/* "$build/LICENSE.txt"
 
+# The installer's welcome and finish pages show the program's logo.
+convert -size 164x314 gradient:'#ffffff'-'#b9cde8' "$brevlo_top/res/art/Logo.bmp" \
+  -gravity north -geometry +0+24 -composite "BMP3:$build/InstallerSide.bmp" ||
+  brevlo_die "the installer's picture could not be made"
+# The installer carries it as a file, with its time.
+touch -d "@$epoch" "$build/InstallerSide.bmp"
+
 name=Brevlo-$version
 zip=$out/$name-win64.zip
 setup=$out/$name-setup.exe
@@ -60,7 +67,8 @@ rm -f "$zip" "$setup" "$out/SHA256SUMS"
   brevlo_die "zip failed"
 
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DVERSION_QUAD="$quad" -DSTAGE="$stage" \
-  -DLICENSE="$build/LICENSE.txt" -DICON="$brevlo_top/res/art/Brevlo.ico" -DOUTFILE="$setup" \
+  -DLICENSE="$build/LICENSE.txt" -DICON="$brevlo_top/res/art/Brevlo.ico" \
+  -DSIDE="$build/InstallerSide.bmp" -DOUTFILE="$setup" \
   "$brevlo_top/tools/installer/Brevlo.nsi" >"$build/makensis.log" 2>&1 || {
   tail -n 40 "$build/makensis.log" >&2
   brevlo_die "makensis failed (see $build/makensis.log)"

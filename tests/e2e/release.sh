@@ -93,6 +93,15 @@ exe_kb=$(($(stat -c %s "$inst/Brevlo.exe") / 1024))
 e2e_pid=$!
 e2e_wait_main 90
 e2e_window_screenshot release-installed "$e2e_main_title"
+# While it runs, neither a silent installation nor a silent uninstall (run in place, so that its
+# status is its own) claims success, and both leave everything as it was.
+timeout 180 wine "$setup" /S >>"$e2e_dir/setup.log" 2>&1 &&
+  e2e_fail "the installer reported success over the running program"
+timeout 60 wine "$inst/Uninstall.exe" /S "_?=$inst_win" >>"$e2e_dir/setup.log" 2>&1 &&
+  e2e_fail "the uninstaller reported success while the program ran"
+[ "$(files_of "$inst")" = "Brevlo.exe DefaultPreview.THM README.txt Uninstall.exe " ] &&
+  cmp -s "$inst/Brevlo.exe" "$release/Brevlo.exe" && [ -f "$shortcut" ] &&
+  [ "$(reg_value DisplayName)" = Brevlo ] || e2e_fail "a refused installation or uninstall changed things"
 e2e_close_main
 saved=$(e2e_ini_value "$inst/Preferences.ini" Main "Output Path") ||
   e2e_fail "no Output Path in $inst/Preferences.ini"

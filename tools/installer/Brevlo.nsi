@@ -1,6 +1,7 @@
 ; The per-user installer. tools/package.sh runs makensis with these definitions:
 ;   VERSION (1.8), VERSION_QUAD (1.8.0.0), STAGE (folder holding Brevlo.exe, DefaultPreview.THM
-;   and README.txt), LICENSE (the licence alone), ICON (the program's icon) and OUTFILE.
+;   and README.txt), LICENSE (the licence alone), ICON (the program's icon), SIDE (the
+;   picture of the welcome and finish pages, 164 x 314) and OUTFILE.
 ; The program keeps Preferences.ini beside itself, so it goes where the user may write without
 ; administrator rights, and it writes only to the user's half of the registry.
 Unicode true
@@ -38,6 +39,10 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) ${PUBLISHER} 2003-2007"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE}"
+!define MUI_WELCOMEPAGE_TEXT "Setup will install ${PRODUCT} ${VERSION} for you alone, in your own \
+  programs folder. It needs no administrator rights.$\r$\n$\r$\nIf ${PRODUCT} is running, close it \
+  first.$\r$\n$\r$\nClick Next to continue."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${PRODUCT}.exe"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
@@ -79,7 +84,12 @@ SectionEnd
 ; folder may also hold the user's videos (it is the program's first PC folder), and then it stays.
 Section "Uninstall"
   SetShellVarContext current
+  ; A running program cannot be deleted: stop before anything else is gone.
+  ClearErrors
   Delete "$INSTDIR\${PRODUCT}.exe"
+  IfErrors 0 +3
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} is running. Close it and try again." /SD IDOK
+    Abort
   Delete "$INSTDIR\DefaultPreview.THM"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\Preferences.ini"
