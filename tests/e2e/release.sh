@@ -34,6 +34,11 @@ version=$(sed -nE 's/^#define BREVLO_VERSION "(.*)"$/\1/p' "$release/generated/B
 zip=$e2e_dir/dist/Brevlo-$version-win64.zip
 setup=$e2e_dir/dist/Brevlo-$version-setup.exe
 [ -f "$zip" ] && [ -f "$setup" ] || e2e_fail "no zip or installer of version \"$version\""
+# The program says the same version in its resource, its manifest and its title.
+tr -d '\0' <"$release/Brevlo.exe" | grep -aF "FileVersion$version" >/dev/null &&
+  grep -qaF "assemblyIdentity version=\"$version.0" "$release/Brevlo.exe" ||
+  e2e_fail "Brevlo.exe's version resource or manifest does not say $version"
+e2e_main_title="Brevlo V$version - Halvorn"
 listing=$(unzip -Z1 "$zip" | tr '\n' ' ')
 [ "$listing" = "Brevlo.exe DefaultPreview.THM README.txt " ] || e2e_fail "the zip holds $listing"
 
@@ -70,8 +75,9 @@ uninstall_silently() {
 run_setup
 [ "$(files_of "$inst")" = "$ours" ] && cmp -s "$inst/Brevlo.exe" "$release/Brevlo.exe" ||
   e2e_fail "installed: $(files_of "$inst")"
-# Without its NULs, the link's target reads the same in either of the encodings it may use.
-tr -d '\0' <"$shortcut" | grep -qaiF 'Programs\Brevlo\Brevlo.exe' ||
+# Without its NULs, the link's target reads the same in either encoding (grep reads it all:
+# pipefail would take an early end for a failure).
+tr -d '\0' <"$shortcut" | grep -aiF 'Programs\Brevlo\Brevlo.exe' >/dev/null ||
   e2e_fail "no Start-menu shortcut to the installed Brevlo.exe at $shortcut"
 for pair in "DisplayName=Brevlo" "DisplayVersion=$version" "Publisher=Halvorn" \
   "DisplayIcon=$inst_win\\Brevlo.exe,0" "UninstallString=\"$inst_win\\Uninstall.exe\"" \
