@@ -128,11 +128,12 @@ brevlo_wine_stop() {
 }
 
 # Starts Xvfb on a free display number (Xvfb picks it and writes it to the descriptor);
-# sets brevlo_xvfb_pid and exports DISPLAY.
+# sets brevlo_xvfb_pid and exports DISPLAY. BREVLO_XVFB_SIZE (WIDTHxHEIGHT) asks for a screen
+# other than 1280 x 1024.
 brevlo_xvfb_start() {
   local fdfile n i
   fdfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${BREVLO_XVFB_SIZE:-1280x1024}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
   brevlo_xvfb_pid=$!
   for i in $(seq 1 100); do
     n=$(tr -dc '0-9' <"$fdfile")
