@@ -6,6 +6,11 @@
 # screen and frame its controls; the main window's client must be 661 x 516 at the scale.
 set -uo pipefail
 source "$(dirname "$0")/../../tools/lib/e2e.sh"
+# A screen of its own, as large as those that come with such scales, and prefixes of its own:
+# the scale is read when Wine starts.
+unset DISPLAY
+export BREVLO_XVFB_SIZE=2560x1600
+export WINEPREFIX=$brevlo_build/wineprefix-scale-144
 e2e_begin scale
 
 client_size() {
@@ -56,6 +61,16 @@ for dpi in 144 192; do
   e2e_window_screenshot "scale-$dpi-about" About
   e2e_click_in "$(e2e_button About "&OK")"
   e2e_wait_gone About 10
+
+  # The PSP's drop-down tree, opened by its button at the right end of the box.
+  combo=$(e2e_controls "$e2e_main_title" | awk -F'\t' '$1 == "Edit" && $7 == "(G:)"' | head -n 1)
+  [ -n "$combo" ] || e2e_fail "no box showing (G:) in the main window"
+  IFS=$'\t' read -r _ x y w h _ <<<"$combo"
+  xdotool mousemove --sync $((x + w - 10 * dpi / 96)) $((y + h / 2)) click 1
+  sleep 1
+  e2e_screenshot "scale-$dpi-tree"
+  xdotool mousemove --sync $((x + w - 10 * dpi / 96)) $((y + h / 2)) click 1
+  sleep 0.5
 
   e2e_click_row 2 1
   e2e_click_in "$(e2e_button "$e2e_main_title" "&Rename (PSP Video)")"
