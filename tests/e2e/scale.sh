@@ -42,9 +42,8 @@ for dpi in 144 192; do
 
   e2e_start "$app"
   e2e_wait_main 90
-  rows_are() { [ "$(cut -f6 <<<"$(e2e_list "$1")")" = "$2" ]; }
-  e2e_wait_for 20 rows_are 1 3 || e2e_fail "the PC list has $(cut -f6 <<<"$(e2e_list 1)") rows"
-  e2e_wait_for 20 rows_are 2 3 || e2e_fail "the PSP list has $(cut -f6 <<<"$(e2e_list 2)") rows"
+  e2e_wait_rows 1 3
+  e2e_wait_rows 2 3
   read -r cw ch <<<"$(client_size)"
   want_w=$(((661 * dpi + 48) / 96))
   want_h=$(((516 * dpi + 48) / 96))
