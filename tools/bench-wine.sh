@@ -3,6 +3,8 @@
 #   - the main window's fill of 2,000 and of 10,000 videos in the real window
 #     (bench/win32/fill_bench.cpp) against the native fill of the same folder (list_bench
 #     fill), the growth between them against the growth in videos, and the fill's parts;
+#     the fill of 2,000 again on a screen of 150 % (a prefix at 144 dots per inch, bigger
+#     thumbnails) against the fill at 100 %;
 #   - memory with 10,000 rows: bytes per row against a thumbnail's own pixels, the peak
 #     working set against the working set kept once the rows are in;
 #   - the PSP's tree combo expanding a drive whose folders hold 50,000 files, against a bare
@@ -133,6 +135,34 @@ bench_fill() {
   figure "window fill growth, $big_rows / $rows rows (x)" "$(ratio "$wine_big" "$wine_fill")" \
     "growth in videos (x)" "$(ratio "$big_rows" "$rows")" \
     "$(ratio "$(ratio "$wine_big" "$wine_fill")" "$(ratio "$big_rows" "$rows")")"
+  bench_fill_scaled "$dir" "$wine_fill" "$rows"
+}
+
+# The same fill at 150 %, in a prefix of its own (the scale is read when Wine starts), beside
+# the fill at 100 %: the mean of the one just measured and one more after, so that both see
+# the machine alike.
+bench_fill_scaled() {
+  local dir=$1 before=$2 rows=$3 out=$data/fill-144.txt again=$data/fill-96-again.txt
+  local scaled after wine_fill
+  echo "== fill of $fill_rows videos at 144 dots per inch"
+  wineserver -k
+  brevlo_wine_prefix "$brevlo_build/wineprefix-bench-144" 144 || exit 1
+  wineserver -p
+  in_wine "$out" "$win/fill_bench.exe" time "$(brevlo_winpath "$dir")" "$fill_repeats"
+  wineserver -k
+  brevlo_wine_prefix "$brevlo_build/wineprefix-bench" || exit 1
+  wineserver -p
+  in_wine "$again" "$win/fill_bench.exe" time "$(brevlo_winpath "$dir")" "$fill_repeats" whole
+  grep -v '^result ' "$out" | grep -v 'Read access denied'
+  scaled=$(value "$out" fill_seconds)
+  after=$(value "$again" fill_seconds)
+  [ -n "$scaled" ] || brevlo_die "fill_bench at 144 gave no result (see $out)"
+  [ -n "$after" ] || brevlo_die "fill_bench gave no result (see $again)"
+  echo "fill of $fill_rows at 96 dots per inch: $before s before, $after s after"
+  wine_fill=$(printf '%s\n%s\n' "$before" "$after" | awk '{ s += $1 } END { print s / NR }')
+  figure "window fill at 144 dpi, per row (ms)" "$(fmt "$(awk -v r="$rows" -v s="$scaled" 'BEGIN { print s / r * 1000 }')" '%.4f')" \
+    "at 96 dpi, per row (ms)" "$(fmt "$(awk -v r="$rows" -v s="$wine_fill" 'BEGIN { print s / r * 1000 }')" '%.4f')" \
+    "$(ratio "$scaled" "$wine_fill")"
 }
 
 bench_memory() {

@@ -32,7 +32,7 @@ trap 'exit 130' INT TERM
 
 logs=$brevlo_artifacts/logs
 mkdir -p "$logs"
-rm -f "$logs"/*.log "$brevlo_artifacts"/win32-tests.xml "$brevlo_artifacts"/e2e-*
+rm -f "$logs"/*.log "$brevlo_artifacts"/win32-tests*.xml "$brevlo_artifacts"/e2e-*
 
 # Runs a quiet step into a log; on failure prints the end of the log.
 step() {
@@ -126,6 +126,67 @@ fi
 
 # Tier 2 ------------------------------------------------------------------------------------
 win32_exe=$brevlo_win_dir/brevlo_win32_tests.exe
+
+# Runs the Win32 tests in the current prefix and counts them: NAME names the report and the
+# log, LABEL the line of the summary; a third argument is a GoogleTest filter.
+run_win32_tests() {
+  local name=$1 label=$2 filter=${3:-}
+  local xml=$brevlo_artifacts/$name.xml w2_log=$logs/$name.log
+  local rundir=$brevlo_build/$name-run status_file w2_rc status_line root
+  local t2_total t2_failed t2_disabled t2_skipped t2_passed t2_has t2_ran
+  # A scratch folder as the current one, so that stray relative files stay out of the tree.
+  # Inside Wine's own desktop: without a window manager, hiding a top-level window on the
+  # bare display waits two seconds for an answer that never comes.
+  rm -rf "$rundir" && mkdir -p "$rundir"
+  # Wine's explorer does not pass on the test program's exit status; the program writes it
+  # down, with how many tests it has and how many it ran.
+  status_file=$rundir/status.txt
+  (cd "$rundir" && GTEST_COLOR=no BREVLO_TEST_STATUS=$(brevlo_winpath "$status_file") \
+    timeout -k 10 900 wine explorer /desktop=brevlo-tests,1280x1024 "$win32_exe" \
+    ${filter:+--gtest_filter="$filter"} --gtest_output="xml:$(brevlo_winpath "$xml")" \
+    </dev/null >"$w2_log" 2>&1)
+  w2_rc=$?
+  status_line=$(tr -d '\r' <"$status_file" 2>/dev/null)
+  status_of() { sed -nE "s/.*(^| )$1=([0-9-]+).*/\2/p" <<<"$status_line"; }
+  [ -n "$status_line" ] && w2_rc=$(status_of status)
+  tr -d '\r' <"$w2_log" >"$w2_log.tmp" && mv "$w2_log.tmp" "$w2_log"
+  if [ ! -f "$xml" ]; then
+    tail -n 60 "$w2_log" >&2
+    fail_step "$label: the test program ended with status $w2_rc and wrote no report"
+    return
+  fi
+  root=$(grep -m1 -o '<testsuites [^>]*>' "$xml")
+  attr() { sed -nE "s/.* $1=\"([0-9]+)\".*/\1/p" <<<"$root"; }
+  t2_total=$(attr tests)
+  t2_failed=$(($(attr failures) + $(attr errors)))
+  t2_disabled=$(attr disabled)
+  t2_skipped=$(grep -c 'result="skipped"' "$xml")
+  t2_passed=$((t2_total - t2_failed - t2_disabled - t2_skipped))
+  passed=$((passed + t2_passed))
+  failed=$((failed + t2_failed))
+  note "$label: $t2_passed passed, $t2_failed failed, $t2_disabled disabled, $t2_skipped skipped"
+  if [ "$t2_failed" -gt 0 ]; then
+    grep -E '^\[  FAILED  \]' "$w2_log" >&2
+  fi
+  if [ -z "$status_line" ]; then
+    tail -n 40 "$w2_log" >&2
+    fail_step "$label: the test program did not write its status (it did not end by itself)"
+  elif [ "$w2_rc" -ne 0 ] && [ "$t2_failed" -eq 0 ]; then
+    tail -n 40 "$w2_log" >&2
+    fail_step "$label: the test program ended with status $w2_rc"
+  fi
+  # With a filter the program still counts every test it has; only the report says how many
+  # the filter chose.
+  t2_has=$(status_of total)
+  t2_ran=$(status_of ran)
+  [ -n "$filter" ] && t2_has=$t2_total
+  if [ -n "$status_line" ] &&
+    { [ "${t2_ran:-0}" -ne "$t2_total" ] || [ "$t2_total" -ne "${t2_has:-0}" ] ||
+      [ "$t2_total" -eq 0 ]; }; then
+    fail_step "$label ran ${t2_ran:-?} (report: $t2_total) of the ${t2_has:-?} tests it has"
+  fi
+}
+
 if [ $wine_ready = no ]; then
   note "tier 2, Win32 tests: not run (no Windows build or no Wine prefix)"
 elif [ ! -f "$win32_exe" ]; then
@@ -136,56 +197,20 @@ elif [ ! -f "$win32_exe" ]; then
   fi
 else
   brevlo_log "tier 2: Win32 tests under Wine"
-  xml=$brevlo_artifacts/win32-tests.xml
-  w2_log=$logs/win32-tests.log
-  # A scratch folder as the current one, so that stray relative files stay out of the tree.
-  # Inside Wine's own desktop: without a window manager, hiding a top-level window on the
-  # bare display waits two seconds for an answer that never comes.
-  rundir=$brevlo_build/win32-tests-run
-  rm -rf "$rundir" && mkdir -p "$rundir"
-  # Wine's explorer does not pass on the test program's exit status; the program writes it
-  # down, with how many tests it has and how many it ran.
-  status_file=$rundir/status.txt
-  (cd "$rundir" && GTEST_COLOR=no BREVLO_TEST_STATUS=$(brevlo_winpath "$status_file") \
-    timeout -k 10 900 wine explorer /desktop=brevlo-tests,1280x1024 "$win32_exe" \
-    --gtest_output="xml:$(brevlo_winpath "$xml")" </dev/null >"$w2_log" 2>&1)
-  w2_rc=$?
-  status_line=$(tr -d '\r' <"$status_file" 2>/dev/null)
-  status_of() { sed -nE "s/.*(^| )$1=([0-9-]+).*/\2/p" <<<"$status_line"; }
-  [ -n "$status_line" ] && w2_rc=$(status_of status)
-  tr -d '\r' <"$w2_log" >"$w2_log.tmp" && mv "$w2_log.tmp" "$w2_log"
-  if [ -f "$xml" ]; then
-    root=$(grep -m1 -o '<testsuites [^>]*>' "$xml")
-    attr() { sed -nE "s/.* $1=\"([0-9]+)\".*/\1/p" <<<"$root"; }
-    t2_total=$(attr tests)
-    t2_failed=$(($(attr failures) + $(attr errors)))
-    t2_disabled=$(attr disabled)
-    t2_skipped=$(grep -c 'result="skipped"' "$xml")
-    t2_passed=$((t2_total - t2_failed - t2_disabled - t2_skipped))
-    passed=$((passed + t2_passed))
-    failed=$((failed + t2_failed))
-    note "tier 2, Win32 tests: $t2_passed passed, $t2_failed failed, $t2_disabled disabled, $t2_skipped skipped"
-    if [ "$t2_failed" -gt 0 ]; then
-      grep -E '^\[  FAILED  \]' "$w2_log" >&2
-    fi
-    if [ -z "$status_line" ]; then
-      tail -n 40 "$w2_log" >&2
-      fail_step "tier 2: the test program did not write its status (it did not end by itself)"
-    elif [ "$w2_rc" -ne 0 ] && [ "$t2_failed" -eq 0 ]; then
-      tail -n 40 "$w2_log" >&2
-      fail_step "tier 2: the test program ended with status $w2_rc"
-    fi
-    t2_has=$(status_of total)
-    t2_ran=$(status_of ran)
-    if [ -n "$status_line" ] &&
-      { [ "${t2_ran:-0}" -ne "${t2_has:-0}" ] || [ "$t2_total" -ne "${t2_has:-0}" ] ||
-        [ "$t2_total" -eq 0 ]; }; then
-      fail_step "tier 2 ran ${t2_ran:-?} (report: $t2_total) of the ${t2_has:-?} tests it has"
-    fi
+  run_win32_tests win32-tests "tier 2, Win32 tests"
+  # The layout once more on a screen of 150 %, in a prefix of its own (the scale is read when
+  # Wine starts); the other scales are run by hand, as the README says.
+  brevlo_log "tier 2: layout tests at 144 dots per inch"
+  wineserver -k >/dev/null 2>&1
+  scaled_prefix=$brevlo_build/wineprefix-test-144
+  rm -rf "$scaled_prefix"
+  if step wine-prefix-144 brevlo_wine_prefix "$scaled_prefix" 144; then
+    run_win32_tests win32-tests-144 "tier 2, layout tests at 144 dpi" '*AtScale*'
+    wineserver -k >/dev/null 2>&1
   else
-    tail -n 60 "$w2_log" >&2
-    fail_step "tier 2: the test program ended with status $w2_rc and wrote no report"
+    fail_step "the Wine prefix at 144 dots per inch could not be made"
   fi
+  brevlo_wine_env "$prefix"
 fi
 
 # Tier 3 ------------------------------------------------------------------------------------

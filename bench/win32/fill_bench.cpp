@@ -313,7 +313,8 @@ int TimeFill(const std::string& folder, int repeats, bool parts) {
   }
   const long pumpsPerFill = window.pump.calls / repeats;
   const double fill = bench::Median(whole);
-  std::printf("rows %d, repeats %d, message rounds per fill %ld\n", rows, repeats, pumpsPerFill);
+  std::printf("rows %d, repeats %d, message rounds per fill %ld, thumbnails %d x %d\n", rows,
+              repeats, pumpsPerFill, form->imlPC->Width(), form->imlPC->Height());
   Result("rows", rows);
   Result("fill_seconds", fill);
   Result("rows_per_second", rows / fill);
@@ -332,10 +333,12 @@ int TimeFill(const std::string& folder, int repeats, bool parts) {
   for (std::size_t i = 0; i < thumbs.size(); ++i) {
     plain.ReadFile(thumbs[i], bytes[i], platform::MaxJpegBytes);
   }
-  std::vector<platform::Thumbnail> pictures(thumbs.size());
+  ui::TImageList* images = form->imlPC;
+  // At the size the window shows, which follows the screen's scale.
+  const int w = images->Width(), h = images->Height();
+  std::vector<platform::Thumbnail> pictures(thumbs.size(), platform::Thumbnail(w, h));
   platform::JpegThumbnailDecoder decoder;
   ui::TBitmap scratch;
-  ui::TImageList* images = form->imlPC;
   ui::TListView* list = form->ltvPC;
   std::vector<std::string> captions, sizes;
   for (int i = 0; i < rows; ++i) {
@@ -355,8 +358,7 @@ int TimeFill(const std::string& folder, int repeats, bool parts) {
     // One picture into the scratch bitmap, one ImageList_Add each: the list grows as it goes.
     imageAdds.push_back(bench::Seconds([&] {
       for (int i = 0; i < rows; ++i) {
-        scratch.SetPixels24(platform::ThumbnailWidth, platform::ThumbnailHeight,
-                            pictures[i].bgr.data(), platform::ThumbnailWidth * 3);
+        scratch.SetPixels24(w, h, pictures[i].bgr.data(), w * 3);
         images->Add(scratch.Handle());
       }
     }));
@@ -392,7 +394,6 @@ int TimeFill(const std::string& folder, int repeats, bool parts) {
     // The thumbnails of 128 rows side by side in one strip, handed over in one ImageList_Add.
     imageStrip.push_back(bench::Seconds([&] {
       constexpr int perStrip = 128;
-      const int w = platform::ThumbnailWidth, h = platform::ThumbnailHeight;
       std::vector<std::uint8_t> strip(static_cast<std::size_t>(w) * 3 * perStrip * h);
       for (int first = 0; first < rows; first += perStrip) {
         const int n = std::min(perStrip, rows - first);
@@ -419,8 +420,7 @@ int TimeFill(const std::string& folder, int repeats, bool parts) {
     imageReplace.push_back(bench::Seconds([&] {
       ImageList_SetImageCount(images->Handle(), static_cast<UINT>(rows));
       for (int i = 0; i < rows; ++i) {
-        scratch.SetPixels24(platform::ThumbnailWidth, platform::ThumbnailHeight,
-                            pictures[i].bgr.data(), platform::ThumbnailWidth * 3);
+        scratch.SetPixels24(w, h, pictures[i].bgr.data(), w * 3);
         ImageList_Replace(images->Handle(), i, scratch.Handle(), nullptr);
       }
     }));
@@ -445,7 +445,9 @@ int TimeFill(const std::string& folder, int repeats, bool parts) {
   part("  file calls in it (list, read)", bench::Median(files));
   part("    of which the folder listing", bench::Median(listing));
   part("  message rounds in it", bench::Median(pumping));
-  part("alone: decode at 80 x 60", bench::Median(decode));
+  const std::string decodeName =
+      "alone: decode at " + std::to_string(w) + " x " + std::to_string(h);
+  part(decodeName.c_str(), bench::Median(decode));
   part("alone: image list adds, one per row", bench::Median(imageAdds));
   part("alone: list view inserts, shown every 256", bench::Median(inserts));
   part("alone: pump once per row, nothing waiting", bench::Median(pumpOnly));

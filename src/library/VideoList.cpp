@@ -27,9 +27,9 @@ bool DecodeFile(platform::IFileSystem& fs, platform::JpegThumbnailDecoder& decod
 }
 
 // A neutral grey picture for when even the default thumbnail cannot be decoded.
-Thumbnail BlankThumbnail() {
-  Thumbnail t;
-  t.bgr.fill(0xC0);
+Thumbnail BlankThumbnail(int width, int height) {
+  Thumbnail t(width, height);
+  std::fill(t.bgr.begin(), t.bgr.end(), 0xC0);
   return t;
 }
 
@@ -160,18 +160,18 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
 
   auto useDefault = [&](Thumbnail& out) {
     if (!defaultThumb) {
-      Thumbnail t;
+      Thumbnail t(env.thumbnailWidth, env.thumbnailHeight);
       int code = 0;
       if (!DecodeFile(env.fs, decoder, bytes, defaultPath, t, code)) {
         if (report.jpegError == 0) report.jpegError = code;
-        t = BlankThumbnail();
+        t = BlankThumbnail(env.thumbnailWidth, env.thumbnailHeight);
       }
       defaultThumb = t;
     }
     out = *defaultThumb;
   };
 
-  Thumbnail thumb;
+  Thumbnail thumb(env.thumbnailWidth, env.thumbnailHeight);
   for (const auto& video : videos) {
     const std::string& name = video.name;
     env.pump.ProcessMessages();

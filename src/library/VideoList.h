@@ -35,6 +35,9 @@ struct FillEnvironment {
   // Called once the folder is known to exist and is listed, before the first row: from here
   // on the list belongs to this fill.
   std::function<void()> listed;
+  // The thumbnails' size: the design's at the list's scale.
+  int thumbnailWidth = platform::ThumbnailWidth;
+  int thumbnailHeight = platform::ThumbnailHeight;
 };
 
 struct FillReport {

@@ -29,8 +29,10 @@ extern "C" void OnJpegMessage(j_common_ptr) {}
 // the detail of the scaled-down decode instead of dropping pixels.
 void Resample(const std::vector<std::uint8_t>& rgb, unsigned width, unsigned height,
               Thumbnail& out) {
-  if (width == ThumbnailWidth && height == ThumbnailHeight) {
-    // The usual case: a 160 x 120 thumbnail decoded at half scale fits as it is.
+  const unsigned tw = static_cast<unsigned>(out.width);
+  const unsigned th = static_cast<unsigned>(out.height);
+  if (width == tw && height == th) {
+    // The usual case: a THM decoded at the scale that fits it exactly.
     for (std::size_t i = 0; i < out.bgr.size(); i += 3) {
       out.bgr[i] = rgb[i + 2];
       out.bgr[i + 1] = rgb[i + 1];
@@ -38,13 +40,13 @@ void Resample(const std::vector<std::uint8_t>& rgb, unsigned width, unsigned hei
     }
     return;
   }
-  unsigned xs[ThumbnailWidth + 1];
-  for (unsigned tx = 0; tx <= ThumbnailWidth; ++tx) xs[tx] = tx * width / ThumbnailWidth;
-  for (unsigned ty = 0; ty < ThumbnailHeight; ++ty) {
-    const unsigned y0 = ty * height / ThumbnailHeight;
-    const unsigned y1 = std::max((ty + 1) * height / ThumbnailHeight, y0 + 1);
-    std::uint8_t* px = out.bgr.data() + static_cast<std::size_t>(ty) * ThumbnailWidth * 3;
-    for (unsigned tx = 0; tx < ThumbnailWidth; ++tx, px += 3) {
+  std::vector<unsigned> xs(tw + 1);
+  for (unsigned tx = 0; tx <= tw; ++tx) xs[tx] = tx * width / tw;
+  for (unsigned ty = 0; ty < th; ++ty) {
+    const unsigned y0 = ty * height / th;
+    const unsigned y1 = std::max((ty + 1) * height / th, y0 + 1);
+    std::uint8_t* px = out.bgr.data() + static_cast<std::size_t>(ty) * tw * 3;
+    for (unsigned tx = 0; tx < tw; ++tx, px += 3) {
       const unsigned x0 = xs[tx];
       const unsigned x1 = std::max(xs[tx + 1], x0 + 1);
       unsigned long r = 0, g = 0, b = 0;
@@ -102,7 +104,8 @@ struct JpegThumbnailDecoder::State {
 
 namespace {
 
-bool Decode(JpegThumbnailDecoder::State& s, const std::uint8_t* data, std::size_t size) {
+bool Decode(JpegThumbnailDecoder::State& s, const std::uint8_t* data, std::size_t size, unsigned tw,
+            unsigned th) {
   if (setjmp(s.err.jump)) {
     return false;
   }
@@ -120,13 +123,13 @@ bool Decode(JpegThumbnailDecoder::State& s, const std::uint8_t* data, std::size_
 
   const bool cmyk = s.info.jpeg_color_space == JCS_CMYK || s.info.jpeg_color_space == JCS_YCCK;
   s.info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-  s.info.scale_num = 1;
-  s.info.scale_denom = 1;
-  // Smallest DCT scale that still covers 80 x 60.
-  for (unsigned denom = 8; denom > 1; denom /= 2) {
-    if (s.info.image_width / denom >= ThumbnailWidth &&
-        s.info.image_height / denom >= ThumbnailHeight) {
-      s.info.scale_denom = denom;
+  // Smallest DCT scale, in eighths, that still covers the thumbnail; the decoder rounds the
+  // scaled size up.
+  s.info.scale_num = 8;
+  s.info.scale_denom = 8;
+  for (unsigned num = 1; num < 8; ++num) {
+    if ((s.info.image_width * num + 7) / 8 >= tw && (s.info.image_height * num + 7) / 8 >= th) {
+      s.info.scale_num = num;
       break;
     }
   }
@@ -183,7 +186,13 @@ JpegResult JpegThumbnailDecoder::Decode(const std::uint8_t* data, std::size_t si
   }
   State& s = *state_;
   s.err.pub.msg_code = 0;
-  if (!brevlo::platform::Decode(s, data, size)) {
+  if (out.width <= 0 || out.height <= 0 ||
+      out.bgr.size() != static_cast<std::size_t>(out.width) * out.height * 3) {
+    result.errorCode = JERR_EMPTY_IMAGE;
+    return result;
+  }
+  if (!brevlo::platform::Decode(s, data, size, static_cast<unsigned>(out.width),
+                                static_cast<unsigned>(out.height))) {
     result.errorCode = s.err.pub.msg_code;
     // Back to a clean state for the next picture.
     if (s.created) jpeg_abort_decompress(&s.info);

@@ -1,19 +1,25 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace brevlo::platform {
 
 inline constexpr int ThumbnailWidth = 80;
 inline constexpr int ThumbnailHeight = 60;
 
-// 80 x 60 pixels, top row first, 3 bytes a pixel in blue, green, red order (a 24-bit DIB's
-// byte order, rows without padding since 80 * 3 is a multiple of 4).
+// 80 x 60 pixels at the design's scale, more on a screen of more dots per inch; top row
+// first, 3 bytes a pixel in blue, green, red order (a 24-bit DIB's byte order), rows without
+// padding.
 struct Thumbnail {
-  std::array<std::uint8_t, ThumbnailWidth * ThumbnailHeight * 3> bgr{};
+  Thumbnail() : Thumbnail(ThumbnailWidth, ThumbnailHeight) {}
+  Thumbnail(int w, int h) : width(w), height(h), bgr(static_cast<std::size_t>(w) * h * 3) {}
+  int width;
+  int height;
+  std::vector<std::uint8_t> bgr;
+  int Stride() const { return width * 3; }
 };
 
 struct JpegResult {
@@ -24,9 +30,10 @@ struct JpegResult {
 // Largest JPEG file we accept as a thumbnail; bigger ones are refused unread.
 inline constexpr std::size_t MaxJpegBytes = 64u * 1024u * 1024u;
 
-// Decodes JPEGs held in memory straight to 80 x 60 thumbnails, letting the decoder scale down
-// by DCT to the smallest size of at least 80 x 60 before the final stretch. One object serves
-// a whole list: its buffers are kept from one picture to the next.
+// Decodes JPEGs held in memory straight to thumbnails of the size they are made with, letting
+// the decoder scale by DCT (in eighths) to the smallest size that covers it before the final
+// area average; a 160 x 120 THM meets 80 x 60, 100 x 75, 120 x 90 and 160 x 120 exactly. One object
+// serves a whole list: its buffers are kept from one picture to the next.
 class JpegThumbnailDecoder {
  public:
   JpegThumbnailDecoder();

@@ -76,6 +76,21 @@ bool TImageList::SetPixels24(int index, const std::uint8_t* bgrTopDown, int stri
   return true;
 }
 
+void TImageList::SetSize(int width, int height) {
+  if (width == width_ && height == height_) return;
+  std::vector<TBitmap> images(static_cast<std::size_t>(Count()));
+  for (int i = 0; i < Count(); ++i) {
+    HBITMAP copy = CopyBitmap(i);
+    images[static_cast<std::size_t>(i)].AssignScaled(copy, width, height);
+    DeleteObject(copy);
+  }
+  // The handle stays: whoever shows the list keeps it.
+  ImageList_SetIconSize(handle_, width, height);
+  width_ = width;
+  height_ = height;
+  for (const TBitmap& image : images) ImageList_Add(handle_, image.Handle(), nullptr);
+}
+
 TCustomListView::TCustomListView(TComponent* owner) : TCustomListControl(owner) {
   Color = clWindow;
   ParentColor = false;
@@ -93,12 +108,24 @@ void TCustomListView::CreateParamsFor(CreateParams& params) {
 void TCustomListView::AfterCreate() {
   LVCOLUMNA column{};
   column.mask = LVCF_WIDTH;
-  column.cx = ColumnWidth;
+  column.cx = Scaled(ColumnWidth);
   SendMessageA(Handle(), LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
   if (SmallImages != nullptr) {
     SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL,
                  reinterpret_cast<LPARAM>(SmallImages->Handle()));
   }
+}
+
+void TCustomListView::DpiChanged() {
+  if (HandleAllocated()) SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, 0, Scaled(ColumnWidth));
+}
+
+void TCustomListView::ImagesChanged() {
+  if (!HandleAllocated() || SmallImages == nullptr) return;
+  // Set again: the control measures its rows when it is given the images.
+  SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+  SendMessageA(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL,
+               reinterpret_cast<LPARAM>(SmallImages->Handle()));
 }
 
 void TCustomListView::Clear() {
@@ -258,14 +285,23 @@ void TCustomStatusBar::CreateParamsFor(CreateParams& params) {
   params.style |= CCS_BOTTOM;
 }
 
-void TCustomStatusBar::AfterCreate() {
+void TCustomStatusBar::ShowPanels() {
+  // Each edge scaled, not each width, so the panels end where the scaled design puts them.
   std::vector<int> edges;
   int right = 0;
   for (std::size_t i = 0; i < PanelWidths.size(); ++i) {
     right += PanelWidths[i];
-    edges.push_back(i + 1 == PanelWidths.size() ? -1 : right);
+    edges.push_back(i + 1 == PanelWidths.size() ? -1 : Scaled(right));
   }
   SendMessageA(Handle(), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void TCustomStatusBar::DpiChanged() {
+  if (HandleAllocated()) ShowPanels();
+}
+
+void TCustomStatusBar::AfterCreate() {
+  ShowPanels();
   texts_.resize(PanelWidths.size());
   for (std::size_t i = 0; i < texts_.size(); ++i) {
     SendMessageA(Handle(), SB_SETTEXTA, i, reinterpret_cast<LPARAM>(texts_[i].c_str()));

@@ -31,6 +31,8 @@ class TImageList : public TComponent {
   // Puts 24-bit pixels (top row first) of the list's size straight into the list's own bitmap
   // at an index; false when that bitmap is not a 24-bit DIB section, so Replace must do it.
   bool SetPixels24(int index, const std::uint8_t* bgrTopDown, int stride);
+  // Another image size; the images it holds are scaled smoothly to it.
+  void SetSize(int width, int height);
 
  private:
   HIMAGELIST handle_;
@@ -58,7 +60,7 @@ class TCustomListView : public TCustomListControl {
   BREVLO_CLASS(TCustomListView, TCustomListControl)
  public:
   explicit TCustomListView(TComponent* owner);
-  int ColumnWidth = 220;
+  int ColumnWidth = 220;  // at the design's scale
   bool MultiSelect = true;
   bool ReadOnly = true;
   bool ShowColumnHeaders = false;
@@ -78,6 +80,8 @@ class TCustomListView : public TCustomListControl {
   // the control at EndUpdate.
   void BeginUpdate();
   void EndUpdate();
+  // After SmallImages changed their size: the rows take the new height.
+  void ImagesChanged();
 
   std::function<void(TObject*, int index)> OnStartDrag;
 
@@ -85,6 +89,7 @@ class TCustomListView : public TCustomListControl {
   void CreateParamsFor(CreateParams& params) override;
   void AfterCreate() override;
   void WndProc(TMessage& message) override;
+  void DpiChanged() override;
 
  private:
   void ShowRowCount();
@@ -106,15 +111,17 @@ class TCustomStatusBar : public TWinControl {
   BREVLO_CLASS(TCustomStatusBar, TWinControl)
  public:
   explicit TCustomStatusBar(TComponent* owner);
-  std::vector<int> PanelWidths;
+  std::vector<int> PanelWidths;  // at the design's scale
   std::string PanelText(int index) const;
   void SetPanelText(int index, const std::string& text);
 
  protected:
   void CreateParamsFor(CreateParams& params) override;
   void AfterCreate() override;
+  void DpiChanged() override;
 
  private:
+  void ShowPanels();
   std::vector<std::string> texts_;
 };
 

@@ -220,6 +220,24 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   top_ = top;
   width_ = width;
   height_ = height;
+  if (!scaling_) design_ = UnscaleRectByDpi(BoundsRect(), dpi_);
+}
+
+void TControl::ChangeDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  if (Font.Height != madeFont_) designFont_ = UnscaleByDpi(Font.Height, dpi_);
+  dpi_ = dpi;
+  Font.Height = madeFont_ = FontHeightAtDpi(designFont_, dpi);
+  scaling_ = true;
+  PlaceAtDpi();
+  scaling_ = false;
+  FontChanged();
+  DpiChanged();
+}
+
+void TControl::PlaceAtDpi() {
+  const RECT r = ScaleRectByDpi(design_, dpi_);
+  SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
 void TControl::SetVisible(bool visible) {
@@ -394,6 +412,13 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
   }
 }
 
+void TWinControl::ChangeDpi(int dpi) {
+  if (dpi <= 0 || dpi == Dpi()) return;
+  // Children first: a control that places its children finds them at the new scale already.
+  for (auto* c : std::vector<TControl*>(controls_)) c->ChangeDpi(dpi);
+  TControl::ChangeDpi(dpi);
+}
+
 RECT TWinControl::ClientRect() const {
   RECT r{};
   if (handle_ != nullptr) {
@@ -474,6 +499,8 @@ void TWinControl::ApplyTabOrder() {
 
 void TWinControl::InsertControl(TControl* control) {
   controls_.push_back(control);
+  // Made in design units like the rest, whenever it comes.
+  control->ChangeDpi(Dpi());
   if (handle_ != nullptr) {
     if (auto* w = dynamic_cast<TWinControl*>(control)) {
       w->Handle();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/Dpi.h"
 #include "ui/Graphics.h"
 
 namespace brevlo::ui {
@@ -166,6 +167,15 @@ class TControl : public TComponent {
   virtual void SetBounds(int left, int top, int width, int height);
   virtual RECT ClientRect() const { return RECT{0, 0, width_, height_}; }
 
+  // Places, sizes and fonts are given at DesignDpi and shown at the control's own scale.
+  // SetBounds takes pixels at that scale; the design is kept beside them, so that a change
+  // of scale starts from it and rounding never piles up.
+  int Dpi() const { return dpi_; }
+  // Lays the control out at another scale, a windowed control its children too.
+  virtual void ChangeDpi(int dpi);
+  // A design length at the control's scale.
+  int Scaled(int value) const { return ScaleByDpi(value, dpi_); }
+
   bool Visible() const { return visible_; }
   virtual void SetVisible(bool visible);
   bool Enabled() const { return enabled_; }
@@ -197,6 +207,10 @@ class TControl : public TComponent {
   virtual void WndProc(TMessage& message);
   virtual void DefaultHandler(TMessage& message) { message.Result = 0; }
   virtual std::string GetText() const { return caption_; }
+  // Puts the control at its design place at the new scale (Dpi() already tells it).
+  virtual void PlaceAtDpi();
+  // After place and font follow a new scale, for what else the control sizes by it.
+  virtual void DpiChanged() {}
   std::string caption_;
   int left_ = 0;
   int top_ = 0;
@@ -216,6 +230,11 @@ class TControl : public TComponent {
   static void CallFrom(TControl* control, const std::shared_ptr<THookLink>& link,
                        TMessage& message);
   TWinControl* parent_ = nullptr;
+  RECT design_{};
+  int designFont_ = 0;
+  int madeFont_ = 0;  // the font height last set for a scale; another one was set by hand
+  int dpi_ = DesignDpi;
+  bool scaling_ = false;
   std::shared_ptr<THookLink> hooks_;  // outermost first
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
@@ -254,6 +273,7 @@ class TWinControl : public TControl {
   void SetParent(TWinControl* parent) override;
   void SetBounds(int left, int top, int width, int height) override;
   RECT ClientRect() const override;
+  void ChangeDpi(int dpi) override;
   void SetVisible(bool visible) override;
   void SetEnabled(bool enabled) override;
   void SetCaption(const std::string& text) override;

@@ -24,4 +24,21 @@ inline RECT ScaleRectByDpi(const RECT& r, int dpi) {
           ScaleByDpi(r.bottom, dpi)};
 }
 
+// A design length back from dpi; exact at DesignDpi.
+inline int UnscaleByDpi(int value, int dpi) {
+  return MulDiv(value, DesignDpi, dpi);
+}
+inline RECT UnscaleRectByDpi(const RECT& r, int dpi) {
+  return {UnscaleByDpi(r.left, dpi), UnscaleByDpi(r.top, dpi), UnscaleByDpi(r.right, dpi),
+          UnscaleByDpi(r.bottom, dpi)};
+}
+
+// A font's height (negative: character height, as fonts take it) given at DesignDpi, at dpi:
+// the same point size, as the platform sizes a font in points, not the pixels scaled.
+inline int FontHeightAtDpi(int designHeight, int dpi) {
+  if (designHeight >= 0) return ScaleByDpi(designHeight, dpi);
+  const int points = MulDiv(-designHeight, 72, DesignDpi);
+  return -MulDiv(points, dpi, 72);
+}
+
 }  // namespace brevlo::ui

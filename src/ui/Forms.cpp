@@ -76,6 +76,11 @@ void TCustomForm::CreateParamsFor(CreateParams& params) {
 }
 
 void TCustomForm::SetClientSize(int width, int height) {
+  designClient_ = SIZE{UnscaleByDpi(width, Dpi()), UnscaleByDpi(height, Dpi())};
+  ResizeClient(width, height);
+}
+
+void TCustomForm::ResizeClient(int width, int height) {
   clientWidth_ = width;
   clientHeight_ = height;
   if (HandleAllocated()) {
@@ -90,6 +95,17 @@ void TCustomForm::SetClientSize(int width, int height) {
     SetWindowPos(Handle(), nullptr, 0, 0, width + frameWidth, height + frameHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+}
+
+void TCustomForm::CreateWnd() {
+  ChangeDpi(SystemDpi());
+  TCustomControl::CreateWnd();
+  if (HandleAllocated()) ChangeDpi(WindowDpi(Handle()));
+}
+
+void TCustomForm::PlaceAtDpi() {
+  // A window keeps its place on the screen; only its size follows the scale.
+  ResizeClient(Scaled(designClient_.cx), Scaled(designClient_.cy));
 }
 
 int TCustomForm::ClientWidth() const {
@@ -176,6 +192,19 @@ void TCustomForm::WndProc(TMessage& message) {
     case WM_GETDLGCODE:
       message.Result = 0;
       return;
+    case WM_DPICHANGED: {
+      // Where the platform suggests, then the client at the new scale inside whatever frame
+      // the window has there.
+      const auto* suggested = reinterpret_cast<const RECT*>(message.LParam);
+      SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      left_ = suggested->left;
+      top_ = suggested->top;
+      ChangeDpi(HIWORD(message.WParam));
+      message.Result = 0;
+      return;
+    }
     case WM_GETMINMAXINFO: {
       TCustomControl::WndProc(message);
       auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);

@@ -46,12 +46,17 @@ class TCustomForm : public TCustomControl {
 
  protected:
   void CreateParamsFor(CreateParams& params) override;
+  // Laid out at the screen's scale before its windows are made, at its monitor's after.
+  void CreateWnd() override;
+  void PlaceAtDpi() override;
   void WndProc(TMessage& message) override;
 
  private:
   void PlaceOnFirstShow();
+  void ResizeClient(int width, int height);
   int clientWidth_ = 0;
   int clientHeight_ = 0;
+  SIZE designClient_{};
   bool placed_ = false;
 };
 

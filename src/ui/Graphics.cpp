@@ -1,6 +1,10 @@
 #include "ui/Graphics.h"
 
 #include <cstring>
+#include <vector>
+
+#include "platform/PixelScale.h"
+#include "ui/Dpi.h"
 
 namespace brevlo::ui {
 
@@ -37,9 +41,8 @@ TFont::~TFont() {
 }
 
 void TFont::SetSize(int points) {
-  HDC screen = GetDC(nullptr);
-  Height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
+  // In design pixels, like every other length: the control it belongs to scales it.
+  Height = -MulDiv(points, DesignDpi, 72);
 }
 
 void TFont::Changed() {
@@ -220,6 +223,37 @@ bool TBitmap::SetPixels24(int width, int height, const std::uint8_t* bgrTopDown,
   width_ = width;
   height_ = height;
   return true;
+}
+
+}  // namespace brevlo::ui
+
+namespace brevlo::ui {
+
+bool TBitmap::AssignScaled(HBITMAP source, int width, int height) {
+  BITMAP info{};
+  if (source == nullptr || width <= 0 || height <= 0 || !GetObject(source, sizeof info, &info) ||
+      info.bmWidth <= 0 || info.bmHeight <= 0) {
+    return false;
+  }
+  BITMAPINFO header{};
+  header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  header.bmiHeader.biWidth = info.bmWidth;
+  header.bmiHeader.biHeight = -info.bmHeight;
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 24;
+  header.bmiHeader.biCompression = BI_RGB;
+  const int srcStride = ((info.bmWidth * 3 + 3) / 4) * 4;
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(srcStride) * info.bmHeight);
+  HDC screen = GetDC(nullptr);
+  const int rows = GetDIBits(screen, source, 0, static_cast<UINT>(info.bmHeight), pixels.data(),
+                             &header, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  if (rows != info.bmHeight) return false;
+  const int dstStride = ((width * 3 + 3) / 4) * 4;
+  std::vector<std::uint8_t> scaled(static_cast<std::size_t>(dstStride) * height);
+  platform::ScalePixels24(pixels.data(), info.bmWidth, info.bmHeight, srcStride, scaled.data(),
+                          width, height, dstStride);
+  return SetPixels24(width, height, scaled.data(), dstStride);
 }
 
 }  // namespace brevlo::ui

@@ -36,6 +36,7 @@ class TFont {
   bool Underline = false;
   TColor Color = clWindowText;
 
+  // Points at the design's 96 dots per inch; the control scales the font with itself.
   void SetSize(int points);
   // Created on demand and rebuilt after a change.
   HFONT Handle() const;
@@ -78,6 +79,8 @@ class TBitmap {
   bool LoadFromResource(HINSTANCE instance, const char* name);
   // Top-down rows of blue, green, red bytes, padded to four bytes.
   bool SetPixels24(int width, int height, const std::uint8_t* bgrTopDown, int stride);
+  // A smooth copy of another bitmap at another size.
+  bool AssignScaled(HBITMAP source, int width, int height);
   // Takes the bitmap over; it is freed with this object.
   void Assign(HBITMAP bitmap);
   void Clear() { Release(); }

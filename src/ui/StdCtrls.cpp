@@ -103,14 +103,28 @@ void TCustomLabel::Paint(TCanvas& canvas) {
 
 void TImage::PictureChanged() {
   if (AutoSize && !Picture.Empty()) {
-    width_ = Picture.Width();
-    height_ = Picture.Height();
+    width_ = Scaled(Picture.Width());
+    height_ = Scaled(Picture.Height());
   }
+  scaled_.Clear();
+  scaledFrom_ = nullptr;
   Invalidate();
 }
 
 void TImage::Paint(TCanvas& canvas) {
   if (Picture.Empty()) return;
+  const int w = Stretch ? Width() : Scaled(Picture.Width());
+  const int h = Stretch ? Height() : Scaled(Picture.Height());
+  if (Dpi() != DesignDpi && (w != Picture.Width() || h != Picture.Height())) {
+    // The platform's stretch may step pixels; ours is smooth at any factor.
+    if (scaledFrom_ != Picture.Handle() || scaled_.Width() != w || scaled_.Height() != h) {
+      scaledFrom_ = scaled_.AssignScaled(Picture.Handle(), w, h) ? Picture.Handle() : nullptr;
+    }
+    if (scaledFrom_ != nullptr) {
+      canvas.Draw(0, 0, scaled_.Handle());
+      return;
+    }
+  }
   if (Stretch) {
     canvas.StretchDraw(RECT{0, 0, Width(), Height()}, Picture.Handle());
   } else {

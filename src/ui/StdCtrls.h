@@ -72,6 +72,12 @@ class TImage : public TGraphicControl {
 
  protected:
   void Paint(TCanvas& canvas) override;
+  void DpiChanged() override { PictureChanged(); }
+
+ private:
+  // The picture smoothly scaled, made once per size, for a scale other than the design's.
+  TBitmap scaled_;
+  HBITMAP scaledFrom_ = nullptr;
 };
 
 class TSpeedButton : public TGraphicControl {

@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -112,33 +114,45 @@ struct MeasuredDecode {
 };
 
 // Decodes in a child process, so that the peak it reaches is its own and a decoder that asks
-// for gigabytes takes down only the child.
+// for gigabytes takes down only the child. The answer comes back through a pipe, as bytes.
 MeasuredDecode DecodeMeasured(const std::vector<std::uint8_t>& jpeg) {
+  struct Piped {
+    bool ran = false;
+    JpegResult result;
+    std::size_t growth = 0;
+    std::array<std::uint8_t, ThumbnailWidth * ThumbnailHeight * 3> bgr{};
+  };
   MeasuredDecode measured;
   int channel[2];
   if (pipe(channel) != 0) return measured;
   const pid_t child = fork();
   if (child == 0) {
     close(channel[0]);
-    MeasuredDecode m;
+    Piped m;
+    Thumbnail thumbnail;
     const std::size_t before = PeakResidentBytes();
-    m.result = DecodeJpegThumbnail(jpeg.data(), jpeg.size(), m.thumbnail);
+    m.result = DecodeJpegThumbnail(jpeg.data(), jpeg.size(), thumbnail);
     m.growth = PeakResidentBytes() - before;
     m.ran = true;
+    std::copy(thumbnail.bgr.begin(), thumbnail.bgr.end(), m.bgr.begin());
     const ssize_t written = write(channel[1], &m, sizeof m);
     _exit(written == static_cast<ssize_t>(sizeof m) ? 0 : 1);
   }
   close(channel[1]);
   if (child > 0) {
+    Piped piped;
     std::size_t got = 0;
-    auto* bytes = reinterpret_cast<char*>(&measured);
+    auto* bytes = reinterpret_cast<char*>(&piped);
     for (ssize_t n;
-         got < sizeof measured && (n = read(channel[0], bytes + got, sizeof measured - got)) > 0;) {
+         got < sizeof piped && (n = read(channel[0], bytes + got, sizeof piped - got)) > 0;) {
       got += static_cast<std::size_t>(n);
     }
     int status = 0;
     waitpid(child, &status, 0);
-    if (got != sizeof measured) measured.ran = false;
+    measured.ran = got == sizeof piped && piped.ran;
+    measured.result = piped.result;
+    measured.growth = piped.growth;
+    std::copy(piped.bgr.begin(), piped.bgr.end(), measured.thumbnail.bgr.begin());
   }
   close(channel[0]);
   return measured;

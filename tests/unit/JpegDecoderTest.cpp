@@ -30,6 +30,25 @@ TEST(JpegDecoder, StretchesAnySizeToEightyBySixty) {
   }
 }
 
+TEST(JpegDecoder, DecodesAtTheSizeOfTheScreensScale) {
+  // 125 %, 150 %, 200 % and an odd size whose rows are no multiple of four bytes.
+  for (auto [tw, th] : {std::pair{100, 75}, {120, 90}, {160, 120}, {81, 61}}) {
+    for (auto [w, h] : {std::pair{160, 120}, {640, 480}}) {
+      Thumbnail t(tw, th);
+      ASSERT_TRUE(Decode(MakeJpeg(w, h, 255, 0, 0), t).ok) << w << "x" << h;
+      ASSERT_EQ(t.bgr.size(), static_cast<std::size_t>(tw * th * 3));
+      const auto at = [&](int x, int y) {
+        const auto* p = t.bgr.data() + (y * tw + x) * 3;
+        return std::array<int, 3>{p[2], p[1], p[0]};
+      };
+      EXPECT_LT(at(0, th / 2)[0], at(tw / 2, th / 2)[0]) << tw << " from " << w;
+      EXPECT_LT(at(tw / 2, th / 2)[0], at(tw - 1, th / 2)[0]) << tw << " from " << w;
+      EXPECT_GT(at(tw - 1, th - 1)[0], 200) << tw << " from " << w;
+      EXPECT_LT(at(tw - 1, th - 1)[2], 40) << tw << " from " << w;
+    }
+  }
+}
+
 TEST(JpegDecoder, ProgressiveGreyAndCmykDecode) {
   Thumbnail t;
   ASSERT_TRUE(Decode(MakeJpeg(320, 240, 0, 0, 255, true), t).ok);

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
+#include "about/win32/AboutForm.h"
+#include "operations/win32/RenameForm.h"
+#include "operations/win32/TransferForm.h"
+#include "ui/Dpi.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
@@ -279,5 +283,152 @@ TEST_F(MainWindow, TabAndShiftTabFollowTheLayoutOrder) {
   for (std::size_t i = order.size(); i-- > 0;) {
     press(true);
     EXPECT_EQ(GetFocus(), order[i]->Handle()) << "Shift+Tab to " << order[i]->Name;
+  }
+}
+
+// ---- The same design at the screen's scale (run in prefixes at 120, 144 and 192 too) ------
+
+namespace {
+
+int At(int design, int dpi) {
+  return ui::ScaleByDpi(design, dpi);
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+  RECT both;
+  return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+SIZE TextSize(ui::TControl* control) {
+  HDC dc = GetDC(nullptr);
+  const SIZE size = ui::TCanvas(dc).TextExtent(control->Caption(), control->Font);
+  ReleaseDC(nullptr, dc);
+  return size;
+}
+
+// The main window against the design times dpi / 96: edges within a pixel, no two controls
+// overlapping that do not in the design, every label's text inside its own rectangle and short
+// of the next control to its right.
+void ExpectMainWindowAt(app::TMainForm* form, int dpi) {
+  RECT client;
+  GetClientRect(form->Handle(), &client);
+  EXPECT_NEAR(client.right, At(661, dpi), 1);
+  EXPECT_NEAR(client.bottom, At(516, dpi), 1);
+  struct Placed {
+    ui::TControl* control;
+    RECT now;
+    RECT design;  // sizes the text decides are taken from the window, scaled back
+  };
+  std::vector<Placed> placed;
+  for (const Expected& e : kLayout) {
+    SCOPED_TRACE(e.name);
+    auto* control = dynamic_cast<ui::TControl*>(form->FindComponent(e.name));
+    ASSERT_NE(control, nullptr);
+    const RECT r = PlaceOf(control);
+    EXPECT_NEAR(r.left, At(e.left, dpi), 1);
+    EXPECT_NEAR(r.top, At(e.top, dpi), 1);
+    if (e.width >= 0) {
+      EXPECT_NEAR(r.right, At(e.left + e.width, dpi), 1);
+    }
+    if (e.height >= 0) {
+      EXPECT_NEAR(r.bottom, At(e.top + e.height, dpi), 1);
+    }
+    if (dynamic_cast<ui::TLabel*>(control) != nullptr) {
+      const SIZE text = TextSize(control);
+      EXPECT_LE(text.cx, r.right - r.left);
+      EXPECT_LE(text.cy, r.bottom - r.top + 1);
+    }
+    const RECT design{
+        e.left, e.top,
+        e.width >= 0 ? e.left + e.width : e.left + ui::UnscaleByDpi(r.right - r.left, dpi),
+        e.height >= 0 ? e.top + e.height : e.top + ui::UnscaleByDpi(r.bottom - r.top, dpi)};
+    placed.push_back({control, r, design});
+  }
+  for (const Placed& a : placed) {
+    for (const Placed& b : placed) {
+      if (&a == &b || a.control->Parent() != b.control->Parent() || Overlap(a.design, b.design)) {
+        continue;
+      }
+      EXPECT_FALSE(Overlap(a.now, b.now)) << a.control->Name << " and " << b.control->Name;
+      // A label's text, drawn from its left edge, stops before a neighbour on its line.
+      const bool sameLine = a.now.top < b.now.bottom && b.now.top < a.now.bottom;
+      if (dynamic_cast<ui::TLabel*>(a.control) != nullptr && sameLine &&
+          b.now.left >= a.now.right) {
+        EXPECT_LE(a.now.left + TextSize(a.control).cx, b.now.left)
+            << a.control->Name << " reaches " << b.control->Name;
+      }
+    }
+  }
+  int edges[4] = {};
+  ASSERT_EQ(
+      SendMessageA(form->StatusBar1->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 4);
+  EXPECT_EQ(edges[0], At(260, dpi));
+  EXPECT_EQ(edges[1], At(398, dpi));
+  EXPECT_EQ(edges[2], At(658, dpi));
+  for (ui::TListView* list : {form->ltvPC, form->ltvPSP}) {
+    EXPECT_EQ(SendMessageA(list->Handle(), LVM_GETCOLUMNWIDTH, 0, 0), At(220, dpi));
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(list->SmallImages->Handle(), &cx, &cy);
+    EXPECT_EQ(cx, At(80, dpi));
+    EXPECT_EQ(cy, At(60, dpi));
+  }
+  EXPECT_EQ(form->cmbPSP->TreeHeight(), At(240, dpi));
+}
+
+}  // namespace
+
+TEST_F(MainWindow, AtScaleEveryControlIsItsDesignTimesTheScale) {
+  const int dpi = ui::SystemDpi();
+  RecordProperty("dpi", dpi);
+  EXPECT_EQ(form->Dpi(), dpi);
+  ExpectMainWindowAt(form.Form(), dpi);
+}
+
+TEST_F(MainWindow, AtScaleMovedToAScreenOfAnotherScaleLaysItselfOutAgain) {
+  const int dpi = ui::SystemDpi() == 144 ? 96 : 144;
+  RECT window;
+  GetWindowRect(form->Handle(), &window);
+  RECT suggested{window.left + 10, window.top + 20, window.left + 10 + At(669, dpi),
+                 window.top + 20 + At(543, dpi)};
+  SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  ExpectMainWindowAt(form.Form(), dpi);
+  RECT moved;
+  GetWindowRect(form->Handle(), &moved);
+  EXPECT_EQ(moved.left, suggested.left);
+  EXPECT_EQ(moved.top, suggested.top);
+}
+
+TEST(DialogsAtScale, ClientAndControlsAreTheirDesignTimesTheScale) {
+  TempFolder app;
+  MainFormFixture main(app.Path());
+  const int dpi = ui::SystemDpi();
+  struct Dialog {
+    ui::TForm* form;
+    SIZE client;
+    const char* control;
+    RECT design;
+  };
+  const Dialog dialogs[] = {
+      {new app::TAboutForm(ui::Application), {503, 290}, "btnOK", {408, 255, 483, 280}},
+      {new app::TRenameForm(ui::Application), {405, 108}, "edtNewname", {96, 21, 377, 42}},
+      {new app::TTransferForm(ui::Application), {407, 137}, "pgb1", {16, 72, 393, 89}}};
+  for (const Dialog& d : dialogs) {
+    SCOPED_TRACE(d.form->Name);
+    RECT client;
+    GetClientRect(d.form->Handle(), &client);
+    EXPECT_NEAR(client.right, At(d.client.cx, dpi), 1);
+    EXPECT_NEAR(client.bottom, At(d.client.cy, dpi), 1);
+    auto* control = dynamic_cast<ui::TWinControl*>(d.form->FindComponent(d.control));
+    ASSERT_NE(control, nullptr);
+    RECT r;
+    GetWindowRect(control->Handle(), &r);
+    MapWindowPoints(nullptr, d.form->Handle(), reinterpret_cast<POINT*>(&r), 2);
+    const RECT want = ui::ScaleRectByDpi(d.design, dpi);
+    EXPECT_NEAR(r.left, want.left, 1);
+    EXPECT_NEAR(r.top, want.top, 1);
+    EXPECT_NEAR(r.right, want.right, 1);
+    EXPECT_NEAR(r.bottom, want.bottom, 1);
+    delete d.form;
   }
 }

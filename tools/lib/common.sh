@@ -65,8 +65,10 @@ brevlo_wine_env() {
 # Every prefix leaves the window frames to the program, which draws its own from the skin:
 # otherwise Wine asks the window manager (or, with none, nobody) for decorations and crops
 # each window to its client area.
+# A second argument gives the prefix's screen scale in dots per inch (96 is 100 %).
 brevlo_wine_prefix() {
   brevlo_wine_env "$1"
+  local dpi=${2:-}
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     brevlo_log "creating Wine prefix $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
@@ -85,6 +87,33 @@ brevlo_wine_prefix() {
     brevlo_log "the Wine prefix $WINEPREFIX still leaves the window frames to Wine"
     return 1
   }
+  if [ -n "$dpi" ] && [ "$(brevlo_wine_dpi_of)" != "$dpi" ]; then
+    brevlo_wine_set_dpi "$dpi"
+    [ "$(brevlo_wine_dpi_of)" = "$dpi" ] || {
+      brevlo_log "the Wine prefix $WINEPREFIX did not take $dpi dots per inch"
+      return 1
+    }
+  fi
+}
+
+# The screen scale is read when Wine starts, so each scale needs a prefix of its own. The
+# fonts' key says the same, or text is measured at one scale and drawn at another.
+brevlo_wine_set_dpi() {
+  local key
+  for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  done
+  wineserver -w
+}
+
+# The prefix's dots per inch as user.reg holds it (96 when it says nothing).
+brevlo_wine_dpi_of() {
+  local hex
+  hex=$(awk '
+    /^\[/ { in_key = ($0 ~ /^\[Control Panel\\\\Desktop\]/); next }
+    in_key && /^"LogPixels"=dword:/ { sub(/^"LogPixels"=dword:/, ""); print; exit }' \
+    "$WINEPREFIX/user.reg" 2>/dev/null)
+  echo $((16#${hex:-60}))
 }
 
 brevlo_wine_undecorated() {
@@ -108,11 +137,12 @@ brevlo_wine_stop() {
 }
 
 # Starts Xvfb on a free display number (Xvfb picks it and writes it to the descriptor);
-# sets brevlo_xvfb_pid and exports DISPLAY.
+# sets brevlo_xvfb_pid and exports DISPLAY. BREVLO_XVFB_SIZE (WIDTHxHEIGHT) asks for a screen
+# other than 1280 x 1024.
 brevlo_xvfb_start() {
   local fdfile n i
   fdfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${BREVLO_XVFB_SIZE:-1280x1024}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
   brevlo_xvfb_pid=$!
   for i in $(seq 1 100); do
     n=$(tr -dc '0-9' <"$fdfile")

@@ -18,6 +18,7 @@
 #   e2e_control CLASS N         the Nth (from 1) control of CLASS in the main window, counted
 #                               left to right, then top to bottom
 #   e2e_click_control LINE      clicks into the middle of a control line
+#   e2e_wait_rows N ROWS [SECONDS]  waits for list view N of the main window to hold ROWS rows
 #   e2e_fail MESSAGE            reports, keeps a screenshot and ends the test
 #   e2e_plug LETTER DIR [KIND]  plugs a drive in for this test (unplugged at the end)
 #   e2e_unplug LETTER           pulls it out while the program runs
@@ -323,6 +324,14 @@ e2e_rows() {
 }
 
 e2e_row_names() { e2e_rows "$1" | cut -f7; }
+
+# Waits until list view N (from 1) of the main window has ROWS rows, or fails.
+e2e_wait_rows() {
+  local list=$1 rows=$2 limit=${3:-20}
+  rows_now() { [ "$(cut -f6 <<<"$(e2e_list "$1")")" = "$2" ]; }
+  e2e_wait_for "$limit" rows_now "$list" "$rows" ||
+    e2e_fail "list $list has $(cut -f6 <<<"$(e2e_list "$list")") rows, not $rows"
+}
 
 e2e_click_row() {
   local list=$1 row=$2 key=${3:-} line x y w h

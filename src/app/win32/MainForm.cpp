@@ -67,11 +67,11 @@ class ListViewSink : public library::IVideoListSink {
   void AddVideo(const std::string& caption, const std::string& sizeText,
                 const platform::Thumbnail& thumbnail) override {
     int image = list_->Count();
-    const int stride = platform::ThumbnailWidth * 3;
+    const int stride = thumbnail.Stride();
     if (image >= reserved_ || !images_->SetPixels24(image, thumbnail.bgr.data(), stride)) {
       // One scratch bitmap serves every row; the image list keeps its own copy.
-      scratch_->Picture.SetPixels24(platform::ThumbnailWidth, platform::ThumbnailHeight,
-                                    thumbnail.bgr.data(), stride);
+      scratch_->Picture.SetPixels24(thumbnail.width, thumbnail.height, thumbnail.bgr.data(),
+                                    stride);
       if (image < reserved_) {
         images_->Replace(image, scratch_->Picture.Handle());
       } else {
@@ -185,6 +185,16 @@ TMainForm::TMainForm(ui::TComponent* owner)
   FormCreate();
 }
 
+void TMainForm::DpiChanged() {
+  ui::TForm::DpiChanged();
+  // The rows keep their pictures, scaled, until the lists are filled again.
+  for (ui::TImageList* images : {imlPC, imlPSP}) {
+    images->SetSize(Scaled(platform::ThumbnailWidth), Scaled(platform::ThumbnailHeight));
+  }
+  ltvPC->ImagesChanged();
+  ltvPSP->ImagesChanged();
+}
+
 void TMainForm::BuildSkinEngine() {
   std::string error;
   skSkinEngine1 = skin::TskSkinEngine::Create(this, error);
@@ -256,6 +266,9 @@ void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
     (list == ltvPC ? PcFolder : PspFolder) = folder;
   };
   env.superseded = [&] { return fillGeneration_[which] != generation; };
+  // Decoded at the size shown, sharper than the design's picture stretched.
+  env.thumbnailWidth = images->Width();
+  env.thumbnailHeight = images->Height();
   const library::FillReport report = library::FillVideoList(folder, sink, env);
   // A newer fill has left list, count and folder consistent with each other.
   if (!report.listed || report.superseded) return;

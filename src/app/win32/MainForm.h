@@ -169,6 +169,9 @@ class TMainForm : public ui::TForm {
   // The selection summary of a list ("2 Selected.  3.75MB Total."), or empty without a selection.
   std::string SelectionSummaryOf(ui::TListView* list);
 
+ protected:
+  void DpiChanged() override;
+
  private:
   void BuildControls();
   void BuildMenus();

@@ -478,7 +478,8 @@ void TDirTreeCombo::CreateParamsFor(CreateParams& params) {
 
 void TDirTreeCombo::AfterCreate() {
   ui::TCustomEdit::AfterCreate();
-  Btn->SetBounds(Width() - ButtonSize - 4, 0, ButtonSize, ButtonSize);
+  Btn->SetBounds(Width() - Scaled(ButtonSize) - Scaled(4), 0, Scaled(ButtonSize),
+                 Scaled(ButtonSize));
   Btn->Cursor = ui::TCursor::Arrow;
   Btn->Down = false;
   Btn->OnClick = [this](ui::TObject*) { ButtonClicked(); };
@@ -515,7 +516,7 @@ void TDirTreeCombo::RecreateWnd() {
 void TDirTreeCombo::SetBounds(int left, int top, int width, int height) {
   ui::TCustomEdit::SetBounds(left, top, width, height);
   if (Parent() == nullptr || Btn == nullptr) return;
-  Btn->SetBounds(width - Btn->Width() - 4, Btn->Top(), Btn->Width(), height - 4);
+  Btn->SetBounds(width - Btn->Width() - Scaled(4), Btn->Top(), Btn->Width(), height - Scaled(4));
   SetEditRect();
 }
 
@@ -525,7 +526,8 @@ void TDirTreeCombo::SetEditRect() {
   HIMAGELIST images = Tree->Images();
   const int count = images != nullptr ? ImageList_GetImageCount(images) : 0;
   const bool icon = editImageIndex_ >= 0 && editImageIndex_ < count;
-  RECT r{icon ? TextLeftBesideIcon : 0, 0, client.right - Btn->Width() - 2, client.bottom + 1};
+  RECT r{icon ? Scaled(TextLeftBesideIcon) : 0, 0, client.right - Btn->Width() - Scaled(2),
+         client.bottom + 1};
   SendMessageA(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
 }
 
@@ -542,7 +544,11 @@ void TDirTreeCombo::Paint() {
   HIMAGELIST images = Tree->Images();
   if (images != nullptr && editImageIndex_ >= 0 &&
       editImageIndex_ < ImageList_GetImageCount(images)) {
-    ImageList_Draw(images, editImageIndex_, dc, IconLeft, client.bottom / 2 - 8, ILD_NORMAL);
+    int iconWidth = 16;
+    int iconHeight = 16;
+    ImageList_GetIconSize(images, &iconWidth, &iconHeight);
+    ImageList_Draw(images, editImageIndex_, dc, Scaled(IconLeft), (client.bottom - iconHeight) / 2,
+                   ILD_NORMAL);
   }
   PaintControls(dc, nullptr);
   ReleaseDC(Handle(), dc);
