@@ -48,6 +48,8 @@ class TskSkinWindow : public ui::TObject {
   void ShowBorder(bool shown);
   // The frame's sizes for this window now.
   FrameMetrics Metrics() const;
+  // The dots per inch the window is drawn at: the last WM_DPICHANGED's, else the window's own.
+  int Dpi() const;
   // What the last frame paint offered, for the system menu.
   bool CanMaximize() const { return canMaximize_; }
   bool MaximizeItemEnabled() const { return maximizeItemEnabled_; }
@@ -106,6 +108,7 @@ class TskSkinWindow : public ui::TObject {
   bool started_ = false;
   bool shutDown_ = false;
   int platformFrameHeight_ = 0;
+  int dpi_ = 0;  // 0 until the window is told a scale
   bool canMaximize_ = false;
   bool maximizeItemEnabled_ = false;
   bool minimizeItemEnabled_ = false;
