@@ -33,7 +33,10 @@ void PaintScrollPicture(const TskSkinEngine* engine, TskDib& dib, HDC dc, int w,
   FillRect(view, Rect{0, 0, w, h},
            SkinPixel(engine, "ScrollBarBackgroundColor", RGB(203, 203, 203)));
   const TskSkinScrollBtnRes& set = engine->AtDpi(dpi).scrollSet;
-  const int arrow = ScaleLength(ArrowLength, dpi);
+  // Never longer than the platform's own arrow buttons, which take the presses: a bar the
+  // platform has not scaled keeps its arrows where they are.
+  const int platformArrow = GetSystemMetrics(vertical ? SM_CYVSCROLL : SM_CXHSCROLL);
+  const int arrow = std::min(ScaleLength(ArrowLength, dpi), std::max(platformArrow, ArrowLength));
   const int thumb = ScaleLength(ThumbBreadth, dpi);
   const bool disabled = (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) != 0;
   if (vertical) {
