@@ -498,9 +498,12 @@ HitCode TskSkinWindow::HitAt(POINT screen) const {
 
 bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
   HWND hwnd = WindowHandle();
-  if (message.Msg == WM_DPICHANGED) {
+  if (message.Msg == WM_DPICHANGED && LOWORD(message.WParam) > 0) {
     // Before the window's own handling, which sizes it at the new scale through our frame.
+    const int from = Dpi();
     dpi_ = LOWORD(message.WParam);
+    platformFrameHeight_ = MulDiv(platformFrameHeight_, dpi_, from);
+    ScaleChanged(from, dpi_);
   }
   if (message.Msg == WM_TIMER && message.WParam == kIconMenuTimer) {
     KillTimer(hwnd, kIconMenuTimer);
@@ -820,6 +823,11 @@ void TskSkinWindowOwn::BeforeStart() {
       std::max<int>(window.bottom - window.top - savedClientHeight_ - 4, ScaleLength(23, Dpi()));
 }
 
+void TskSkinWindowOwn::ScaleChanged(int from, int to) {
+  savedClientWidth_ = MulDiv(savedClientWidth_, to, from);
+  savedClientHeight_ = MulDiv(savedClientHeight_, to, from);
+}
+
 void TskSkinWindowOwn::ApplySkinState() {
   if (!freeing_) ReapplySkinners();
   // A form on its way out keeps what it has.
@@ -869,7 +877,8 @@ void TskSkinWindowOwn::FitMaximized() {
   // The side borders go just off the work area, as the platform's own do.
   RECT area = monitor.rcWork;
   area.bottom -= 1;
-  InflateRect(&area, 4, 4);
+  const int side = ScaleLength(FrameMetrics::MinimumSide, Dpi());
+  InflateRect(&area, side, side);
   RECT window;
   GetWindowRect(hwnd, &window);
   // The resize comes back here; a window kept smaller must not loop.

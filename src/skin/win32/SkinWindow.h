@@ -76,6 +76,8 @@ class TskSkinWindow : public ui::TObject {
   // The window's handling behind the wrapper. False: the wrapper went meanwhile.
   virtual bool CallDefault(ui::TMessage& message) = 0;
   virtual void BeforeStart() {}
+  // The window is now drawn at another scale: sizes kept from the old one follow.
+  virtual void ScaleChanged(int /*from*/, int /*to*/) {}
   virtual void AttachControls() = 0;
   virtual bool PreFilter(ui::TMessage& /*message*/) { return true; }
   virtual void PostProcess(ui::TMessage& /*message*/) {}
@@ -160,6 +162,7 @@ class TskSkinWindowOwn : public TskSkinWindow {
   void ApplySkinState() override;
   bool CallDefault(ui::TMessage& message) override;
   void BeforeStart() override;
+  void ScaleChanged(int from, int to) override;
   void AttachControls() override;
   void PostProcess(ui::TMessage& message) override;
   void Attach(HWND hwnd) override;
