@@ -498,13 +498,6 @@ HitCode TskSkinWindow::HitAt(POINT screen) const {
 
 bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
   HWND hwnd = WindowHandle();
-  if (message.Msg == WM_DPICHANGED && LOWORD(message.WParam) > 0) {
-    // Before the window's own handling, which sizes it at the new scale through our frame.
-    const int from = Dpi();
-    dpi_ = LOWORD(message.WParam);
-    platformFrameHeight_ = MulDiv(platformFrameHeight_, dpi_, from);
-    ScaleChanged(from, dpi_);
-  }
   if (message.Msg == WM_TIMER && message.WParam == kIconMenuTimer) {
     KillTimer(hwnd, kIconMenuTimer);
     // Not over a dialog that came up in the meantime.
@@ -701,6 +694,14 @@ void TskSkinWindow::HandleMessage(ui::TMessage& message) {
     if (!*alive) return;
   }
   if (message.Msg == 0) return;
+  if (message.Msg == WM_DPICHANGED && LOWORD(message.WParam) > 0) {
+    // Before the window's own handling, which sizes it at the new scale through our frame; and
+    // while the skin is off too, so that it comes back at the right scale.
+    const int from = Dpi();
+    dpi_ = LOWORD(message.WParam);
+    platformFrameHeight_ = MulDiv(platformFrameHeight_, dpi_, from);
+    ScaleChanged(from, dpi_);
+  }
   if (!engine_->Enabled()) {
     CallDefault(message);
     return;
