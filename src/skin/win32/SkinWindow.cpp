@@ -35,6 +35,8 @@ TskSkinWindow::~TskSkinWindow() {
 }
 
 void TskSkinWindow::Setup(HWND hwnd) {
+  // Asked once: the platform tells a window of any later change with WM_DPICHANGED.
+  if (hwnd != nullptr) dpi_ = ui::WindowDpi(hwnd);
   skinWanted_ = engine_->Enabled();
   Attach(hwnd);
   AttachControls();

@@ -110,7 +110,7 @@ class TskSkinWindow : public ui::TObject {
   bool started_ = false;
   bool shutDown_ = false;
   int platformFrameHeight_ = 0;
-  int dpi_ = 0;  // 0 until the window is told a scale
+  int dpi_ = 0;  // 0 until the window is known
   bool canMaximize_ = false;
   bool maximizeItemEnabled_ = false;
   bool minimizeItemEnabled_ = false;
