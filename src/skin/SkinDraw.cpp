@@ -72,21 +72,22 @@ std::vector<Piece> ThreeVPieces(int w, int h, Rect d) {
   return out;
 }
 
-std::vector<Rect> ArrowSpans(int x, int y, ArrowDirection direction) {
+std::vector<Rect> ArrowSpans(int x, int y, ArrowDirection direction, int depth) {
   std::vector<Rect> out;
-  for (int i = 0; i < 4; ++i) {
+  const int across = 2 * depth - 1;
+  for (int i = 0; i < depth; ++i) {
     switch (direction) {
       case ArrowDirection::Down:
-        out.push_back({x + i, y + i, x + 7 - i, y + i + 1});
+        out.push_back({x + i, y + i, x + across - i, y + i + 1});
         break;
       case ArrowDirection::Up:
-        out.push_back({x + 3 - i, y + i, x + 4 + i, y + i + 1});
+        out.push_back({x + depth - 1 - i, y + i, x + depth + i, y + i + 1});
         break;
       case ArrowDirection::Left:
-        out.push_back({x + i, y + 3 - i, x + i + 1, y + 4 + i});
+        out.push_back({x + i, y + depth - 1 - i, x + i + 1, y + depth + i});
         break;
       case ArrowDirection::Right:
-        out.push_back({x + i, y + i, x + i + 1, y + 7 - i});
+        out.push_back({x + i, y + i, x + i + 1, y + across - i});
         break;
     }
   }

@@ -36,9 +36,9 @@ std::vector<Piece> ThreeHPieces(int w, int h, Rect dest);
 std::vector<Piece> ThreeVPieces(int w, int h, Rect dest);
 
 enum class ArrowDirection { Down, Up, Left, Right };
-// The filled triangle of a drop-down or scroll arrow: 7 across and 4 deep, its broad side at
-// (x, y) for down, as one-pixel-thick spans.
-std::vector<Rect> ArrowSpans(int x, int y, ArrowDirection direction);
+// The filled triangle of a drop-down or scroll arrow: 2 * depth - 1 across and depth deep (7 and
+// 4 at 96 dots per inch), its broad side at (x, y) for down, as one-pixel-thick spans.
+std::vector<Rect> ArrowSpans(int x, int y, ArrowDirection direction, int depth = 4);
 
 // How a blit leaves pixels out.
 struct Transparency {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "skin/SkinScale.h"
+
 namespace brevlo::skin {
 
 namespace {
@@ -14,8 +16,12 @@ bool Inside(const Rect& r, int x, int y) {
 
 }  // namespace
 
+int FrameMetrics::MinimumSideAtDpi() const {
+  return ScaleLength(MinimumSide, dpi);
+}
+
 int FrameMetrics::Side() const {
-  return borderShown ? std::max(borderWidth, MinimumSide) : 0;
+  return borderShown ? std::max(borderWidth, MinimumSideAtDpi()) : 0;
 }
 
 int FrameMetrics::Bottom() const {
@@ -53,28 +59,30 @@ int CaptionButton::Frame(bool hot, bool mouseDown) const {
 }
 
 CaptionLayout LayOutCaption(const CaptionInput& in) {
+  auto at = [&in](int length) { return ScaleLength(length, in.dpi); };
   CaptionLayout layout;
   int top = in.buttonTop;
   if (in.minimized) {
-    top = std::max((26 - in.buttonHeight) / 2, 0);
-    if (in.buttonHeight + top < 22) top += 2;
-  } else if (top <= 3) {
-    top = 4;
+    top = std::max((at(26) - in.buttonHeight) / 2, 0);
+    if (in.buttonHeight + top < at(22)) top += at(2);
+  } else if (top < at(4)) {
+    top = at(4);
   }
   layout.top = top;
   int x0 = std::max(in.leftOffset, 0);
   if (in.icon) {
-    layout.icon = {x0 + 4, top, x0 + 20, top + 16};
-    x0 += 22;
+    layout.icon = {x0 + at(4), top, x0 + at(4) + at(16), top + at(16)};
+    x0 += at(22);
   }
-  int x = in.minimized ? in.width - in.buttonWidth - 5 : in.width + in.rightOffset - in.buttonWidth;
+  int x =
+      in.minimized ? in.width - in.buttonWidth - at(5) : in.width + in.rightOffset - in.buttonWidth;
   auto place = [&](CaptionButtonKind kind, int normal, bool moves) {
     layout.buttons.push_back({kind,
                               {x, top, x + in.buttonWidth, top + in.buttonHeight},
                               normal,
                               normal + 1,
                               normal + 2});
-    if (moves) x -= in.buttonWidth + 2;
+    if (moves) x -= in.buttonWidth + at(2);
   };
   if (in.close) place(CaptionButtonKind::Close, 16, true);
   if (in.maximize) place(CaptionButtonKind::MaxRestore, in.maximized ? 10 : 7, true);
@@ -127,10 +135,11 @@ HitCode HitTest(int width, int height, const FrameMetrics& metrics, bool sizeabl
     const bool bottom = y >= height - std::max(metrics.Bottom(), 1);
     const bool left = x < side;
     const bool right = x >= width - side;
-    const bool nearLeft = x < CornerGrip;
-    const bool nearRight = x >= width - CornerGrip;
-    const bool nearTop = y < CornerGrip;
-    const bool nearBottom = y >= height - CornerGrip;
+    const int grip = ScaleLength(CornerGrip, metrics.dpi);
+    const bool nearLeft = x < grip;
+    const bool nearRight = x >= width - grip;
+    const bool nearTop = y < grip;
+    const bool nearBottom = y >= height - grip;
     if ((top && nearLeft) || (left && nearTop)) return HitTopLeft;
     if ((top && nearRight) || (right && nearTop)) return HitTopRight;
     if ((bottom && nearLeft) || (left && nearBottom)) return HitBottomLeft;
@@ -145,7 +154,7 @@ HitCode HitTest(int width, int height, const FrameMetrics& metrics, bool sizeabl
 }
 
 bool ComposeCaption(const PixelView& view, const CaptionArt& art, bool minimized, bool dialog,
-                    int inset) {
+                    int inset, int dpi) {
   const Rect whole{0, 0, view.width, view.height};
   if (minimized && !art.minimized.Empty()) {
     Blit(view, whole, art.minimized, {0, 0, art.minimized.Width(), art.minimized.Height()},
@@ -163,13 +172,14 @@ bool ComposeCaption(const PixelView& view, const CaptionArt& art, bool minimized
     const TskBitmap* image = &art.left;
     TskBitmap narrow;
     const int w = art.left.Width();
-    if ((minimized || dialog) && right < w && w > 50) {
+    const int end = ScaleLength(25, dpi);
+    if ((minimized || dialog) && right < w && w > 2 * end) {
       // The first 25 columns and the last 25, so that a short caption keeps both ends.
-      narrow = TskBitmap(50, art.left.Height());
+      narrow = TskBitmap(2 * end, art.left.Height());
       for (int y = 0; y < art.left.Height(); ++y) {
-        for (int x = 0; x < 25; ++x) {
+        for (int x = 0; x < end; ++x) {
           narrow.Set(x, y, art.left.At(x, y));
-          narrow.Set(25 + x, y, art.left.At(w - 25 + x, y));
+          narrow.Set(end + x, y, art.left.At(w - end + x, y));
         }
       }
       image = &narrow;
@@ -210,7 +220,7 @@ std::vector<BorderPiece> BorderPieces(int width, int height, const FrameMetrics&
     pieces.push_back(
         {bottomImage ? Kind::BottomImage : Kind::BorderColor, {0, height - bottom, width, height}});
   }
-  const int side = FrameMetrics::MinimumSide;
+  const int side = metrics.MinimumSideAtDpi();
   if (b < side) {
     const int captionBottom = metrics.CaptionBand();
     const int bandTop = captionBottom + metrics.menuBarHeight;
@@ -226,31 +236,44 @@ std::vector<BorderPiece> BorderPieces(int width, int height, const FrameMetrics&
   return pieces;
 }
 
-FrameArt LoadFrameArt(const TskSkinReader& reader) {
+FrameArt LoadFrameArt(const TskSkinReader& reader, int dpi) {
   FrameArt art;
-  reader.GetImage("TitleBarLeftImage", art.caption.left);
-  reader.GetImage("TitleBarClientImage", art.caption.client);
-  reader.GetImage("TitleBarRightImage", art.caption.right);
-  reader.GetImage("TitleBarMinimizedImage", art.caption.minimized);
+  GetScaledImage(reader, "TitleBarLeftImage", art.caption.left, dpi);
+  GetScaledImage(reader, "TitleBarClientImage", art.caption.client, dpi);
+  GetScaledImage(reader, "TitleBarRightImage", art.caption.right, dpi);
+  GetScaledImage(reader, "TitleBarMinimizedImage", art.caption.minimized, dpi);
   TskBitmap strip;
   if (reader.GetImage("TitleBarButtonImage", strip)) {
-    for (int i = 1; i <= 18; ++i) art.buttons.push_back(CutFrame(strip, 18, i));
+    for (int i = 1; i <= 18; ++i) art.buttons.push_back(ScaleBitmap(CutFrame(strip, 18, i), dpi));
     if (art.buttons.front().Empty()) art.buttons.clear();
   }
   art.buttonsTransparent = reader.GetBool("TitleBarButtonTransparentBool");
-  if (reader.GetImage("FormLeftBorderImage", art.leftBorder)) {
+  if (GetScaledImage(reader, "FormLeftBorderImage", art.leftBorder, dpi)) {
     art.rightBorder = art.leftBorder;
     RotateHalf(art.rightBorder);
   }
-  reader.GetImage("FormBottomBorderImage", art.bottomBorder);
+  GetScaledImage(reader, "FormBottomBorderImage", art.bottomBorder, dpi);
   art.borderColor = ColorToPixel(std::max(reader.GetInt("FormBorderColor"), 0));
-  art.buttonTop = reader.GetInt("TitleBarButtonTopInt");
-  art.buttonLeftOffset = reader.GetInt("TitleBarButtonLeftOffsetInt");
-  art.buttonRightOffset = reader.GetInt("TitleBarButtonRightOffsetInt");
-  art.topCorner = std::max(reader.GetInt("FormRoundCornerInt"), 0);
-  art.bottomCorner = std::max(reader.GetInt("FormBottomRoundCornerInt"), 0);
-  art.minWidth = reader.GetInt("FormMinWidthInt");
+  art.buttonTop = ScaleLength(reader.GetInt("TitleBarButtonTopInt"), dpi);
+  art.buttonLeftOffset = ScaleLength(reader.GetInt("TitleBarButtonLeftOffsetInt"), dpi);
+  art.buttonRightOffset = ScaleLength(reader.GetInt("TitleBarButtonRightOffsetInt"), dpi);
+  art.topCorner = ScaleLength(std::max(reader.GetInt("FormRoundCornerInt"), 0), dpi);
+  art.bottomCorner = ScaleLength(std::max(reader.GetInt("FormBottomRoundCornerInt"), 0), dpi);
+  art.minWidth = ScaleLength(reader.GetInt("FormMinWidthInt"), dpi);
   return art;
+}
+
+FrameAtDpi LoadFrameAtDpi(const TskSkinReader& reader, int dpi) {
+  FrameAtDpi frame;
+  frame.dpi = dpi;
+  frame.art = LoadFrameArt(reader, dpi);
+  frame.captionHeight = frame.art.caption.left.Height();
+  TskBitmap probe;
+  frame.borderWidth = reader.GetImage("FormLeftBorderImage", probe)
+                          ? frame.art.leftBorder.Width()
+                          : ScaleLength(std::max(reader.GetInt("FormBorderWidthInt"), 0), dpi);
+  frame.bottomBorderHeight = frame.art.bottomBorder.Height();
+  return frame;
 }
 
 std::vector<RegionHalf> RegionHalves(int width, int height, int topCorner, int bottomCorner) {

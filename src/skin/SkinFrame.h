@@ -27,9 +27,13 @@ struct FrameMetrics {
   int menuBarHeight = 0;
   bool borderShown = true;
   bool maximizedMdiChild = false;
+  // The lengths above are already at this scale; the frame's own constants follow it.
+  int dpi = 96;
 
-  // Side borders are never thinner than this, whatever the skin draws in them.
+  // Side borders are never thinner than this at 96 dots per inch, whatever the skin draws in
+  // them.
   static constexpr int MinimumSide = 4;
+  int MinimumSideAtDpi() const;
   int Side() const;
   int Bottom() const;
   int CaptionBand() const;
@@ -67,6 +71,7 @@ struct CaptionInput {
   bool minimized = false;
   bool maximized = false;
   bool icon = false, close = false, maximize = false, minimize = false, help = false;
+  int dpi = 96;  // of the sizes above; the gaps and the icon follow it
 };
 
 struct CaptionLayout {
@@ -123,14 +128,25 @@ struct FrameArt {
   int ButtonWidth() const { return buttons.empty() ? 0 : buttons.front().Width(); }
   int ButtonHeight() const { return buttons.empty() ? 0 : buttons.front().Height(); }
 };
-FrameArt LoadFrameArt(const TskSkinReader& reader);
+// At dpi, each picture scaled on its own and the skin's lengths with it.
+FrameArt LoadFrameArt(const TskSkinReader& reader, int dpi = 96);
+
+// The frame's sizes and pictures at one scale, made once per skin and scale.
+struct FrameAtDpi {
+  int dpi = 96;
+  FrameArt art;
+  int captionHeight = 0;
+  int borderWidth = 0;
+  int bottomBorderHeight = 0;
+};
+FrameAtDpi LoadFrameAtDpi(const TskSkinReader& reader, int dpi);
 
 // The title images composed into a caption bitmap. A minimised window with a minimised image gets
 // that image alone (answers true: no borders are drawn then). A dialog or minimised window
 // narrower than the left image keeps only its first and last 25 columns. `inset` keeps the fill
 // below a low client image inside the side borders.
 bool ComposeCaption(const PixelView& view, const CaptionArt& art, bool minimized, bool dialog,
-                    int inset);
+                    int inset, int dpi = 96);
 
 // How one strip of the border is drawn.
 struct BorderPiece {

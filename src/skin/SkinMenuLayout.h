@@ -4,7 +4,7 @@
 
 namespace brevlo::skin {
 
-// Sizes of a skinned pop-up menu item.
+// Sizes of a skinned pop-up menu item at 96 dots per inch; at another scale each is scaled.
 inline constexpr int MenuBarStripWidth = 26;   // the image strip along the leading edge
 inline constexpr int MenuTextIndent = 30;      // caption and separator line start here
 inline constexpr int MenuTextTop = 4;          // caption and shortcut text, below the top
@@ -37,7 +37,9 @@ struct MenuItemLayout {
   friend bool operator==(const MenuItemLayout&, const MenuItemLayout&) = default;
 };
 
-MenuItemLayout LayOutMenuItem(Rect item, bool rightToLeft, int shortCutWidth, int imageWidth);
+// `imageWidth` is in pixels at dpi already.
+MenuItemLayout LayOutMenuItem(Rect item, bool rightToLeft, int shortCutWidth, int imageWidth,
+                              int dpi = 96);
 
 struct MenuItemSize {
   int width = 0, height = 0;
@@ -45,6 +47,6 @@ struct MenuItemSize {
 };
 
 // Text widths as drawn in the menu font.
-MenuItemSize MeasureMenuItem(bool separator, int captionWidth, int shortCutWidth);
+MenuItemSize MeasureMenuItem(bool separator, int captionWidth, int shortCutWidth, int dpi = 96);
 
 }  // namespace brevlo::skin

@@ -1,5 +1,7 @@
 #include "skin/SkinRes.h"
 
+#include "skin/SkinScale.h"
+
 namespace brevlo::skin {
 
 void TskSkinScrollBtnRes::Reload() {
@@ -10,12 +12,12 @@ void TskSkinScrollBtnRes::Reload() {
   if (!Usable()) return;
   for (int n = 1; n <= 6; ++n) {
     TskBitmap& up = upright_[static_cast<std::size_t>(n - 1)];
-    reader_->GetImageFrame("ScrollBarButtonImage", up, 6, n);
+    GetScaledImageFrame(*reader_, "ScrollBarButtonImage", up, 6, n, dpi_);
     TskBitmap& turned = turned_[static_cast<std::size_t>(n - 1)];
     turned = up;
     RotateLeft(turned);
   }
-  reader_->GetImage("ScrollBarSliderImage", uprightThumb_);
+  GetScaledImage(*reader_, "ScrollBarSliderImage", uprightThumb_, dpi_);
   turnedThumb_ = uprightThumb_;
   RotateRight(turnedThumb_);
 }
@@ -32,9 +34,9 @@ void TskSkinTabRes::Reload() {
   sets_ = {};
   if (!Usable()) return;
   TskBitmap stored[3];
-  reader_->GetImage("TabControlBarImage", stored[Bar]);
-  reader_->GetImageFrame("TabControlTabImage", stored[OtherTab], 2, 2);
-  reader_->GetImageFrame("TabControlTabImage", stored[SelectedTab], 2, 1);
+  GetScaledImage(*reader_, "TabControlBarImage", stored[Bar], dpi_);
+  GetScaledImageFrame(*reader_, "TabControlTabImage", stored[OtherTab], 2, 2, dpi_);
+  GetScaledImageFrame(*reader_, "TabControlTabImage", stored[SelectedTab], 2, 1, dpi_);
   for (std::size_t s = 0; s < 3; ++s) {
     auto& turns = sets_[s];
     for (auto& t : turns) t = stored[s];

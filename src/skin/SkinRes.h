@@ -12,14 +12,17 @@ class TskSkinRes {
  public:
   virtual ~TskSkinRes() = default;
   virtual void Reload() = 0;
-  void SetReader(const TskSkinReader* reader) {
+  // The pictures are scaled to dpi as they are cut.
+  void SetReader(const TskSkinReader* reader, int dpi = 96) {
     reader_ = reader;
+    dpi_ = dpi;
     Reload();
   }
 
  protected:
   bool Usable() const { return reader_ != nullptr && reader_->Ready(); }
   const TskSkinReader* reader_ = nullptr;
+  int dpi_ = 96;
 };
 
 // Scroll bar buttons (six frames, upright and turned counter-clockwise) and the thumb (upright

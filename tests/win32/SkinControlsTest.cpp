@@ -5,14 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "Harness.h"
 #include "dirtree/win32/FileExplorer.h"
 #include "operations/win32/TransferForm.h"
 #include "skin/SkinDraw.h"
+#include "skin/SkinScale.h"
 #include "skin/win32/SkinEngine.h"
 #include "ui/Builder.h"
+#include "ui/Dpi.h"
 #include "ui/StdCtrls.h"
 
 using namespace brevlo;
@@ -47,9 +50,9 @@ skin::Pixel SkinPixel(skin::TskSkinEngine* engine, const char* name) {
 }
 
 // A button face as the skin draws it: frame 1 to 3 of the button image over the form colour.
-skin::TskBitmap Face(skin::TskSkinEngine* engine, int frame, int w, int h) {
+skin::TskBitmap Face(skin::TskSkinEngine* engine, int frame, int w, int h, int dpi = 96) {
   skin::TskBitmap image;
-  engine->Reader().GetImageFrame("ButtonImage", image, 3, frame);
+  skin::GetScaledImageFrame(engine->Reader(), "ButtonImage", image, 3, frame, dpi);
   skin::TskBitmap face(w, h, SkinPixel(engine, "FormBackgroundColor"));
   skin::DrawNineGrid(face.View(), image, skin::Rect{0, 0, w, h},
                      engine->Reader().GetBool("ButtonTransparentBool"));
@@ -448,4 +451,66 @@ TEST(SkinControls, DialogTabControlAndToolBar) {
   EXPECT_EQ(SendMessageA(bar, TB_GETSTYLE, 0, 0), barStyle) << "the tool bar's own style back";
   engine->SetActive(true);
   DestroyWindow(dialog);
+}
+
+// A window told it is on a screen of another scale (as when moved there) draws its frame and
+// controls from the skin at that scale.
+TEST(SkinControls, MainWindowAtAnotherScale) {
+  TempFolder app;
+  MainFormFixture form(app.Path());
+  skin::TskSkinEngine* engine = form->skSkinEngine1;
+  HWND main = form->Handle();
+  skin::TskSkinWindow* wrapper = engine->WrapperOf(main);
+  ASSERT_NE(wrapper, nullptr);
+  HDC screen = GetDC(nullptr);
+  const int system = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const int start = ui::WindowDpi(main);
+  std::printf("screen %d dpi, main window %d dpi\n", system, start);
+  EXPECT_EQ(wrapper->Dpi(), start);
+  const int dpi = start == 144 ? 192 : 144;
+  RECT r;
+  GetWindowRect(main, &r);
+  RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, start),
+                 r.top + MulDiv(r.bottom - r.top, dpi, start)};
+  SendMessageA(main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  SetForegroundWindow(main);
+  MoveMouse(At(main, 5, 300));
+  Pump(100);
+  ASSERT_EQ(wrapper->Dpi(), dpi);
+
+  // The client starts below the taller caption band and inside the wider side border.
+  const skin::FrameMetrics metrics = wrapper->Metrics();
+  EXPECT_EQ(metrics.captionHeight, skin::ScaleLength(engine->CaptionHeight(), dpi));
+  POINT client{0, 0};
+  ClientToScreen(main, &client);
+  GetWindowRect(main, &r);
+  EXPECT_EQ(client.y - r.top, metrics.CaptionBand());
+  EXPECT_EQ(client.x - r.left, metrics.Side());
+  EXPECT_EQ(metrics.Side(), skin::ScaleLength(4, dpi));
+  const skin::TskBitmap window = Grab(main);
+  const skin::FrameAtDpi& frame = engine->AtDpi(dpi).frame;
+
+  // Caption buttons are the scaled pictures, pixel for pixel, where the layout puts them.
+  const skin::CaptionLayout layout = wrapper->CaptionLayoutNow();
+  ASSERT_FALSE(layout.buttons.empty());
+  for (const skin::CaptionButton& button : layout.buttons) {
+    const skin::TskBitmap& picture = frame.art.buttons[button.normalFrame - 1];
+    ASSERT_EQ(button.rect.Width(), picture.Width());
+    int wrong = 0;
+    for (int y = 0; y < picture.Height(); ++y) {
+      for (int x = 0; x < picture.Width(); ++x) {
+        const skin::Pixel p = picture.At(x, y);
+        wrong += p != skin::Magenta && window.At(button.rect.left + x, button.rect.top + y) != p;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << "caption button " << static_cast<int>(button.kind);
+  }
+
+  // A push button's face from the scaled frames: corners in proportion, not the 96 ones.
+  HWND refresh = form->btnRefreshPC->Handle();
+  GetClientRect(refresh, &r);
+  const skin::TskBitmap scaled = Face(engine, 1, r.right, r.bottom, dpi);
+  ASSERT_NE(EdgeMismatches(scaled, Face(engine, 1, r.right, r.bottom)), 0);
+  EXPECT_EQ(EdgeMismatches(Grab(refresh), scaled), 0) << "button face at " << dpi;
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "skin/SkinDraw.h"
+#include "skin/SkinScale.h"
 #include "skin/win32/SkinEngine.h"
 #include "ui/Graphics.h"
 
@@ -28,8 +29,8 @@ void FillGdi(HDC dc, RECT r, COLORREF color) {
   DeleteObject(brush);
 }
 
-void ArrowGdi(HDC dc, int x, int y, COLORREF color) {
-  for (const Rect& span : ArrowSpans(x, y, ArrowDirection::Down)) {
+void ArrowGdi(HDC dc, int x, int y, int depth, COLORREF color) {
+  for (const Rect& span : ArrowSpans(x, y, ArrowDirection::Down, depth)) {
     FillGdi(dc, RECT{span.left, span.top, span.right, span.bottom}, color);
   }
 }
@@ -127,7 +128,8 @@ void TskSkinStatusBar::Paint() {
 
 void TskSkinProgressBar::Reapply() {
   image_.Clear();
-  engine_->Reader().GetImage("ProgressBarImage", image_);
+  dpi_ = Dpi();
+  GetScaledImage(engine_->Reader(), "ProgressBarImage", image_, dpi_);
   HWND hwnd = ControlHandle();
   vertical_ = hwnd != nullptr && (GetWindowLongPtrA(hwnd, GWL_STYLE) & PBS_VERTICAL) != 0;
   if (vertical_) RotateLeft(image_);
@@ -149,6 +151,7 @@ void TskSkinProgressBar::Paint() {
 void TskSkinProgressBar::PaintOn(HDC dc) {
   HWND hwnd = ControlHandle();
   if (hwnd == nullptr) return;
+  if (Dpi() != dpi_) Reapply();
   RECT r;
   GetClientRect(hwnd, &r);
   if (!dib_.Resize(r.right, r.bottom)) return;
@@ -172,7 +175,7 @@ void TskSkinProgressBar::PaintOn(HDC dc) {
 
 // ---- combo boxes ----
 
-void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled) {
+void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled, int dpi) {
   if (combo == nullptr || !IsWindowVisible(combo)) return;
   if ((GetWindowLongPtrA(combo, GWL_STYLE) & 3) == CBS_SIMPLE) return;
   COMBOBOXINFO info{};
@@ -196,13 +199,14 @@ void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled) {
   if (!IsRectEmpty(&button)) {
     FillGdi(dc, button, ui::ColorToRgb(engine->FormBackgroundColor()));
     FillGdi(dc, RECT{button.left, button.top, button.left + 1, button.bottom}, border);
-    const int x = (button.left + button.right) / 2 - 3;
-    const int y = (button.top + button.bottom) / 2 - 2;
+    const int depth = ScaleLength(4, dpi);
+    const int x = (button.left + button.right) / 2 - (2 * depth - 1) / 2;
+    const int y = (button.top + button.bottom) / 2 - depth / 2;
     if (enabled) {
-      ArrowGdi(dc, x, y, RGB(0, 0, 0));
+      ArrowGdi(dc, x, y, depth, RGB(0, 0, 0));
     } else {
-      ArrowGdi(dc, x + 1, y + 1, RGB(255, 255, 255));
-      ArrowGdi(dc, x, y, RGB(128, 128, 128));
+      ArrowGdi(dc, x + 1, y + 1, depth, RGB(255, 255, 255));
+      ArrowGdi(dc, x, y, depth, RGB(128, 128, 128));
     }
   }
   ReleaseDC(combo, dc);
@@ -255,7 +259,8 @@ void TskSkinWndTabControl::PaintOn(HDC dc) {
   const bool farSide = (style & TCS_BOTTOM) != 0;  // TCS_RIGHT for a vertical control
   const int orientation = vertical ? (farSide ? 3 : 1) : (farSide ? 2 : 0);
   // The bar along the page edge next to the tabs, after a line of the form's colour.
-  const TskBitmap& bar = engine_->TabSet().Get(TskSkinTabRes::Bar, orientation);
+  const TskSkinTabRes& tabs = engine_->AtDpi(Dpi()).tabSet;
+  const TskBitmap& bar = tabs.Get(TskSkinTabRes::Bar, orientation);
   if (!bar.Empty()) {
     Rect strip;
     if (!vertical) {
@@ -280,8 +285,8 @@ void TskSkinWndTabControl::PaintOn(HDC dc) {
                       reinterpret_cast<LPARAM>(&tab))) {
       continue;
     }
-    const TskBitmap& image = engine_->TabSet().Get(
-        i == selected ? TskSkinTabRes::SelectedTab : TskSkinTabRes::OtherTab, orientation);
+    const TskBitmap& image =
+        tabs.Get(i == selected ? TskSkinTabRes::SelectedTab : TskSkinTabRes::OtherTab, orientation);
     const Rect dest{tab.left, tab.top, tab.right, tab.bottom};
     GdiFlush();
     if (vertical) {

@@ -12,6 +12,7 @@
 
 #include "skin/SkinDraw.h"
 #include "skin/SkinRules.h"
+#include "skin/SkinScale.h"
 #include "skin/win32/SkinEngine.h"
 #include "ui/Graphics.h"
 #include "ui/StdCtrls.h"
@@ -110,10 +111,11 @@ Pixel FormPixel(const TskSkinEngine* engine) {
 
 // ---- the push-button face ----
 
-void TskButtonFace::Load(const TskSkinEngine* engine) {
+void TskButtonFace::Load(const TskSkinEngine* engine, int dpi) {
+  dpi_ = dpi;
   for (int i = 0; i < 3; ++i) {
     frames_[i].Clear();
-    engine->Reader().GetImageFrame("ButtonImage", frames_[i], 3, i + 1);
+    GetScaledImageFrame(engine->Reader(), "ButtonImage", frames_[i], 3, i + 1, dpi);
   }
   transparent_ = engine->Reader().GetBool("ButtonTransparentBool");
   background_ = ui::ColorToRgb(engine->FormBackgroundColor());
@@ -183,7 +185,7 @@ bool TskPushSkinner<Variant>::PreFilter(ui::TMessage& message) {
       return true;
     case WM_PAINT:
     case WM_ERASEBKGND:
-      PaintsItself(message, this->ControlHandle(), [this](HDC dc) { PaintOn(dc); });
+      PaintsItself(message, this->ControlHandle(), [this](HDC dc) { PaintAtDpi(dc); });
       return false;
     default:
       return true;
@@ -214,7 +216,7 @@ void TskPushSkinner<Variant>::PostProcess(ui::TMessage& message) {
 
 template <typename Variant>
 void TskPushSkinner<Variant>::Paint() {
-  PaintOnWindow(this->ControlHandle(), [this](HDC dc) { PaintOn(dc); });
+  PaintOnWindow(this->ControlHandle(), [this](HDC dc) { PaintAtDpi(dc); });
 }
 
 template <typename Variant>
@@ -376,22 +378,25 @@ void TskSkinWndButton::PaintOn(HDC dc) {
 
 // ---- check boxes and radio buttons ----
 
-void TskCheckMark::Load(const TskSkinEngine* engine, bool radio) {
+void TskCheckMark::Load(const TskSkinEngine* engine, bool radio, int dpi) {
+  dpi_ = dpi;
   for (int i = 0; i < 4; ++i) {
     frames_[i].Clear();
-    engine->Reader().GetImageFrame(radio ? "RadioButtonImage" : "CheckBoxImage", frames_[i], 4,
-                                   i + 1);
+    GetScaledImageFrame(engine->Reader(), radio ? "RadioButtonImage" : "CheckBoxImage", frames_[i],
+                        4, i + 1, dpi);
   }
   transparent_ = radio;
 }
 
-void TskCheckMark::Paint(HWND hwnd, COLORREF fill, bool enabled) {
+void TskCheckMark::Paint(const TskSkinEngine* engine, bool radio, int dpi, HWND hwnd, COLORREF fill,
+                         bool enabled) {
   if (hwnd == nullptr || !IsWindowVisible(hwnd)) return;
+  if (dpi != dpi_) Load(engine, radio, dpi);
   const bool checked = SendMessageA(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
   const TskBitmap& frame = frames_[(enabled ? 0 : 2) + (checked ? 0 : 1)];
   if (frame.Empty()) return;
-  const int w = std::max(13, frame.Width());
-  const int h = std::max(13, frame.Height());
+  const int w = std::max(ScaleLength(13, dpi), frame.Width());
+  const int h = std::max(ScaleLength(13, dpi), frame.Height());
   if (!dib_.Resize(w, h)) return;
   const PixelView view = dib_.View();
   FillRect(view, Rect{0, 0, w, h}, ColorToPixel(static_cast<int>(fill)));

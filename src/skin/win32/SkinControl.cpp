@@ -9,6 +9,7 @@
 #include "skin/win32/SkinEngine.h"
 #include "skin/win32/SkinWindow.h"
 #include "ui/Controls.h"
+#include "ui/Dpi.h"
 
 namespace brevlo::skin {
 namespace {
@@ -49,6 +50,10 @@ bool TskSkinControl::Start() {
   Init();
   Reapply();
   return true;
+}
+
+int TskSkinControl::Dpi() const {
+  return window_ != nullptr ? window_->Dpi() : ui::WindowDpi(ControlHandle());
 }
 
 bool TskSkinControl::Filtering() const {

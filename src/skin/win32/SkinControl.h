@@ -49,6 +49,8 @@ class TskSkinControl : public ui::TObject {
 
   unsigned State() const { return state_; }
   bool Detached() const { return detached_; }
+  // The scale the control is drawn at: its window's.
+  int Dpi() const;
   TskSkinEngine* Engine() const { return engine_; }
   TskSkinWindow* Window() const { return window_; }
 
@@ -137,7 +139,11 @@ bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC
 // focus rectangle and the caption, then copied in one piece.
 class TskButtonFace {
  public:
-  void Load(const TskSkinEngine* engine);
+  void Load(const TskSkinEngine* engine, int dpi);
+  // Loads again when the control has moved to another scale.
+  void Follow(const TskSkinEngine* engine, int dpi) {
+    if (dpi != dpi_) Load(engine, dpi);
+  }
   void Paint(HDC target, int width, int height, unsigned state, bool focused, bool enabled,
              const std::string& text, HFONT font, COLORREF textColor, HBITMAP glyph);
 
@@ -145,6 +151,7 @@ class TskButtonFace {
   TskBitmap frames_[3];
   bool transparent_ = true;
   COLORREF background_ = 0;
+  int dpi_ = 0;
   TskDib dib_;
 };
 
@@ -154,7 +161,7 @@ template <typename Variant>
 class TskPushSkinner : public Variant {
  public:
   using Variant::Variant;
-  void Reapply() override { face_.Load(this->engine_); }
+  void Reapply() override { face_.Load(this->engine_, this->Dpi()); }
   void Init() override { clickStarted_ = false; }
 
  protected:
@@ -170,6 +177,10 @@ class TskPushSkinner : public Variant {
   // May free the form and the skinner with it.
   virtual void Clicked() = 0;
   virtual void PaintOn(HDC dc) = 0;
+  void PaintAtDpi(HDC dc) {
+    face_.Follow(this->engine_, this->Dpi());
+    PaintOn(dc);
+  }
 
   TskButtonFace face_;
   bool clickStarted_ = false;
@@ -196,14 +207,17 @@ class TskSkinButton : public TskPushSkinner<TskSkinControlOwn> {
 // The box of a check box or radio button, laid over the platform's own drawing.
 class TskCheckMark {
  public:
-  void Load(const TskSkinEngine* engine, bool radio);
-  void Paint(HWND hwnd, COLORREF fill, bool enabled);
+  void Load(const TskSkinEngine* engine, bool radio, int dpi);
+  // Loads again first when the control has moved to another scale.
+  void Paint(const TskSkinEngine* engine, bool radio, int dpi, HWND hwnd, COLORREF fill,
+             bool enabled);
   // Messages after which the platform has drawn its own box again.
   static bool Repaints(UINT msg);
 
  private:
   TskBitmap frames_[4];
   bool transparent_ = false;
+  int dpi_ = 0;
   TskDib dib_;
 };
 
@@ -212,14 +226,17 @@ template <typename Variant>
 class TskCheckSkinner : public Variant {
  public:
   using Variant::Variant;
-  void Reapply() override { mark_.Load(this->engine_, Radio()); }
+  void Reapply() override { mark_.Load(this->engine_, Radio(), this->Dpi()); }
 
  protected:
   void PostProcess(ui::TMessage& message) override {
     Variant::PostProcess(message);
     if (TskCheckMark::Repaints(message.Msg)) this->RepaintIfEnabled();
   }
-  void Paint() override { mark_.Paint(this->ControlHandle(), Fill(), this->IsEnabled()); }
+  void Paint() override {
+    mark_.Paint(this->engine_, Radio(), this->Dpi(), this->ControlHandle(), Fill(),
+                this->IsEnabled());
+  }
   virtual bool Radio() const { return false; }
   // The colour around the box.
   virtual COLORREF Fill() const = 0;
@@ -295,11 +312,12 @@ class TskSkinProgressBar : public TskSkinControlOwn {
   void PaintOn(HDC dc);
   TskBitmap image_;
   bool vertical_ = false;
+  int dpi_ = 0;
   TskDib dib_;
 };
 
 // Frames, button and arrow of a drop-down combo box over the platform's drawing.
-void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled);
+void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled, int dpi);
 // Messages after which the platform has drawn those parts again.
 bool ComboRepaints(UINT msg);
 
@@ -314,7 +332,9 @@ class TskComboSkinner : public Variant {
     Variant::PostProcess(message);
     if (ComboRepaints(message.Msg)) this->RepaintIfEnabled();
   }
-  void Paint() override { PaintComboBox(this->engine_, this->ControlHandle(), this->IsEnabled()); }
+  void Paint() override {
+    PaintComboBox(this->engine_, this->ControlHandle(), this->IsEnabled(), this->Dpi());
+  }
 };
 
 class TskSkinComboBox : public TskComboSkinner<TskSkinControlOwn> {
@@ -343,8 +363,8 @@ class TskSkinInternalScrollBar {
   ~TskSkinInternalScrollBar();
   TskSkinInternalScrollBar(const TskSkinInternalScrollBar&) = delete;
   TskSkinInternalScrollBar& operator=(const TskSkinInternalScrollBar&) = delete;
-  // Follows the platform's bar: placed, shown and painted, or hidden.
-  void Update();
+  // Follows the platform's bar: placed, shown and painted at its control's scale, or hidden.
+  void Update(int dpi);
   void Hide();
   HWND Handle() const { return hwnd_; }
   HWND Control() const { return control_; }
@@ -360,6 +380,7 @@ class TskSkinInternalScrollBar {
   HWND hwnd_ = nullptr;
   SCROLLBARINFO info_{};
   bool painted_ = false;
+  int dpi_ = 96;
   TskDib dib_;
 };
 

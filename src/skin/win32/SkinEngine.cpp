@@ -266,25 +266,11 @@ void TskSkinEngine::UnskinOtherForms() {
 
 void TskSkinEngine::ApplySkin() {
   const TskSkinReader& reader = *current_;
-  TskBitmap image;
-  captionHeight_ = reader.GetImage("TitleBarLeftImage", image) ? image.Height() : 0;
-  if (reader.GetImage("FormLeftBorderImage", image)) {
-    borderWidth_ = image.Width();
-    rightBorderImage_ = image;
-    RotateHalf(rightBorderImage_);
-  } else {
-    borderWidth_ = std::max(reader.GetInt("FormBorderWidthInt"), 0);
-    rightBorderImage_ = TskBitmap();
-  }
-  bottomBorderHeight_ = reader.GetImage("FormBottomBorderImage", image) ? image.Height() : 0;
   captionTextColor_ = static_cast<COLORREF>(skin::CaptionTextColor(reader));
   if (backgroundBrush_ != nullptr) DeleteObject(backgroundBrush_);
   backgroundBrush_ = CreateSolidBrush(ui::ColorToRgb(FormBackgroundColor()));
-  frameArt_ = LoadFrameArt(reader);
-  frameArt_.caption.background =
-      ColorToPixel(static_cast<int>(ui::ColorToRgb(FormBackgroundColor())));
-  scrollSet_.SetReader(&reader);
-  tabSet_.SetReader(&reader);
+  scaled_.Reset(&reader, ColorToPixel(static_cast<int>(ui::ColorToRgb(FormBackgroundColor()))));
+  AtDpi(96);
   for (TskSkinWindow* window : WindowList()) {
     HWND hwnd = window->WindowHandle();
     const bool visible = hwnd != nullptr && IsWindowVisible(hwnd);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "skin/SkinAtDpi.h"
 #include "skin/SkinBitmap.h"
 #include "skin/SkinFrame.h"
 #include "skin/SkinReader.h"
@@ -87,17 +88,19 @@ class TskSkinEngine : public ui::TComponent {
   // Opens the system menu for a wrapped window at a screen point; its commands act on it.
   void PopupSystemMenu(TskSkinWindow* target, POINT screen);
 
-  // What the frames and controls draw from.
-  int CaptionHeight() const { return captionHeight_; }
-  int BorderWidth() const { return borderWidth_; }
-  int BottomBorderHeight() const { return bottomBorderHeight_; }
-  const TskBitmap& RightBorderImage() const { return rightBorderImage_; }
-  const FrameArt& Frame() const { return frameArt_; }
+  // What the frames and controls draw from, at 96 dots per inch.
+  int CaptionHeight() const { return AtDpi(96).frame.captionHeight; }
+  int BorderWidth() const { return AtDpi(96).frame.borderWidth; }
+  int BottomBorderHeight() const { return AtDpi(96).frame.bottomBorderHeight; }
+  const TskBitmap& RightBorderImage() const { return AtDpi(96).frame.art.rightBorder; }
+  const FrameArt& Frame() const { return AtDpi(96).frame.art; }
+  // The same at a window's scale; valid until the skin changes.
+  const SkinAtDpi& AtDpi(int dpi) const { return scaled_.At(dpi); }
   COLORREF CaptionTextColor() const { return captionTextColor_; }
   HBRUSH BackgroundBrush() const { return backgroundBrush_; }
   ui::TColor FormBackgroundColor() const;
-  const TskSkinScrollBtnRes& ScrollSet() const { return scrollSet_; }
-  const TskSkinTabRes& TabSet() const { return tabSet_; }
+  const TskSkinScrollBtnRes& ScrollSet() const { return AtDpi(96).scrollSet; }
+  const TskSkinTabRes& TabSet() const { return AtDpi(96).tabSet; }
   int CaptionTextLeft = -1;
   int CaptionTextTop = -1;
 
@@ -138,15 +141,9 @@ class TskSkinEngine : public ui::TComponent {
   ui::TPopupMenu* replacementSysMenu_ = nullptr;
   std::shared_ptr<ui::TComponent* const> replacementRef_;
   TskSkinWindow* sysMenuTarget_ = nullptr;
-  TskSkinScrollBtnRes scrollSet_;
-  TskSkinTabRes tabSet_;
+  SkinScaleCache scaled_;
   bool freeing_ = false;
   HBRUSH backgroundBrush_ = nullptr;
-  TskBitmap rightBorderImage_;
-  FrameArt frameArt_;
-  int captionHeight_ = 0;
-  int borderWidth_ = 0;
-  int bottomBorderHeight_ = 0;
   COLORREF captionTextColor_ = RGB(255, 255, 255);
   bool active_ = false;
   bool builtIn_ = false;

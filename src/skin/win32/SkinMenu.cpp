@@ -1,11 +1,16 @@
 #include "skin/win32/SkinMenu.h"
 
+#include <cstring>
+#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "skin/SkinMenuLayout.h"
+#include "skin/SkinScale.h"
 #include "skin/win32/SkinPaint.h"
 #include "ui/ComCtrls.h"
+#include "ui/Dpi.h"
 #include "ui/Graphics.h"
 
 namespace brevlo::skin {
@@ -38,29 +43,77 @@ bool RightToLeft(const ui::TMenuItem& item) {
   return item.Menu() != nullptr && item.Menu()->RightToLeft;
 }
 
+// The check picture at another scale: its white, which the menu shows through, is kept out of
+// the smoothing as the skin's magenta is.
+HBITMAP ScaledCheckPicture(HBITMAP bitmap, int dpi) {
+  BITMAP info{};
+  if (GetObjectA(bitmap, sizeof info, &info) == 0 || info.bmWidth <= 0 || info.bmHeight <= 0) {
+    return nullptr;
+  }
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = info.bmWidth;
+  format.bmiHeader.biHeight = -info.bmHeight;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  TskBitmap picture(info.bmWidth, info.bmHeight);
+  HDC screen = GetDC(nullptr);
+  const int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight),
+                             picture.View().pixels, &format, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  if (rows != info.bmHeight) return nullptr;
+  const Pixel white = MakePixel(255, 255, 255);
+  for (int y = 0; y < picture.Height(); ++y) {
+    for (int x = 0; x < picture.Width(); ++x) {
+      if ((picture.At(x, y) & 0xFFFFFF) == white) picture.Set(x, y, Magenta);
+    }
+  }
+  const TskBitmap scaled = ScaleBitmap(picture, dpi);
+  format.bmiHeader.biWidth = scaled.Width();
+  format.bmiHeader.biHeight = -scaled.Height();
+  void* bits = nullptr;
+  HBITMAP out = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (out != nullptr) {
+    std::memcpy(bits, scaled.Pixels().data(), scaled.Pixels().size() * sizeof(Pixel));
+  }
+  return out;
+}
+
+// One list per scale for the program's life.
 class CheckImages {
  public:
   ~CheckImages() {
-    if (list_ != nullptr) ImageList_Destroy(list_);
+    for (auto& [dpi, list] : lists_) {
+      if (list != nullptr) ImageList_Destroy(list);
+    }
   }
-  HIMAGELIST Get() {
-    if (list_ != nullptr || tried_) return list_;
-    tried_ = true;
+  HIMAGELIST Get(int dpi) {
+    if (const auto it = lists_.find(dpi); it != lists_.end()) return it->second;
+    HIMAGELIST& list = lists_[dpi];
     HBITMAP bitmap = static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), "SKIN_MENU_CHECKED", IMAGE_BITMAP, 0, 0, 0));
     if (bitmap == nullptr) return nullptr;
-    list_ = ImageList_Create(MenuImageSize, MenuImageSize, ILC_COLOR24 | ILC_MASK, 1, 1);
-    if (list_ != nullptr && ImageList_AddMasked(list_, bitmap, RGB(255, 255, 255)) < 0) {
-      ImageList_Destroy(list_);
-      list_ = nullptr;
+    COLORREF key = RGB(255, 255, 255);
+    if (dpi != SkinDesignDpi) {
+      HBITMAP scaled = ScaledCheckPicture(bitmap, dpi);
+      DeleteObject(bitmap);
+      if (scaled == nullptr) return nullptr;
+      bitmap = scaled;
+      key = RGB(255, 0, 255);
+    }
+    const int size = ScaleLength(MenuImageSize, dpi);
+    list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 1, 1);
+    if (list != nullptr && ImageList_AddMasked(list, bitmap, key) < 0) {
+      ImageList_Destroy(list);
+      list = nullptr;
     }
     DeleteObject(bitmap);
-    return list_;
+    return list;
   }
 
  private:
-  HIMAGELIST list_ = nullptr;
-  bool tried_ = false;
+  std::map<int, HIMAGELIST> lists_;
 };
 
 }  // namespace
@@ -80,16 +133,16 @@ MenuLook SystemMenuLook() {
           GetSysColor(COLOR_MENUTEXT),  GetSysColor(COLOR_HIGHLIGHTTEXT)};
 }
 
-HIMAGELIST MenuCheckImages() {
+HIMAGELIST MenuCheckImages(int dpi) {
   static CheckImages images;
-  return images.Get();
+  return images.Get(dpi);
 }
 
 void MeasureSkinMenuItem(const ui::TMenuItem& item, HDC dc, int& width, int& height) {
   const HGDIOBJ oldFont = SelectObject(dc, ui::MenuFont(item.Default));
   const MenuItemSize size =
       MeasureMenuItem(item.IsSeparator(), TextWidth(dc, Utf8ToWide(item.Caption)),
-                      TextWidth(dc, Utf8ToWide(item.ShortCutText())));
+                      TextWidth(dc, Utf8ToWide(item.ShortCutText())), ui::SystemDpi());
   SelectObject(dc, oldFont);
   width = size.width;
   height = size.height;
@@ -107,8 +160,11 @@ void DrawSkinMenuItem(const ui::TMenuItem& item, HDC dc, const RECT& rect, bool 
   const HGDIOBJ oldFont = SelectObject(canvas, ui::MenuFont(item.Default));
   const std::wstring shortCut = Utf8ToWide(item.ShortCutText());
   const int shortCutWidth = TextWidth(canvas, shortCut);
-  const MenuItemLayout layout = LayOutMenuItem({0, 0, width, height}, rightToLeft, shortCutWidth,
-                                               images != nullptr ? images->Width() : MenuImageSize);
+  // Menus take the system's scale, as their font does.
+  const int dpi = ui::SystemDpi();
+  const MenuItemLayout layout =
+      LayOutMenuItem({0, 0, width, height}, rightToLeft, shortCutWidth,
+                     images != nullptr ? images->Width() : ScaleLength(MenuImageSize, dpi), dpi);
 
   const PixelView view = picture.View();
   if (item.IsSeparator()) {
@@ -144,7 +200,7 @@ void DrawSkinMenuItem(const ui::TMenuItem& item, HDC dc, const RECT& rect, bool 
   const bool hasImage = images != nullptr || item.Bitmap != nullptr;
   if (item.Checked) {
     if (!hasImage) {
-      if (HIMAGELIST check = MenuCheckImages()) {
+      if (HIMAGELIST check = MenuCheckImages(dpi)) {
         ImageList_Draw(check, 0, canvas, layout.check.x, layout.check.y, ILD_TRANSPARENT);
       }
     } else {

@@ -23,9 +23,10 @@ MenuLook SkinMenuLook(const TskSkinReader& reader);
 // System colours only: an owner-drawn menu still looks like a plain one without a skin.
 MenuLook SystemMenuLook();
 
-// The check mark of checked items without an image (16 x 16, white transparent); one list for
-// the whole program, made on first use. Null when the resource is missing.
-HIMAGELIST MenuCheckImages();
+// The check mark of checked items without an image (16 x 16 at 96 dots per inch, transparent
+// where white); one list per scale for the whole program, made on first use. Null when the
+// resource is missing.
+HIMAGELIST MenuCheckImages(int dpi = 96);
 
 void MeasureSkinMenuItem(const ui::TMenuItem& item, HDC dc, int& width, int& height);
 // Draws through an off-screen picture that reaches `dc` in one copy, so items never flicker.

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "skin/SkinDraw.h"
+#include "skin/SkinScale.h"
 #include "skin/win32/SkinEngine.h"
 #include "ui/Graphics.h"
 
@@ -26,27 +27,32 @@ void BlitWhole(const PixelView& view, Rect dest, const TskBitmap* image) {
 // A scroll bar of w x h as the skin draws it; the thumb's extent is counted from the bar's
 // leading edge, as the platform reports it.
 void PaintScrollPicture(const TskSkinEngine* engine, TskDib& dib, HDC dc, int w, int h,
-                        bool vertical, const SCROLLBARINFO& info) {
+                        bool vertical, const SCROLLBARINFO& info, int dpi) {
   if (!dib.Resize(w, h)) return;
   const PixelView view = dib.View();
   FillRect(view, Rect{0, 0, w, h},
            SkinPixel(engine, "ScrollBarBackgroundColor", RGB(203, 203, 203)));
-  const TskSkinScrollBtnRes& set = engine->ScrollSet();
+  const TskSkinScrollBtnRes& set = engine->AtDpi(dpi).scrollSet;
+  // Never longer than the platform's own arrow buttons, which take the presses: a bar the
+  // platform has not scaled keeps its arrows where they are.
+  const int platformArrow = GetSystemMetrics(vertical ? SM_CYVSCROLL : SM_CXHSCROLL);
+  const int arrow = std::min(ScaleLength(ArrowLength, dpi), std::max(platformArrow, ArrowLength));
+  const int thumb = ScaleLength(ThumbBreadth, dpi);
   const bool disabled = (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) != 0;
   if (vertical) {
-    BlitWhole(view, Rect{0, 0, w, ArrowLength}, set.Upright(1));
-    BlitWhole(view, Rect{0, h - ArrowLength, w, h}, set.Upright(4));
+    BlitWhole(view, Rect{0, 0, w, arrow}, set.Upright(1));
+    BlitWhole(view, Rect{0, h - arrow, w, h}, set.Upright(4));
     if (!disabled && info.xyThumbBottom > info.xyThumbTop) {
-      const int breadth = std::min(w, ThumbBreadth);
+      const int breadth = std::min(w, thumb);
       const int x = (w - breadth) / 2;
       DrawThreeV(view, set.TurnedThumb(), Rect{x, info.xyThumbTop, x + breadth, info.xyThumbBottom},
                  true);
     }
   } else {
-    BlitWhole(view, Rect{0, 0, ArrowLength, h}, set.Turned(1));
-    BlitWhole(view, Rect{w - ArrowLength, 0, w, h}, set.Turned(4));
+    BlitWhole(view, Rect{0, 0, arrow, h}, set.Turned(1));
+    BlitWhole(view, Rect{w - arrow, 0, w, h}, set.Turned(4));
     if (!disabled && info.xyThumbBottom > info.xyThumbTop) {
-      const int breadth = std::min(h, ThumbBreadth);
+      const int breadth = std::min(h, thumb);
       const int y = (h - breadth) / 2;
       DrawThreeH(view, set.UprightThumb(),
                  Rect{info.xyThumbTop, y, info.xyThumbBottom, y + breadth}, false);
@@ -125,8 +131,10 @@ void TskSkinInternalScrollBar::Hide() {
   painted_ = false;
 }
 
-void TskSkinInternalScrollBar::Update() {
+void TskSkinInternalScrollBar::Update(int dpi) {
   if (hwnd_ == nullptr) return;
+  if (dpi != dpi_) painted_ = false;
+  dpi_ = dpi;
   SCROLLBARINFO info{};
   info.cbSize = sizeof info;
   if (!IsWindow(control_) || !IsWindowVisible(control_) ||
@@ -162,7 +170,7 @@ void TskSkinInternalScrollBar::Update() {
 void TskSkinInternalScrollBar::PaintOn(HDC dc) {
   RECT r;
   GetClientRect(hwnd_, &r);
-  PaintScrollPicture(engine_, dib_, dc, r.right, r.bottom, vertical_, info_);
+  PaintScrollPicture(engine_, dib_, dc, r.right, r.bottom, vertical_, info_, dpi_);
   painted_ = true;
 }
 
@@ -251,8 +259,8 @@ void TskSkinScrollWinControl::UpdateBars() {
     vertical_ = std::make_unique<TskSkinInternalScrollBar>(engine_, hwnd, true);
     horizontal_ = std::make_unique<TskSkinInternalScrollBar>(engine_, hwnd, false);
   }
-  vertical_->Update();
-  horizontal_->Update();
+  vertical_->Update(Dpi());
+  horizontal_->Update(Dpi());
 }
 
 void TskSkinScrollWinControl::PostProcess(ui::TMessage& message) {
@@ -335,7 +343,7 @@ void TskSkinScrollBar::Paint() {
   HDC dc = GetWindowDC(hwnd);
   if (dc == nullptr) return;
   TskDib dib;
-  PaintScrollPicture(engine_, dib, dc, r.right - r.left, r.bottom - r.top, vertical, info);
+  PaintScrollPicture(engine_, dib, dc, r.right - r.left, r.bottom - r.top, vertical, info, Dpi());
   ReleaseDC(hwnd, dc);
 }
 

@@ -4,11 +4,14 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "skin/SkinColors.h"
 #include "skin/SkinRules.h"
+#include "skin/SkinScale.h"
 #include "skin/win32/SkinEngine.h"
+#include "ui/Dpi.h"
 #include "ui/Menus.h"
 
 namespace brevlo::skin {
@@ -32,6 +35,8 @@ TskSkinWindow::~TskSkinWindow() {
 }
 
 void TskSkinWindow::Setup(HWND hwnd) {
+  // Asked once: the platform tells a window of any later change with WM_DPICHANGED.
+  if (hwnd != nullptr) dpi_ = ui::WindowDpi(hwnd);
   skinWanted_ = engine_->Enabled();
   Attach(hwnd);
   AttachControls();
@@ -118,11 +123,17 @@ void TskSkinWindow::RemoveSystemMenuStyle() {
   if ((style & WS_SYSMENU) != 0) SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~LONG_PTR{WS_SYSMENU});
 }
 
+int TskSkinWindow::Dpi() const {
+  return dpi_ > 0 ? dpi_ : ui::WindowDpi(WindowHandle());
+}
+
 FrameMetrics TskSkinWindow::Metrics() const {
+  const FrameAtDpi& frame = engine_->AtDpi(Dpi()).frame;
   FrameMetrics metrics;
-  metrics.captionHeight = captionShown_ ? engine_->CaptionHeight() : 0;
-  metrics.borderWidth = engine_->BorderWidth();
-  metrics.bottomBorderHeight = engine_->BottomBorderHeight();
+  metrics.dpi = frame.dpi;
+  metrics.captionHeight = captionShown_ ? frame.captionHeight : 0;
+  metrics.borderWidth = frame.borderWidth;
+  metrics.bottomBorderHeight = frame.bottomBorderHeight;
   metrics.platformFrameHeight = platformFrameHeight_;
   metrics.menuBarHeight = MenuBarHeight();
   metrics.borderShown = borderShown_;
@@ -135,12 +146,15 @@ bool TskSkinWindow::FrameDrawn() const {
 
 int TskSkinWindow::CaptionBitmapLeft() const {
   // A skin without side images has its caption between the border lines.
-  return engine_->Frame().rightBorder.Empty() ? engine_->BorderWidth() : 0;
+  const FrameAtDpi& frame = engine_->AtDpi(Dpi()).frame;
+  return frame.art.rightBorder.Empty() ? frame.borderWidth : 0;
 }
 
 CaptionLayout TskSkinWindow::LayOut(int bitmapWidth, bool minimized) const {
-  const FrameArt& art = engine_->Frame();
+  const int dpi = Dpi();
+  const FrameArt& art = engine_->AtDpi(dpi).frame.art;
   CaptionInput in;
+  in.dpi = dpi;
   in.width = bitmapWidth;
   in.buttonWidth = art.ButtonWidth();
   in.buttonHeight = art.ButtonHeight();
@@ -188,22 +202,31 @@ void Fill(HDC dc, const Rect& r, COLORREF color) {
   DeleteObject(brush);
 }
 
-// One font for the program's life: the platform's caption font does not change under it.
-HFONT CaptionFont() {
-  static HFONT font = [] {
+// One font per scale for the program's life: the platform's caption font does not change under
+// it. The platform gives it at the system's scale.
+HFONT CaptionFont(int dpi) {
+  static std::map<int, HFONT> fonts;
+  HFONT& font = fonts[dpi];
+  if (font == nullptr) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
       return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }
-    return CreateFontIndirectW(&metrics.lfCaptionFont);
-  }();
+    metrics.lfCaptionFont.lfHeight = MulDiv(metrics.lfCaptionFont.lfHeight, dpi, ui::SystemDpi());
+    font = CreateFontIndirectW(&metrics.lfCaptionFont);
+  }
   return font;
 }
 
-HICON ProgramIcon() {
-  static HICON icon = static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 16, 16, LR_SHARED));
+// Loaded at each size it is drawn at, rather than stretched from the smallest.
+HICON ProgramIcon(int size) {
+  static std::map<int, HICON> icons;
+  HICON& icon = icons[size];
+  if (icon == nullptr) {
+    icon = static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, size, size, 0));
+  }
   return icon;
 }
 
@@ -234,14 +257,16 @@ void TskSkinWindow::PaintFrame() {
 
 void TskSkinWindow::PaintCaption(HDC dc, int width, bool minimized, bool& minimizedImage) {
   HWND hwnd = WindowHandle();
-  const FrameArt& art = engine_->Frame();
+  const int dpi = Dpi();
+  const FrameAtDpi& atDpi = engine_->AtDpi(dpi).frame;
+  const FrameArt& art = atDpi.art;
   const int left = CaptionBitmapLeft();
   const int bitmapWidth = width - 2 * left;
   if (bitmapWidth <= 0 || !captionDib_.Resize(bitmapWidth, Metrics().CaptionBand())) return;
   const PixelView view = captionDib_.View();
   skin::FillRect(view, {0, 0, view.width, view.height}, art.caption.background);
   minimizedImage = ComposeCaption(view, art.caption, minimized, dialog_,
-                                  borderShown_ ? engine_->BorderWidth() : 0);
+                                  borderShown_ ? atDpi.borderWidth : 0, dpi);
 
   const CaptionLayout layout = LayOut(bitmapWidth, minimized);
   RECT window;
@@ -278,16 +303,18 @@ void TskSkinWindow::PaintCaption(HDC dc, int width, bool minimized, bool& minimi
 
   HDC memory = captionDib_.Dc();
   if (!layout.icon.Empty()) {
+    const int size = layout.icon.Width();
     HICON icon = IconHandle();
-    if (icon == nullptr) icon = ProgramIcon();
+    if (icon == nullptr) icon = ProgramIcon(size);
     if (icon != nullptr) {
-      DrawIconEx(memory, layout.icon.left, layout.icon.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
+      DrawIconEx(memory, layout.icon.left, layout.icon.top, icon, size, size, 0, nullptr,
+                 DI_NORMAL);
     }
   }
   wchar_t buffer[260] = {};
   const int length = GetWindowTextW(hwnd, buffer, 260);
   if (length > 0) {
-    const HGDIOBJ oldFont = SelectObject(memory, CaptionFont());
+    const HGDIOBJ oldFont = SelectObject(memory, CaptionFont(dpi));
     auto measure = [memory](std::wstring_view text) {
       SIZE size{};
       GetTextExtentPoint32W(memory, text.data(), static_cast<int>(text.size()), &size);
@@ -298,9 +325,11 @@ void TskSkinWindow::PaintCaption(HDC dc, int width, bool minimized, bool& minimi
                        layout.textRight - layout.textLeft, measure);
     SIZE letter{};
     GetTextExtentPoint32W(memory, L"H", 1, &letter);
-    const int x = engine_->CaptionTextLeft != -1 ? engine_->CaptionTextLeft : layout.textLeft;
-    const int y =
-        engine_->CaptionTextTop != -1 ? engine_->CaptionTextTop : layout.top + (16 - letter.cy) / 2;
+    const int x = engine_->CaptionTextLeft != -1 ? ScaleLength(engine_->CaptionTextLeft, dpi)
+                                                 : layout.textLeft;
+    const int y = engine_->CaptionTextTop != -1
+                      ? ScaleLength(engine_->CaptionTextTop, dpi)
+                      : layout.top + (ScaleLength(16, dpi) - letter.cy) / 2;
     SetBkMode(memory, TRANSPARENT);
     SetTextColor(memory,
                  active_ ? engine_->CaptionTextColor() : GetSysColor(COLOR_INACTIVECAPTIONTEXT));
@@ -317,7 +346,7 @@ void TskSkinWindow::PaintCaption(HDC dc, int width, bool minimized, bool& minimi
 }
 
 void TskSkinWindow::PaintBorders(HDC dc, int width, int height) {
-  const FrameArt& art = engine_->Frame();
+  const FrameArt& art = engine_->AtDpi(Dpi()).frame.art;
   const std::vector<BorderPiece> pieces =
       BorderPieces(width, height, Metrics(), !art.leftBorder.Empty(), !art.rightBorder.Empty(),
                    !art.bottomBorder.Empty());
@@ -368,7 +397,7 @@ void TskSkinWindow::SetRegion() {
   const int width = window.right - window.left;
   const int height = window.bottom - window.top;
   if (width == regionWidth_ && height == regionHeight_) return;
-  const FrameArt& art = engine_->Frame();
+  const FrameArt& art = engine_->AtDpi(Dpi()).frame.art;
   HRGN region = nullptr;
   for (const RegionHalf& half : RegionHalves(width, height, art.topCorner, art.bottomCorner)) {
     HRGN piece = CreateRoundRectRgn(half.roundRect.left, half.roundRect.top, half.roundRect.right,
@@ -561,6 +590,16 @@ bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
 
 void TskSkinWindow::AfterDefault(ui::TMessage& message, const RECT& proposed) {
   switch (message.Msg) {
+    case WM_DPICHANGED:
+      // A window that did not size itself still gets its frame at the new scale.
+      regionWidth_ = -1;
+      RecalcFrame();
+      SetRegion();
+      if (HWND hwnd = WindowHandle(); hwnd != nullptr) {
+        RedrawWindow(hwnd, nullptr, nullptr,
+                     RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      }
+      break;
     case WM_ACTIVATE:
       active_ = LOWORD(message.WParam) != WA_INACTIVE;
       PaintFrame();
@@ -657,6 +696,14 @@ void TskSkinWindow::HandleMessage(ui::TMessage& message) {
     if (!*alive) return;
   }
   if (message.Msg == 0) return;
+  if (message.Msg == WM_DPICHANGED && LOWORD(message.WParam) > 0) {
+    // Before the window's own handling, which sizes it at the new scale through our frame; and
+    // while the skin is off too, so that it comes back at the right scale.
+    const int from = Dpi();
+    dpi_ = LOWORD(message.WParam);
+    platformFrameHeight_ = MulDiv(platformFrameHeight_, dpi_, from);
+    ScaleChanged(from, dpi_);
+  }
   if (!engine_->Enabled()) {
     CallDefault(message);
     return;
@@ -775,7 +822,13 @@ void TskSkinWindowOwn::BeforeStart() {
   RECT window{};
   if (form_->HandleAllocated()) GetWindowRect(form_->Handle(), &window);
   // The top of the platform's frame, less its bottom edge.
-  platformFrameHeight_ = std::max<int>(window.bottom - window.top - savedClientHeight_ - 4, 23);
+  platformFrameHeight_ =
+      std::max<int>(window.bottom - window.top - savedClientHeight_ - 4, ScaleLength(23, Dpi()));
+}
+
+void TskSkinWindowOwn::ScaleChanged(int from, int to) {
+  savedClientWidth_ = MulDiv(savedClientWidth_, to, from);
+  savedClientHeight_ = MulDiv(savedClientHeight_, to, from);
 }
 
 void TskSkinWindowOwn::ApplySkinState() {
@@ -792,7 +845,7 @@ void TskSkinWindowOwn::ApplySkinState() {
       form_->MinHeight = MenuBarHeight() + 6;
       minHeightSet_ = true;
     }
-    const int minWidth = engine_->Frame().minWidth;
+    const int minWidth = engine_->AtDpi(Dpi()).frame.art.minWidth;
     if (form_->MinWidth == 0 && !dialog_ && minWidth > 0) {
       form_->MinWidth = minWidth;
       minWidthSet_ = true;
@@ -827,7 +880,8 @@ void TskSkinWindowOwn::FitMaximized() {
   // The side borders go just off the work area, as the platform's own do.
   RECT area = monitor.rcWork;
   area.bottom -= 1;
-  InflateRect(&area, 4, 4);
+  const int side = ScaleLength(FrameMetrics::MinimumSide, Dpi());
+  InflateRect(&area, side, side);
   RECT window;
   GetWindowRect(hwnd, &window);
   // The resize comes back here; a window kept smaller must not loop.
@@ -838,7 +892,7 @@ void TskSkinWindowOwn::FitMaximized() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
     fitting_ = false;
   }
-  if (engine_->Frame().topCorner > 0) form_->MinHeight = 66;
+  if (engine_->AtDpi(Dpi()).frame.art.topCorner > 0) form_->MinHeight = ScaleLength(66, Dpi());
 }
 
 void TskSkinWindowOwn::PostProcess(ui::TMessage& message) {

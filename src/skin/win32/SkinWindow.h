@@ -48,6 +48,8 @@ class TskSkinWindow : public ui::TObject {
   void ShowBorder(bool shown);
   // The frame's sizes for this window now.
   FrameMetrics Metrics() const;
+  // The dots per inch the window is drawn at: the last WM_DPICHANGED's, else the window's own.
+  int Dpi() const;
   // What the last frame paint offered, for the system menu.
   bool CanMaximize() const { return canMaximize_; }
   bool MaximizeItemEnabled() const { return maximizeItemEnabled_; }
@@ -74,6 +76,8 @@ class TskSkinWindow : public ui::TObject {
   // The window's handling behind the wrapper. False: the wrapper went meanwhile.
   virtual bool CallDefault(ui::TMessage& message) = 0;
   virtual void BeforeStart() {}
+  // The window is now drawn at another scale: sizes kept from the old one follow.
+  virtual void ScaleChanged(int /*from*/, int /*to*/) {}
   virtual void AttachControls() = 0;
   virtual bool PreFilter(ui::TMessage& /*message*/) { return true; }
   virtual void PostProcess(ui::TMessage& /*message*/) {}
@@ -106,6 +110,7 @@ class TskSkinWindow : public ui::TObject {
   bool started_ = false;
   bool shutDown_ = false;
   int platformFrameHeight_ = 0;
+  int dpi_ = 0;  // 0 until the window is known
   bool canMaximize_ = false;
   bool maximizeItemEnabled_ = false;
   bool minimizeItemEnabled_ = false;
@@ -157,6 +162,7 @@ class TskSkinWindowOwn : public TskSkinWindow {
   void ApplySkinState() override;
   bool CallDefault(ui::TMessage& message) override;
   void BeforeStart() override;
+  void ScaleChanged(int from, int to) override;
   void AttachControls() override;
   void PostProcess(ui::TMessage& message) override;
   void Attach(HWND hwnd) override;
