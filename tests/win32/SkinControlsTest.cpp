@@ -471,8 +471,9 @@ TEST(SkinControls, MainWindowAtAnotherScale) {
   const int dpi = start == 144 ? 192 : 144;
   RECT r;
   GetWindowRect(main, &r);
-  RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, start),
-                 r.top + MulDiv(r.bottom - r.top, dpi, start)};
+  // At the screen's corner: the window grows with the scale and must stay on the screen to be
+  // read back.
+  RECT suggested{0, 0, MulDiv(r.right - r.left, dpi, start), MulDiv(r.bottom - r.top, dpi, start)};
   SendMessageA(main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
   SetForegroundWindow(main);
   MoveMouse(At(main, 5, 300));
