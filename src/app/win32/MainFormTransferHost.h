@@ -31,8 +31,15 @@ class TMainForm::TransferHost : public operations::ITransferHost {
   operations::TransferFolders Folders() override {
     return {form_.PcFolder, form_.PspDrive, form_.PspKindFolder, form_.PspFolder};
   }
-  void ClickRefreshPc() override { form_.btnRefreshPC->Click(); }
-  void ClickRefreshPsp() override { form_.btnRefreshPSP->Click(); }
+  // The copies are over once the transfer reloads the lists.
+  void ClickRefreshPc() override {
+    form_.transferRunning_ = false;
+    form_.btnRefreshPC->Click();
+  }
+  void ClickRefreshPsp() override {
+    form_.transferRunning_ = false;
+    form_.btnRefreshPSP->Click();
+  }
 
   operations::TransferEngine& Engine() {
     if (!engine_) {
