@@ -64,9 +64,13 @@ class FaultyFileSystem : public platform::StdFileSystem {
     return StdFileSystem::FileSize(path);
   }
 
+  bool inSteps = false;  // videos in the adapter's real steps, without faults
+
   // Videos go in steps; the faults reach them through Copy, in one step.
   platform::CopyResult CopyInSteps(const std::string& from, const std::string& to,
-                                   bool failIfExists, const platform::CopyProgress&) override {
+                                   bool failIfExists,
+                                   const platform::CopyProgress& progress) override {
+    if (inSteps) return StdFileSystem::CopyInSteps(from, to, failIfExists, progress);
     return Copy(from, to, failIfExists) ? platform::CopyResult::Done : platform::CopyResult::Failed;
   }
 
@@ -371,6 +375,95 @@ TEST(TransferProgress, RoundsHalfToEven) {
   EXPECT_EQ(ProgressPercent(3, 200), 2);  // 1.5 goes to 2
   EXPECT_EQ(ProgressPercent(0, 5), 0);
   EXPECT_EQ(ProgressPercent(6, 5), 100);
+}
+
+// Within a file the bar counts its bytes, rounded alike, so it never steps back at the file's end.
+TEST(TransferProgress, WithinAFileCountsItsBytes) {
+  struct Case {
+    int handled, selected;
+    std::uint64_t copied, size;
+    int percent;
+  } cases[] = {
+      {0, 1, 0, 100, 0},
+      {0, 1, 50, 100, 50},
+      {0, 8, 999, 1000, 12},
+      {2, 8, 999, 1000, 37},
+      {3, 8, 0, 1000, 38},
+      {1, 3, 1, 2, 50},
+      {0, 2, 5, 0, 0},
+      {1, 2, 7, 5, 100},
+      {4, 5, 1, 3, 87},
+      {0, 1, 4294967294ull, 4294967295ull, 100},
+      {999, 1000, 1ull << 40, 1ull << 41, 100},
+      {0, 3, 1ull << 39, 1ull << 40, 17},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ProgressPercent(c.handled, c.selected, c.copied, c.size), c.percent)
+        << c.handled << "/" << c.selected << " + " << c.copied << "/" << c.size;
+  }
+}
+
+// Stop during a copy ends it at once; Stop pressed before the copy lets that row finish.
+TEST_F(TransferTest, StopDuringACopyEndsItAndNamesTheRow) {
+  const std::string big(3 << 20, 'b');
+  struct Case {
+    int mode;
+    bool beforeTheCopy;
+  } cases[] = {{MoveToPsp, false}, {CopyToPc, false}, {MoveToPsp, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.mode) + (c.beforeTheCopy ? " before" : " during"));
+    fs::remove_all(pcDir);
+    fs::remove_all(m4vDir);
+    fs::create_directories(pcDir);
+    fs::create_directories(m4vDir);
+    host.pc.clear();
+    host.psp.clear();
+    dialogs.shown.clear();
+    progress.positions.clear();
+    const bool toPsp = c.mode == MoveToPsp;
+    const fs::path from = toPsp ? pcDir : m4vDir;
+    const fs::path to = toPsp ? m4vDir : pcDir;
+    if (toPsp) {
+      PcVideo("first.mp4", "first", "t1", true);
+      PcVideo("big.mp4", big, "tb", true);
+      PcVideo("last.mp4", "last", "t3", true);
+    } else {
+      PspVideo("M4V00001.MP4", "first", "t1", true);
+      PspVideo("M4V00002.MP4", big, "tb", true);
+      PspVideo("M4V00003.MP4", "last", "t3", true);
+    }
+    const std::string bigName = toPsp ? "big.mp4" : "M4V00002.MP4";
+    fs.inSteps = true;
+    // The second row's turn: at its own round of messages, or at its copy's first step.
+    pump.calls = 0;
+    pump.onPump = [&] {
+      if (pump.calls == (c.beforeTheCopy ? 2 : 3) && !progress.stop->Stopped())
+        progress.PressStop();
+    };
+    const TransferReport report = Run(c.mode);
+    EXPECT_EQ(report.end, TransferEnd::Canceled);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, "Canceled");
+    EXPECT_EQ(dialogs.shown[0].flags, platform::MbOk | platform::MbIconInformation);
+    EXPECT_EQ(log.events.back(), "bar 0");
+    // The big file's copy moved the bar within its row before it ended.
+    EXPECT_GT(progress.positions.size(), 2u);
+    EXPECT_GT(progress.positions[1], 33);
+    EXPECT_LT(progress.positions[1], 67);
+    if (c.beforeTheCopy) {
+      EXPECT_EQ(dialogs.shown[0].text, "Transfer is canceled");
+      EXPECT_EQ(Read(m4vDir / "M4V00002.MP4"), big);
+      EXPECT_EQ(Names(pcDir), (std::set<std::string>{"last.mp4", "last.THM"}));
+      continue;
+    }
+    EXPECT_NE(dialogs.shown[0].text.find(bigName + ": Stop was pressed"), std::string::npos)
+        << dialogs.shown[0].text;
+    // Nothing of the stopped row on the other side, and its source whole where it was.
+    EXPECT_EQ(Names(to).size(), 2u);
+    for (const auto& name : Names(to)) EXPECT_EQ(name.find(".part"), std::string::npos) << name;
+    EXPECT_EQ(Read(from / bigName), big);
+    EXPECT_TRUE(fs::exists(from / (library::WithoutExtension(bigName) + ".THM")));
+  }
 }
 
 TEST_F(TransferTest, BarFollowsFourAndEightRows) {
