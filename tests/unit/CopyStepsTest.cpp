@@ -22,19 +22,20 @@ namespace {
 constexpr std::size_t K = 1024;
 constexpr std::size_t M = 1024 * K;
 
-TEST(CopySteps, StepsFollowTheSpeedSeen) {
+TEST(CopySteps, PiecesFollowTheSpeedSeen) {
   struct Case {
     std::size_t bytes;
     double seconds;
     std::size_t next;
   } cases[] = {
       {256 * K, 0.015, 256 * K},  // on target: the same again
-      {256 * K, 0.001, 512 * K},  // fast: at most twice as much
-      {8 * M, 0.001, 8 * M},      // never beyond the largest step
-      {256 * K, 0.0, 512 * K},    // too quick to time
+      {64 * K, 0.001, 128 * K},   // fast: at most twice as much at a time
+      {256 * K, 0.001, 256 * K},  // never beyond the cache-sized piece
+      {256 * K, 0.0, 256 * K},    // too quick to time
+      {256 * K, 0.030, 128 * K},  // twice too slow: half
       {256 * K, 0.05, 64 * K},    // a memory stick at 5 MB/s: down at once, to the smallest
       {64 * K, 2.0, 64 * K},      // a stalled disk still moves
-      {1 * M, 0.020, 768 * K},    // 50 MB/s: 750 KB, in whole granules
+      {200 * K, 0.015, 192 * K},  // in whole granules
       {0, 1.0, 256 * K},          // nothing read: nothing learnt
   };
   for (const Case& c : cases) {
@@ -53,12 +54,15 @@ struct LoopRun {
   long long failReadAt = -1;   // a read starting at this offset fails
   long long failWriteAt = -1;  // a write starting at this offset fails
   int cancelAtReport = -1;
+  double secondsPerRead = 0.02;
 
   CopyResult Run() {
     std::size_t offset = 0;
+    double clock = 0;
     return CopyLoop(
         source.size(),
         [&](char* buffer, std::size_t size) -> long long {
+          clock += secondsPerRead;
           if (static_cast<long long>(offset) == failReadAt) return -1;
           const std::size_t n = std::min(size, source.size() - offset);
           std::memcpy(buffer, source.data() + offset, n);
@@ -74,7 +78,8 @@ struct LoopRun {
           EXPECT_EQ(total, source.size());
           reported.push_back(copied);
           return static_cast<int>(reported.size()) != cancelAtReport;
-        });
+        },
+        [&] { return clock; });
   }
 };
 
@@ -84,13 +89,19 @@ TEST(CopySteps, TheLoopEndsDoneFailedOrCanceled) {
     const char* what;
     long long failReadAt, failWriteAt;
     int cancelAt;
+    double secondsPerRead;
     CopyResult result;
     std::size_t written;
+    int reports;  // -1: any
   } cases[] = {
-      {"whole", -1, -1, -1, CopyResult::Done, 3 * M},
-      {"read fails half-way", static_cast<long long>(first), -1, -1, CopyResult::Failed, first},
-      {"write fails half-way", -1, static_cast<long long>(first), -1, CopyResult::Failed, first},
-      {"canceled after the first step", -1, -1, 1, CopyResult::Canceled, first},
+      {"whole", -1, -1, -1, 0.02, CopyResult::Done, 3 * M, -1},
+      // Twelve quick pieces: after the first, then after the fifth and the ninth.
+      {"quick pieces", -1, -1, -1, 0.003, CopyResult::Done, 3 * M, 3},
+      {"read fails half-way", static_cast<long long>(first), -1, -1, 0.02, CopyResult::Failed,
+       first, 1},
+      {"write fails half-way", -1, static_cast<long long>(first), -1, 0.02, CopyResult::Failed,
+       first, 1},
+      {"canceled after the first piece", -1, -1, 1, 0.02, CopyResult::Canceled, first, 1},
   };
   for (const Case& c : cases) {
     LoopRun run;
@@ -99,7 +110,11 @@ TEST(CopySteps, TheLoopEndsDoneFailedOrCanceled) {
     run.failReadAt = c.failReadAt;
     run.failWriteAt = c.failWriteAt;
     run.cancelAtReport = c.cancelAt;
+    run.secondsPerRead = c.secondsPerRead;
     EXPECT_EQ(run.Run(), c.result) << c.what;
+    if (c.reports >= 0) {
+      EXPECT_EQ(static_cast<int>(run.reported.size()), c.reports) << c.what;
+    }
     EXPECT_EQ(run.written.size(), c.written) << c.what;
     EXPECT_TRUE(std::equal(run.written.begin(), run.written.end(), run.source.begin())) << c.what;
     // Reported between steps only: rising, and never the end itself.
