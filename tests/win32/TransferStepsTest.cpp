@@ -16,7 +16,7 @@ using namespace brevlo::testing;
 
 namespace {
 
-constexpr std::size_t BigVideo = 48u << 20;
+constexpr std::size_t BigVideo = 128u << 20;
 
 // What the timer does at each tick during a transfer; the ticks come only from the transfer's
 // own handling of messages, since nothing else pumps meanwhile.
