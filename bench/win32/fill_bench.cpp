@@ -693,13 +693,14 @@ int TimeCopy(const std::string& how, const std::string& toFolder,
 // says so, as Windows asks before it calls a window hung.
 double WorstAnswer(HWND window, const std::function<bool()>& done, double limit) {
   double worst = 0;
-  for (const double start = Now(); !done() && Now() - start < limit;) {
+  double next = Now();
+  for (const double start = Now(); !done() && Now() - start < limit; Sleep(1)) {
+    if (Now() < next) continue;
     const double sent = Now();
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
     worst = std::max(worst, Now() - sent);
-    const double next = sent + 0.020;
-    while (Now() < next) Sleep(1);
+    next = sent + 0.020;
   }
   return worst;
 }

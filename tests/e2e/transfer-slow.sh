@@ -76,79 +76,48 @@ static HWND shown(const char *title) {
   return w && IsWindowVisible(w) ? w : NULL;
 }
 
-/* A person's click: pressed and released at the middle of the window. */
+/* A person's click in the middle of the window: pressed, then released. */
 static void click(HWND w) {
   RECT r;
-  INPUT in[2];
-  int x, y, i;
+  INPUT in;
   GetWindowRect(w, &r);
-  x = (r.left + r.right) / 2;
-  y = (r.top + r.bottom) / 2;
-  SetCursorPos(x, y);
-  ZeroMemory(in, sizeof in);
-  for (i = 0; i < 2; ++i) {
-    in[i].type = INPUT_MOUSE;
-    in[i].mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    in[i].mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  }
-  in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
-  SendInput(1, &in[0], sizeof(INPUT));
+  ZeroMemory(&in, sizeof in);
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &in, sizeof in);
   Sleep(30);
-  SendInput(1, &in[1], sizeof(INPUT));
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof in);
 }
 
-/* watcher MAINTITLE STOPAT: STOPAT > 0 presses Stop once the bar shows that much. */
+/* watcher MAINTITLE STOPAT: with STOPAT > 0, presses Stop once the bar shows that much. */
 int main(int argc, char **argv) {
   const char *ends[] = {"Mission Accomplished", "Canceled", "Transfer Incomplete"};
-  HWND main_window, progress = NULL, bar = NULL, stop = NULL, end = NULL;
-  double start, worst = 0, stopped = 0, ended = 0, hidden = 0;
-  int stop_at, last = -1, rising = 0, samples = 0, i;
-  if (argc < 3) return 2;
-  stop_at = atoi(argv[2]);
-  main_window = FindWindowA(NULL, argv[1]);
-  if (!main_window) {
-    printf("error no main window\n");
-    return 1;
-  }
-  for (start = now(); !progress && now() - start < 30; Sleep(5)) progress = shown("Transfering...");
-  if (!progress) {
-    printf("error no progress window\n");
-    return 1;
-  }
+  HWND main_window = argc > 2 ? FindWindowA(NULL, argv[1]) : NULL, progress = NULL, bar, end = NULL;
+  double start = now(), worst = 0, stopped = 0;
+  int stop_at = argc > 2 ? atoi(argv[2]) : 0, last = 0, rising = 0, i;
+  while (main_window && !progress && now() - start < 30 && (Sleep(5), 1)) progress = shown("Transfering...");
+  if (!progress) return printf("error no main or progress window\n"), 1;
   bar = FindWindowExA(progress, NULL, PROGRESS_CLASSA, NULL);
-  stop = FindWindowExA(progress, NULL, "Button", NULL);
   for (start = now(); !end && now() - start < 600;) {
-    double sent = now(), next = sent + 0.020;
-    DWORD_PTR pos = 0, ignored = 0;
-    SendMessageTimeoutA(main_window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+    double sent = now();
+    DWORD_PTR pos = 0;
+    SendMessageTimeoutA(main_window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &pos);
     if (now() - sent > worst) worst = now() - sent;
-    ++samples;
-    if (IsWindowVisible(progress) && bar &&
-        SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_NORMAL, 10000, &pos)) {
-      if ((int)pos > last && (int)pos > 0 && (int)pos < 100) {
-        if (last > 0) ++rising;
-        last = (int)pos;
-      }
-      if (stop_at > 0 && stopped == 0 && (int)pos >= stop_at && stop) {
-        click(stop);
+    if (IsWindowVisible(progress) && SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_NORMAL, 10000, &pos)) {
+      if ((int)pos > last && (int)pos < 100) rising += last > 0, last = (int)pos;
+      if (stop_at > 0 && stopped == 0 && (int)pos >= stop_at) {
+        click(FindWindowExA(progress, NULL, "Button", NULL));
         stopped = now();
       }
     }
-    if (stopped > 0 && hidden == 0 && !IsWindowVisible(progress)) hidden = now();
-    for (i = 0; i < 3 && !end; ++i) {
-      end = shown(ends[i]);
-      if (end) {
-        ended = now();
-        printf("end %s\n", ends[i]);
-      }
-    }
-    while (!end && now() < next) Sleep(1);
+    for (i = 0; i < 3 && !end; ++i) end = shown(ends[i]);
+    if (end) printf("end %s\nend_after_stop_ms %.0f\n", ends[i - 1], stopped > 0 ? (now() - stopped) * 1000 : 0);
+    while (!end && now() < sent + 0.020) Sleep(1);
   }
-  printf("samples %d\nworst_ms %.0f\nlast_position %d\nrising %d\n", samples, worst * 1000, last,
-         rising);
-  if (stopped > 0 && ended > 0) printf("end_after_stop_ms %.0f\n", (ended - stopped) * 1000);
-  if (stopped > 0 && hidden > 0) printf("hidden_after_stop_ms %.0f\n", (hidden - stopped) * 1000);
+  printf("worst_ms %.0f\nrising %d\n", worst * 1000, rising);
   return end ? 0 : 1;
 }
 EOF_C
