@@ -54,15 +54,13 @@ bool PspNameInUse(void* context, const std::string& fileName) {
   return check->fs->FileExists(path) || check->fs->FileExists(CompanionOf(path));
 }
 
-}  // namespace
-
-namespace {
 int RoundHalfEven(unsigned __int128 numerator, unsigned __int128 denominator) {
   unsigned __int128 q = numerator / denominator;
   const unsigned __int128 twice = 2 * (numerator % denominator);
   if (twice > denominator || (twice == denominator && q % 2 != 0)) ++q;
   return static_cast<int>(q);
 }
+
 }  // namespace
 
 int ProgressPercent(int handled, int selected) {

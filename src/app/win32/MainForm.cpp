@@ -309,12 +309,12 @@ void TMainForm::edtPathKeyPress(ui::TObject*, char& key) {
 }
 
 void TMainForm::btnRefreshPCClick(ui::TObject*) {
-  if (transferRunning_) return;
+  if (transferRunning_ && !transferRefresh_) return;
   FillVideoList(edtPath->Text(), ltvPC, imlPC);
 }
 
 void TMainForm::btnRefreshPSPClick(ui::TObject*) {
-  if (transferRunning_) return;
+  if (transferRunning_ && !transferRefresh_) return;
   if (EnsurePspConnected()) {
     LoadPspList();
   } else {
@@ -342,7 +342,8 @@ bool TMainForm::EnsurePspConnected() {
 }
 
 void TMainForm::LoadPspList() {
-  if (transferRunning_) return;  // the transfer works on the list and folders as they are
+  // The transfer works on the list and folders as they are, until it reloads them itself.
+  if (transferRunning_ && !transferRefresh_) return;
   PspKindFolder =
       library::PspKindFolder(cmbType->ItemIndex() == 0 ? library::Mpeg4 : library::Mpeg4Avc);
   // A choice without a drive ("Drives", or nothing yet) is no PSP at all: nothing is listed,

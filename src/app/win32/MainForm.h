@@ -138,8 +138,8 @@ class TMainForm : public ui::TForm {
   void btnMovePCClick(ui::TObject* sender);
   void btnCopyPCClick(ui::TObject* sender);
   void TransferVideos(int mode);
-  // From the start of a transfer to its refresh: the windows are served during its copies, and
-  // no other operation may start meanwhile, however its command arrives.
+  // While a transfer runs, the windows are served during its copies, and no other operation may
+  // start meanwhile, however its command arrives.
   bool TransferRunning() const { return transferRunning_; }
   // Renaming and deleting.
   void btnRenameClick(ui::TObject* sender);
@@ -188,6 +188,7 @@ class TMainForm : public ui::TForm {
   class TransferHost;
   std::unique_ptr<TransferHost> transferHost_;
   bool transferRunning_ = false;
+  bool transferRefresh_ = false;  // the transfer's own clicks of the refresh buttons
 };
 
 extern TMainForm* MainForm;

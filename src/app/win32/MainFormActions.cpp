@@ -18,7 +18,8 @@ std::vector<std::string> TMainForm::SelectedCaptions(ui::TListView* list) {
 
 void TMainForm::btnRenameClick(ui::TObject*) {
   const auto selected = SelectedCaptions(ltvPSP);
-  if (selected.empty() || transferRunning_ || RenameForm == nullptr || PspDrive.empty()) return;
+  if (transferRunning_) return;
+  if (selected.empty() || RenameForm == nullptr || PspDrive.empty()) return;
   RenameForm->OnRenamed = [this](bool pcSide) { (pcSide ? btnRefreshPC : btnRefreshPSP)->Click(); };
   RenameForm->ShowFor("PSP", library::WithTrailingBackslash(PspDrive + PspKindFolder) + selected[0],
                       selected[0]);
@@ -26,9 +27,8 @@ void TMainForm::btnRenameClick(ui::TObject*) {
 
 void TMainForm::Rename1Click(ui::TObject*) {
   const auto selected = SelectedCaptions(ltvPC);
-  if (selected.empty() || transferRunning_ || RenameForm == nullptr ||
-      !operations::IsRootedFolder(PcFolder))
-    return;
+  if (transferRunning_) return;
+  if (selected.empty() || RenameForm == nullptr || !operations::IsRootedFolder(PcFolder)) return;
   RenameForm->OnRenamed = [this](bool pcSide) { (pcSide ? btnRefreshPC : btnRefreshPSP)->Click(); };
   RenameForm->ShowFor("PC", library::WithTrailingBackslash(PcFolder) + selected[0], selected[0]);
 }
