@@ -11,7 +11,9 @@
 #     listing of that drive's folders;
 #   - the real Brevlo.exe copying 3 videos of 200 MB to a simulated PSP through its button,
 #     from the click to "Mission Accomplished", against cp of the same files, with the
-#     system's own copy (CopyFileA) of them timed apart;
+#     system's own copies (CopyFileA; CopyFileExW with a progress routine) and the program's
+#     copy in steps timed apart; the worst time its main window took to answer a message
+#     sent every 20 ms during the copy, against the same while it is idle;
 #   - start-up of Brevlo.exe to its main window against Wine's notepad to its window;
 #   - a full repaint of the main window with 200 videos in both lists, skinned against the
 #     same window without its skin.
@@ -288,15 +290,17 @@ bench_startup() {
 
 # Three large videos copied to an empty PSP by the real program through its button, timed from
 # the click to the end box, against cp of the same files (videos and thumbnails) to a folder
-# of the same disk, in turn, with the written data flushed between runs; CopyFileA of the same
-# files under Wine is timed apart, to show what the system's copy itself costs. The program
+# of the same disk, in turn, with the written data flushed between runs; the same files are
+# copied under Wine by CopyFileA, by CopyFileExW with a progress routine and by the program's
+# own steps, each timed apart, to show what each way of copying costs by itself. The program
 # and fill_bench, which clicks and watches for the box, share Wine's own desktop (the prefix's
 # default while this part runs): on the bare display, without a window manager, Wine waits two
 # seconds for an answer that never comes when the progress window hides, a wait that no user
 # with a desktop sees.
 bench_transfer() {
   local root=$data/transfer app pc psp kind cpdir start t i
-  local program=() cps=() sys=() ratios=() files=() mb
+  local program=() cps=() ratios=() files=() mb busy=() idle=() how hows k
+  local -A copy_times=([system]= [systemex]= [steps]=)
   app=$root/app
   pc=$data/transfer-videos
   psp=$root/psp
@@ -349,10 +353,17 @@ bench_transfer() {
   for ((r = 0; r < transfer_runs; r++)); do
     if ((r % 2 == 0)); then program_run; cp_run; else cp_run; program_run; fi
     ratios+=("$(ratio "${cps[-1]}" "${program[-1]}")")
-    rm -f "$root/sys"/*
-    sync
-    in_wine "$root/sys.txt" "$win/fill_bench.exe" copy "$(brevlo_winpath "$root/sys")" "${files[@]}"
-    sys+=("$(value "$root/sys.txt" copy_seconds)")
+    busy+=("$(value "$root/click.txt" worst_answer_busy_seconds)")
+    idle+=("$(value "$root/click.txt" worst_answer_idle_seconds)")
+    # In a turning order: a copy that follows another one pays for writing back its data.
+    hows=(system systemex steps)
+    for ((k = 0; k < r % 3; k++)); do hows=("${hows[@]:1}" "${hows[0]}"); done
+    for how in "${hows[@]}"; do
+      rm -f "$root/sys"/*
+      sync
+      in_wine "$root/sys.txt" "$win/fill_bench.exe" copy "$how" "$(brevlo_winpath "$root/sys")" "${files[@]}"
+      copy_times[$how]+=" $(value "$root/sys.txt" copy_seconds)"
+    done
   done
   shared "$root/close.txt" "$win/fill_bench.exe" close "$e2e_main_title"
   end_app
@@ -361,16 +372,36 @@ bench_transfer() {
   rm -rf "$cpdir" "$root/sys" "$kind"
   echo "Brevlo.exe, click to end box: ${program[*]}"
   echo "cp:                           ${cps[*]}"
-  echo "CopyFileA alone under Wine:   ${sys[*]}"
+  echo "CopyFileA under Wine:         ${copy_times[system]}"
+  echo "CopyFileExW, progress routine:${copy_times[systemex]}"
+  echo "the program's steps alone:    ${copy_times[steps]}"
   echo "speed ratios (cp time / Brevlo.exe time): ${ratios[*]}"
+  echo "worst answer of the main window (s), during the copy: ${busy[*]}; idle: ${idle[*]}"
   mb=$(du -cb "$pc"/* | tail -n 1 | awk '{ print $1 / 1e6 }')
   speed() { awk -v m="$mb" -v s="$1" 'BEGIN { printf "%.1f", m / s }'; }
+  local cp_median
+  cp_median=$(printf '%s\n' "${cps[@]}" | median)
   figure "Brevlo.exe copy of 3 x 200 MB to the PSP (MB/s)" "$(speed "$(printf '%s\n' "${program[@]}" | median)")" \
-    "cp of the same files (MB/s)" "$(speed "$(printf '%s\n' "${cps[@]}" | median)")" \
+    "cp of the same files (MB/s)" "$(speed "$cp_median")" \
     "$(printf '%s\n' "${ratios[@]}" | median)"
-  figure "  CopyFileA alone under Wine (MB/s)" "$(speed "$(printf '%s\n' "${sys[@]}" | median)")" \
-    "cp of the same files (MB/s)" "$(speed "$(printf '%s\n' "${cps[@]}" | median)")" \
-    "$(ratio "$(printf '%s\n' "${cps[@]}" | median)" "$(printf '%s\n' "${sys[@]}" | median)")"
+  for how in system systemex steps; do
+    local label
+    case $how in
+    system) label="  CopyFileA alone under Wine (MB/s)" ;;
+    systemex) label="  CopyFileExW with progress routine (MB/s)" ;;
+    steps) label="  the program's steps alone (MB/s)" ;;
+    esac
+    # shellcheck disable=SC2086 # the times are words
+    t=$(printf '%s\n' ${copy_times[$how]} | median)
+    figure "$label" "$(speed "$t")" "cp of the same files (MB/s)" "$(speed "$cp_median")" \
+      "$(ratio "$cp_median" "$t")"
+  done
+  local worst_busy worst_idle
+  worst_busy=$(printf '%s\n' "${busy[@]}" | sort -g | tail -n 1)
+  worst_idle=$(printf '%s\n' "${idle[@]}" | sort -g | tail -n 1)
+  figure "worst answer during the copy (ms)" "$(fmt "$worst_busy" '%.4f' | awk '{ printf "%.1f", $1 * 1000 }')" \
+    "worst answer of the idle program (ms)" "$(fmt "$worst_idle" '%.4f' | awk '{ printf "%.1f", $1 * 1000 }')" \
+    "$(ratio "$worst_busy" "$worst_idle")"
 }
 
 for part in "${parts[@]}"; do

@@ -8,9 +8,12 @@
 //                                             against a bare listing of the drive's folders
 //   fill_bench paint FOLDER [REPEATS]         a full repaint of the main window listing FOLDER
 //                                             in both lists, skinned against unskinned
-//   fill_bench copy TOFOLDER FILE...          seconds of CopyFileA for the files, one by one
+//   fill_bench copy HOW TOFOLDER FILE...      seconds of a copy of the files, one by one, by
+//                                             CopyFileA (system), CopyFileExW with a progress
+//                                             routine (systemex) or the program's steps (steps)
 //   fill_bench click TITLE BUTTON BOX         seconds from a click on BUTTON of the window
-//                                             TITLE to the window BOX, which is then answered
+//                                             TITLE to the window BOX, which is then answered;
+//                                             the worst answer of TITLE meanwhile and idle
 //   fill_bench close TITLE                    closes the window TITLE
 // FOLDER holds .mp4 videos with their .THM thumbnails (list_bench make FOLDER COUNT).
 // Lines starting with "result " are read by tools/bench-wine.sh.
@@ -20,9 +23,11 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -635,19 +640,71 @@ int TimePaint(const std::string& folder, int repeats) {
   return 0;
 }
 
-// The system's copy alone, as the transfer calls it for each file.
-int TimeCopy(const std::string& toFolder, const std::vector<std::string>& files) {
+// Handles the messages waiting, as a transfer does between the steps of a copy.
+void ServeWindows() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+DWORD CALLBACK ServeBetweenChunks(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                                  DWORD, HANDLE, HANDLE, LPVOID last) {
+  double& served = *static_cast<double*>(last);
+  if (Now() - served >= 0.015) {
+    ServeWindows();
+    served = Now();
+  }
+  return PROGRESS_CONTINUE;
+}
+
+// A copy of the files one by one, in one of the ways a transfer could make it:
+//   system   CopyFileA, in one piece
+//   systemex CopyFileExW with a progress routine that serves the windows every 15 ms
+//   steps    the program's own copy in steps, serving the windows between them
+int TimeCopy(const std::string& how, const std::string& toFolder,
+             const std::vector<std::string>& files) {
+  platform::Win32FileSystem fs;
+  bool ok = true;
   const double seconds = bench::Seconds([&] {
     for (const auto& from : files) {
-      const std::string name = from.substr(from.find_last_of('\\') + 1);
-      if (!CopyFileA(from.c_str(), (toFolder + name).c_str(), FALSE)) {
-        std::fprintf(stderr, "CopyFileA %s failed: %lu\n", from.c_str(), GetLastError());
+      const std::string to = toFolder + from.substr(from.find_last_of('\\') + 1);
+      if (how == "system") {
+        ok = CopyFileA(from.c_str(), to.c_str(), FALSE) && ok;
+      } else if (how == "systemex") {
+        const std::wstring wideFrom(from.begin(), from.end()), wideTo(to.begin(), to.end());
+        double served = Now();
+        ok = CopyFileExW(wideFrom.c_str(), wideTo.c_str(), ServeBetweenChunks, &served, nullptr,
+                         0) &&
+             ok;
+      } else {
+        ok = fs.CopyInSteps(from, to, false,
+                            [](std::uint64_t, std::uint64_t) {
+                              ServeWindows();
+                              return true;
+                            }) == platform::CopyResult::Done &&
+             ok;
       }
     }
   });
+  if (!ok) std::fprintf(stderr, "a copy (%s) failed: %lu\n", how.c_str(), GetLastError());
   Result("copy_seconds", seconds);
   std::fflush(stdout);
-  return 0;
+  return ok ? 0 : 1;
+}
+
+// The longest a window took to answer a message sent from here, every 20 ms until done()
+// says so, as Windows asks before it calls a window hung.
+double WorstAnswer(HWND window, const std::function<bool()>& done, double limit) {
+  double worst = 0;
+  double next = Now();
+  for (const double start = Now(); !done() && Now() - start < limit; Sleep(1)) {
+    if (Now() < next) continue;
+    const double sent = Now();
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    worst = std::max(worst, Now() - sent);
+    next = sent + 0.020;
+  }
+  return worst;
 }
 
 HWND ShownWindow(const std::string& title) {
@@ -713,17 +770,27 @@ int TimeClick(const std::string& title, const std::string& button, const std::st
   press[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
   // Pressed and released apart, as a hand does: the button acts on the release.
   SendInput(1, &press[0], sizeof(INPUT));
-  Sleep(30);
+  // The same program idle, as the baseline of its answers during the work.
+  const double idle = WorstAnswer(
+      main, [] { return false; }, 1.0);
   const double start = Now();
   SendInput(1, &press[1], sizeof(INPUT));
   HWND shown = nullptr;
-  while ((shown = ShownWindow(box)) == nullptr && Now() - start < 600) Sleep(1);
-  const double seconds = Now() - start;
+  double seconds = 0;
+  const double busy = WorstAnswer(
+      main,
+      [&] {
+        if ((shown = ShownWindow(box)) != nullptr && seconds == 0) seconds = Now() - start;
+        return shown != nullptr;
+      },
+      600);
   if (shown == nullptr) {
     std::fprintf(stderr, "no window \"%s\" after the click\n", box.c_str());
     return 1;
   }
   Result("click_seconds", seconds);
+  Result("worst_answer_busy_seconds", busy);
+  Result("worst_answer_idle_seconds", idle);
   std::fflush(stdout);
   PostMessageA(shown, WM_COMMAND, IDOK, 0);
   for (const double end = Now(); ShownWindow(box) != nullptr && Now() - end < 10;) Sleep(20);
@@ -737,7 +804,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: fill_bench time FOLDER [REPEATS] [whole] | fill_bench memory FOLDER | "
                  "fill_bench tree DRIVE [REPEATS] | fill_bench paint FOLDER [REPEATS] | fill_bench "
-                 "copy TOFOLDER FILE... | "
+                 "copy HOW TOFOLDER FILE... | "
                  "fill_bench click TITLE BUTTON BOX | fill_bench close TITLE\n");
     return 2;
   }
@@ -758,7 +825,10 @@ int main(int argc, char** argv) {
     if (window != nullptr) PostMessageA(window, WM_CLOSE, 0, 0);
     return window != nullptr ? 0 : 1;
   }
-  if (mode == "copy") return TimeCopy(folder, std::vector<std::string>(argv + 3, argv + argc));
+  if (mode == "copy" && argc > 3) {
+    return TimeCopy(argv[2], WithBackslash(argv[3]),
+                    std::vector<std::string>(argv + 4, argv + argc));
+  }
   std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
   return 2;
 }

@@ -1,5 +1,6 @@
 #include "operations/TransferEngine.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "library/PspNaming.h"
@@ -35,6 +36,8 @@ const char* ReasonText(NotTransferredReason reason) {
       return "source and destination are the same file";
     case NotTransferredReason::NoFreeName:
       return "no free \"_New\" name is left for it";
+    case NotTransferredReason::Stopped:
+      return "Stop was pressed during its copy";
   }
   return "";
 }
@@ -51,16 +54,44 @@ bool PspNameInUse(void* context, const std::string& fileName) {
   return check->fs->FileExists(path) || check->fs->FileExists(CompanionOf(path));
 }
 
+int RoundHalfEven(unsigned __int128 numerator, unsigned __int128 denominator) {
+  unsigned __int128 q = numerator / denominator;
+  const unsigned __int128 twice = 2 * (numerator % denominator);
+  if (twice > denominator || (twice == denominator && q % 2 != 0)) ++q;
+  return static_cast<int>(q);
+}
+
 }  // namespace
 
 int ProgressPercent(int handled, int selected) {
+  return ProgressPercent(handled, selected, 0, 0);
+}
+
+int ProgressPercent(int handled, int selected, std::uint64_t copied, std::uint64_t size) {
   if (selected <= 0 || handled >= selected) return 100;
-  if (handled <= 0) return 0;
-  const long long scaled = 100LL * handled;
-  long long q = scaled / selected;
-  const long long twice = 2 * (scaled % selected);
-  if (twice > selected || (twice == selected && q % 2 != 0)) ++q;
-  return static_cast<int>(q);
+  if (handled < 0) handled = 0;
+  if (size == 0) {
+    size = 1;
+    copied = 0;
+  }
+  copied = std::min(copied, size);
+  using Wide = unsigned __int128;
+  const Wide done = static_cast<Wide>(handled) * size + copied;
+  return RoundHalfEven(100 * done, static_cast<Wide>(selected) * size);
+}
+
+bool IsPspTemporaryName(int kind, const std::string& name) {
+  const std::size_t mark = name.rfind(".part");
+  if (mark == std::string::npos) return false;
+  const std::string number = name.substr(mark + 5);
+  if (number.size() > 3 || number.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  std::string base = name.substr(0, mark);
+  std::string extension = library::ExtensionOf(base);
+  for (char& c : extension) c = AsciiLower(c);
+  if (extension == ".thm") base = WithoutExtension(base) + ".MP4";
+  return library::PspNumberOf(kind, base) != 0;
 }
 
 std::string NewName(const std::string& fileName, int n) {
@@ -139,15 +170,41 @@ std::string TransferEngine::TempNameFor(const std::string& target) {
 
 // The copy counts only when the system reports success and every byte is there: a full disk
 // or a removed drive can leave a short file behind.
-bool TransferEngine::CopyComplete(const std::string& from, const std::string& temp,
-                                  std::optional<std::uint64_t> size) {
+TransferEngine::Copied TransferEngine::CopyComplete(const std::string& from,
+                                                    const std::string& temp,
+                                                    std::optional<std::uint64_t> size,
+                                                    std::optional<BarPlace> bar) {
   if (!size) size = env_.fs.FileSize(from);
-  if (size && env_.fs.Copy(from, temp, true)) {
+  platform::CopyResult result = platform::CopyResult::Failed;
+  if (size && bar) {
+    // Stop pressed before this copy began lets the row finish, as between files it always did.
+    const bool stoppedBefore = stop_.Stopped();
+    int shown = ProgressPercent(bar->handled, bar->selected);
+    env_.progress.SetCopying(true);
+    result = env_.fs.CopyInSteps(from, temp, true, [&](std::uint64_t copied, std::uint64_t total) {
+      const int percent = ProgressPercent(bar->handled, bar->selected, copied, total);
+      if (percent != shown) env_.progress.SetPosition(shown = percent);
+      env_.pump.ProcessMessages();
+      return stoppedBefore || !stop_.Stopped();
+    });
+    env_.progress.SetCopying(false);
+  } else if (size && env_.fs.Copy(from, temp, true)) {
+    result = platform::CopyResult::Done;
+  }
+  if (result == platform::CopyResult::Done) {
     const std::optional<std::uint64_t> copied = env_.fs.FileSize(temp);
-    if (copied && *copied == *size) return true;
+    if (copied && *copied == *size) return Copied::Complete;
   }
   env_.fs.Delete(temp);
-  return false;
+  return result == platform::CopyResult::Canceled ? Copied::Stopped : Copied::Failed;
+}
+
+void TransferEngine::RemoveStaleTemporaries(int kind, const std::string& pspFolder) {
+  for (const platform::DirEntry& e : env_.fs.ListDirectory(pspFolder, "*.part*")) {
+    if ((e.attributes & platform::AttrDirectory) == 0 && IsPspTemporaryName(kind, e.name)) {
+      env_.fs.Delete(pspFolder + e.name);
+    }
+  }
 }
 
 TransferEngine::Stage TransferEngine::StageThumbnail(const std::string& sourceVideo,
@@ -163,7 +220,7 @@ TransferEngine::Stage TransferEngine::StageThumbnail(const std::string& sourceVi
   }
   staged.target = CompanionOf(destinationVideo);
   staged.temp = TempNameFor(staged.target);
-  return CopyComplete(from, staged.temp) ? Stage::Arrived : Stage::Failed;
+  return CopyComplete(from, staged.temp) == Copied::Complete ? Stage::Arrived : Stage::Failed;
 }
 
 bool TransferEngine::Place(const Staged& staged) {
@@ -174,6 +231,24 @@ bool TransferEngine::Place(const Staged& staged) {
 
 void TransferEngine::Discard(const Staged& staged) {
   if (!staged.temp.empty()) env_.fs.Delete(staged.temp);
+}
+
+// Ends with the progress window closed and a box that names any row left behind; the lists
+// keep what they show.
+TransferReport TransferEngine::EndCanceled(TransferReport& report, bool move) {
+  env_.progress.CloseProgress();
+  const bool stoppedOnly = report.thumbnailsLeft.empty() && report.notRemoved.empty() &&
+                           std::all_of(report.notTransferred.begin(), report.notTransferred.end(),
+                                       [](const NotTransferred& row) {
+                                         return row.reason == NotTransferredReason::Stopped;
+                                       });
+  env_.dialogs.Show(
+      report.Incomplete() ? NotTransferredText(report, true, move) : std::string(CanceledText),
+      CanceledCaption,
+      platform::MbOk | (stoppedOnly ? platform::MbIconInformation : MbIconWarning));
+  env_.progress.SetPosition(0);
+  report.end = TransferEnd::Canceled;
+  return report;
 }
 
 TransferReport TransferEngine::TransferVideos(int mode) {
@@ -219,21 +294,12 @@ TransferReport TransferEngine::TransferVideos(int mode) {
     for (int i = 0; i < pspRows; ++i) captions.push_back(env_.host.RowCaption(VideoListId::Psp, i));
     names.emplace(kind, captions);
     names->SetFolderCheck(&PspNameInUse, &check);
+    RemoveStaleTemporaries(kind, folders.PspFolder);
   }
 
   for (int row = 0; row < env_.host.RowCount(list); ++row) {
     if (!env_.host.RowSelected(list, row)) continue;
-    if (stop_.Stopped()) {
-      env_.progress.CloseProgress();
-      const bool failures = report.Incomplete();
-      env_.dialogs.Show(
-          failures ? NotTransferredText(report, true, move) : std::string(CanceledText),
-          CanceledCaption,
-          platform::MbOk | (failures ? MbIconWarning : platform::MbIconInformation));
-      env_.progress.SetPosition(0);
-      report.end = TransferEnd::Canceled;
-      return report;
-    }
+    if (stop_.Stopped()) return EndCanceled(report, move);
 
     const std::string caption = env_.host.RowCaption(list, row);
     std::string source;
@@ -286,7 +352,14 @@ TransferReport TransferEngine::TransferVideos(int mode) {
         thumbStage = toPsp ? StageThumbnail(source, destination, thumb, false) : Stage::Nothing;
       }
       Staged video{TempNameFor(destination), destination, false};
-      bool ready = CopyComplete(source, video.temp, sourceSize);
+      const Copied copied = CopyComplete(source, video.temp, sourceSize,
+                                         BarPlace{report.handled, env_.host.SelectedCount(list)});
+      if (copied == Copied::Stopped) {
+        if (thumbStage == Stage::Arrived) Discard(thumb);
+        report.notTransferred.push_back({caption, NotTransferredReason::Stopped});
+        return EndCanceled(report, move);
+      }
+      bool ready = copied == Copied::Complete;
       if (ready && replace && env_.fs.FileExists(destination) && !env_.fs.Delete(destination)) {
         env_.fs.Delete(video.temp);
         ready = false;

@@ -38,6 +38,9 @@ class ITransferProgress {
   virtual void SetSource(const std::string& path) = 0;
   virtual void SetDestination(const std::string& path) = 0;
   virtual void SetPosition(int percent) = 0;
+  // A file's copy begins or ends: while one runs, the windows are served between its steps and
+  // no other operation may start.
+  virtual void SetCopying(bool /*copying*/) {}
 };
 
 // The main window's folder state, changed in place by the transfer.
@@ -82,6 +85,7 @@ enum class NotTransferredReason {
   PspFull,         // every number from 1 to 99999 is taken
   SameFile,        // source and destination name the same file
   NoFreeName,      // no free "_New" name
+  Stopped,         // Stop was pressed during its copy
 };
 
 struct NotTransferred {
@@ -116,6 +120,13 @@ inline constexpr const char* IncompleteCaption = "Transfer Incomplete";
 
 // k / s x 100 to the nearest integer, a half going to the even neighbour.
 int ProgressPercent(int handled, int selected);
+// The same within a file: (k + copied / size) / s x 100, rounded alike, so that the bar never
+// steps back when the file is done.
+int ProgressPercent(int handled, int selected, std::uint64_t copied, std::uint64_t size);
+
+// Whether a name in a PSP video folder is one of our temporary files: a PSP video name of that
+// kind, or its thumbnail's, followed by ".part" and perhaps a number.
+bool IsPspTemporaryName(int kind, const std::string& name);
 
 // "clip_New.mp4", "clip_New2.mp4", ... for n = 1, 2, ...
 std::string NewName(const std::string& fileName, int n);
@@ -146,10 +157,21 @@ class TransferEngine {
     bool own = false;  // the source's own thumbnail, not the default one
   };
   enum class Stage { Arrived, Failed, Nothing };
+  enum class Copied { Complete, Failed, Stopped };
+  // Where a video's copy stands on the bar: rows handled before it, rows selected.
+  struct BarPlace {
+    int handled;
+    int selected;
+  };
 
-  // size: the source's, when already known.
-  bool CopyComplete(const std::string& from, const std::string& temp,
-                    std::optional<std::uint64_t> size = std::nullopt);
+  // size: the source's, when already known. With a place on the bar, the copy goes in steps,
+  // serving the windows between them, and Stop pressed meanwhile ends it.
+  Copied CopyComplete(const std::string& from, const std::string& temp,
+                      std::optional<std::uint64_t> size = std::nullopt,
+                      std::optional<BarPlace> bar = std::nullopt);
+  TransferReport EndCanceled(TransferReport& report, bool move);
+  // Temporary files that a copy cut short by the end of the program left in a PSP folder.
+  void RemoveStaleTemporaries(int kind, const std::string& pspFolder);
   std::string TempNameFor(const std::string& target);
   // The source's own thumbnail, or the default one (always when own is false).
   Stage StageThumbnail(const std::string& sourceVideo, const std::string& destinationVideo,

@@ -16,6 +16,11 @@ enum FileAttribute : unsigned {
   AttrDirectory = 0x10,
 };
 
+// A copy made in steps reports between steps how far it is; answering false cancels it.
+using CopyProgress = std::function<bool(std::uint64_t copied, std::uint64_t total)>;
+
+enum class CopyResult { Done, Failed, Canceled };
+
 struct DirEntry {
   std::string name;
   unsigned attributes = 0;
@@ -42,6 +47,13 @@ class IFileSystem {
   virtual bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
                         std::size_t maxBytes) = 0;
   virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // The same copy in steps short enough that the caller can keep its windows answering between
+  // them; progress is asked between steps. A copy that fails or is canceled leaves no
+  // destination behind. Unless an adapter knows better, the whole file is one step.
+  virtual CopyResult CopyInSteps(const std::string& from, const std::string& to, bool failIfExists,
+                                 const CopyProgress& /*progress*/) {
+    return Copy(from, to, failIfExists) ? CopyResult::Done : CopyResult::Failed;
+  }
   virtual bool Delete(const std::string& path) = 0;
   // Never replaces an existing destination.
   virtual bool Move(const std::string& from, const std::string& to) = 0;

@@ -64,6 +64,16 @@ class FaultyFileSystem : public platform::StdFileSystem {
     return StdFileSystem::FileSize(path);
   }
 
+  bool inSteps = false;  // videos in the adapter's real steps, without faults
+
+  // Videos go in steps; the faults reach them through Copy, in one step.
+  platform::CopyResult CopyInSteps(const std::string& from, const std::string& to,
+                                   bool failIfExists,
+                                   const platform::CopyProgress& progress) override {
+    if (inSteps) return StdFileSystem::CopyInSteps(from, to, failIfExists, progress);
+    return Copy(from, to, failIfExists) ? platform::CopyResult::Done : platform::CopyResult::Failed;
+  }
+
   bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
     copiesFrom.push_back(from);
     const std::string content = Read(Host(from));
@@ -367,6 +377,74 @@ TEST(TransferProgress, RoundsHalfToEven) {
   EXPECT_EQ(ProgressPercent(6, 5), 100);
 }
 
+// Within a file the bar counts its bytes, rounded alike, so it never steps back at the file's end.
+TEST(TransferProgress, WithinAFileCountsItsBytes) {
+  struct Case {
+    int handled, selected;
+    std::uint64_t copied, size;
+    int percent;
+  } cases[] = {
+      {0, 1, 0, 100, 0},
+      {0, 1, 50, 100, 50},
+      {0, 8, 999, 1000, 12},
+      {2, 8, 999, 1000, 37},
+      {3, 8, 0, 1000, 38},
+      {1, 3, 1, 2, 50},
+      {0, 2, 5, 0, 0},
+      {1, 2, 7, 5, 100},
+      {4, 5, 1, 3, 87},
+      {0, 1, 4294967294ull, 4294967295ull, 100},
+      {999, 1000, 1ull << 40, 1ull << 41, 100},
+      {0, 3, 1ull << 39, 1ull << 40, 17},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ProgressPercent(c.handled, c.selected, c.copied, c.size), c.percent)
+        << c.handled << "/" << c.selected << " + " << c.copied << "/" << c.size;
+  }
+}
+
+// Stop during a copy ends it at once; Stop pressed before the copy lets that row finish.
+TEST_F(TransferTest, StopDuringACopyEndsItAndNamesTheRow) {
+  const std::string big(3 << 20, 'b');
+  for (const int mode : {MoveToPsp, CopyToPc, CopyToPsp}) {
+    const bool toPsp = mode != CopyToPc, before = mode == CopyToPsp;
+    SCOPED_TRACE(mode);
+    for (const fs::path& dir : {pcDir, m4vDir}) {
+      fs::remove_all(dir);
+      fs::create_directories(dir);
+    }
+    host.pc.clear();
+    host.psp.clear();
+    dialogs.shown.clear();
+    for (const char* name : {"M4V00001.MP4", "M4V00002.MP4", "M4V00003.MP4"}) {
+      const std::string content = name[7] == '2' ? big : name;
+      toPsp ? PcVideo(name, content, "t", true) : PspVideo(name, content, "t", true);
+    }
+    fs.inSteps = true;
+    // The second row's turn: at its own round of messages, or at its copy's first piece.
+    pump.calls = 0;
+    pump.onPump = [&] {
+      if (pump.calls == (before ? 2 : 3)) progress.PressStop();
+    };
+    const TransferReport report = Run(mode);
+    EXPECT_EQ(report.end, TransferEnd::Canceled);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].flags, platform::MbOk | platform::MbIconInformation);
+    EXPECT_EQ(log.events.back(), "bar 0");
+    // The bar had moved within the big file's row.
+    EXPECT_GT(progress.positions.end()[-2], 33);
+    const fs::path from = toPsp ? pcDir : m4vDir, to = toPsp ? m4vDir : pcDir;
+    EXPECT_EQ(Read(from / "M4V00002.MP4"), big);
+    if (before) {
+      EXPECT_EQ(Read(to / "M4V00002.MP4"), big);
+      continue;
+    }
+    EXPECT_NE(dialogs.shown[0].text.find("M4V00002.MP4: Stop was pressed"), std::string::npos);
+    // Nothing of the stopped row on the other side, temporary or not.
+    EXPECT_EQ(Names(to), (std::set<std::string>{"M4V00001.MP4", "M4V00001.THM"}));
+  }
+}
+
 TEST_F(TransferTest, BarFollowsFourAndEightRows) {
   for (int i = 0; i < 8; ++i) PcVideo("v" + std::to_string(i) + ".mp4", "x");
   for (int i = 0; i < 4; ++i) host.pc[static_cast<std::size_t>(i)].selected = true;
@@ -641,12 +719,29 @@ TEST_F(TransferTest, SameFileOnBothSidesIsLeftAlone) {
   EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::SameFile);
 }
 
-TEST_F(TransferTest, LeftoverTemporaryNameIsNotTouched) {
-  Put(m4vDir / "M4V00001.MP4.part", "someone's file");
+// Left by a copy that the end of the program cut short: ours only in the PSP folder that a
+// transfer goes to; elsewhere such names may be another program's.
+TEST_F(TransferTest, LeftoverTemporaryNamesGoOnlyFromThePspFolderSentTo) {
+  for (const char* name : {"M4V00001.MP4.part", "m4v00007.thm.part12", "notes.part",
+                           "MAQ00001.MP4.part", "M4V00002.MP4.partial"}) {
+    Put(m4vDir / name, "left");
+  }
+  Put(maqDir / "MAQ00001.MP4.part", "other kind");
+  Put(pcDir / "M4V00002.MP4.part", "someone's file");
   PcVideo("a.mp4", "a");
   Run(CopyToPsp);
-  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4.part"), "someone's file");
+  EXPECT_EQ(Names(m4vDir), (std::set<std::string>{"M4V00001.MP4", "M4V00001.THM", "notes.part",
+                                                  "MAQ00001.MP4.part", "M4V00002.MP4.partial"}));
   EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "a");
+  EXPECT_TRUE(fs::exists(maqDir / "MAQ00001.MP4.part"));
+  EXPECT_EQ(Read(pcDir / "M4V00002.MP4.part"), "someone's file");
+
+  Put(m4vDir / "M4V00003.MP4.part", "left");
+  host.psp = {{"M4V00001.MP4", true}};
+  dialogs.answers = {Answer::No};
+  Run(CopyToPc);
+  EXPECT_TRUE(fs::exists(m4vDir / "M4V00003.MP4.part"));
+  EXPECT_EQ(Read(pcDir / "M4V00002.MP4.part"), "someone's file");
 }
 
 }  // namespace

@@ -307,6 +307,7 @@ void TMainForm::ltvPSPClick(ui::TObject*) {
 }
 
 void TMainForm::btnBrowseClick(ui::TObject*) {
+  if (transferRunning_) return;
   if (platform::BrowseForFolder(Handle(), "Select the video directory.", PcFolder)) {
     FillVideoList(PcFolder, ltvPC, imlPC);
     edtPath->SetText(PcFolder);
@@ -314,17 +315,19 @@ void TMainForm::btnBrowseClick(ui::TObject*) {
 }
 
 void TMainForm::edtPathKeyPress(ui::TObject*, char& key) {
-  if (key == '\r') {
+  if (key == '\r' && !transferRunning_) {
     key = 0;  // no beep from the edit
     FillVideoList(edtPath->Text(), ltvPC, imlPC);
   }
 }
 
 void TMainForm::btnRefreshPCClick(ui::TObject*) {
+  if (transferRunning_ && !transferRefresh_) return;
   FillVideoList(edtPath->Text(), ltvPC, imlPC);
 }
 
 void TMainForm::btnRefreshPSPClick(ui::TObject*) {
+  if (transferRunning_ && !transferRefresh_) return;
   if (EnsurePspConnected()) {
     LoadPspList();
   } else {
@@ -352,6 +355,8 @@ bool TMainForm::EnsurePspConnected() {
 }
 
 void TMainForm::LoadPspList() {
+  // The transfer works on the list and folders as they are, until it reloads them itself.
+  if (transferRunning_ && !transferRefresh_) return;
   PspKindFolder =
       library::PspKindFolder(cmbType->ItemIndex() == 0 ? library::Mpeg4 : library::Mpeg4Avc);
   // A choice without a drive ("Drives", or nothing yet) is no PSP at all: nothing is listed,

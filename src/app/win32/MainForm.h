@@ -138,6 +138,9 @@ class TMainForm : public ui::TForm {
   void btnMovePCClick(ui::TObject* sender);
   void btnCopyPCClick(ui::TObject* sender);
   void TransferVideos(int mode);
+  // While a transfer runs, the windows are served during its copies, and no other operation may
+  // start meanwhile, however its command arrives.
+  bool TransferRunning() const { return transferRunning_; }
   // Renaming and deleting.
   void btnRenameClick(ui::TObject* sender);
   void Rename1Click(ui::TObject* sender);
@@ -187,6 +190,8 @@ class TMainForm : public ui::TForm {
   unsigned fillGeneration_[2] = {0, 0};
   class TransferHost;
   std::unique_ptr<TransferHost> transferHost_;
+  bool transferRunning_ = false;
+  bool transferRefresh_ = false;  // the transfer's own clicks of the refresh buttons
 };
 
 extern TMainForm* MainForm;

@@ -18,6 +18,7 @@ std::vector<std::string> TMainForm::SelectedCaptions(ui::TListView* list) {
 
 void TMainForm::btnRenameClick(ui::TObject*) {
   const auto selected = SelectedCaptions(ltvPSP);
+  if (transferRunning_) return;
   if (selected.empty() || RenameForm == nullptr || PspDrive.empty()) return;
   RenameForm->OnRenamed = [this](bool pcSide) { (pcSide ? btnRefreshPC : btnRefreshPSP)->Click(); };
   RenameForm->ShowFor("PSP", library::WithTrailingBackslash(PspDrive + PspKindFolder) + selected[0],
@@ -26,12 +27,14 @@ void TMainForm::btnRenameClick(ui::TObject*) {
 
 void TMainForm::Rename1Click(ui::TObject*) {
   const auto selected = SelectedCaptions(ltvPC);
+  if (transferRunning_) return;
   if (selected.empty() || RenameForm == nullptr || !operations::IsRootedFolder(PcFolder)) return;
   RenameForm->OnRenamed = [this](bool pcSide) { (pcSide ? btnRefreshPC : btnRefreshPSP)->Click(); };
   RenameForm->ShowFor("PC", library::WithTrailingBackslash(PcFolder) + selected[0], selected[0]);
 }
 
 void TMainForm::btnDeleteClick(ui::TObject*) {
+  if (transferRunning_) return;
   PspFolder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
   if (operations::IsRootedFolder(PspFolder)) {
     operations::DeleteSelectedVideos(*services_.fs, PspFolder, SelectedCaptions(ltvPSP));
@@ -41,6 +44,7 @@ void TMainForm::btnDeleteClick(ui::TObject*) {
 }
 
 void TMainForm::Delete1Click(ui::TObject*) {
+  if (transferRunning_) return;
   PcFolder = library::WithTrailingBackslash(PcFolder);
   // Never names resolved against whatever folder happens to be current.
   if (operations::IsRootedFolder(PcFolder)) {
@@ -52,7 +56,7 @@ void TMainForm::Delete1Click(ui::TObject*) {
 
 void TMainForm::PlaySelectedVideo(ui::TListView* list) {
   const std::vector<std::string> selected = SelectedCaptions(list);
-  if (selected.empty()) return;
+  if (selected.empty() || transferRunning_) return;
   std::string folder;
   if (list == ltvPC) {
     if (PcFolder.empty()) return;
@@ -67,11 +71,12 @@ void TMainForm::PlaySelectedVideo(ui::TListView* list) {
 }
 
 void TMainForm::Openthedirectory1Click(ui::TObject*) {
+  if (transferRunning_) return;
   operations::OpenFolderOf(*services_.shell, PcFolder);
 }
 
 void TMainForm::Openthedirectory2Click(ui::TObject*) {
-  if (PspDrive.empty()) return;
+  if (PspDrive.empty() || transferRunning_) return;
   PspFolder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
   operations::OpenFolderOf(*services_.shell, PspFolder);
 }
@@ -104,6 +109,7 @@ ui::TListView* TMainForm::DropTargetAt(POINT screen, ui::TListView* source) {
 }
 
 void TMainForm::DragRows(ui::TListView* source) {
+  if (transferRunning_) return;
   HWND owner = Handle();
   SetCapture(owner);
   HCURSOR refused = LoadCursor(nullptr, IDC_NO);

@@ -6,25 +6,32 @@
 namespace brevlo::app {
 
 void TMainForm::TransferVideos(int mode) {
-  if (TransferForm == nullptr) return;
+  if (TransferForm == nullptr || transferRunning_) return;
   if (!transferHost_) transferHost_ = std::make_unique<TransferHost>(*this);
+  struct Running {
+    bool& flag;
+    explicit Running(bool& f) : flag(f) { flag = true; }
+    ~Running() { flag = false; }
+  } running(transferRunning_);
   transferHost_->Engine().TransferVideos(mode);
 }
 
+// Buttons, their accelerators, the menus' items and drops all come here; during a transfer
+// none of them may even ask the PSP question.
 void TMainForm::btnMovePSPClick(ui::TObject*) {
-  if (EnsurePspConnected()) TransferVideos(operations::MoveToPsp);
+  if (!transferRunning_ && EnsurePspConnected()) TransferVideos(operations::MoveToPsp);
 }
 
 void TMainForm::btnCopyPSPClick(ui::TObject*) {
-  if (EnsurePspConnected()) TransferVideos(operations::CopyToPsp);
+  if (!transferRunning_ && EnsurePspConnected()) TransferVideos(operations::CopyToPsp);
 }
 
 void TMainForm::btnMovePCClick(ui::TObject*) {
-  if (EnsurePspConnected()) TransferVideos(operations::MoveToPc);
+  if (!transferRunning_ && EnsurePspConnected()) TransferVideos(operations::MoveToPc);
 }
 
 void TMainForm::btnCopyPCClick(ui::TObject*) {
-  if (EnsurePspConnected()) TransferVideos(operations::CopyToPc);
+  if (!transferRunning_ && EnsurePspConnected()) TransferVideos(operations::CopyToPc);
 }
 
 }  // namespace brevlo::app

@@ -31,8 +31,8 @@ class TMainForm::TransferHost : public operations::ITransferHost {
   operations::TransferFolders Folders() override {
     return {form_.PcFolder, form_.PspDrive, form_.PspKindFolder, form_.PspFolder};
   }
-  void ClickRefreshPc() override { form_.btnRefreshPC->Click(); }
-  void ClickRefreshPsp() override { form_.btnRefreshPSP->Click(); }
+  void ClickRefreshPc() override { ClickAsTransfer(form_.btnRefreshPC); }
+  void ClickRefreshPsp() override { ClickAsTransfer(form_.btnRefreshPSP); }
 
   operations::TransferEngine& Engine() {
     if (!engine_) {
@@ -44,6 +44,12 @@ class TMainForm::TransferHost : public operations::ITransferHost {
   }
 
  private:
+  // The refresh buttons take no click of the user's while a transfer runs, only its own.
+  void ClickAsTransfer(ui::TButton* button) {
+    form_.transferRefresh_ = true;
+    button->Click();
+    form_.transferRefresh_ = false;
+  }
   ui::TListView* List(operations::VideoListId list) {
     return list == operations::VideoListId::Pc ? form_.ltvPC : form_.ltvPSP;
   }

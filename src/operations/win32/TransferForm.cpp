@@ -38,7 +38,8 @@ void TTransferForm::FormClose(ui::TObject*, ui::TCloseAction& action) {
   action = ui::TCloseAction::Hide;
   if (!closingByTransfer_ && stop_ != nullptr) stop_->Stop();
   ui::TCustomForm* main = MainWindow();
-  if (main != nullptr && main != this) {
+  // A copy in hand still serves the windows until it has ended.
+  if (main != nullptr && main != this && !copying_) {
     main->SetEnabled(true);
     if (main->HandleAllocated()) SetForegroundWindow(main->Handle());
   }
@@ -73,6 +74,19 @@ void TTransferForm::SetDestination(const std::string& path) {
 
 void TTransferForm::SetPosition(int percent) {
   pgb1->SetPosition(percent);
+}
+
+// Also when Stop came just before a copy and hid this window, the main window takes no input
+// while the row in hand is finished.
+void TTransferForm::SetCopying(bool copying) {
+  copying_ = copying;
+  ui::TCustomForm* main = MainWindow();
+  if (main == nullptr || main == this) return;
+  if (copying) {
+    main->SetEnabled(false);
+  } else if (!Showing()) {
+    main->SetEnabled(true);
+  }
 }
 
 TTransferForm::~TTransferForm() {

@@ -9,7 +9,8 @@
 namespace brevlo::app {
 
 // The transfer's progress window: the file in hand, a bar and Stop. Stop only sets the
-// transfer's flag; the transfer looks at it before its next file.
+// transfer's flag; the transfer looks at it between the steps of a copy and before its next
+// file.
 class TTransferForm : public ui::TForm, public operations::ITransferProgress {
   BREVLO_CLASS(TTransferForm, ui::TForm)
  public:
@@ -34,10 +35,12 @@ class TTransferForm : public ui::TForm, public operations::ITransferProgress {
   void SetSource(const std::string& path) override;
   void SetDestination(const std::string& path) override;
   void SetPosition(int percent) override;
+  void SetCopying(bool copying) override;
 
  private:
   operations::TransferStopFlag* stop_ = nullptr;
   bool closingByTransfer_ = false;
+  bool copying_ = false;
 };
 
 extern TTransferForm* TransferForm;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,6 +12,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/CopySteps.h"
 
 namespace fs = std::filesystem;
 
@@ -130,6 +134,64 @@ bool StdFileSystem::Copy(const std::string& from, const std::string& to, bool fa
   std::error_code ec;
   const auto options = failIfExists ? fs::copy_options::none : fs::copy_options::overwrite_existing;
   return fs::copy_file(Host(from), Host(to), options, ec) && !ec;
+}
+
+namespace {
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() { Close(); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int Get() const { return fd_; }
+  bool Close() {
+    const bool ok = fd_ < 0 || ::close(fd_) == 0;
+    fd_ = -1;
+    return ok;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+CopyResult StdFileSystem::CopyInSteps(const std::string& from, const std::string& to,
+                                      bool failIfExists, const CopyProgress& progress) {
+  Fd source(::open(Host(from).c_str(), O_RDONLY));
+  struct stat info {};
+  if (source.Get() < 0 || ::fstat(source.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return CopyResult::Failed;
+  }
+  const std::string target = Host(to);
+  Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | (failIfExists ? O_EXCL : O_TRUNC), 0644));
+  if (out.Get() < 0) return CopyResult::Failed;
+  CopyResult result = CopyLoop(
+      static_cast<std::uint64_t>(info.st_size),
+      [&](char* buffer, std::size_t size) -> long long {
+        ssize_t got;
+        do {
+          got = ::read(source.Get(), buffer, size);
+        } while (got < 0 && errno == EINTR);
+        return got;
+      },
+      [&](const char* data, std::size_t size) { return WriteAll(out.Get(), data, size); },
+      progress);
+  if (!out.Close() && result == CopyResult::Done) result = CopyResult::Failed;
+  if (result != CopyResult::Done) ::unlink(target.c_str());
+  return result;
 }
 
 bool StdFileSystem::Delete(const std::string& path) {

@@ -29,6 +29,8 @@ class Win32FileSystem : public IFileSystem {
   bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
                 std::size_t maxBytes) override;
   bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
+  CopyResult CopyInSteps(const std::string& from, const std::string& to, bool failIfExists,
+                         const CopyProgress& progress) override;
   bool Delete(const std::string& path) override;
   bool Move(const std::string& from, const std::string& to) override;
 };

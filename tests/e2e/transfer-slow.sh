@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# A large video sent to a PSP that is a real FAT32 volume (an image mounted through FUSE):
+# while the copy runs, another program sends the main window a message every 20 ms and reads
+# the progress bar, until the end box or until it presses Stop. The windows answer throughout, the bar rises within the one file, and Stop
+# pressed in the middle of a copy, or of a move, ends it at once with nothing left behind.
+set -uo pipefail
+source "$(dirname "$0")/../../tools/lib/e2e.sh"
+e2e_begin transfer-slow
+
+app=$e2e_dir/app
+pc=$e2e_dir/pc
+img=$e2e_dir/psp.img
+mnt=$e2e_dir/psp
+kind0=$mnt/MP_ROOT/100MNV01
+worst_allowed_ms=250
+end_allowed_ms=1000
+
+# Without a window manager on the display, Wine waits two seconds for one whenever a window
+# of its own managing is hidden, as the progress window is by Stop: a wait no user with a
+# desktop sees. For this test, the program's windows are left unmanaged.
+appkey='HKCU\Software\Wine\AppDefaults\Brevlo.exe\X11 Driver'
+
+# The volume goes whatever happens; the program first, since its open files keep it busy.
+unmount() {
+  local rc=$?
+  wine reg delete "$appkey" /v Managed /f >/dev/null 2>&1
+  if [ -n "${e2e_pid:-}" ] && kill -0 "$e2e_pid" 2>/dev/null; then
+    kill "$e2e_pid" 2>/dev/null
+    wait "$e2e_pid" 2>/dev/null
+  fi
+  if mountpoint -q "$mnt" 2>/dev/null; then
+    fusermount -u "$mnt" 2>/dev/null || { sleep 1; fusermount -uz "$mnt" 2>/dev/null; }
+  fi
+  (exit "$rc")
+  e2e_end
+}
+trap unmount EXIT
+
+command -v fusefat >/dev/null && [ -e /dev/fuse ] || e2e_fail "fusefat or /dev/fuse is missing (tools/setup.sh installs fusefat)"
+e2e_install "$app"
+mkdir -p "$pc" "$mnt"
+head -c 400000000 /dev/urandom >"$pc/film.mp4"
+psp_thumb "$pc/film.THM" film
+(cd "$pc" && md5sum -- *) >"$e2e_dir/pc-before.md5"
+e2e_write_prefs "$app" "$pc"
+truncate -s 1200M "$img"
+mkfs.vfat -F 32 "$img" >/dev/null || e2e_fail "mkfs.vfat failed"
+fusefat -o rw+ "$img" "$mnt" || e2e_fail "fusefat could not mount the image"
+mkdir -p "$kind0" "$mnt/MP_ROOT/101ANV01"
+e2e_plug G "$mnt" floppy
+
+wine reg add "$appkey" /v Managed /d N /f >/dev/null 2>&1
+e2e_start "$app"
+e2e_wait_main 60
+rows_are() { [ "$(cut -f6 <<<"$(e2e_list "$1")")" = "$2" ]; }
+e2e_wait_for 20 rows_are 1 1 || e2e_fail "the PC list does not show the film"
+
+# Watches one transfer from its progress window to its end box; prints what it saw as
+# "name value" lines.
+watcher_source() {
+  cat <<'EOF_C'
+#include <stdio.h>
+#include <stdlib.h>
+#include <windows.h>
+#include <commctrl.h>
+
+static double now(void) {
+  LARGE_INTEGER t, f;
+  QueryPerformanceCounter(&t);
+  QueryPerformanceFrequency(&f);
+  return (double)t.QuadPart / (double)f.QuadPart;
+}
+
+static HWND shown(const char *title) {
+  HWND w = FindWindowA(NULL, title);
+  return w && IsWindowVisible(w) ? w : NULL;
+}
+
+/* A person's click in the middle of the window: pressed, then released. */
+static void click(HWND w) {
+  RECT r;
+  INPUT in;
+  GetWindowRect(w, &r);
+  ZeroMemory(&in, sizeof in);
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &in, sizeof in);
+  Sleep(30);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof in);
+}
+
+/* watcher MAINTITLE STOPAT: with STOPAT > 0, presses Stop once the bar shows that much. */
+int main(int argc, char **argv) {
+  const char *ends[] = {"Mission Accomplished", "Canceled", "Transfer Incomplete"};
+  HWND main_window = argc > 2 ? FindWindowA(NULL, argv[1]) : NULL, progress = NULL, bar, end = NULL;
+  double start = now(), worst = 0, stopped = 0;
+  int stop_at = argc > 2 ? atoi(argv[2]) : 0, last = 0, rising = 0, worst_at = -1, i;
+  while (main_window && !progress && now() - start < 30 && (Sleep(5), 1)) progress = shown("Transfering...");
+  if (!progress) return printf("error no main or progress window\n"), 1;
+  bar = FindWindowExA(progress, NULL, PROGRESS_CLASSA, NULL);
+  for (start = now(); !end && now() - start < 600;) {
+    double sent = now();
+    DWORD_PTR pos = 0;
+    SendMessageTimeoutA(main_window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &pos);
+    /* Stop's own work, removing the part copied, counts towards the end box's second. */
+    if (stopped == 0 && now() - sent > worst) worst = now() - sent, worst_at = last;
+    if (IsWindowVisible(progress) && SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_NORMAL, 10000, &pos)) {
+      if ((int)pos > last && (int)pos < 100) rising += last > 0, last = (int)pos;
+      if (stop_at > 0 && stopped == 0 && (int)pos >= stop_at) {
+        click(FindWindowExA(progress, NULL, "Button", NULL));
+        stopped = now();
+      }
+    }
+    for (i = 0; i < 3 && !end; ++i) end = shown(ends[i]);
+    if (end) printf("end %s\nend_after_stop_ms %.0f\n", ends[i - 1], stopped > 0 ? (now() - stopped) * 1000 : 0);
+    while (!end && now() < sent + 0.020) Sleep(1);
+  }
+  printf("worst_ms %.0f\nworst_at_position %d\nrising %d\n", worst * 1000, worst_at, rising);
+  return end ? 0 : 1;
+}
+EOF_C
+}
+
+seen() { sed -n "s/^$1 //p" "$2" | head -n 1; }
+md5_same() { (cd "$pc" && md5sum -c --quiet "$e2e_dir/pc-before.md5") >/dev/null 2>&1; }
+leftovers() { find "$kind0" -type f | sed 's|.*/||' | sort | paste -sd' '; }
+
+# One transfer by a button, watched; STOPAT 0 lets it run to the end. Sets out to the report.
+watched_transfer() {
+  local label=$1 stop_at=$2 button
+  out=$e2e_dir/watch-$label.txt
+  button=$(e2e_button "$e2e_main_title" "$3")
+  [ -n "$button" ] || e2e_fail "no button \"$3\""
+  e2e_tool watcher watcher_source "$e2e_main_title" "$stop_at" >"$out" &
+  local watcher=$!
+  sleep 1
+  e2e_click_row 1 0
+  e2e_click_control "$button"
+  [ "$label" = copied ] && e2e_wait_window "Transfering..." 10 && sleep 2 && e2e_screenshot transfer-slow-progress
+  wait "$watcher" || e2e_fail "the watcher saw no end of the $label transfer: $(tr '\n' ' ' <"$out")"
+  brevlo_log "$label: $(tr '\n' ' ' <"$out")"
+  local worst
+  worst=$(seen worst_ms "$out")
+  [ -n "$worst" ] && ((worst <= worst_allowed_ms)) ||
+    e2e_fail "the main window took ${worst:-?} ms to answer during the $label transfer"
+}
+
+finish_box() {
+  local title=$1 text
+  e2e_wait_window "$title" 10
+  e2e_wait_text "$title"
+  text=$(e2e_controls "$title" | awk -F'\t' '$1 == "Static" && $7 != "" { print $7 }' | paste -sd' ')
+  e2e_key "$e2e_window" Return
+  e2e_wait_gone "$title" 10
+  printf '%s\n' "$text"
+}
+
+# --- Stop in the middle of a copy, then of a move ----------------------------------------
+for how in stop-copy:"&Copy to PSP -->" stop-move:"&Move to PSP -->"; do
+  label=${how%%:*}
+  watched_transfer "$label" 40 "${how#*:}"
+  [ "$(seen end "$out")" = Canceled ] || e2e_fail "$label: the end box was \"$(seen end "$out")\""
+  after=$(seen end_after_stop_ms "$out")
+  [ -n "$after" ] && ((after <= end_allowed_ms)) ||
+    e2e_fail "$label: the end box came ${after:-?} ms after Stop"
+  text=$(finish_box Canceled)
+  grep -qF "film.mp4" <<<"$text" || e2e_fail "$label: the box does not name the film: $text"
+  [ -z "$(leftovers)" ] || e2e_fail "$label: the PSP keeps $(leftovers)"
+  md5_same || e2e_fail "$label: the source changed or went"
+done
+
+# --- The whole film --------------------------------------------------------------------------
+watched_transfer copied 0 "&Copy to PSP -->"
+[ "$(seen end "$out")" = "Mission Accomplished" ] || e2e_fail "the copy ended with \"$(seen end "$out")\""
+rising=$(seen rising "$out")
+((rising >= 3)) || e2e_fail "the bar rose only $rising times within the film"
+finish_box "Mission Accomplished" >/dev/null
+[ "$(leftovers)" = "M4V00001.MP4 M4V00001.THM" ] || e2e_fail "the PSP holds: $(leftovers)"
+cmp -s "$pc/film.mp4" "$kind0/M4V00001.MP4" || e2e_fail "the film did not arrive byte for byte"
+md5_same || e2e_fail "the copy changed the PC folder"
+
+e2e_close_main
+[ "$e2e_status" -eq 0 ] || e2e_fail "Brevlo.exe ended with status $e2e_status"
+e2e_unplug G
+fusermount -u "$mnt" || e2e_fail "the volume could not be unmounted"
+fsck.vfat -n "$img" >"$e2e_dir/fsck.txt" 2>&1 || e2e_fail "the FAT32 volume is not clean: $(tail -n 3 "$e2e_dir/fsck.txt")"
