@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,15 @@ struct DirEntry {
   std::string name;
   unsigned attributes = 0;
   std::uint64_t size = 0;
+};
+
+// An open file read at chosen offsets, for readers that look at a few parts of a big file.
+class IFileReader {
+ public:
+  virtual ~IFileReader() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Up to count bytes from offset; fewer only at the end of the file or on a read error.
+  virtual std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) = 0;
 };
 
 // Files and folders addressed by 8-bit Windows path texts (backslash separated).
@@ -41,6 +51,8 @@ class IFileSystem {
   // Whole contents up to maxBytes; false when unreadable or larger than maxBytes.
   virtual bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
                         std::size_t maxBytes) = 0;
+  // Opened for reading only and shared with everyone; null when it cannot be opened.
+  virtual std::unique_ptr<IFileReader> OpenReader(const std::string&) { return nullptr; }
   virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
   virtual bool Delete(const std::string& path) = 0;
   // Never replaces an existing destination.
