@@ -33,6 +33,8 @@ foreach(bench_src IN LISTS BREVLO_BENCHES)
   target_include_directories(${bench_name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${bench_name} PRIVATE brevlo_portable)
   target_compile_options(${bench_name} PRIVATE ${BREVLO_WARNINGS})
+  target_compile_definitions(${bench_name} PRIVATE BREVLO_TEST_VIDEOS="${BREVLO_TEST_VIDEOS}")
+  add_dependencies(${bench_name} brevlo_test_videos)
 endforeach()
 
 add_test(NAME artwork_up_to_date COMMAND artgen --check ${CMAKE_SOURCE_DIR}/res/art)

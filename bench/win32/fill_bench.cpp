@@ -8,6 +8,8 @@
 //                                             against a bare listing of the drive's folders
 //   fill_bench paint FOLDER [REPEATS]         a full repaint of the main window listing FOLDER
 //                                             in both lists, skinned against unskinned
+//   fill_bench tips FOLDER [REPEATS]          the fill with the rows' tips on, 100 of them read
+//                                             before each fill, against the fill without tips
 //   fill_bench copy TOFOLDER FILE...          seconds of CopyFileA for the files, one by one
 //   fill_bench click TITLE BUTTON BOX         seconds from a click on BUTTON of the window
 //                                             TITLE to the window BOX, which is then answered
@@ -92,6 +94,9 @@ class TimedFileSystem : public platform::IFileSystem {
   bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
                 std::size_t maxBytes) override {
     return Timed([&] { return inner_.ReadFile(path, out, maxBytes); });
+  }
+  std::unique_ptr<platform::IFileReader> OpenReader(const std::string& path) override {
+    return inner_.OpenReader(path);
   }
   bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
     return inner_.Copy(from, to, failIfExists);
@@ -633,6 +638,37 @@ int TimePaint(const std::string& folder, int repeats) {
   return 0;
 }
 
+// The fill with the tips of the rows on, and some of them read (the fill drops what they
+// kept), against the same fill with the tips off: reading the details waits for the mouse.
+int TimeTips(const std::string& folder, int repeats) {
+  const auto thumbs = ThumbnailsOrSay(folder);
+  if (thumbs.empty()) return 2;
+  ProgramFolder program(thumbs.front());
+  Window window(program.path);
+  app::TMainForm* form = window.form;
+  const auto withTips = form->ltvPC->OnInfoTip;
+  form->FillVideoList(folder, form->ltvPC, form->imlPC);
+  std::vector<double> with, without;
+  for (int i = 0; i < repeats; ++i) {
+    form->ltvPC->OnInfoTip = withTips;
+    for (int row = 0; row < 100 && row < form->ltvPC->Count(); ++row)
+      form->VideoTip(form->ltvPC, row);
+    Pump();
+    with.push_back(bench::Seconds([&] { form->FillVideoList(folder, form->ltvPC, form->imlPC); }));
+    form->ltvPC->OnInfoTip = nullptr;
+    Pump();
+    without.push_back(
+        bench::Seconds([&] { form->FillVideoList(folder, form->ltvPC, form->imlPC); }));
+  }
+  std::printf("rows %d; fill %.4f s with tips, %.4f s without (medians of %d)\n",
+              form->ltvPC->Count(), bench::Median(with), bench::Median(without), repeats);
+  Result("tips_rows", form->ltvPC->Count());
+  Result("fill_tips_seconds", bench::Median(with));
+  Result("fill_no_tips_seconds", bench::Median(without));
+  std::fflush(stdout);
+  return 0;
+}
+
 // The system's copy alone, as the transfer calls it for each file.
 int TimeCopy(const std::string& toFolder, const std::vector<std::string>& files) {
   const double seconds = bench::Seconds([&] {
@@ -735,6 +771,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: fill_bench time FOLDER [REPEATS] [whole] | fill_bench memory FOLDER | "
                  "fill_bench tree DRIVE [REPEATS] | fill_bench paint FOLDER [REPEATS] | fill_bench "
+                 "tips FOLDER [REPEATS] | fill_bench "
                  "copy TOFOLDER FILE... | "
                  "fill_bench click TITLE BUTTON BOX | fill_bench close TITLE\n");
     return 2;
@@ -749,6 +786,7 @@ int main(int argc, char** argv) {
   }
   if (mode == "memory") return MeasureMemory(folder);
   if (mode == "paint") return TimePaint(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 9);
+  if (mode == "tips") return TimeTips(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 9);
   if (mode == "tree") return TimeTree(argv[2][0], argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
   if (mode == "click" && argc > 4) return TimeClick(argv[2], argv[3], argv[4]);
   if (mode == "close") {
