@@ -36,6 +36,7 @@ transfer_runs=${BREVLO_BENCH_TRANSFER_RUNS:-3}
 startup_runs=${BREVLO_BENCH_STARTUP_RUNS:-9}
 paint_rows=${BREVLO_BENCH_PAINT_ROWS:-200}
 paint_repeats=${BREVLO_BENCH_PAINT_REPEATS:-9}
+tips_repeats=${BREVLO_BENCH_TIPS_REPEATS:-15}
 
 brevlo_setup >/dev/null
 native=$brevlo_build/bench
@@ -349,8 +350,8 @@ bench_tips() {
   local dir out
   dir=$(make_folder "$fill_rows")
   out=$data/tips.txt
-  echo "== fill of $fill_rows videos with the rows' tips on and off, alternating"
-  in_wine "$out" "$win/fill_bench.exe" tips "$(brevlo_winpath "$dir")" "$fill_repeats"
+  echo "== fill of $fill_rows videos with the rows' tips on and off, in turns"
+  in_wine "$out" "$win/fill_bench.exe" tips "$(brevlo_winpath "$dir")" "$tips_repeats"
   grep -v '^result ' "$out" | grep -v 'Read access denied'
   [ -n "$(value "$out" fill_tips_seconds)" ] || brevlo_die "fill_bench gave no tips result (see $out)"
   figure "window fill with tips, $fill_rows rows (s)" "$(fmt "$(value "$out" fill_tips_seconds)" '%.4f')" \

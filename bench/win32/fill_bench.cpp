@@ -8,8 +8,8 @@
 //                                             against a bare listing of the drive's folders
 //   fill_bench paint FOLDER [REPEATS]         a full repaint of the main window listing FOLDER
 //                                             in both lists, skinned against unskinned
-//   fill_bench tips FOLDER [REPEATS]          the fill with the rows' tips on, 100 of them read
-//                                             before each fill, against the fill without tips
+//   fill_bench tips FOLDER [REPEATS]          the fill with the rows' tips on (100 of them read
+//                                             before each fill) against the fill without tips
 //   fill_bench copy TOFOLDER FILE...          seconds of CopyFileA for the files, one by one
 //   fill_bench click TITLE BUTTON BOX         seconds from a click on BUTTON of the window
 //                                             TITLE to the window BOX, which is then answered
@@ -638,31 +638,44 @@ int TimePaint(const std::string& folder, int repeats) {
   return 0;
 }
 
-// The fill with the tips of the rows on, and some of them read (the fill drops what they
-// kept), against the same fill with the tips off: reading the details waits for the mouse.
+// The fill with the rows' tips on, its tip window made and 100 rows' details read and kept
+// (the fill lets them go), against the fill with the tips off after the same 100 files were
+// read as much: the reading itself waits for the mouse and is not the fill's. Taken in turns
+// ABBA, so that neither side always comes first.
 int TimeTips(const std::string& folder, int repeats) {
   const auto thumbs = ThumbnailsOrSay(folder);
   if (thumbs.empty()) return 2;
   ProgramFolder program(thumbs.front());
   Window window(program.path);
   app::TMainForm* form = window.form;
-  const auto withTips = form->ltvPC->OnInfoTip;
-  form->FillVideoList(folder, form->ltvPC, form->imlPC);
+  ui::TListView* list = form->ltvPC;
+  const auto withTips = list->OnInfoTip;
+  form->FillVideoList(folder, list, form->imlPC);
+  const int readRows = std::min(100, list->Count());
+  const auto fill = [&](bool tips) {
+    list->OnInfoTip = tips ? withTips : nullptr;
+    if (tips) {
+      SendMessageA(list->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+      for (int row = 0; row < readRows; ++row) form->VideoTip(list, row);
+    } else {
+      std::vector<char> head(16384);
+      for (int row = 0; row < readRows; ++row) {
+        const auto file = window.fs.OpenReader(folder + list->Item(row).caption);
+        if (file) file->ReadAt(0, head.data(), head.size());
+      }
+    }
+    Pump();
+    return bench::Seconds([&] { form->FillVideoList(folder, list, form->imlPC); });
+  };
   std::vector<double> with, without;
   for (int i = 0; i < repeats; ++i) {
-    form->ltvPC->OnInfoTip = withTips;
-    for (int row = 0; row < 100 && row < form->ltvPC->Count(); ++row)
-      form->VideoTip(form->ltvPC, row);
-    Pump();
-    with.push_back(bench::Seconds([&] { form->FillVideoList(folder, form->ltvPC, form->imlPC); }));
-    form->ltvPC->OnInfoTip = nullptr;
-    Pump();
-    without.push_back(
-        bench::Seconds([&] { form->FillVideoList(folder, form->ltvPC, form->imlPC); }));
+    const bool tipsFirst = i % 2 == 0;
+    (tipsFirst ? with : without).push_back(fill(tipsFirst));
+    (tipsFirst ? without : with).push_back(fill(!tipsFirst));
   }
-  std::printf("rows %d; fill %.4f s with tips, %.4f s without (medians of %d)\n",
-              form->ltvPC->Count(), bench::Median(with), bench::Median(without), repeats);
-  Result("tips_rows", form->ltvPC->Count());
+  std::printf("rows %d; fill %.4f s with tips, %.4f s without (medians of %d)\n", list->Count(),
+              bench::Median(with), bench::Median(without), repeats);
+  Result("tips_rows", list->Count());
   Result("fill_tips_seconds", bench::Median(with));
   Result("fill_no_tips_seconds", bench::Median(without));
   std::fflush(stdout);
