@@ -181,7 +181,7 @@ template <class Visit>
 bool ForEachFileBox(Source& source, std::uint64_t begin, std::uint64_t end, int& budget,
                     Visit&& visit) {
   std::uint64_t at = begin;
-  while (budget-- > 0) {
+  while (budget-- > 0 && at <= end) {
     std::uint8_t head[16] = {};
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(16, end - at));
     if (want >= 8 && !source.Read(at, want, head)) return false;
@@ -424,6 +424,39 @@ std::uint32_t AacRate(BitReader& bits) {
   return index < std::size(AacRates) ? AacRates[index] : 0;
 }
 
+std::string AacName(std::uint32_t type) {
+  switch (type) {
+    case 1:
+      return "AAC Main";
+    case 2:
+      return "AAC";
+    case 3:
+      return "AAC SSR";
+    case 4:
+      return "AAC LTP";
+    case 5:
+      return "HE-AAC";
+    case 29:
+      return "HE-AAC v2";
+    default:
+      return "AAC (type " + std::to_string(type) + ")";
+  }
+}
+
+// Codecs an "esds" box names by object type that we only name.
+std::string ObjectTypeName(std::uint32_t type) {
+  static constexpr struct {
+    std::uint32_t first, last;
+    const char* name;
+  } Names[] = {{0x60, 0x65, "MPEG-2"}, {0x6A, 0x6A, "MPEG-1"}, {0x6C, 0x6C, "JPEG"},
+               {0x69, 0x69, "MP3"},    {0x6B, 0x6B, "MP3"},    {0xA5, 0xA5, "AC-3"},
+               {0xA6, 0xA6, "E-AC-3"}};
+  for (const auto& n : Names) {
+    if (type >= n.first && type <= n.last) return n.name;
+  }
+  return "MPEG-4 system type " + std::to_string(type);
+}
+
 // The AudioSpecificConfig of AAC: object type, sample rate, channels; the rate heard after
 // spectral band replication for HE-AAC.
 void ReadAacConfig(Span config, SoundFacts& sound) {
@@ -439,29 +472,7 @@ void ReadAacConfig(Span config, SoundFacts& sound) {
   static constexpr int Channels[] = {0, 1, 2, 3, 4, 5, 6, 8};
   if (layout > 0 && layout < std::size(Channels)) sound.channels = Channels[layout];
   if (type == 29 && sound.channels == 1) sound.channels = 2;  // parametric stereo
-  switch (type) {
-    case 1:
-      sound.format = "AAC Main";
-      break;
-    case 2:
-      sound.format = "AAC";
-      break;
-    case 3:
-      sound.format = "AAC SSR";
-      break;
-    case 4:
-      sound.format = "AAC LTP";
-      break;
-    case 5:
-      sound.format = "HE-AAC";
-      break;
-    case 29:
-      sound.format = "HE-AAC v2";
-      break;
-    default:
-      sound.format = "AAC (type " + std::to_string(type) + ")";
-      break;
-  }
+  sound.format = AacName(type);
 }
 
 // The profile_and_level_indication of an MPEG-4 Visual stream, when its set-up has one; else
@@ -601,22 +612,8 @@ void ReadVideoEntry(std::uint32_t format, Span entry, VideoFacts& video) {
           video.codec = VideoCodec::H264;
           video.format = "H.264";
           break;
-        case 0x60:
-        case 0x61:
-        case 0x62:
-        case 0x63:
-        case 0x64:
-        case 0x65:
-          video.format = "MPEG-2";
-          break;
-        case 0x6A:
-          video.format = "MPEG-1";
-          break;
-        case 0x6C:
-          video.format = "JPEG";
-          break;
         default:
-          video.format = "MPEG-4 system type " + std::to_string(config->objectType);
+          video.format = ObjectTypeName(config->objectType);
           break;
       }
     }
@@ -673,22 +670,10 @@ void ReadSoundEntry(std::uint32_t format, Span entry, SoundFacts& sound) {
         // MPEG-2 AAC: the object type tells the profile.
         sound.codec = SoundCodec::Aac;
         sound.aacObjectType = static_cast<int>(config->objectType) - 0x65;
-        sound.format = sound.aacObjectType == 2   ? "AAC"
-                       : sound.aacObjectType == 1 ? "AAC Main"
-                                                  : "AAC SSR";
-        break;
-      case 0x69:
-      case 0x6B:
-        sound.format = "MP3";
-        break;
-      case 0xA5:
-        sound.format = "AC-3";
-        break;
-      case 0xA6:
-        sound.format = "E-AC-3";
+        sound.format = AacName(static_cast<std::uint32_t>(sound.aacObjectType));
         break;
       default:
-        sound.format = "MPEG-4 system type " + std::to_string(config->objectType);
+        sound.format = ObjectTypeName(config->objectType);
         break;
     }
     return true;

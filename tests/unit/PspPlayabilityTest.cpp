@@ -32,29 +32,16 @@ TEST(PspPlayabilityTest, EachRuleNamesWhatItFinds) {
     VideoKind kind;
     const char* verdict;
   };
-  const auto size = [](std::uint32_t w, std::uint32_t h) {
-    return [w, h](Mp4Details& d) {
-      d.video->width = w;
-      d.video->height = h;
-    };
-  };
   const Case cases[] = {
       {"as made for it", [](Mp4Details&) {}, Mpeg4Avc, "Plays on the PSP"},
-      {"other kind", [](Mp4Details&) {}, Mpeg4,
-       "May not play on the PSP: H.264 video, but Video Type is \"MPEG-4 Video\""},
-      {"listed larger size", size(720, 480), Mpeg4Avc,
-       "May not play on the PSP: 720 x 480 is larger than 480 x 272"},
-      {"size nobody lists", size(640, 480), Mpeg4Avc,
-       "Will not play on the PSP: 640 x 480 is larger than 480 x 272"},
-      {"smaller size", size(320, 240), Mpeg4Avc, "Plays on the PSP"},
+      {"size nobody lists", [](Mp4Details& d) { d.video->width = 640, d.video->height = 480; },
+       Mpeg4Avc, "Will not play on the PSP: 640 x 480 is larger than 480 x 272"},
       {"baseline 1b",
        [](Mp4Details& d) {
          d.video->h264Profile = 66;
          d.video->h264Level = 9;
        },
        Mpeg4Avc, "Plays on the PSP"},
-      {"high level", [](Mp4Details& d) { d.video->h264Level = 31, d.video->level = "3.1"; },
-       Mpeg4Avc, "Will not play on the PSP: H.264 level 3.1 is above 3.0"},
       {"no profile stated", [](Mp4Details& d) { d.video->profile.clear(); }, Mpeg4Avc,
        "May not play on the PSP: H.264 video does not state its profile"},
       {"60 frames", [](Mp4Details& d) { d.video->frameRate = 59.94; }, Mpeg4Avc,
@@ -79,9 +66,6 @@ TEST(PspPlayabilityTest, EachRuleNamesWhatItFinds) {
        Mpeg4Avc, "Will not play on the PSP: MP3 sound is not AAC"},
       {"96 kHz", [](Mp4Details& d) { d.sound->sampleRate = 96000; }, Mpeg4Avc,
        "Will not play on the PSP: 96 kHz sound is above 48 kHz"},
-      {"5.1", [](Mp4Details& d) { d.sound->channels = 6; }, Mpeg4Avc,
-       "May not play on the PSP: 5.1 sound is more than stereo"},
-      {"silent", [](Mp4Details& d) { d.sound.reset(); }, Mpeg4Avc, "Plays on the PSP"},
       {"no picture", [](Mp4Details& d) { d.video.reset(); }, Mpeg4Avc,
        "Will not play on the PSP: there is no picture"},
       {"HEVC",
@@ -92,8 +76,6 @@ TEST(PspPlayabilityTest, EachRuleNamesWhatItFinds) {
        Mpeg4Avc, "Will not play on the PSP: HEVC video is neither MPEG-4 nor H.264"},
       {"4 GiB", [](Mp4Details& d) { d.fileSize = 4'294'967'296; }, Mpeg4Avc,
        "Will not play on the PSP: 4.3 GB is more than a file on the PSP can hold (4 GB)"},
-      {"just under 4 GiB", [](Mp4Details& d) { d.fileSize = 4'294'967'295; }, Mpeg4Avc,
-       "Plays on the PSP"},
       {"MPEG-4 Advanced Simple",
        [](Mp4Details& d) {
          d.video = VideoFacts{
