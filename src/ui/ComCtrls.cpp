@@ -251,6 +251,8 @@ void TCustomListView::TrackInfoTip(const TMessage& message) {
         tool.cbSize = sizeof tool;
         tool.hwnd = Handle();
         tool.uId = ++tipTool_;
+        // A click meant for whatever lies under the tip goes there.
+        tool.uFlags = TTF_TRANSPARENT;
         tool.rect = bounds;
         tool.lpszText = LPSTR_TEXTCALLBACKW;
         if (SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != 0) {
