@@ -76,11 +76,14 @@ struct Rule {
 };
 
 // What the PSP plays from its Memory Stick. Sources:
-//  [guide]  the PSP user's guide and Sony's support page "Transfer video files to your PSP":
-//           MPEG-4 Simple Profile and H.264/MPEG-4 AVC Main or Baseline Profile up to level
-//           3.0, AAC-LC sound up to 48 kHz, stereo; MPEG-4 and AVC formats only.
-//  [330]    notes on system software 3.30, which added 480 x 272, and 720 x 480 and 352 x 480
-//           for H.264; older system software stops at 320 x 240.
+//  [sony]   Sony's support page "Transfer video files to your PSP": MPEG-4 and AVC formats only.
+//  [guide]  public encoding guides (an encoder's PSP wiki page, Memory Stick Video notes, the
+//           encoders' PSP presets): one MPEG-4 Simple Profile or H.264 Main or Baseline Profile
+//           picture track up to level 3.0, at most 30 frames a second, and one AAC-LC sound
+//           track, stereo, up to 48 kHz.
+//  [330]    notes on system software 3.30, which lifted the old 320 x 240 limit to the screen's
+//           480 x 272; guides name 720 x 480 and 352 x 480 for H.264 on later system software,
+//           where others stop at 480 x 272.
 //  [folder] the kind folders: MP_ROOT\100MNV01 (M4V names) for MPEG-4, MP_ROOT\101ANV01 (MAQ
 //           names) for AVC, which system software 2.0 added.
 //  [fat32]  the Memory Stick's FAT32 file system: a file holds less than 4 GiB.
@@ -96,7 +99,7 @@ const Rule PspRules[] = {
      [](const Mp4Details& d, VideoKind, char) -> std::string {
        return d.video ? std::string() : "there is no picture";
      }},
-    // [guide] MPEG-4 and AVC only
+    // [sony] [guide] MPEG-4 and AVC only
     {Playability::WillNotPlay,
      [](const Mp4Details& d, VideoKind, char) -> std::string {
        if (!d.video || IsAvc(d) || IsMpeg4(d)) return {};
@@ -137,7 +140,7 @@ const Rule PspRules[] = {
        if (!IsAvc(d) || d.video->h264Level <= 30) return {};
        return "H.264 level " + d.video->level + " is above 3.0";
      }},
-    // [330] the sizes listed for H.264 on system software 3.30 and later
+    // [330] the sizes some guides name for H.264 on later system software
     {Playability::MayNotPlay,
      [](const Mp4Details& d, VideoKind, char) -> std::string {
        if (!IsAvc(d) || !ListedLargerSize(d.video->width, d.video->height)) return {};
@@ -171,6 +174,7 @@ const Rule PspRules[] = {
        if (type != 5 && type != 29) return {};
        return d.sound->format + " sound is not AAC-LC";
      }},
+    // [guide] AAC-LC; the other AAC types have no such core
     {Playability::WillNotPlay,
      [](const Mp4Details& d, VideoKind, char) -> std::string {
        if (!d.sound || d.sound->codec != SoundCodec::Aac) return {};
