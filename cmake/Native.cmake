@@ -12,7 +12,8 @@ target_include_directories(brevlo_unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(brevlo_unit_tests PRIVATE brevlo_portable GTest::gtest_main)
 target_compile_options(brevlo_unit_tests PRIVATE ${BREVLO_WARNINGS})
 target_compile_definitions(brevlo_unit_tests PRIVATE
-  BREVLO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  BREVLO_SOURCE_DIR="${CMAKE_SOURCE_DIR}" BREVLO_TEST_VIDEOS="${BREVLO_TEST_VIDEOS}")
+add_dependencies(brevlo_unit_tests brevlo_test_videos)
 gtest_discover_tests(brevlo_unit_tests DISCOVERY_TIMEOUT 60)
 
 file(GLOB BREVLO_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*/main.cpp)
@@ -32,6 +33,8 @@ foreach(bench_src IN LISTS BREVLO_BENCHES)
   target_include_directories(${bench_name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${bench_name} PRIVATE brevlo_portable)
   target_compile_options(${bench_name} PRIVATE ${BREVLO_WARNINGS})
+  target_compile_definitions(${bench_name} PRIVATE BREVLO_TEST_VIDEOS="${BREVLO_TEST_VIDEOS}")
+  add_dependencies(${bench_name} brevlo_test_videos)
 endforeach()
 
 add_test(NAME artwork_up_to_date COMMAND artgen --check ${CMAKE_SOURCE_DIR}/res/art)

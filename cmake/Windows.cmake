@@ -46,7 +46,9 @@ if(BREVLO_WIN32_TESTS)
   target_include_directories(brevlo_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(brevlo_win32_tests PRIVATE brevlo_win gtest)
   target_compile_options(brevlo_win32_tests PRIVATE ${BREVLO_WARNINGS})
-  target_compile_definitions(brevlo_win32_tests PRIVATE BREVLO_TESTING=1)
+  target_compile_definitions(brevlo_win32_tests PRIVATE BREVLO_TESTING=1
+                             BREVLO_TEST_VIDEOS="${BREVLO_TEST_VIDEOS}")
+  add_dependencies(brevlo_win32_tests brevlo_test_videos)
 endif()
 
 # The main window's fill timed in the real window (run by tools/bench-wine.sh).

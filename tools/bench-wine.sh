@@ -16,10 +16,12 @@
 #     sent every 20 ms during the copy, against the same while it is idle;
 #   - start-up of Brevlo.exe to its main window against Wine's notepad to its window;
 #   - a full repaint of the main window with 200 videos in both lists, skinned against the
-#     same window without its skin.
+#     same window without its skin;
+#   - the fill of 2,000 videos with the rows' tips on (some of them read before each fill)
+#     against the same fill with the tips off.
 # Ends with one line per figure: figure, baseline, ratio. Uses its own Wine prefix
 # (build/wineprefix-bench) and its own virtual display. Called by tools/bench.sh.
-#   tools/bench-wine.sh [fill] [memory] [tree] [transfer] [startup] [paint]     default: all
+#   tools/bench-wine.sh [fill] [memory] [tree] [transfer] [startup] [paint] [tips]   default: all
 set -euo pipefail
 BREVLO_LOG_NAME=bench-wine
 source "$(dirname "$0")/lib/common.sh"
@@ -27,7 +29,7 @@ source "$(dirname "$0")/lib/psp-rig.sh"
 source "$(dirname "$0")/lib/e2e.sh"
 
 parts=("$@")
-[ ${#parts[@]} -gt 0 ] || parts=(fill memory tree transfer startup paint)
+[ ${#parts[@]} -gt 0 ] || parts=(fill memory tree transfer startup paint tips)
 fill_rows=${BREVLO_BENCH_FILL_ROWS:-2000}
 memory_rows=${BREVLO_BENCH_MEMORY_ROWS:-10000}
 fill_repeats=${BREVLO_BENCH_FILL_REPEATS:-5}
@@ -38,6 +40,7 @@ transfer_runs=${BREVLO_BENCH_TRANSFER_RUNS:-3}
 startup_runs=${BREVLO_BENCH_STARTUP_RUNS:-9}
 paint_rows=${BREVLO_BENCH_PAINT_ROWS:-200}
 paint_repeats=${BREVLO_BENCH_PAINT_REPEATS:-9}
+tips_repeats=${BREVLO_BENCH_TIPS_REPEATS:-15}
 
 brevlo_setup >/dev/null
 native=$brevlo_build/bench
@@ -404,6 +407,19 @@ bench_transfer() {
     "$(ratio "$worst_busy" "$worst_idle")"
 }
 
+bench_tips() {
+  local dir out
+  dir=$(make_folder "$fill_rows")
+  out=$data/tips.txt
+  echo "== fill of $fill_rows videos with the rows' tips on and off, in turns"
+  in_wine "$out" "$win/fill_bench.exe" tips "$(brevlo_winpath "$dir")" "$tips_repeats"
+  grep -v '^result ' "$out" | grep -v 'Read access denied'
+  [ -n "$(value "$out" fill_tips_seconds)" ] || brevlo_die "fill_bench gave no tips result (see $out)"
+  figure "window fill with tips, $fill_rows rows (s)" "$(fmt "$(value "$out" fill_tips_seconds)" '%.4f')" \
+    "the same fill without tips (s)" "$(fmt "$(value "$out" fill_no_tips_seconds)" '%.4f')" \
+    "$(ratio "$(value "$out" fill_tips_seconds)" "$(value "$out" fill_no_tips_seconds)")"
+}
+
 for part in "${parts[@]}"; do
   case $part in
   fill) bench_fill ;;
@@ -412,7 +428,8 @@ for part in "${parts[@]}"; do
   transfer) bench_transfer ;;
   startup) bench_startup ;;
   paint) bench_paint ;;
-  *) brevlo_die "unknown part $part (fill, memory, tree, transfer, startup, paint)" ;;
+  tips) bench_tips ;;
+  *) brevlo_die "unknown part $part (fill, memory, tree, transfer, startup, paint, tips)" ;;
   esac
 done
 

@@ -8,6 +8,8 @@
 //                                             against a bare listing of the drive's folders
 //   fill_bench paint FOLDER [REPEATS]         a full repaint of the main window listing FOLDER
 //                                             in both lists, skinned against unskinned
+//   fill_bench tips FOLDER [REPEATS]          the fill with the rows' tips on (100 of them read
+//                                             before each fill) against the fill without tips
 //   fill_bench copy HOW TOFOLDER FILE...      seconds of a copy of the files, one by one, by
 //                                             CopyFileA (system), CopyFileExW with a progress
 //                                             routine (systemex) or the program's steps (steps)
@@ -97,6 +99,9 @@ class TimedFileSystem : public platform::IFileSystem {
   bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
                 std::size_t maxBytes) override {
     return Timed([&] { return inner_.ReadFile(path, out, maxBytes); });
+  }
+  std::unique_ptr<platform::IFileReader> OpenReader(const std::string& path) override {
+    return inner_.OpenReader(path);
   }
   bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
     return inner_.Copy(from, to, failIfExists);
@@ -640,6 +645,50 @@ int TimePaint(const std::string& folder, int repeats) {
   return 0;
 }
 
+// The fill with the rows' tips on, its tip window made and 100 rows' details read and kept
+// (the fill lets them go), against the fill with the tips off after the same 100 files were
+// read as much: the reading itself waits for the mouse and is not the fill's. Taken in turns
+// ABBA, so that neither side always comes first.
+int TimeTips(const std::string& folder, int repeats) {
+  const auto thumbs = ThumbnailsOrSay(folder);
+  if (thumbs.empty()) return 2;
+  ProgramFolder program(thumbs.front());
+  Window window(program.path);
+  app::TMainForm* form = window.form;
+  ui::TListView* list = form->ltvPC;
+  const auto withTips = list->OnInfoTip;
+  form->FillVideoList(folder, list, form->imlPC);
+  const int readRows = std::min(100, list->Count());
+  const auto fill = [&](bool tips) {
+    list->OnInfoTip = tips ? withTips : nullptr;
+    if (tips) {
+      SendMessageA(list->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+      for (int row = 0; row < readRows; ++row) form->VideoTip(list, row);
+    } else {
+      std::vector<char> head(16384);
+      for (int row = 0; row < readRows; ++row) {
+        const auto file = window.fs.OpenReader(folder + list->Item(row).caption);
+        if (file) file->ReadAt(0, head.data(), head.size());
+      }
+    }
+    Pump();
+    return bench::Seconds([&] { form->FillVideoList(folder, list, form->imlPC); });
+  };
+  std::vector<double> with, without;
+  for (int i = 0; i < repeats; ++i) {
+    const bool tipsFirst = i % 2 == 0;
+    (tipsFirst ? with : without).push_back(fill(tipsFirst));
+    (tipsFirst ? without : with).push_back(fill(!tipsFirst));
+  }
+  std::printf("rows %d; fill %.4f s with tips, %.4f s without (medians of %d)\n", list->Count(),
+              bench::Median(with), bench::Median(without), repeats);
+  Result("tips_rows", list->Count());
+  Result("fill_tips_seconds", bench::Median(with));
+  Result("fill_no_tips_seconds", bench::Median(without));
+  std::fflush(stdout);
+  return 0;
+}
+
 // Handles the messages waiting, as a transfer does between the steps of a copy.
 void ServeWindows() {
   MSG msg;
@@ -804,7 +853,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: fill_bench time FOLDER [REPEATS] [whole] | fill_bench memory FOLDER | "
                  "fill_bench tree DRIVE [REPEATS] | fill_bench paint FOLDER [REPEATS] | fill_bench "
-                 "copy HOW TOFOLDER FILE... | "
+                 "tips FOLDER [REPEATS] | fill_bench copy HOW TOFOLDER FILE... | "
                  "fill_bench click TITLE BUTTON BOX | fill_bench close TITLE\n");
     return 2;
   }
@@ -818,6 +867,7 @@ int main(int argc, char** argv) {
   }
   if (mode == "memory") return MeasureMemory(folder);
   if (mode == "paint") return TimePaint(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 9);
+  if (mode == "tips") return TimeTips(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 9);
   if (mode == "tree") return TimeTree(argv[2][0], argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
   if (mode == "click" && argc > 4) return TimeClick(argv[2], argv[3], argv[4]);
   if (mode == "close") {

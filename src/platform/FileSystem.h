@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,15 @@ struct DirEntry {
   std::uint64_t size = 0;
 };
 
+// An open file read at chosen offsets, for readers that look at a few parts of a big file.
+class IFileReader {
+ public:
+  virtual ~IFileReader() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Up to count bytes from offset; fewer only at the end of the file or on a read error.
+  virtual std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) = 0;
+};
+
 // Files and folders addressed by 8-bit Windows path texts (backslash separated).
 class IFileSystem {
  public:
@@ -46,6 +56,8 @@ class IFileSystem {
   // Whole contents up to maxBytes; false when unreadable or larger than maxBytes.
   virtual bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
                         std::size_t maxBytes) = 0;
+  // Opened for reading only and shared with everyone; null when it cannot be opened.
+  virtual std::unique_ptr<IFileReader> OpenReader(const std::string&) { return nullptr; }
   virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
   // The same copy in steps short enough that the caller can keep its windows answering between
   // them; progress is asked between steps. A copy that fails or is canceled leaves no

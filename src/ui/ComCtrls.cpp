@@ -3,6 +3,8 @@
 #include <cstring>
 #include <map>
 
+#include "ui/Dpi.h"
+
 namespace brevlo::ui {
 
 TImageList::TImageList(TComponent* owner, int width, int height, bool masked)
@@ -129,6 +131,7 @@ void TCustomListView::ImagesChanged() {
 }
 
 void TCustomListView::Clear() {
+  DropInfoTipRow();
   items_.clear();
   shownRows_ = 0;
   SendMessageA(Handle(), LVM_DELETEALLITEMS, 0, 0);
@@ -245,7 +248,125 @@ void TCustomListView::EndUpdate() {
   }
 }
 
+// The list's own info tips (LVS_EX_INFOTIP) are not shown by every common-controls library
+// that runs our program, so the list keeps a tip window of its own: one tool for the row under
+// the mouse, made anew when the mouse reaches another row, so that the tip waits its usual
+// delay again and then asks for that row's text.
+void TCustomListView::TrackInfoTip(const TMessage& message) {
+  if (!OnInfoTip) return;
+  if (tip_ == nullptr) {
+    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                           WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, nullptr, nullptr);
+    if (tip_ == nullptr) return;
+    // A width makes the tip honour its line breaks; the lines are long, so is the reading.
+    SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, ScaleByDpi(520, WindowDpi(Handle())));
+    SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+  }
+  if (message.Msg == WM_MOUSEMOVE) {
+    LVHITTESTINFO hit{};
+    hit.pt = {static_cast<short>(LOWORD(message.LParam)),
+              static_cast<short>(HIWORD(message.LParam))};
+    SendMessageA(Handle(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    const int row = (hit.flags & LVHT_ONITEM) != 0 ? hit.iItem : -1;
+    if (row != tipRow_) {
+      DropInfoTipRow();
+      RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+      if (row >= 0 && SendMessageA(Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                                   reinterpret_cast<LPARAM>(&bounds)) != 0) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = Handle();
+        tool.uId = ++tipTool_;
+        // A click meant for whatever lies under the tip goes there.
+        tool.uFlags = TTF_TRANSPARENT;
+        tool.rect = bounds;
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        if (SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != 0) {
+          tipRow_ = row;
+        }
+      }
+    }
+  }
+  MSG relayed{Handle(), message.Msg, message.WParam, message.LParam, 0, {}};
+  SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+void TCustomListView::DropInfoTipRow() {
+  if (tip_ == nullptr || tipRow_ < 0) return;
+  SendMessageW(tip_, TTM_POP, 0, 0);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = Handle();
+  tool.uId = tipTool_;
+  SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  tipRow_ = -1;
+}
+
+void TCustomListView::AnswerInfoTip(LPARAM info, bool wide) {
+  const std::string text =
+      tipRow_ >= 0 && tipRow_ < Count() ? OnInfoTip(this, tipRow_) : std::string();
+  const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  tipWide_.assign(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, tipWide_.data(), n);
+  if (wide) {
+    auto* request = reinterpret_cast<NMTTDISPINFOW*>(info);
+    request->lpszText = tipWide_.data();
+    request->hinst = nullptr;
+  } else {
+    const int m =
+        WideCharToMultiByte(CP_ACP, 0, tipWide_.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    tipNarrow_.assign(static_cast<std::size_t>(m > 0 ? m : 1), '\0');
+    if (m > 0) {
+      WideCharToMultiByte(CP_ACP, 0, tipWide_.c_str(), -1, tipNarrow_.data(), m, nullptr, nullptr);
+    }
+    auto* request = reinterpret_cast<NMTTDISPINFOA*>(info);
+    request->lpszText = tipNarrow_.data();
+    request->hinst = nullptr;
+  }
+}
+
 void TCustomListView::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      TrackInfoTip(message);
+      break;
+    case WM_MOUSEWHEEL:
+    case WM_VSCROLL:
+    case WM_KEYDOWN:
+      // The rows move under the mouse: the tip would name the wrong one.
+      DropInfoTipRow();
+      break;
+    case WM_NOTIFYFORMAT:
+      if (tip_ != nullptr && reinterpret_cast<HWND>(message.WParam) == tip_) {
+        message.Result = NFR_UNICODE;
+        return;
+      }
+      break;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
+      if (tip_ != nullptr && header->hwndFrom == tip_ &&
+          (header->code == TTN_GETDISPINFOW || header->code == TTN_GETDISPINFOA)) {
+        AnswerInfoTip(message.LParam, header->code == TTN_GETDISPINFOW);
+        message.Result = 0;
+        return;
+      }
+      break;
+    }
+    case WM_NCDESTROY:
+      // The tip window is owned by the list and goes with it.
+      tip_ = nullptr;
+      tipRow_ = -1;
+      break;
+    default:
+      break;
+  }
   if (message.Msg == CN_NOTIFY) {
     const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
     switch (header->code) {

@@ -84,6 +84,11 @@ class TCustomListView : public TCustomListControl {
   void ImagesChanged();
 
   std::function<void(TObject*, int index)> OnStartDrag;
+  // The tip of a row the mouse rests on (UTF-8, lines split by CR LF); asked each time the tip
+  // shows. Empty: no tip.
+  std::function<std::string(TObject*, int index)> OnInfoTip;
+  // The tip window while the list has one, for those who look at it.
+  HWND InfoTipHandle() const { return tip_; }
 
  protected:
   void CreateParamsFor(CreateParams& params) override;
@@ -95,10 +100,18 @@ class TCustomListView : public TCustomListControl {
   void ShowRowCount();
   void AnswerDisplayInfo(LPARAM info, bool wide) const;
   LRESULT FindRow(LPARAM find, bool wide) const;
+  void TrackInfoTip(const TMessage& message);
+  void DropInfoTipRow();
+  void AnswerInfoTip(LPARAM info, bool wide);
 
   std::vector<TListItemData> items_;
   std::size_t shownRows_ = 0;  // the row count the control was last told
   int updating_ = 0;
+  HWND tip_ = nullptr;
+  int tipRow_ = -1;
+  UINT_PTR tipTool_ = 0;
+  std::wstring tipWide_;
+  std::string tipNarrow_;
 };
 
 class TListView : public TCustomListView {

@@ -263,6 +263,7 @@ void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
   library::FillEnvironment env{*services_.fs, *services_.locale, pump, values_.AppFolder, nullptr};
   env.listed = [&] {
     generation = ++fillGeneration_[which];
+    details_[which].clear();
     (list == ltvPC ? PcFolder : PspFolder) = folder;
   };
   env.superseded = [&] { return fillGeneration_[which] != generation; };

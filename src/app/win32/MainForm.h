@@ -1,10 +1,13 @@
 #pragma once
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/AppValues.h"
 #include "dirtree/win32/FileExplorer.h"
+#include "library/Mp4Info.h"
 #include "library/VideoList.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
@@ -171,6 +174,8 @@ class TMainForm : public ui::TForm {
 
   // The selection summary of a list ("2 Selected.  3.75MB Total."), or empty without a selection.
   std::string SelectionSummaryOf(ui::TListView* list);
+  // The tip of a row: the video's title, its facts and whether the PSP plays it.
+  std::string VideoTip(ui::TListView* list, int row);
 
  protected:
   void DpiChanged() override;
@@ -188,6 +193,9 @@ class TMainForm : public ui::TForm {
   std::unique_ptr<OwnedAdapters> adapters_;
   AppValues values_;
   unsigned fillGeneration_[2] = {0, 0};
+  // The details of the rows whose tips were shown since each list was filled, by file name:
+  // read once, when first asked for.
+  std::map<std::string, std::optional<library::Mp4Details>> details_[2];
   class TransferHost;
   std::unique_ptr<TransferHost> transferHost_;
   bool transferRunning_ = false;

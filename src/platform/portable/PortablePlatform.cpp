@@ -130,6 +130,32 @@ bool StdFileSystem::ReadFile(const std::string& path, std::vector<unsigned char>
   return static_cast<bool>(in.read(reinterpret_cast<char*>(out.data()), size)) || size == 0;
 }
 
+namespace {
+class StreamFileReader : public IFileReader {
+ public:
+  StreamFileReader(std::ifstream in, std::uint64_t size) : in_(std::move(in)), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) override {
+    in_.clear();
+    if (!in_.seekg(static_cast<std::streamoff>(offset))) return 0;
+    in_.read(static_cast<char*>(out), static_cast<std::streamsize>(count));
+    return static_cast<std::size_t>(in_.gcount());
+  }
+
+ private:
+  std::ifstream in_;
+  std::uint64_t size_;
+};
+}  // namespace
+
+std::unique_ptr<IFileReader> StdFileSystem::OpenReader(const std::string& path) {
+  const auto size = FileSize(path);
+  if (!size) return nullptr;
+  std::ifstream in(Host(path), std::ios::binary);
+  if (!in) return nullptr;
+  return std::make_unique<StreamFileReader>(std::move(in), *size);
+}
+
 bool StdFileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
   std::error_code ec;
   const auto options = failIfExists ? fs::copy_options::none : fs::copy_options::overwrite_existing;

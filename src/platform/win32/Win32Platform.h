@@ -28,6 +28,7 @@ class Win32FileSystem : public IFileSystem {
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
   bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
                 std::size_t maxBytes) override;
+  std::unique_ptr<IFileReader> OpenReader(const std::string& path) override;
   bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
   CopyResult CopyInSteps(const std::string& from, const std::string& to, bool failIfExists,
                          const CopyProgress& progress) override;

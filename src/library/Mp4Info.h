@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace brevlo::library {
+
+enum class VideoCodec { Mpeg4Visual, H264, Other };
+enum class SoundCodec { Aac, Other };
+
+struct VideoFacts {
+  VideoCodec codec = VideoCodec::Other;
+  std::string format;   // "MPEG-4", "H.264", "HEVC", ... or the sample entry's own code
+  std::string profile;  // "Simple", "Main", ...; empty when the file does not say
+  std::string level;    // "1", "0b", "3.0", ...; empty when the file does not say
+  int h264Profile = 0;  // profile_idc
+  int h264Level = 0;    // level_idc; 9 stands for level 1b
+  bool mpeg4Simple = false;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  double frameRate = 0;  // 0 when it cannot be told
+};
+
+struct SoundFacts {
+  SoundCodec codec = SoundCodec::Other;
+  std::string format;     // "AAC", "HE-AAC", "MP3", ...
+  int aacObjectType = 0;  // 2 is AAC-LC
+  std::uint32_t sampleRate = 0;
+  int channels = 0;
+};
+
+struct Mp4Details {
+  std::uint64_t fileSize = 0;
+  double seconds = 0;
+  std::optional<VideoFacts> video;  // the first picture track
+  std::optional<SoundFacts> sound;  // the first sound track
+  std::string title;                // UTF-8; empty when the file holds none
+  // Bits per second over the whole file; 0 without a length.
+  double BitRate() const { return seconds > 0 ? static_cast<double>(fileSize) * 8 / seconds : 0; }
+};
+
+// What a reading cost, for those who keep an eye on it.
+struct Mp4ReadCost {
+  int reads = 0;
+  std::uint64_t bytes = 0;
+};
+
+// Reads the header (the "moov" box, at the start or the end) and never the media: a few reads
+// of at most a few hundred KB, whatever the file's size. Empty when the file is not a
+// complete MP4 file: empty, cut short, or with boxes that do not fit.
+std::optional<Mp4Details> ReadMp4Details(platform::IFileReader& file, Mp4ReadCost* cost = nullptr);
+
+}  // namespace brevlo::library
