@@ -37,6 +37,10 @@ bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC
   return true;
 }
 
+bool HoverOnly(UINT msg) {
+  return msg == ui::CM_MOUSEENTER || msg == ui::CM_MOUSELEAVE;
+}
+
 TskSkinControl::TskSkinControl(TskSkinWindow* window, TskSkinEngine* engine)
     : window_(window), engine_(engine) {}
 

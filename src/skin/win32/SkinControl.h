@@ -132,6 +132,8 @@ void PaintOnWindow(HWND hwnd, const std::function<void(HDC)>& paint);
 // For a control the skin paints whole: WM_PAINT painted through BeginPaint and WM_ERASEBKGND
 // answered. False for any other message.
 bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC)>& paint);
+// The mouse coming or going, after which a control without a hot look needs no paint.
+bool HoverOnly(UINT msg);
 
 // The three-state face of push buttons: frames of `ButtonImage`, drawn off screen with the
 // focus rectangle and the caption, then copied in one piece.
@@ -258,6 +260,7 @@ class TskSkinGroupBox : public TskSkinControlOwn {
 
  private:
   void PaintOn(HDC dc);
+  TskDib dib_;
 };
 
 // Paints nothing: the panel only takes its parent's colour.
@@ -300,6 +303,9 @@ class TskSkinProgressBar : public TskSkinControlOwn {
 
 // Frames, button and arrow of a drop-down combo box over the platform's drawing.
 void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled);
+// A WM_PAINT of a drop-down combo box: the platform's face and our parts on it, drawn off screen
+// and copied once. False for a combo box of another kind, left to the platform.
+bool PaintComboBoxWhole(const TskSkinEngine* engine, HWND combo, bool enabled, TskDib& dib);
 // Messages after which the platform has drawn those parts again.
 bool ComboRepaints(UINT msg);
 
@@ -310,11 +316,22 @@ class TskComboSkinner : public Variant {
   using Variant::Variant;
 
  protected:
+  bool PreFilter(ui::TMessage& message) override {
+    if (message.Msg == WM_PAINT && message.WParam == 0 &&
+        PaintComboBoxWhole(this->engine_, this->ControlHandle(), this->IsEnabled(), dib_)) {
+      message.Result = 0;
+      return false;
+    }
+    return Variant::PreFilter(message);
+  }
   void PostProcess(ui::TMessage& message) override {
+    // A paint is whole already, and the mouse changes nothing of ours.
+    if (message.Msg == WM_PAINT || HoverOnly(message.Msg)) return;
     Variant::PostProcess(message);
     if (ComboRepaints(message.Msg)) this->RepaintIfEnabled();
   }
   void Paint() override { PaintComboBox(this->engine_, this->ControlHandle(), this->IsEnabled()); }
+  TskDib dib_;
 };
 
 class TskSkinComboBox : public TskComboSkinner<TskSkinControlOwn> {
