@@ -100,14 +100,18 @@ void TskSkinGroupBox::PaintOn(HDC target) {
 void TskSkinStatusBar::Reapply() {
   HWND hwnd = ControlHandle();
   if (hwnd == nullptr || control_ == nullptr) return;
-  // The bar draws its own background: tell it the colour it took from its parent.
+  // The bar draws its own background: tell it the colour it took from its parent. A themed bar
+  // draws the theme's instead, so it goes without its theme while skinned.
+  const bool skinned = engine_->Enabled();
+  SetControlTheme(hwnd, skinned);
   SendMessageA(hwnd, SB_SETBKCOLOR, 0,
-               engine_->Enabled() ? static_cast<LPARAM>(ui::ColorToRgb(control_->EffectiveColor()))
-                                  : static_cast<LPARAM>(CLR_DEFAULT));
+               skinned ? static_cast<LPARAM>(ui::ColorToRgb(control_->EffectiveColor()))
+                       : static_cast<LPARAM>(CLR_DEFAULT));
 }
 
 void TskSkinStatusBar::Release() {
   if (HWND hwnd = ControlHandle(); hwnd != nullptr) {
+    SetControlTheme(hwnd, false);
     SendMessageA(hwnd, SB_SETBKCOLOR, 0, static_cast<LPARAM>(CLR_DEFAULT));
   }
   TskSkinControlOwn::Release();
@@ -246,14 +250,15 @@ void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled) {
   }
 }
 
-bool PaintComboBoxWhole(const TskSkinEngine* engine, HWND combo, bool enabled, TskDib& dib) {
+bool PaintComboBoxWhole(const TskSkinEngine* engine, HWND combo, bool enabled, TskDib& dib,
+                        HDC target) {
   if (!DropDownCombo(combo)) return false;
   COMBOBOXINFO info{};
   info.cbSize = sizeof info;
   RECT client;
   if (!GetComboBoxInfo(combo, &info) || !GetClientRect(combo, &client)) return false;
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(combo, &ps);
+  HDC dc = target != nullptr ? target : BeginPaint(combo, &ps);
   if (dc != nullptr && dib.Resize(client.right, client.bottom)) {
     SendMessageW(combo, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib.Dc()), PRF_CLIENT);
     RECT window;
@@ -263,7 +268,7 @@ bool PaintComboBoxWhole(const TskSkinEngine* engine, HWND combo, bool enabled, T
     PaintComboParts(engine, combo, info, enabled, dib.Dc(),
                     POINT{origin.x - window.left, origin.y - window.top});
     // The edit of a drop-down paints itself.
-    for (HWND child = GetWindow(combo, GW_CHILD); child != nullptr;
+    for (HWND child = GetWindow(combo, GW_CHILD); child != nullptr && target == nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
       RECT r;
       GetWindowRect(child, &r);
@@ -272,7 +277,7 @@ bool PaintComboBoxWhole(const TskSkinEngine* engine, HWND combo, bool enabled, T
     }
     dib.CopyTo(dc, 0, 0);
   }
-  EndPaint(combo, &ps);
+  if (target == nullptr) EndPaint(combo, &ps);
   return true;
 }
 

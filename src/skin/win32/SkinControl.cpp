@@ -28,6 +28,11 @@ bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC
     message.Result = 1;
     return true;
   }
+  if (message.Msg == WM_PRINTCLIENT) {
+    if (message.WParam != 0) paint(reinterpret_cast<HDC>(message.WParam));
+    message.Result = 0;
+    return true;
+  }
   if (message.Msg != WM_PAINT) return false;
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);

@@ -129,8 +129,8 @@ Pixel SkinPixel(const TskSkinEngine* engine, const char* name, COLORREF fallback
 Pixel FormPixel(const TskSkinEngine* engine);
 // Paints on the window's DC, when the window is shown.
 void PaintOnWindow(HWND hwnd, const std::function<void(HDC)>& paint);
-// For a control the skin paints whole: WM_PAINT painted through BeginPaint and WM_ERASEBKGND
-// answered. False for any other message.
+// For a control the skin paints whole: WM_PAINT painted through BeginPaint, WM_PRINTCLIENT on
+// the DC it brings and WM_ERASEBKGND answered. False for any other message.
 bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC)>& paint);
 // The mouse coming or going, after which a control without a hot look needs no paint.
 bool HoverOnly(UINT msg);
@@ -303,9 +303,11 @@ class TskSkinProgressBar : public TskSkinControlOwn {
 
 // Frames, button and arrow of a drop-down combo box over the platform's drawing.
 void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled);
-// A WM_PAINT of a drop-down combo box: the platform's face and our parts on it, drawn off screen
-// and copied once. False for a combo box of another kind, left to the platform.
-bool PaintComboBoxWhole(const TskSkinEngine* engine, HWND combo, bool enabled, TskDib& dib);
+// The platform's face of a drop-down combo box and our parts on it, drawn off screen and copied
+// once: to `target`, or without one as the answer to WM_PAINT. False for a combo box of another
+// kind, left to the platform.
+bool PaintComboBoxWhole(const TskSkinEngine* engine, HWND combo, bool enabled, TskDib& dib,
+                        HDC target);
 // Messages after which the platform has drawn those parts again.
 bool ComboRepaints(UINT msg);
 
@@ -317,10 +319,18 @@ class TskComboSkinner : public Variant {
 
  protected:
   bool PreFilter(ui::TMessage& message) override {
-    if (message.Msg == WM_PAINT && message.WParam == 0 &&
-        PaintComboBoxWhole(this->engine_, this->ControlHandle(), this->IsEnabled(), dib_)) {
-      message.Result = 0;
-      return false;
+    // The platform's own face is asked for by a print, which must reach it.
+    const bool print = message.Msg == WM_PRINTCLIENT && message.WParam != 0 && !printing_;
+    if ((message.Msg == WM_PAINT && message.WParam == 0) || print) {
+      printing_ = true;
+      const bool painted =
+          PaintComboBoxWhole(this->engine_, this->ControlHandle(), this->IsEnabled(), dib_,
+                             print ? reinterpret_cast<HDC>(message.WParam) : nullptr);
+      printing_ = false;
+      if (painted) {
+        message.Result = 0;
+        return false;
+      }
     }
     return Variant::PreFilter(message);
   }
@@ -332,6 +342,7 @@ class TskComboSkinner : public Variant {
   }
   void Paint() override { PaintComboBox(this->engine_, this->ControlHandle(), this->IsEnabled()); }
   TskDib dib_;
+  bool printing_ = false;
 };
 
 class TskSkinComboBox : public TskComboSkinner<TskSkinControlOwn> {

@@ -22,12 +22,6 @@ constexpr UINT_PTR kIconMenuTimer = 0x534B4931;
 constexpr UINT kThemeDrawCaption = 0x00AE;
 constexpr UINT kThemeDrawFrame = 0x00AF;
 
-void* SystemProc(const char* module, const char* name) {
-  HMODULE loaded = GetModuleHandleA(module);
-  if (loaded == nullptr) loaded = LoadLibraryA(module);
-  return loaded != nullptr ? reinterpret_cast<void*>(GetProcAddress(loaded, name)) : nullptr;
-}
-
 // With visual styles or composition the platform paints its caption on activation and on text
 // changes whatever WM_NCACTIVATE is told; these settings leave caption, icon and frame to us.
 // Systems without them have nothing that paints behind our back.
@@ -1056,8 +1050,14 @@ void TskSkinWindowWnd::BeforeStart() {
 }
 
 bool TskSkinWindowWnd::HasCloseButton() const {
-  // As on the platform: none where the window's menu has no Close or has it disabled.
   if ((GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_SYSMENU) == 0) return false;
+  // A box that asks Yes/No or Abort/Retry/Ignore has no answer for a close; the platform
+  // disables it there, and where it does not, a close would answer a Cancel never offered.
+  if (dialog_ && GetDlgItem(hwnd_, IDCANCEL) == nullptr &&
+      (GetDlgItem(hwnd_, IDYES) != nullptr || GetDlgItem(hwnd_, IDABORT) != nullptr)) {
+    return false;
+  }
+  // As on the platform: none where the window's menu has no Close or has it disabled.
   HMENU menu = GetSystemMenu(hwnd_, FALSE);
   const UINT state = menu != nullptr ? GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) : ~0u;
   return state != ~0u && (state & (MF_DISABLED | MF_GRAYED)) == 0;
