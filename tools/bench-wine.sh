@@ -10,7 +10,8 @@
 #   - the real Brevlo.exe copying 3 videos of 200 MB to a simulated PSP through its button,
 #     from the click to "Mission Accomplished", against cp of the same files, with the
 #     system's own copy (CopyFileA) of them timed apart;
-#   - start-up of Brevlo.exe to its main window against Wine's notepad to its window;
+#   - start-up of Brevlo.exe to its main window against Wine's notepad to its window, with
+#     its parts timed in fresh processes (bench/win32/fill_bench.cpp startup);
 #   - a full repaint of the main window with 200 videos in both lists, skinned against the
 #     same window without its skin.
 # Ends with one line per figure: figure, baseline, ratio. Uses its own Wine prefix
@@ -32,6 +33,7 @@ tree_files=${BREVLO_BENCH_TREE_FILES:-50000}
 tree_repeats=${BREVLO_BENCH_TREE_REPEATS:-9}
 transfer_runs=${BREVLO_BENCH_TRANSFER_RUNS:-3}
 startup_runs=${BREVLO_BENCH_STARTUP_RUNS:-9}
+startup_part_runs=${BREVLO_BENCH_STARTUP_PART_RUNS:-5}
 paint_rows=${BREVLO_BENCH_PAINT_ROWS:-200}
 paint_repeats=${BREVLO_BENCH_PAINT_REPEATS:-9}
 
@@ -247,10 +249,35 @@ bench_startup() {
     notepad+=("$n")
     ratios+=("$(ratio "$b" "$n")")
   done
+  # Where the time goes: each part of start-up, in fresh processes, medians.
+  local parts=$data/startup-parts.txt part
+  : >"$parts"
+  for ((i = 0; i < startup_part_runs; i++)); do
+    in_wine "$parts.one" "$win/fill_bench.exe" startup "$(brevlo_winpath "$app")"
+    cat "$parts.one" >>"$parts"
+  done
+  rm -f "$parts.one"
   psp_unplug G >/dev/null 2>&1 || true
   echo "Brevlo.exe: ${brevlo[*]}"
   echo "notepad:    ${notepad[*]}"
   echo "ratios:     ${ratios[*]}"
+  [ -n "$(value "$parts" startup_build_seconds)" ] || brevlo_die "fill_bench gave no start-up parts (see $parts)"
+  part() { sed -nE "s/^result $1 ([0-9.e+-]+).*/\1/p" "$parts" | median; }
+  echo "start-up parts, medians of $startup_part_runs fresh processes (s):"
+  while IFS=: read -r part label; do
+    printf '  %-50s %s\n' "$label" "$(fmt "$(part "startup_${part}_seconds")" '%.4f')"
+  done <<'EOF'
+process:process start to main
+skin_write:temporary skin file written
+skin_read:temporary skin file read
+skin_pictures:skin's frame pictures built
+build:main window built, with the skin
+drive_scan:  of which the drive scan
+file:  of which file calls (first fill, preferences)
+other_forms:other forms built
+show:main window shown and painted
+skin_other_forms:other forms skinned once it is up (not counted)
+EOF
   figure "start-up, Brevlo.exe to its window (s)" "$(printf '%s\n' "${brevlo[@]}" | median)" \
     "notepad to its window (s)" "$(printf '%s\n' "${notepad[@]}" | median)" \
     "$(printf '%s\n' "${ratios[@]}" | median)"

@@ -362,7 +362,8 @@ TEST(SkinEngine, SettersAndTheSystemMenu) {
   // Opened for a dialog-framed form: only Close can be chosen, and choosing it closes.
   f.form->BorderStyle = ui::TBorderStyle::Dialog;
   f.form->BorderIcons = ui::biSystemMenu;
-  // Shown the first time as the program's main form, it has the other forms wrapped too.
+  // Shown the first time as the program's main form, it has the other forms wrapped too, once
+  // it is up: not before it shows.
   skin::TskSkinWindow* wrapper = f.engine->SkinWindow(f.form->Handle(), false);
   ui::TCustomForm* mainForm = ui::Application->MainForm();
   ui::Application->SetMainForm(f.form);
@@ -370,6 +371,8 @@ TEST(SkinEngine, SettersAndTheSystemMenu) {
   other->Handle();
   f.form->Show();
   ui::Application->SetMainForm(mainForm);
+  EXPECT_EQ(f.engine->WrapperOf(other->Handle()), nullptr);
+  Pump(50);
   EXPECT_NE(f.engine->WrapperOf(other->Handle()), nullptr);
   delete other;
   bool closed = false;

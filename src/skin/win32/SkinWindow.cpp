@@ -18,6 +18,7 @@ namespace {
 constexpr UINT_PTR WindowSubclassId = 0x534B4E57;
 // Far from the small numbers forms give their own timers.
 constexpr UINT_PTR kIconMenuTimer = 0x534B4931;
+constexpr UINT_PTR kOtherFormsTimer = 0x534B4932;
 // What the theme sends to paint its caption and frame, outside WM_NCPAINT.
 constexpr UINT kThemeDrawCaption = 0x00AE;
 constexpr UINT kThemeDrawFrame = 0x00AF;
@@ -232,8 +233,9 @@ HICON ProgramIcon() {
 }  // namespace
 
 void TskSkinWindow::PaintFrame() {
-  if (!FrameDrawn()) return;
   HWND hwnd = WindowHandle();
+  // A hidden window is painted when it is shown.
+  if (!FrameDrawn() || !IsWindowVisible(hwnd)) return;
   RECT window;
   if (!GetWindowRect(hwnd, &window)) return;
   const int width = window.right - window.left;
@@ -683,6 +685,12 @@ void TskSkinWindow::HandleMessage(ui::TMessage& message) {
     if (!*alive) return;
   }
   if (message.Msg == 0) return;
+  if (message.Msg == WM_TIMER && message.WParam == kOtherFormsTimer) {
+    KillTimer(WindowHandle(), kOtherFormsTimer);
+    if (engine_->Enabled() && engine_->SkinAllForms()) engine_->SkinAllFormsNow();
+    message.Result = 0;
+    return;
+  }
   if (message.Msg == WM_SETTINGCHANGE || message.Msg == WM_SYSCOLORCHANGE) {
     engine_->SystemLookChanged();
     if (!*alive) return;
@@ -877,7 +885,9 @@ void TskSkinWindowOwn::PostProcess(ui::TMessage& message) {
       if (message.WParam != FALSE && !firstShowDone_ && ui::Application != nullptr &&
           ui::Application->MainForm() == form_) {
         firstShowDone_ = true;
-        if (engine_->SkinAllForms()) engine_->SkinAllFormsNow();
+        // The other forms are hidden until asked for: they take the skin once the main window
+        // is up and painted (timers come after paints) rather than keep it from showing.
+        if (engine_->SkinAllForms()) SetTimer(form_->Handle(), kOtherFormsTimer, 0, nullptr);
       }
       break;
     case WM_SIZE:
