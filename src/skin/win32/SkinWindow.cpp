@@ -687,7 +687,7 @@ void TskSkinWindow::HandleMessage(ui::TMessage& message) {
   if (message.Msg == 0) return;
   if (message.Msg == WM_TIMER && message.WParam == kOtherFormsTimer) {
     KillTimer(WindowHandle(), kOtherFormsTimer);
-    if (engine_->Enabled() && engine_->SkinAllForms()) engine_->SkinAllFormsNow();
+    if (engine_->SkinAllForms()) engine_->SkinAllFormsNow();
     message.Result = 0;
     return;
   }
