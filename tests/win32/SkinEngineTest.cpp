@@ -262,17 +262,22 @@ TEST(SkinEngine, ForeignDialogChildrenByClassAndStyle) {
     const auto y = static_cast<WORD>(5 + (id - 100) * 20);
     t.insert(t.end(), {5, y, 80, 14, id++, 0xFFFF, item.cls, 'x', 0, 0});
   }
-  const DLGPROC proc = [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR {
-    if (msg == WM_DESTROY) ++dialogDestroyed;
-    if (msg == 0x00AE || msg == 0x00AF) ++themeCaptionPaints;
-    return FALSE;
+  // Made and activated, as a message box would be.
+  const auto shown = [&t] {
+    HWND made = CreateDialogIndirectParamA(
+        GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(t.data()), nullptr,
+        [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR {
+          if (msg == WM_DESTROY) ++dialogDestroyed;
+          if (msg == 0x00AE || msg == 0x00AF) ++themeCaptionPaints;
+          return FALSE;
+        },
+        0);
+    SetActiveWindow(made);
+    Pump(50);
+    return made;
   };
-  HWND dialog = CreateDialogIndirectParamA(
-      GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(t.data()), nullptr, proc, 0);
+  HWND dialog = shown();
   ASSERT_NE(dialog, nullptr);
-  SetActiveWindow(dialog);
-  Pump(50);
-  // Caught by the engine when it was activated, as a message box would be.
   ASSERT_NE(f.engine->WrapperOf(dialog), nullptr);
   EXPECT_TRUE(f.engine->WrapperOf(dialog)->IsDialog());
   const char* expected[] = {
@@ -298,11 +303,8 @@ TEST(SkinEngine, ForeignDialogChildrenByClassAndStyle) {
   // Mirrored, the same dialog keeps the platform's frame, whose hit test mirrors with it.
   t[2] = LOWORD(WS_EX_LAYOUTRTL);
   t[3] = HIWORD(WS_EX_LAYOUTRTL);
-  HWND mirrored = CreateDialogIndirectParamA(
-      GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(t.data()), nullptr, proc, 0);
+  HWND mirrored = shown();
   ASSERT_NE(mirrored, nullptr);
-  SetActiveWindow(mirrored);
-  Pump(50);
   EXPECT_EQ(f.engine->WrapperOf(mirrored), nullptr);
   DestroyWindow(mirrored);
 }
