@@ -453,7 +453,9 @@ LRESULT CALLBACK TskSkinEngine::CbtProc(int code, WPARAM wParam, LPARAM lParam) 
   if (code == HCBT_CREATEWND) {
     const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lParam);
     HWND hwnd = reinterpret_cast<HWND>(wParam);
-    if (create != nullptr && create->lpcs != nullptr &&
+    // Every window made passes here: its class is only asked for when its style could be a
+    // size grip's.
+    if (create != nullptr && create->lpcs != nullptr && (create->lpcs->style & SBS_SIZEGRIP) != 0 &&
         RefusesCreation(WindowClassName(hwnd), static_cast<unsigned>(create->lpcs->style),
                         static_cast<unsigned>(create->lpcs->dwExStyle))) {
       return 1;
