@@ -14,7 +14,8 @@
 #     system's own copies (CopyFileA; CopyFileExW with a progress routine) and the program's
 #     copy in steps timed apart; the worst time its main window took to answer a message
 #     sent every 20 ms during the copy, against the same while it is idle;
-#   - start-up of Brevlo.exe to its main window against Wine's notepad to its window;
+#   - start-up of Brevlo.exe to its main window against Wine's notepad to its window, with
+#     its parts timed in fresh processes (bench/win32/fill_bench.cpp startup);
 #   - a full repaint of the main window with 200 videos in both lists, skinned against the
 #     same window without its skin;
 #   - the fill of 2,000 videos with the rows' tips on (some of them read before each fill)
@@ -38,6 +39,7 @@ tree_files=${BREVLO_BENCH_TREE_FILES:-50000}
 tree_repeats=${BREVLO_BENCH_TREE_REPEATS:-9}
 transfer_runs=${BREVLO_BENCH_TRANSFER_RUNS:-3}
 startup_runs=${BREVLO_BENCH_STARTUP_RUNS:-9}
+startup_part_runs=${BREVLO_BENCH_STARTUP_PART_RUNS:-5}
 paint_rows=${BREVLO_BENCH_PAINT_ROWS:-200}
 paint_repeats=${BREVLO_BENCH_PAINT_REPEATS:-9}
 tips_repeats=${BREVLO_BENCH_TIPS_REPEATS:-15}
@@ -282,10 +284,35 @@ bench_startup() {
     notepad+=("$n")
     ratios+=("$(ratio "$b" "$n")")
   done
+  # Where the time goes: each part of start-up, in fresh processes, medians.
+  local parts=$data/startup-parts.txt part
+  : >"$parts"
+  for ((i = 0; i < startup_part_runs; i++)); do
+    in_wine "$parts.one" "$win/fill_bench.exe" startup "$(brevlo_winpath "$app")"
+    cat "$parts.one" >>"$parts"
+  done
+  rm -f "$parts.one"
   psp_unplug G >/dev/null 2>&1 || true
   echo "Brevlo.exe: ${brevlo[*]}"
   echo "notepad:    ${notepad[*]}"
   echo "ratios:     ${ratios[*]}"
+  [ -n "$(value "$parts" startup_build_seconds)" ] || brevlo_die "fill_bench gave no start-up parts (see $parts)"
+  part() { sed -nE "s/^result $1 ([0-9.e+-]+).*/\1/p" "$parts" | median; }
+  echo "start-up parts, medians of $startup_part_runs fresh processes (s):"
+  while IFS=: read -r part label; do
+    printf '  %-50s %s\n' "$label" "$(fmt "$(part "startup_${part}_seconds")" '%.4f')"
+  done <<'EOF'
+process:process start to main
+skin_write:temporary skin file written
+skin_read:temporary skin file read
+skin_pictures:skin's frame pictures built
+build:main window built, with the skin
+drive_scan:  of which the drive scan
+file:  of which file calls (first fill, preferences)
+other_forms:other forms built
+show:main window shown and painted
+skin_other_forms:other forms skinned once it is up (not counted)
+EOF
   figure "start-up, Brevlo.exe to its window (s)" "$(printf '%s\n' "${brevlo[@]}" | median)" \
     "notepad to its window (s)" "$(printf '%s\n' "${notepad[@]}" | median)" \
     "$(printf '%s\n' "${ratios[@]}" | median)"

@@ -17,6 +17,11 @@
 //                                             TITLE to the window BOX, which is then answered;
 //                                             the worst answer of TITLE meanwhile and idle
 //   fill_bench close TITLE                    closes the window TITLE
+//   fill_bench startup FOLDER                 the parts of start-up in a fresh process: the
+//                                             process itself, the temporary skin file written
+//                                             and read, the skin's pictures, the main window
+//                                             built (its drive scan and first fill apart),
+//                                             shown and painted
 // FOLDER holds .mp4 videos with their .THM thumbnails (list_bench make FOLDER COUNT).
 // Lines starting with "result " are read by tools/bench-wine.sh.
 #include <windows.h>
@@ -34,12 +39,18 @@
 #include <vector>
 
 #include "../BenchSupport.h"
+#include "about/win32/AboutForm.h"
 #include "app/win32/MainForm.h"
 #include "dirtree/DirTreeModel.h"
 #include "dirtree/win32/FileExplorer.h"
+#include "operations/win32/RenameForm.h"
+#include "operations/win32/TransferForm.h"
 #include "platform/JpegDecoder.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32ShellInfo.h"
+#include "skin/SkinEmbed.h"
+#include "skin/SkinFrame.h"
+#include "skin/win32/BuiltInSkin.h"
 #include "skin/win32/SkinEngine.h"
 #include "ui/AppPorts.h"
 #include "ui/Forms.h"
@@ -128,6 +139,33 @@ class TimedPump : public platform::IMessagePump {
 
  private:
   ui::AppPump inner_;
+};
+
+// The system's drive calls, with the time spent in them counted.
+class TimedDrives : public platform::IDrives {
+ public:
+  double seconds = 0;
+  std::uint32_t LogicalDriveMask() override {
+    const double start = Now();
+    const std::uint32_t mask = inner_.LogicalDriveMask();
+    seconds += Now() - start;
+    return mask;
+  }
+  platform::DriveType TypeOf(const std::string& root) override {
+    const double start = Now();
+    const platform::DriveType type = inner_.TypeOf(root);
+    seconds += Now() - start;
+    return type;
+  }
+  bool HasMedium(const std::string& root) override {
+    const double start = Now();
+    const bool has = inner_.HasMedium(root);
+    seconds += Now() - start;
+    return has;
+  }
+
+ private:
+  platform::Win32Drives inner_;
 };
 
 // No PSP is plugged in for the benchmark: the start-up questions are answered No at once.
@@ -689,6 +727,99 @@ int TimeTips(const std::string& folder, int repeats) {
   return 0;
 }
 
+// Seconds since the process was created, as the system counts them.
+double SinceProcessStart() {
+  FILETIME created, exited, kernel, user, now;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  GetSystemTimeAsFileTime(&now);
+  const auto ticks = [](const FILETIME& t) {
+    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return static_cast<double>(ticks(now) - ticks(created)) / 1e7;
+}
+
+// Start-up in its parts, each the first of its kind in this process, in the order the program
+// takes them; the main window then does the skin's work again, its own drive scan and first fill
+// timed apart.
+int TimeStartup(const std::string& folder, double atMain) {
+  const std::vector<std::uint8_t> bytes = skin::BuiltInSkinBytes();
+  const skin::SkinEmbedHost host = skin::Win32SkinEmbedHost();
+  std::string name;
+  const double write = bench::Seconds([&] {
+    name = skin::TemporarySkinName(host.tempFolder(), host.newGuidText(), host.exists);
+    host.save(name, bytes);
+  });
+  platform::Win32FileSystem files;
+  skin::TskSkinReader reader(files);
+  const double read = bench::Seconds([&] { reader.Load(name); });
+  host.remove(name);
+  const double pictures = bench::Seconds([&] { skin::LoadFrameArt(reader); });
+
+  ProgramFolder program(folder + "DefaultPreview.THM");
+  TimedFileSystem fs;
+  TimedDrives drives;
+  TimedPump pump;
+  SilentDialogs dialogs;
+  app::MainServices services;
+  services.exePath = program.path + "Brevlo.exe";
+  services.fs = &fs;
+  services.pump = &pump;
+  services.dialogs = &dialogs;
+  services.drives = &drives;
+  app::TMainForm::UseServices(services);
+  // As the program makes its forms: the main one first, then those it shows later.
+  app::TMainForm* form = nullptr;
+  const double build = bench::Seconds([&] { ui::Application->CreateForm(form); });
+  app::TMainForm::UseServices(app::MainServices{});
+  const double others = bench::Seconds([] {
+    ui::Application->CreateForm(app::TransferForm);
+    ui::Application->CreateForm(app::RenameForm);
+    ui::Application->CreateForm(app::AboutForm);
+  });
+  const double show = bench::Seconds([&] {
+    form->Show();
+    UpdateWindow(form->Handle());
+    GdiFlush();
+  });
+  // The other forms take the skin once the main window is up and painted.
+  const double skinOthers = bench::Seconds([&] {
+    const auto skinned = [&] {
+      for (ui::TCustomForm* other : {static_cast<ui::TCustomForm*>(app::TransferForm),
+                                     static_cast<ui::TCustomForm*>(app::RenameForm),
+                                     static_cast<ui::TCustomForm*>(app::AboutForm)}) {
+        if (!other->HandleAllocated() ||
+            form->skSkinEngine1->WrapperOf(other->Handle()) == nullptr) {
+          return false;
+        }
+      }
+      return true;
+    };
+    for (int i = 0; i < 500 && !skinned(); ++i) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      Pump();
+    }
+  });
+  std::printf(
+      "start-up parts: process to main %.4f s, skin file written %.4f s and read %.4f s, skin's "
+      "frame pictures %.4f s, main window built %.4f s (drive scan %.4f s, file calls %.4f s), "
+      "other forms built %.4f s, main window shown and painted %.4f s, other forms skinned after "
+      "it %.4f s\n",
+      atMain, write, read, pictures, build, drives.seconds, fs.seconds, others, show, skinOthers);
+  Result("startup_process_seconds", atMain);
+  Result("startup_skin_write_seconds", write);
+  Result("startup_skin_read_seconds", read);
+  Result("startup_skin_pictures_seconds", pictures);
+  Result("startup_build_seconds", build);
+  Result("startup_drive_scan_seconds", drives.seconds);
+  Result("startup_file_seconds", fs.seconds);
+  Result("startup_other_forms_seconds", others);
+  Result("startup_show_seconds", show);
+  Result("startup_skin_other_forms_seconds", skinOthers);
+  std::fflush(stdout);
+  delete form;
+  return 0;
+}
+
 // Handles the messages waiting, as a transfer does between the steps of a copy.
 void ServeWindows() {
   MSG msg;
@@ -849,12 +980,14 @@ int TimeClick(const std::string& title, const std::string& button, const std::st
 }  // namespace
 
 int main(int argc, char** argv) {
+  const double atMain = SinceProcessStart();
   if (argc < 3) {
     std::fprintf(stderr,
                  "usage: fill_bench time FOLDER [REPEATS] [whole] | fill_bench memory FOLDER | "
                  "fill_bench tree DRIVE [REPEATS] | fill_bench paint FOLDER [REPEATS] | fill_bench "
                  "tips FOLDER [REPEATS] | fill_bench copy HOW TOFOLDER FILE... | "
-                 "fill_bench click TITLE BUTTON BOX | fill_bench close TITLE\n");
+                 "fill_bench click TITLE BUTTON BOX | fill_bench close TITLE | fill_bench startup "
+                 "FOLDER\n");
     return 2;
   }
   ui::TApplication application;
@@ -879,6 +1012,7 @@ int main(int argc, char** argv) {
     return TimeCopy(argv[2], WithBackslash(argv[3]),
                     std::vector<std::string>(argv + 4, argv + argc));
   }
+  if (mode == "startup") return TimeStartup(folder, atMain);
   std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
   return 2;
 }

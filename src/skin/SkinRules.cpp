@@ -74,10 +74,23 @@ const char* ProgramSkinnerFor(const std::function<bool(const char*)>& is) {
 std::string ForeignClassKey(std::string_view windowClass, unsigned style) {
   std::string key = Upper(windowClass);
   if (key == "BUTTON") {
-    if ((style & 7u) == 7u) return {};  // a group box
-    if ((style & 3u) == 3u || (style & 2u) != 0 || (style & 5u) == 5u) return key + "_CHECKBOX";
-    if ((style & 9u) == 9u || (style & 4u) != 0) return key + "_RADIOBUTTON";
-    return key;
+    // By the kind in the low four bits; group boxes, owner-drawn, push-box, split and command
+    // link buttons are the platform's to draw.
+    switch (style & 0xFu) {
+      case 0x0u:  // push button
+      case 0x1u:  // default push button
+        return key;
+      case 0x2u:  // check box
+      case 0x3u:  // automatic check box
+      case 0x5u:  // three-state
+      case 0x6u:  // automatic three-state
+        return key + "_CHECKBOX";
+      case 0x4u:  // radio button
+      case 0x9u:  // automatic radio button
+        return key + "_RADIOBUTTON";
+      default:
+        return {};
+    }
   }
   if (key == "COMBOBOX" && (style & 3u) == 1u) return {};  // a simple combo box
   return key;

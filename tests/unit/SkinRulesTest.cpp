@@ -25,7 +25,13 @@ TEST(SkinRules, ForeignChildrenByClassAndStyle) {
       {"Button", 7, "", nullptr},  // group box
       {"BUTTON", 0x50000007u, "", nullptr},
       {"Button", 9, "BUTTON_RADIOBUTTON", "TskSkinWndRadioButton"},
-      {"ComboBox", 1, "", nullptr},  // simple
+      {"Button", 0x8, "", nullptr},                       // user button
+      {"Button", 0xA, "", nullptr},                       // push box
+      {"Button", 0x5000000B, "", nullptr},                // owner-drawn
+      {"Button", 0xC, "", nullptr},                       // split button
+      {"Button", 0xF, "", nullptr},                       // default command link
+      {"Button", 0x10001, "BUTTON", "TskSkinWndButton"},  // default push, other bits set
+      {"ComboBox", 1, "", nullptr},                       // simple
       {"ComboBox", 2, "COMBOBOX", "TskSkinWndComboBox"},
       {"combobox", 3, "COMBOBOX", "TskSkinWndComboBox"},
       {"ComboBoxEx32", 0, "COMBOBOXEX32", "TskSkinWndComboBox"},

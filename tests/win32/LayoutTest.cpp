@@ -125,8 +125,8 @@ TEST_F(MainWindow, FixedFrameOfTheRightSize) {
   EXPECT_EQ(client.right, 661);
   EXPECT_EQ(client.bottom, 516);
   const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
-  // The skin's frame carries the buttons; the platform's menu style would bring its own.
-  EXPECT_FALSE(style & WS_SYSMENU);
+  // The skin's frame carries the buttons; the menu style stays for the task bar's window menu.
+  EXPECT_TRUE(style & WS_SYSMENU);
   EXPECT_TRUE(style & WS_MINIMIZEBOX);
   EXPECT_FALSE(style & WS_MAXIMIZEBOX);
   EXPECT_FALSE(style & WS_THICKFRAME);

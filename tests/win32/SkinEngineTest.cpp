@@ -33,6 +33,7 @@ std::string SkinnerName(skin::TskSkinEngine* engine, const void* key) {
 }
 
 int dialogDestroyed = 0;
+int themeCaptionPaints = 0;
 
 // A form of the test's own with an engine over the built-in skin, read from a file as a skin
 // chosen by its name would be.
@@ -238,19 +239,21 @@ TEST(SkinEngine, ForeignDialogChildrenByClassAndStyle) {
   TempFolder temp;
   SkinnedForm f(temp);
   // A dialog template in memory: BUTTON children of styles 0, 3, 7 and 9, a simple and a
-  // drop-down combo box.
+  // drop-down combo box, buttons the platform draws alone, a read-only edit.
   std::vector<WORD> t;
   auto dword = [&t](DWORD v) { t.insert(t.end(), {LOWORD(v), HIWORD(v)}); };
   dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_SETFONT);
   dword(0);
-  t.insert(t.end(), {6, 10, 10, 200, 140, 0, 0, 0, 8});  // items, place, menu, class, title, font
+  t.insert(t.end(), {11, 10, 10, 200, 240, 0, 0, 0, 8});  // items, place, menu, class, title, font
   for (char c : std::string("MS Sans Serif")) t.push_back(static_cast<WORD>(c));
   t.push_back(0);
   const struct {
     WORD cls;
     DWORD style;
   } items[] = {{0x80, BS_PUSHBUTTON},      {0x80, BS_AUTOCHECKBOX}, {0x80, BS_GROUPBOX},
-               {0x80, BS_AUTORADIOBUTTON}, {0x85, CBS_SIMPLE},      {0x85, CBS_DROPDOWN}};
+               {0x80, BS_AUTORADIOBUTTON}, {0x85, CBS_SIMPLE},      {0x85, CBS_DROPDOWN},
+               {0x80, BS_OWNERDRAW},       {0x80, BS_PUSHBOX},      {0x80, BS_COMMANDLINK},
+               {0x80, BS_SPLITBUTTON},     {0x81, ES_READONLY}};
   WORD id = 100;
   for (const auto& item : items) {
     if (t.size() % 2 != 0) t.push_back(0);  // each item starts on a DWORD
@@ -259,29 +262,51 @@ TEST(SkinEngine, ForeignDialogChildrenByClassAndStyle) {
     const auto y = static_cast<WORD>(5 + (id - 100) * 20);
     t.insert(t.end(), {5, y, 80, 14, id++, 0xFFFF, item.cls, 'x', 0, 0});
   }
-  HWND dialog = CreateDialogIndirectParamA(
-      GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(t.data()), nullptr,
-      [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR {
-        if (msg == WM_DESTROY) ++dialogDestroyed;
-        return FALSE;
-      },
-      0);
+  // Made and activated, as a message box would be.
+  const auto shown = [&t] {
+    HWND made = CreateDialogIndirectParamA(
+        GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(t.data()), nullptr,
+        [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR {
+          if (msg == WM_DESTROY) ++dialogDestroyed;
+          if (msg == 0x00AE || msg == 0x00AF) ++themeCaptionPaints;
+          return FALSE;
+        },
+        0);
+    SetActiveWindow(made);
+    Pump(50);
+    return made;
+  };
+  HWND dialog = shown();
   ASSERT_NE(dialog, nullptr);
-  SetActiveWindow(dialog);
-  Pump(50);
-  // Caught by the engine when it was activated, as a message box would be.
   ASSERT_NE(f.engine->WrapperOf(dialog), nullptr);
   EXPECT_TRUE(f.engine->WrapperOf(dialog)->IsDialog());
   const char* expected[] = {
       "TskSkinWndButton",  "TskSkinWndCheckBox", "", "TskSkinWndRadioButton", "",
-      "TskSkinWndComboBox"};
-  for (int i = 0; i < 6; ++i) {
+      "TskSkinWndComboBox"};  // and none for the rest
+  for (int i = 0; i < 11; ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(SkinnerName(f.engine, GetDlgItem(dialog, 100 + i)), expected[i]);
+    EXPECT_EQ(SkinnerName(f.engine, GetDlgItem(dialog, 100 + i)), i < 6 ? expected[i] : "");
   }
+  // A read-only edit asks as a label does, but is answered opaque: its text scrolls.
+  HDC dc = GetDC(dialog);
+  SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, 110)));
+  EXPECT_EQ(GetBkMode(dc), OPAQUE);
+  ReleaseDC(dialog, dc);
+  // The theme's own caption paints stop in front of the window.
+  SendMessageA(dialog, 0x00AE, 0, 0);
+  SendMessageA(dialog, 0x00AF, 0, 0);
+  EXPECT_EQ(themeCaptionPaints, 0);
   DestroyWindow(dialog);
   EXPECT_EQ(f.engine->WrapperOf(dialog), nullptr);
   EXPECT_EQ(dialogDestroyed, 1);  // its own clean-up still ran
+  // Mirrored, the same dialog keeps the platform's frame, whose hit test mirrors with it.
+  t[2] = LOWORD(WS_EX_LAYOUTRTL);
+  t[3] = HIWORD(WS_EX_LAYOUTRTL);
+  HWND mirrored = shown();
+  ASSERT_NE(mirrored, nullptr);
+  EXPECT_EQ(f.engine->WrapperOf(mirrored), nullptr);
+  DestroyWindow(mirrored);
 }
 
 TEST(SkinEngine, MessageBoxesAreSkinnedOnlyWhileDialogsAreAsked) {
@@ -362,7 +387,8 @@ TEST(SkinEngine, SettersAndTheSystemMenu) {
   // Opened for a dialog-framed form: only Close can be chosen, and choosing it closes.
   f.form->BorderStyle = ui::TBorderStyle::Dialog;
   f.form->BorderIcons = ui::biSystemMenu;
-  // Shown the first time as the program's main form, it has the other forms wrapped too.
+  // Shown the first time as the program's main form, it has the other forms wrapped too, once
+  // it is up: not before it shows.
   skin::TskSkinWindow* wrapper = f.engine->SkinWindow(f.form->Handle(), false);
   ui::TCustomForm* mainForm = ui::Application->MainForm();
   ui::Application->SetMainForm(f.form);
@@ -370,6 +396,8 @@ TEST(SkinEngine, SettersAndTheSystemMenu) {
   other->Handle();
   f.form->Show();
   ui::Application->SetMainForm(mainForm);
+  EXPECT_EQ(f.engine->WrapperOf(other->Handle()), nullptr);
+  Pump(50);
   EXPECT_NE(f.engine->WrapperOf(other->Handle()), nullptr);
   delete other;
   bool closed = false;

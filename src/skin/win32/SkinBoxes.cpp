@@ -44,19 +44,32 @@ bool TskSkinGroupBox::PreFilter(ui::TMessage& message) {
 }
 
 void TskSkinGroupBox::PostProcess(ui::TMessage& message) {
-  if (message.Msg == WM_PAINT || message.Msg == WM_ERASEBKGND) return;
-  TskSkinControl::PostProcess(message);
+  // Nothing of a group box looks different under the mouse or while pressed.
+  switch (message.Msg) {
+    case WM_PAINT:
+    case WM_ERASEBKGND:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case ui::CM_MOUSEENTER:
+    case ui::CM_MOUSELEAVE:
+      return;
+    default:
+      TskSkinControl::PostProcess(message);
+  }
 }
 
 void TskSkinGroupBox::Paint() {
   PaintOnWindow(ControlHandle(), [this](HDC dc) { PaintOn(dc); });
 }
 
-void TskSkinGroupBox::PaintOn(HDC dc) {
+void TskSkinGroupBox::PaintOn(HDC target) {
   HWND hwnd = ControlHandle();
   if (hwnd == nullptr || control_ == nullptr) return;
   RECT r;
   GetClientRect(hwnd, &r);
+  // Face, frame, caption and labels are put together off screen and reach it in one copy.
+  if (!dib_.Resize(r.right, r.bottom)) return;
+  HDC dc = dib_.Dc();
   const COLORREF color = ui::ColorToRgb(control_->EffectiveColor());
   FillGdi(dc, r, color);
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)));
@@ -80,6 +93,7 @@ void TskSkinGroupBox::PaintOn(HDC dc) {
   SelectObject(dc, oldFont);
   // Labels inside have no window: the box draws them, over its own face.
   if (auto* box = dynamic_cast<ui::TWinControl*>(control_)) box->PaintControls(dc, nullptr);
+  dib_.CopyTo(target, 0, 0);
 }
 
 // ---- status bars ----
@@ -87,14 +101,18 @@ void TskSkinGroupBox::PaintOn(HDC dc) {
 void TskSkinStatusBar::Reapply() {
   HWND hwnd = ControlHandle();
   if (hwnd == nullptr || control_ == nullptr) return;
-  // The bar draws its own background: tell it the colour it took from its parent.
+  // The bar draws its own background: tell it the colour it took from its parent. A themed bar
+  // draws the theme's instead, so it goes without its theme while skinned.
+  const bool skinned = engine_->Enabled();
+  SetControlTheme(hwnd, skinned);
   SendMessageA(hwnd, SB_SETBKCOLOR, 0,
-               engine_->Enabled() ? static_cast<LPARAM>(ui::ColorToRgb(control_->EffectiveColor()))
-                                  : static_cast<LPARAM>(CLR_DEFAULT));
+               skinned ? static_cast<LPARAM>(ui::ColorToRgb(control_->EffectiveColor()))
+                       : static_cast<LPARAM>(CLR_DEFAULT));
 }
 
 void TskSkinStatusBar::Release() {
   if (HWND hwnd = ControlHandle(); hwnd != nullptr) {
+    SetControlTheme(hwnd, false);
     SendMessageA(hwnd, SB_SETBKCOLOR, 0, static_cast<LPARAM>(CLR_DEFAULT));
   }
   TskSkinControlOwn::Release();
@@ -175,22 +193,24 @@ void TskSkinProgressBar::PaintOn(HDC dc) {
 
 // ---- combo boxes ----
 
-void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled, int dpi) {
-  if (combo == nullptr || !IsWindowVisible(combo)) return;
-  if ((GetWindowLongPtrA(combo, GWL_STYLE) & 3) == CBS_SIMPLE) return;
-  COMBOBOXINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetComboBoxInfo(combo, &info)) return;
+namespace {
+
+bool DropDownCombo(HWND combo) {
+  return combo != nullptr && IsWindowVisible(combo) &&
+         (GetWindowLongPtrA(combo, GWL_STYLE) & 3) != CBS_SIMPLE;
+}
+
+// Our parts on a DC whose origin lies at `at` of the combo box's window.
+void PaintComboParts(const TskSkinEngine* engine, HWND combo, const COMBOBOXINFO& info,
+                     bool enabled, int dpi, HDC dc, POINT at) {
   const COLORREF border = SkinColor(engine, "ControlBorderColor", RGB(104, 104, 104));
   RECT window;
   GetWindowRect(combo, &window);
   POINT origin{0, 0};
   ClientToScreen(combo, &origin);
-  const int dx = origin.x - window.left;
-  const int dy = origin.y - window.top;
-  HDC dc = GetWindowDC(combo);
-  if (dc == nullptr) return;
-  RECT all{0, 0, window.right - window.left, window.bottom - window.top};
+  const int dx = origin.x - window.left - at.x;
+  const int dy = origin.y - window.top - at.y;
+  RECT all{-at.x, -at.y, window.right - window.left - at.x, window.bottom - window.top - at.y};
   FrameGdi(dc, all, border);
   InflateRect(&all, -1, -1);
   FrameGdi(dc, all, SkinColor(engine, "ControlBackgroundColor", RGB(238, 238, 238)));
@@ -209,7 +229,20 @@ void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled, int dp
       ArrowGdi(dc, x, y, depth, RGB(128, 128, 128));
     }
   }
+}
+
+}  // namespace
+
+void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled, int dpi) {
+  if (!DropDownCombo(combo)) return;
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetComboBoxInfo(combo, &info)) return;
+  HDC dc = GetWindowDC(combo);
+  if (dc == nullptr) return;
+  PaintComboParts(engine, combo, info, enabled, dpi, dc, POINT{0, 0});
   ReleaseDC(combo, dc);
+  const COLORREF border = SkinColor(engine, "ControlBorderColor", RGB(104, 104, 104));
   if (info.hwndList != nullptr && SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) != 0) {
     RECT list;
     GetWindowRect(info.hwndList, &list);
@@ -219,6 +252,37 @@ void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled, int dp
       ReleaseDC(info.hwndList, listDc);
     }
   }
+}
+
+bool PaintComboBoxWhole(const TskSkinEngine* engine, HWND combo, bool enabled, int dpi, TskDib& dib,
+                        HDC target) {
+  if (!DropDownCombo(combo)) return false;
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  RECT client;
+  if (!GetComboBoxInfo(combo, &info) || !GetClientRect(combo, &client)) return false;
+  PAINTSTRUCT ps;
+  HDC dc = target != nullptr ? target : BeginPaint(combo, &ps);
+  if (dc != nullptr && dib.Resize(client.right, client.bottom)) {
+    SendMessageW(combo, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib.Dc()), PRF_CLIENT);
+    RECT window;
+    GetWindowRect(combo, &window);
+    POINT origin{0, 0};
+    ClientToScreen(combo, &origin);
+    PaintComboParts(engine, combo, info, enabled, dpi, dib.Dc(),
+                    POINT{origin.x - window.left, origin.y - window.top});
+    // The edit of a drop-down paints itself.
+    for (HWND child = GetWindow(combo, GW_CHILD); child != nullptr && target == nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      RECT r;
+      GetWindowRect(child, &r);
+      MapWindowPoints(nullptr, combo, reinterpret_cast<POINT*>(&r), 2);
+      ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
+    dib.CopyTo(dc, 0, 0);
+  }
+  if (target == nullptr) EndPaint(combo, &ps);
+  return true;
 }
 
 bool ComboRepaints(UINT msg) {

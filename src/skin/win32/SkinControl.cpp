@@ -29,6 +29,11 @@ bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC
     message.Result = 1;
     return true;
   }
+  if (message.Msg == WM_PRINTCLIENT) {
+    if (message.WParam != 0) paint(reinterpret_cast<HDC>(message.WParam));
+    message.Result = 0;
+    return true;
+  }
   if (message.Msg != WM_PAINT) return false;
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
@@ -36,6 +41,10 @@ bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC
   EndPaint(hwnd, &ps);
   message.Result = 0;
   return true;
+}
+
+bool HoverOnly(UINT msg) {
+  return msg == ui::CM_MOUSEENTER || msg == ui::CM_MOUSELEAVE;
 }
 
 TskSkinControl::TskSkinControl(TskSkinWindow* window, TskSkinEngine* engine)

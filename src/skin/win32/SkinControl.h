@@ -131,9 +131,11 @@ Pixel SkinPixel(const TskSkinEngine* engine, const char* name, COLORREF fallback
 Pixel FormPixel(const TskSkinEngine* engine);
 // Paints on the window's DC, when the window is shown.
 void PaintOnWindow(HWND hwnd, const std::function<void(HDC)>& paint);
-// For a control the skin paints whole: WM_PAINT painted through BeginPaint and WM_ERASEBKGND
-// answered. False for any other message.
+// For a control the skin paints whole: WM_PAINT painted through BeginPaint, WM_PRINTCLIENT on
+// the DC it brings and WM_ERASEBKGND answered. False for any other message.
 bool PaintsItself(ui::TMessage& message, HWND hwnd, const std::function<void(HDC)>& paint);
+// The mouse coming or going, after which a control without a hot look needs no paint.
+bool HoverOnly(UINT msg);
 
 // The three-state face of push buttons: frames of `ButtonImage`, drawn off screen with the
 // focus rectangle and the caption, then copied in one piece.
@@ -275,6 +277,7 @@ class TskSkinGroupBox : public TskSkinControlOwn {
 
  private:
   void PaintOn(HDC dc);
+  TskDib dib_;
 };
 
 // Paints nothing: the panel only takes its parent's colour.
@@ -318,6 +321,11 @@ class TskSkinProgressBar : public TskSkinControlOwn {
 
 // Frames, button and arrow of a drop-down combo box over the platform's drawing.
 void PaintComboBox(const TskSkinEngine* engine, HWND combo, bool enabled, int dpi);
+// The platform's face of a drop-down combo box and our parts on it, drawn off screen and copied
+// once: to `target`, or without one as the answer to WM_PAINT. False for a combo box of another
+// kind, left to the platform.
+bool PaintComboBoxWhole(const TskSkinEngine* engine, HWND combo, bool enabled, int dpi, TskDib& dib,
+                        HDC target);
 // Messages after which the platform has drawn those parts again.
 bool ComboRepaints(UINT msg);
 
@@ -328,13 +336,33 @@ class TskComboSkinner : public Variant {
   using Variant::Variant;
 
  protected:
+  bool PreFilter(ui::TMessage& message) override {
+    // The platform's own face is asked for by a print, which must reach it.
+    const bool print = message.Msg == WM_PRINTCLIENT && message.WParam != 0 && !printing_;
+    if ((message.Msg == WM_PAINT && message.WParam == 0) || print) {
+      printing_ = true;
+      const bool painted =
+          PaintComboBoxWhole(this->engine_, this->ControlHandle(), this->IsEnabled(), this->Dpi(),
+                             dib_, print ? reinterpret_cast<HDC>(message.WParam) : nullptr);
+      printing_ = false;
+      if (painted) {
+        message.Result = 0;
+        return false;
+      }
+    }
+    return Variant::PreFilter(message);
+  }
   void PostProcess(ui::TMessage& message) override {
+    // A paint is whole already, and the mouse changes nothing of ours.
+    if (message.Msg == WM_PAINT || HoverOnly(message.Msg)) return;
     Variant::PostProcess(message);
     if (ComboRepaints(message.Msg)) this->RepaintIfEnabled();
   }
   void Paint() override {
     PaintComboBox(this->engine_, this->ControlHandle(), this->IsEnabled(), this->Dpi());
   }
+  TskDib dib_;
+  bool printing_ = false;
 };
 
 class TskSkinComboBox : public TskComboSkinner<TskSkinControlOwn> {

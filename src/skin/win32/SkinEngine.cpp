@@ -33,7 +33,16 @@ std::string WindowsFolder(bool system) {
 }
 
 enum SystemItem { ItemMinimize = 0, ItemMaximize = 1, ItemClose = 3 };
+
+bool AskHighContrast() {
+  HIGHCONTRASTA contrast{};
+  contrast.cbSize = sizeof contrast;
+  return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) != FALSE &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
 }  // namespace
+
+bool (*TskSkinEngine::SystemHighContrast)() = AskHighContrast;
 
 TskSkinEngine* TskSkinEngine::HookingEngine() {
   return Hooking;
@@ -74,6 +83,7 @@ TskSkinEngine* TskSkinEngine::Create(ui::TComponent* owner, std::string& error,
 TskSkinEngine::TskSkinEngine(ui::TComponent* owner, platform::IFileSystem& files)
     : ui::TComponent(owner), files_(files), ownReader_(files), current_(&ownReader_) {
   ownReader_.OnLoaded = [this](TskSkinReader&) { ApplySkin(); };
+  highContrast_ = SystemHighContrast();
   BuildSystemMenu();
   if (CbtHook == nullptr && !Designing()) {
     CbtHook = SetWindowsHookExA(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
@@ -100,7 +110,15 @@ TskSkinEngine::~TskSkinEngine() {
 }
 
 bool TskSkinEngine::Enabled() const {
-  return active_ && current_->Ready() && !Designing();
+  return active_ && !highContrast_ && current_->Ready() && !Designing();
+}
+
+void TskSkinEngine::SystemLookChanged() {
+  const bool highContrast = SystemHighContrast();
+  if (highContrast == highContrast_) return;
+  highContrast_ = highContrast;
+  if (Designing()) return;
+  for (TskSkinWindow* window : WindowList()) window->SetSkinWanted(active_ && !highContrast_);
 }
 
 void TskSkinEngine::Loaded() {
@@ -147,7 +165,7 @@ std::string TskSkinEngine::SetBuiltIn(bool builtIn) {
 void TskSkinEngine::SetActive(bool active) {
   active_ = active;
   if (Designing()) return;
-  for (TskSkinWindow* window : WindowList()) window->SetSkinWanted(active);
+  for (TskSkinWindow* window : WindowList()) window->SetSkinWanted(active && !highContrast_);
 }
 
 void TskSkinEngine::SetSkinAllForms(bool skinAllForms) {
@@ -196,6 +214,8 @@ TskSkinWindow* TskSkinEngine::WrapperOf(HWND hwnd) const {
 TskSkinWindow* TskSkinEngine::SkinWindow(HWND hwnd, bool dialog) {
   if (hwnd == nullptr) return nullptr;
   if (TskSkinWindow* existing = WrapperOf(hwnd)) return existing;
+  // The frame's geometry is laid out left to right; a mirrored window keeps the platform's.
+  if ((GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0) return nullptr;
   ui::TCustomForm* form = nullptr;
   if (ui::Screen != nullptr) {
     for (auto* candidate : ui::Screen->Forms()) {
@@ -276,7 +296,7 @@ void TskSkinEngine::ApplySkin() {
     const bool visible = hwnd != nullptr && IsWindowVisible(hwnd);
     if (hwnd != nullptr && GetAncestor(hwnd, GA_PARENT) == nullptr) ShowWindow(hwnd, SW_HIDE);
     window->SetSkinWanted(false);
-    window->SetSkinWanted(active_);
+    window->SetSkinWanted(active_ && !highContrast_);
     if (visible) {
       ShowWindow(hwnd, SW_SHOW);
       if (!windows_.empty() && windows_.front()->WindowHandle() != nullptr) {
@@ -419,7 +439,9 @@ LRESULT CALLBACK TskSkinEngine::CbtProc(int code, WPARAM wParam, LPARAM lParam) 
   if (code == HCBT_CREATEWND) {
     const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lParam);
     HWND hwnd = reinterpret_cast<HWND>(wParam);
-    if (create != nullptr && create->lpcs != nullptr &&
+    // Every window made passes here: its class is only asked for when its style could be a
+    // size grip's.
+    if (create != nullptr && create->lpcs != nullptr && (create->lpcs->style & SBS_SIZEGRIP) != 0 &&
         RefusesCreation(WindowClassName(hwnd), static_cast<unsigned>(create->lpcs->style),
                         static_cast<unsigned>(create->lpcs->dwExStyle))) {
       return 1;

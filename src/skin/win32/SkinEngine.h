@@ -75,8 +75,17 @@ class TskSkinEngine : public ui::TComponent {
   void OwnerDrawMenu(ui::TPopupMenu* menu);
   void RestoreMenu(ui::TPopupMenu* menu);
 
-  // Active and Ready and not being designed.
+  // Active and Ready and not being designed, and the system not in high contrast.
   bool Enabled() const;
+  // Whether the system is in high-contrast mode, as the engine last saw it; while it is, the
+  // windows keep the platform's look whatever Active says.
+  bool HighContrast() const { return highContrast_; }
+  // The system's colours or accessibility settings changed: the skin steps aside for high
+  // contrast and comes back when it ends.
+  void SystemLookChanged();
+  // Asks the system whether it is in high-contrast mode; replaceable where the mode cannot be
+  // set for real.
+  static bool (*SystemHighContrast)();
   const TskSkinReader& Reader() const { return *current_; }
   TskSkinWindow* WrapperOf(HWND hwnd) const;
   const std::vector<std::unique_ptr<TskSkinWindow>>& Windows() const { return windows_; }
@@ -146,6 +155,7 @@ class TskSkinEngine : public ui::TComponent {
   HBRUSH backgroundBrush_ = nullptr;
   COLORREF captionTextColor_ = RGB(255, 255, 255);
   bool active_ = false;
+  bool highContrast_ = false;
   bool builtIn_ = false;
   bool skinAllForms_ = true;
   std::string skinFile_;

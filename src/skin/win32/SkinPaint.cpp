@@ -56,6 +56,21 @@ void TskDib::CopyTo(HDC target, int x, int y) const {
   if (dc_ != nullptr) BitBlt(target, x, y, view_.width, view_.height, dc_, 0, 0, SRCCOPY);
 }
 
+void* SystemProc(const char* module, const char* name) {
+  HMODULE loaded = GetModuleHandleA(module);
+  if (loaded == nullptr) loaded = LoadLibraryA(module);
+  return loaded != nullptr ? reinterpret_cast<void*>(GetProcAddress(loaded, name)) : nullptr;
+}
+
+void SetControlTheme(HWND hwnd, bool off) {
+  using SetTheme = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+  static const auto setTheme =
+      reinterpret_cast<SetTheme>(SystemProc("uxtheme.dll", "SetWindowTheme"));
+  // Names no style has leave the control without one (empty ones are not taken everywhere);
+  // null ones give it its class's own again.
+  if (setTheme != nullptr) setTheme(hwnd, off ? L" " : nullptr, off ? L" " : nullptr);
+}
+
 std::wstring Utf8ToWide(const std::string& utf8) {
   if (utf8.empty()) return {};
   const int size = static_cast<int>(utf8.size());

@@ -38,6 +38,12 @@ class TskDib {
 
 std::wstring Utf8ToWide(const std::string& utf8);
 
+// A function of a system library that older systems may lack, or null.
+void* SystemProc(const char* module, const char* name);
+// Takes a control's visual style away while `off`, so that the colours it is given count, or
+// gives it back.
+void SetControlTheme(HWND hwnd, bool off);
+
 // Text of a control's face: single line, centred both ways, transparent, in `color` or grey when
 // disabled, one pixel down and right while pressed. Drawn on the off-screen picture, which then
 // goes to the target in one copy so the face never flickers.

@@ -1,6 +1,8 @@
 #include "skin/win32/SkinWindow.h"
 
 #include <commctrl.h>
+#include <dwmapi.h>
+#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -19,6 +21,32 @@ namespace {
 constexpr UINT_PTR WindowSubclassId = 0x534B4E57;
 // Far from the small numbers forms give their own timers.
 constexpr UINT_PTR kIconMenuTimer = 0x534B4931;
+constexpr UINT_PTR kOtherFormsTimer = 0x534B4932;
+// What the theme sends to paint its caption and frame, outside WM_NCPAINT.
+constexpr UINT kThemeDrawCaption = 0x00AE;
+constexpr UINT kThemeDrawFrame = 0x00AF;
+
+// With visual styles or composition the platform paints its caption on activation and on text
+// changes whatever WM_NCACTIVATE is told; these settings leave caption, icon and frame to us.
+// Systems without them have nothing that paints behind our back.
+void LeaveFrameToUs(HWND hwnd, bool ours) {
+  using ThemeAttribute = HRESULT(WINAPI*)(HWND, WINDOWTHEMEATTRIBUTETYPE, PVOID, DWORD);
+  using DwmAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+  static const auto themeAttribute =
+      reinterpret_cast<ThemeAttribute>(SystemProc("uxtheme.dll", "SetWindowThemeAttribute"));
+  static const auto dwmAttribute =
+      reinterpret_cast<DwmAttribute>(SystemProc("dwmapi.dll", "DwmSetWindowAttribute"));
+  if (themeAttribute != nullptr) {
+    WTA_OPTIONS options{};
+    options.dwMask = WTNCA_NODRAWCAPTION | WTNCA_NODRAWICON;
+    options.dwFlags = ours ? options.dwMask : 0;
+    themeAttribute(hwnd, WTA_NONCLIENT, &options, sizeof options);
+  }
+  if (dwmAttribute != nullptr) {
+    const DWORD policy = ours ? DWMNCRP_DISABLED : DWMNCRP_USEWINDOWSTYLE;
+    dwmAttribute(hwnd, DWMWA_NCRENDERING_POLICY, &policy, sizeof policy);
+  }
+}
 }  // namespace
 
 std::string WindowClassName(HWND hwnd) {
@@ -47,7 +75,6 @@ void TskSkinWindow::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
   freeing_ = true;
-  if (HWND hwnd = WindowHandle(); hwnd != nullptr) KillTimer(hwnd, kIconMenuTimer);
   SetSkinWanted(false);
   DetachControls();
   Detach();
@@ -55,10 +82,14 @@ void TskSkinWindow::Shutdown() {
 
 void TskSkinWindow::SetSkinWanted(bool wanted) {
   skinWanted_ = wanted;
+  // A menu asked for by a click on the icon does not come up over a frame that is no more ours.
+  if (HWND hwnd = WindowHandle(); hwnd != nullptr && !wanted) KillTimer(hwnd, kIconMenuTimer);
   if (started_) {
     const std::shared_ptr<bool> alive = alive_;
     ApplySkinState();
-    if (*alive && wanted) SetRegion();
+    if (!*alive) return;
+    if (HWND hwnd = WindowHandle(); hwnd != nullptr) LeaveFrameToUs(hwnd, FrameDrawn());
+    if (wanted) SetRegion();
     return;
   }
   HWND hwnd = WindowHandle();
@@ -113,14 +144,6 @@ void TskSkinWindow::RecalcFrame() {
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
-}
-
-void TskSkinWindow::RemoveSystemMenuStyle() {
-  // Without it the platform offers no buttons or menu of its own in a frame that is ours.
-  HWND hwnd = WindowHandle();
-  if (hwnd == nullptr) return;
-  const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-  if ((style & WS_SYSMENU) != 0) SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~LONG_PTR{WS_SYSMENU});
 }
 
 int TskSkinWindow::Dpi() const {
@@ -233,8 +256,9 @@ HICON ProgramIcon(int size) {
 }  // namespace
 
 void TskSkinWindow::PaintFrame() {
-  if (!FrameDrawn()) return;
   HWND hwnd = WindowHandle();
+  // A hidden window is painted when it is shown.
+  if (!FrameDrawn() || !IsWindowVisible(hwnd)) return;
   RECT window;
   if (!GetWindowRect(hwnd, &window)) return;
   const int width = window.right - window.left;
@@ -583,6 +607,10 @@ bool TskSkinWindow::FrameMessage(ui::TMessage& message) {
       // -1: the platform records the state without painting its own caption.
       message.LParam = -1;
       return false;
+    case kThemeDrawCaption:
+    case kThemeDrawFrame:
+      message.Result = 0;
+      return true;
     default:
       return false;
   }
@@ -696,6 +724,16 @@ void TskSkinWindow::HandleMessage(ui::TMessage& message) {
     if (!*alive) return;
   }
   if (message.Msg == 0) return;
+  if (message.Msg == WM_TIMER && message.WParam == kOtherFormsTimer) {
+    KillTimer(WindowHandle(), kOtherFormsTimer);
+    if (engine_->SkinAllForms()) engine_->SkinAllFormsNow();
+    message.Result = 0;
+    return;
+  }
+  if (message.Msg == WM_SETTINGCHANGE || message.Msg == WM_SYSCOLORCHANGE) {
+    engine_->SystemLookChanged();
+    if (!*alive) return;
+  }
   if (message.Msg == WM_DPICHANGED && LOWORD(message.WParam) > 0) {
     // Before the window's own handling, which sizes it at the new scale through our frame; and
     // while the skin is off too, so that it comes back at the right scale.
@@ -832,15 +870,16 @@ void TskSkinWindowOwn::ScaleChanged(int from, int to) {
 }
 
 void TskSkinWindowOwn::ApplySkinState() {
-  if (!freeing_) ReapplySkinners();
   // A form on its way out keeps what it has.
-  if (form_ == nullptr || form_->Destroying() || !form_->HandleAllocated()) return;
+  const bool staying = form_ != nullptr && !form_->Destroying() && form_->HandleAllocated();
+  // The colour first: controls that take their parent's colour read it when reapplied.
+  if (staying) form_->Color = skinWanted_ ? engine_->FormBackgroundColor() : savedColor_;
+  if (!freeing_) ReapplySkinners();
+  if (!staying) return;
   HWND hwnd = form_->Handle();
   // A maximised or minimised window has the size of its state, not the one it is given.
   const bool maximized = IsZoomed(hwnd) != FALSE || IsIconic(hwnd) != FALSE;
   if (skinWanted_) {
-    RemoveSystemMenuStyle();
-    form_->Color = engine_->FormBackgroundColor();
     if (form_->MinHeight == 0) {
       form_->MinHeight = MenuBarHeight() + 6;
       minHeightSet_ = true;
@@ -861,7 +900,6 @@ void TskSkinWindowOwn::ApplySkinState() {
         form_->BorderStyle != ui::TBorderStyle::None) {
       SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_SYSMENU);
     }
-    form_->Color = savedColor_;
     if (minHeightSet_) form_->MinHeight = 0;
     if (minWidthSet_) form_->MinWidth = 0;
     minHeightSet_ = minWidthSet_ = false;
@@ -901,7 +939,9 @@ void TskSkinWindowOwn::PostProcess(ui::TMessage& message) {
       if (message.WParam != FALSE && !firstShowDone_ && ui::Application != nullptr &&
           ui::Application->MainForm() == form_) {
         firstShowDone_ = true;
-        if (engine_->SkinAllForms()) engine_->SkinAllFormsNow();
+        // The other forms are hidden until asked for: they take the skin once the main window
+        // is up and painted (timers come after paints) rather than keep it from showing.
+        if (engine_->SkinAllForms()) SetTimer(form_->Handle(), kOtherFormsTimer, 0, nullptr);
       }
       break;
     case WM_SIZE:
@@ -914,7 +954,6 @@ void TskSkinWindowOwn::PostProcess(ui::TMessage& message) {
       if (LOWORD(message.WParam) == WM_CREATE && form_ != nullptr) {
         captionShown_ = form_->Parent() == nullptr && form_->BorderStyle != ui::TBorderStyle::None;
         borderShown_ = form_->BorderStyle != ui::TBorderStyle::None;
-        if (FrameDrawn()) RemoveSystemMenuStyle();
         PaintFrame();
       }
       break;
@@ -1031,19 +1070,30 @@ bool TskSkinWindowWnd::PreFilter(ui::TMessage& message) {
       return false;
     }
     case WM_SYSCOMMAND:
-      // A dialog closes as its Cancel would close it, so that it answers as it expects to.
+      // A dialog closes as its Cancel would close it, so that it answers as it expects to; one
+      // that cannot be closed (a Yes/No box) is not.
       if ((message.WParam & 0xFFF0) == SC_CLOSE && FrameDrawn()) {
-        PostMessageW(hwnd_, WM_COMMAND, IDCANCEL, 0);
+        if (HasCloseButton()) PostMessageW(hwnd_, WM_COMMAND, IDCANCEL, 0);
         message.Result = 0;
         return false;
       }
       return true;
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORSTATIC: {
       if (!FrameDrawn()) return true;
-      SetBkMode(reinterpret_cast<HDC>(message.WParam), TRANSPARENT);
+      HDC dc = reinterpret_cast<HDC>(message.WParam);
+      // Read-only and disabled edits ask as statics do; see-through, their text would pile up
+      // as it scrolls.
+      if (message.Msg == WM_CTLCOLORSTATIC &&
+          lstrcmpiA(WindowClassName(reinterpret_cast<HWND>(message.LParam)).c_str(), "Edit") == 0) {
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, ui::ColorToRgb(engine_->FormBackgroundColor()));
+      } else {
+        SetBkMode(dc, TRANSPARENT);
+      }
       message.Result = reinterpret_cast<LRESULT>(engine_->BackgroundBrush());
       return false;
+    }
     default:
       return true;
   }
@@ -1057,7 +1107,24 @@ void TskSkinWindowWnd::BeforeStart() {
   GetClientRect(hwnd_, &client);
   startClientWidth_ = client.right;
   startClientHeight_ = client.bottom;
-  platformFrameHeight_ = (window.bottom - window.top) - client.bottom;
+  // The top of the platform's frame only, as for our forms, so that both get one caption band.
+  POINT origin{0, 0};
+  ClientToScreen(hwnd_, &origin);
+  platformFrameHeight_ = origin.y - window.top;
+}
+
+bool TskSkinWindowWnd::HasCloseButton() const {
+  if ((GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_SYSMENU) == 0) return false;
+  // A box that asks Yes/No or Abort/Retry/Ignore has no answer for a close; the platform
+  // disables it there, and where it does not, a close would answer a Cancel never offered.
+  if (dialog_ && GetDlgItem(hwnd_, IDCANCEL) == nullptr &&
+      (GetDlgItem(hwnd_, IDYES) != nullptr || GetDlgItem(hwnd_, IDABORT) != nullptr)) {
+    return false;
+  }
+  // As on the platform: none where the window's menu has no Close or has it disabled.
+  HMENU menu = GetSystemMenu(hwnd_, FALSE);
+  const UINT state = menu != nullptr ? GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) : ~0u;
+  return state != ~0u && (state & (MF_DISABLED | MF_GRAYED)) == 0;
 }
 
 int TskSkinWindowWnd::ExtraHeight() const {
@@ -1081,7 +1148,6 @@ void TskSkinWindowWnd::ApplySkinState() {
   const int height = window.bottom - window.top;
   constexpr UINT Flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
   if (skinWanted_) {
-    RemoveSystemMenuStyle();
     if (HMENU menu = GetMenu(hwnd_); menu != nullptr) {
       menu_ = menu;
       SetMenu(hwnd_, nullptr);

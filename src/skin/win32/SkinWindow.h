@@ -91,7 +91,6 @@ class TskSkinWindow : public ui::TObject {
   void RemoveRegion();
   // Makes the platform ask for the frame again, keeping the window's outer size.
   void RecalcFrame();
-  void RemoveSystemMenuStyle();
   // Started, the skin wanted and the engine able to draw it.
   bool FrameDrawn() const;
   // Each skinner re-reads the skin and its control is repainted; one that fails stops nothing.
@@ -195,6 +194,7 @@ class TskSkinWindowWnd : public TskSkinWindow {
   TskSkinWindowWnd(TskSkinEngine* engine, HWND hwnd, bool dialog);
   ~TskSkinWindowWnd() override;
   HWND WindowHandle() const override { return hwnd_; }
+  bool HasCloseButton() const override;
 
  protected:
   void ApplySkinState() override;
