@@ -304,8 +304,12 @@ void TCustomListView::DropInfoTipRow() {
 }
 
 void TCustomListView::AnswerInfoTip(LPARAM info, bool wide) {
+  // No tip while the window waits for another of ours (rename, a transfer): the tip would raise
+  // it above that one. An empty text keeps the tip hidden.
+  HWND root = GetAncestor(Handle(), GA_ROOT);
+  const bool shown = IsWindowEnabled(root) && GetActiveWindow() == root;
   const std::string text =
-      tipRow_ >= 0 && tipRow_ < Count() ? OnInfoTip(this, tipRow_) : std::string();
+      shown && tipRow_ >= 0 && tipRow_ < Count() ? OnInfoTip(this, tipRow_) : std::string();
   const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
   tipWide_.assign(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
   if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, tipWide_.data(), n);

@@ -101,4 +101,18 @@ TEST(VideoTips, RestingOnARowTellsTheVideosDetailsAndVerdict) {
   form->btnRefreshPC->Perform(BM_CLICK);
   Pump();
   EXPECT_EQ(TipOf(form->ltvPC, 0, "MP4 file"), "No details: not a complete MP4 file");
+
+  // A tip due just as the window starts to wait for another of ours is given no text, which
+  // keeps it hidden: shown, it would raise the window above that one.
+  ASSERT_FALSE(TipOf(form->ltvPC, 0, "MP4 file").empty());
+  const auto asked = [&] {
+    NMTTDISPINFOW info{};
+    info.hdr = {form->ltvPC->InfoTipHandle(), 0, TTN_GETDISPINFOW};
+    SendMessageW(form->ltvPC->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    return info.lpszText != nullptr ? Utf8(info.lpszText) : std::string();
+  };
+  EXPECT_FALSE(asked().empty());
+  EnableWindow(form->Handle(), FALSE);
+  EXPECT_EQ(asked(), "");
+  EnableWindow(form->Handle(), TRUE);
 }
