@@ -27,6 +27,7 @@ client_size() {
 for dpi in 144 192; do
   brevlo_wine_stop
   brevlo_wine_prefix "$brevlo_build/wineprefix-scale-$dpi" "$dpi" || e2e_fail "no prefix at $dpi"
+  e2e_unmanaged
   brevlo_log "prefix $WINEPREFIX at $dpi dots per inch"
   run=$e2e_dir/$dpi
   app=$run/app

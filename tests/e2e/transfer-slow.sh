@@ -15,15 +15,9 @@ kind0=$mnt/MP_ROOT/100MNV01
 worst_allowed_ms=250
 end_allowed_ms=1000
 
-# Without a window manager on the display, Wine waits two seconds for one whenever a window
-# of its own managing is hidden, as the progress window is by Stop: a wait no user with a
-# desktop sees. For this test, the program's windows are left unmanaged.
-appkey='HKCU\Software\Wine\AppDefaults\Brevlo.exe\X11 Driver'
-
 # The volume goes whatever happens; the program first, since its open files keep it busy.
 unmount() {
   local rc=$?
-  wine reg delete "$appkey" /v Managed /f >/dev/null 2>&1
   if [ -n "${e2e_pid:-}" ] && kill -0 "$e2e_pid" 2>/dev/null; then
     kill "$e2e_pid" 2>/dev/null
     wait "$e2e_pid" 2>/dev/null
@@ -49,7 +43,6 @@ fusefat -o rw+ "$img" "$mnt" || e2e_fail "fusefat could not mount the image"
 mkdir -p "$kind0" "$mnt/MP_ROOT/101ANV01"
 e2e_plug G "$mnt" floppy
 
-wine reg add "$appkey" /v Managed /d N /f >/dev/null 2>&1
 e2e_start "$app"
 e2e_wait_main 60
 rows_are() { [ "$(cut -f6 <<<"$(e2e_list "$1")")" = "$2" ]; }

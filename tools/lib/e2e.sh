@@ -30,6 +30,14 @@ e2e_main_title="Brevlo V1.8 - Halvorn"
 e2e_psp_question="PSP Connection"
 e2e_psp_notice="Please connect your PSP"
 
+# A test display has no window manager: Wine would wait for one (two seconds) whenever a
+# window of its managing is hidden, and a window shown just after was seen left unpainted.
+# In the prefix in use, the program's windows are left unmanaged, for the tests only.
+e2e_unmanaged() {
+  wine reg add 'HKCU\Software\Wine\AppDefaults\Brevlo.exe\X11 Driver' /v Managed /d N /f \
+    >/dev/null 2>&1
+}
+
 e2e_begin() {
   e2e_name=$1
   BREVLO_LOG_NAME=e2e-$e2e_name
@@ -49,6 +57,7 @@ e2e_begin() {
   else
     brevlo_wine_prefix "$brevlo_build/wineprefix-e2e" || exit 1
   fi
+  e2e_unmanaged
   e2e_dir=$brevlo_build/e2e/$e2e_name
   rm -rf "$e2e_dir"
   mkdir -p "$e2e_dir"
