@@ -159,12 +159,10 @@ TEST(Mp4InfoTest, CutAndHostileFilesGiveNoDetails) {
 
   // What the format allows reads as before: a 64-bit size, a last box that runs to the end of
   // the file, padding after the last box.
-  Bytes wide(atEnd.begin(), atEnd.begin() + 8);
+  Bytes wide = atEnd;
   Put32(wide, 0, 1);
-  wide.insert(wide.end(), {0, 0, 0, 0});
-  wide.insert(wide.end(), atEnd.begin(), atEnd.begin() + 4);
+  wide.insert(wide.begin() + 8, 8, 0);
   Put32(wide, 12, Get32(atEnd, 0) + 8);
-  wide.insert(wide.end(), atEnd.begin() + 8, atEnd.end());
   Bytes open = atStart;
   Put32(open, BoxAt(open, "mdat"), 0);
   Bytes padded = atEnd;
