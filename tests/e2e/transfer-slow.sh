@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A large video sent to a PSP that is a real FAT32 volume (an image mounted through FUSE):
 # while the copy runs, another program sends the main window a message every 20 ms and reads
-# the progress bar, until the end box or until it presses Stop. The windows answer throughout, the bar rises within the one file, and Stop
-# pressed in the middle of a copy, or of a move, ends it at once with nothing left behind.
+# the progress bar, until the end box or until it presses Stop. The windows answer throughout,
+# the bar rises within the one file, and Stop pressed in the middle of a copy, or of a move,
+# ends it at once with nothing left behind.
 set -uo pipefail
 source "$(dirname "$0")/../../tools/lib/e2e.sh"
 e2e_begin transfer-slow
@@ -45,8 +46,7 @@ e2e_plug G "$mnt" floppy
 
 e2e_start "$app"
 e2e_wait_main 60
-rows_are() { [ "$(cut -f6 <<<"$(e2e_list "$1")")" = "$2" ]; }
-e2e_wait_for 20 rows_are 1 1 || e2e_fail "the PC list does not show the film"
+e2e_wait_rows 1 1
 
 # Watches one transfer from its progress window to its end box; prints what it saw as
 # "name value" lines.

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "Harness.h"
@@ -462,11 +461,7 @@ TEST(SkinControls, MainWindowAtAnotherScale) {
   HWND main = form->Handle();
   skin::TskSkinWindow* wrapper = engine->WrapperOf(main);
   ASSERT_NE(wrapper, nullptr);
-  HDC screen = GetDC(nullptr);
-  const int system = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
   const int start = ui::WindowDpi(main);
-  std::printf("screen %d dpi, main window %d dpi\n", system, start);
   EXPECT_EQ(wrapper->Dpi(), start);
   const int dpi = start == 144 ? 192 : 144;
   RECT r;

@@ -13,14 +13,6 @@ using namespace brevlo::testing;
 
 namespace {
 
-POINT RowCentre(HWND list, int row) {
-  RECT r{LVIR_LABEL, 0, 0, 0};
-  SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
-  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  ClientToScreen(list, &p);
-  return p;
-}
-
 std::string Utf8(const std::wstring& text) {
   const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
@@ -32,8 +24,12 @@ std::string Utf8(const std::wstring& text) {
 // Rests the mouse on a row until its list shows a tip ending in the given text (the verdict
 // line); answers the tip as shown, or what was seen last when it never came.
 std::string TipOf(ui::TListView* list, int row, const std::string& ending) {
+  RECT r{LVIR_LABEL, 0, 0, 0};
+  SendMessageA(list->Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row),
+               reinterpret_cast<LPARAM>(&r));
+  POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(list->Handle(), &at);
   // Two steps, so that the list hears the mouse move even when it rests on that row already.
-  const POINT at = RowCentre(list->Handle(), row);
   MoveMouse({at.x + 3, at.y});
   MoveMouse(at);
   std::string seen;
