@@ -26,20 +26,12 @@ extern "C" void OnJpegError(j_common_ptr info) {
 extern "C" void OnJpegMessage(j_common_ptr) {}
 
 // Area-average resample of a decoded image to the thumbnail, so that the small picture keeps
-// the detail of the scaled-down decode instead of dropping pixels.
-void Resample(const std::vector<std::uint8_t>& rgb, unsigned width, unsigned height,
+// the detail of the scaled-down decode instead of dropping pixels. Both in the thumbnail's
+// byte order.
+void Resample(const std::vector<std::uint8_t>& bgr, unsigned width, unsigned height,
               Thumbnail& out) {
   const unsigned tw = static_cast<unsigned>(out.width);
   const unsigned th = static_cast<unsigned>(out.height);
-  if (width == tw && height == th) {
-    // The usual case: a THM decoded at the scale that fits it exactly.
-    for (std::size_t i = 0; i < out.bgr.size(); i += 3) {
-      out.bgr[i] = rgb[i + 2];
-      out.bgr[i + 1] = rgb[i + 1];
-      out.bgr[i + 2] = rgb[i];
-    }
-    return;
-  }
   std::vector<unsigned> xs(tw + 1);
   for (unsigned tx = 0; tx <= tw; ++tx) xs[tx] = tx * width / tw;
   for (unsigned ty = 0; ty < th; ++ty) {
@@ -49,25 +41,23 @@ void Resample(const std::vector<std::uint8_t>& rgb, unsigned width, unsigned hei
     for (unsigned tx = 0; tx < tw; ++tx, px += 3) {
       const unsigned x0 = xs[tx];
       const unsigned x1 = std::max(xs[tx + 1], x0 + 1);
-      unsigned long r = 0, g = 0, b = 0;
+      unsigned long sum[3] = {0, 0, 0};
       for (unsigned y = y0; y < y1; ++y) {
-        const std::uint8_t* p = rgb.data() + (static_cast<std::size_t>(y) * width + x0) * 3;
+        const std::uint8_t* p = bgr.data() + (static_cast<std::size_t>(y) * width + x0) * 3;
         for (unsigned x = x0; x < x1; ++x, p += 3) {
-          r += p[0];
-          g += p[1];
-          b += p[2];
+          sum[0] += p[0];
+          sum[1] += p[1];
+          sum[2] += p[2];
         }
       }
       const unsigned long n = static_cast<unsigned long>(y1 - y0) * (x1 - x0);
-      px[0] = static_cast<std::uint8_t>((b + n / 2) / n);
-      px[1] = static_cast<std::uint8_t>((g + n / 2) / n);
-      px[2] = static_cast<std::uint8_t>((r + n / 2) / n);
+      for (int c = 0; c < 3; ++c) px[c] = static_cast<std::uint8_t>((sum[c] + n / 2) / n);
     }
   }
 }
 
 // Adobe writes CMYK inverted; either way the ink is taken away from white.
-void CmykRowToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, unsigned width, bool inverted) {
+void CmykRowToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, unsigned width, bool inverted) {
   for (unsigned x = 0; x < width; ++x) {
     unsigned c = cmyk[x * 4], m = cmyk[x * 4 + 1], y = cmyk[x * 4 + 2], k = cmyk[x * 4 + 3];
     if (!inverted) {
@@ -76,9 +66,9 @@ void CmykRowToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, unsigned width, b
       y = 255 - y;
       k = 255 - k;
     }
-    rgb[x * 3] = static_cast<std::uint8_t>(c * k / 255);
-    rgb[x * 3 + 1] = static_cast<std::uint8_t>(m * k / 255);
-    rgb[x * 3 + 2] = static_cast<std::uint8_t>(y * k / 255);
+    bgr[x * 3] = static_cast<std::uint8_t>(y * k / 255);
+    bgr[x * 3 + 1] = static_cast<std::uint8_t>(m * k / 255);
+    bgr[x * 3 + 2] = static_cast<std::uint8_t>(c * k / 255);
   }
 }
 
@@ -95,7 +85,7 @@ constexpr long MaxCoefficientBytes = 64l * 1024 * 1024;
 struct JpegThumbnailDecoder::State {
   jpeg_decompress_struct info{};
   ErrorManager err{};
-  std::vector<std::uint8_t> rgb;
+  std::vector<std::uint8_t> bgr;  // a decode of another size than the thumbnail's
   std::vector<std::uint8_t> line;
   unsigned width = 0;
   unsigned height = 0;
@@ -104,8 +94,10 @@ struct JpegThumbnailDecoder::State {
 
 namespace {
 
-bool Decode(JpegThumbnailDecoder::State& s, const std::uint8_t* data, std::size_t size, unsigned tw,
-            unsigned th) {
+bool Decode(JpegThumbnailDecoder::State& s, const std::uint8_t* data, std::size_t size,
+            Thumbnail& out) {
+  const unsigned tw = static_cast<unsigned>(out.width);
+  const unsigned th = static_cast<unsigned>(out.height);
   if (setjmp(s.err.jump)) {
     return false;
   }
@@ -122,7 +114,8 @@ bool Decode(JpegThumbnailDecoder::State& s, const std::uint8_t* data, std::size_
   jpeg_read_header(&s.info, TRUE);
 
   const bool cmyk = s.info.jpeg_color_space == JCS_CMYK || s.info.jpeg_color_space == JCS_YCCK;
-  s.info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+  // The thumbnail's own byte order from the decoder, rather than a pass of its own.
+  s.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   // Smallest DCT scale, in eighths, that still covers the thumbnail; the decoder rounds the
   // scaled size up.
   s.info.scale_num = 8;
@@ -147,18 +140,21 @@ bool Decode(JpegThumbnailDecoder::State& s, const std::uint8_t* data, std::size_
   s.height = h;
   jpeg_start_decompress(&s.info);
   const unsigned comps = static_cast<unsigned>(s.info.output_components);
-  s.rgb.resize(static_cast<std::size_t>(w) * h * 3);
+  // The usual THM decodes at the thumbnail's size exactly, and then straight into it.
+  const bool exact = w == tw && h == th;
+  if (!exact) s.bgr.resize(static_cast<std::size_t>(w) * h * 3);
+  std::uint8_t* pixels = exact ? out.bgr.data() : s.bgr.data();
   s.line.resize(static_cast<std::size_t>(w) * comps);
   const bool inverted = s.info.saw_Adobe_marker;
   while (s.info.output_scanline < h) {
     const unsigned y = s.info.output_scanline;
-    std::uint8_t* dst = s.rgb.data() + static_cast<std::size_t>(y) * w * 3;
+    std::uint8_t* dst = pixels + static_cast<std::size_t>(y) * w * 3;
     // Three-component rows go straight to their place; four-component ones are converted.
     JSAMPROW row = comps == 4 ? s.line.data() : dst;
     if (jpeg_read_scanlines(&s.info, &row, 1) != 1) {
       break;
     }
-    if (comps == 4) CmykRowToRgb(s.line.data(), dst, w, inverted);
+    if (comps == 4) CmykRowToBgr(s.line.data(), dst, w, inverted);
   }
   jpeg_finish_decompress(&s.info);
   return true;
@@ -191,14 +187,16 @@ JpegResult JpegThumbnailDecoder::Decode(const std::uint8_t* data, std::size_t si
     result.errorCode = JERR_EMPTY_IMAGE;
     return result;
   }
-  if (!brevlo::platform::Decode(s, data, size, static_cast<unsigned>(out.width),
-                                static_cast<unsigned>(out.height))) {
+  if (!brevlo::platform::Decode(s, data, size, out)) {
     result.errorCode = s.err.pub.msg_code;
     // Back to a clean state for the next picture.
     if (s.created) jpeg_abort_decompress(&s.info);
     return result;
   }
-  Resample(s.rgb, s.width, s.height, out);
+  if (s.width != static_cast<unsigned>(out.width) ||
+      s.height != static_cast<unsigned>(out.height)) {
+    Resample(s.bgr, s.width, s.height, out);
+  }
   result.ok = true;
   return result;
 }
