@@ -397,6 +397,8 @@ class TskSkinInternalScrollBar {
   HWND Handle() const { return hwnd_; }
   HWND Control() const { return control_; }
   bool Vertical() const { return vertical_; }
+  // Whether the platform shows the control's bar, and where.
+  static bool BarOnScreen(HWND control, bool vertical, SCROLLBARINFO& info);
   // The panels' window procedure; the panel comes with the creation parameter.
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

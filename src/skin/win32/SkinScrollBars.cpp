@@ -107,6 +107,15 @@ void TskSkinBorderWinControl::Repaint() {
 
 // ---- the painted panels ----
 
+bool TskSkinInternalScrollBar::BarOnScreen(HWND control, bool vertical, SCROLLBARINFO& info) {
+  info = SCROLLBARINFO{};
+  info.cbSize = sizeof info;
+  return IsWindow(control) && IsWindowVisible(control) &&
+         GetScrollBarInfo(control, vertical ? OBJID_VSCROLL : OBJID_HSCROLL, &info) &&
+         (info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)) == 0 &&
+         !IsRectEmpty(&info.rcScrollBar);
+}
+
 TskSkinInternalScrollBar::TskSkinInternalScrollBar(const TskSkinEngine* engine, HWND control,
                                                    bool vertical)
     : engine_(engine), control_(control), vertical_(vertical) {
@@ -136,11 +145,7 @@ void TskSkinInternalScrollBar::Update(int dpi) {
   if (dpi != dpi_) painted_ = false;
   dpi_ = dpi;
   SCROLLBARINFO info{};
-  info.cbSize = sizeof info;
-  if (!IsWindow(control_) || !IsWindowVisible(control_) ||
-      !GetScrollBarInfo(control_, vertical_ ? OBJID_VSCROLL : OBJID_HSCROLL, &info) ||
-      (info.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)) != 0 ||
-      IsRectEmpty(&info.rcScrollBar)) {
+  if (!BarOnScreen(control_, vertical_, info)) {
     Hide();
     return;
   }
@@ -254,13 +259,20 @@ void TskSkinScrollWinControl::Release() {
 void TskSkinScrollWinControl::UpdateBars() {
   if (!engine_->Enabled() || !WantsBars()) return;
   HWND hwnd = ControlHandle();
+  // A panel is a window of its own, made only once its bar first shows: most lists start empty.
   // A control that made itself a new window gets new panels.
-  if (vertical_ == nullptr || vertical_->Handle() == nullptr || vertical_->Control() != hwnd) {
-    vertical_ = std::make_unique<TskSkinInternalScrollBar>(engine_, hwnd, true);
-    horizontal_ = std::make_unique<TskSkinInternalScrollBar>(engine_, hwnd, false);
+  for (auto* panel : {&vertical_, &horizontal_}) {
+    const bool vertical = panel == &vertical_;
+    if (*panel != nullptr && ((*panel)->Handle() == nullptr || (*panel)->Control() != hwnd)) {
+      panel->reset();
+    }
+    if (*panel == nullptr) {
+      SCROLLBARINFO info;
+      if (!TskSkinInternalScrollBar::BarOnScreen(hwnd, vertical, info)) continue;
+      *panel = std::make_unique<TskSkinInternalScrollBar>(engine_, hwnd, vertical);
+    }
+    (*panel)->Update(Dpi());
   }
-  vertical_->Update(Dpi());
-  horizontal_->Update(Dpi());
 }
 
 void TskSkinScrollWinControl::PostProcess(ui::TMessage& message) {
