@@ -306,12 +306,13 @@ process:process start to main
 skin_write:temporary skin file written
 skin_read:temporary skin file read
 skin_pictures:skin's frame pictures built
-build:main window built, with the skin
+shell:drive tree's shell names and icons, asked first
+build:main window built, with the skin (the rest)
 drive_scan:  of which the drive scan
 file:  of which file calls (first fill, preferences)
-other_forms:other forms built
 show:main window shown and painted
-skin_other_forms:other forms skinned once it is up (not counted)
+other_forms:other forms built once it is painted (not counted)
+skin_other_forms:other forms skinned after that (not counted)
 EOF
   figure "start-up, Brevlo.exe to its window (s)" "$(printf '%s\n' "${brevlo[@]}" | median)" \
     "notepad to its window (s)" "$(printf '%s\n' "${notepad[@]}" | median)" \

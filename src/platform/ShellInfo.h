@@ -10,8 +10,8 @@ struct ShellItem {
   int iconIndex = -1;
 };
 
-// What only the shell knows about drives and folders: display names and indices into the
-// platform's shared list of small file icons.
+// What only the shell knows about drives and folders: display names and small icons, as
+// indices into a list of the shell's small icons.
 class IShellInfo {
  public:
   virtual ~IShellInfo() = default;

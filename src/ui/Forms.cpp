@@ -318,9 +318,20 @@ void TApplication::Terminate() {
   }
 }
 
+void TApplication::CreatePendingForms() {
+  running_ = true;
+  std::vector<std::function<void()>> pending;
+  pending.swap(pendingForms_);
+  for (auto& create : pending) create();
+}
+
 void TApplication::Run() {
   terminated_ = false;
-  if (mainForm_ != nullptr) mainForm_->Show();
+  if (mainForm_ != nullptr) {
+    mainForm_->Show();
+    if (mainForm_->HandleAllocated()) UpdateWindow(mainForm_->Handle());
+  }
+  CreatePendingForms();
   while (!terminated_ && HandleMessage()) {
   }
 }

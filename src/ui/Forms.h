@@ -84,11 +84,18 @@ class TApplication : public TComponent {
   ~TApplication() override;
 
   void Initialize();
+  // Forms after the main one, asked for before Run, start hidden: they are made once the main
+  // window is shown and painted (or by CreatePendingForms), rather than keep it from showing.
   template <typename T>
   void CreateForm(T*& reference) {
+    if (mainForm_ != nullptr && !running_) {
+      pendingForms_.push_back([this, &reference] { reference = new T(this); });
+      return;
+    }
     reference = new T(this);
     if (mainForm_ == nullptr) mainForm_ = reference;
   }
+  void CreatePendingForms();
   void Run();
   void ProcessMessages();
   bool HandleMessage();
@@ -111,6 +118,8 @@ class TApplication : public TComponent {
   bool DispatchOne(MSG& msg);
   TCustomForm* mainForm_ = nullptr;
   bool terminated_ = false;
+  bool running_ = false;
+  std::vector<std::function<void()>> pendingForms_;
 };
 
 extern TApplication* Application;

@@ -405,8 +405,8 @@ void TDirTreeCombo::Init() {
   Tree->SetParent(this);
   Tree->SetBounds(0, Top() + Height(), 0, InitialTreeHeight);
   Tree->SetVisible(false);
-  // Shared with the shell and every other user of it: never ours to free.
-  smallIcons_ = platform::SharedSmallIconList();
+  // Shared by every tree of the program: never ours to free.
+  smallIcons_ = platform::SmallIconList();
   Tree->SetImages(smallIcons_);
 }
 

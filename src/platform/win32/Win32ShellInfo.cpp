@@ -3,16 +3,80 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <map>
+#include <utility>
+
 namespace brevlo::platform {
 namespace {
 
-int IconIndex(const std::string& path, UINT extraFlags) {
-  SHFILEINFOA info{};
-  if (SHGetFileInfoA(path.c_str(), 0, &info, sizeof info,
-                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON | extraFlags) == 0) {
-    return -1;
+// The shell's small icons in a list of our own. The platform's shared list makes each icon it
+// is asked for at every size it keeps, some 20 ms an icon under Wine, and sets itself up on
+// first use for some 50 ms more; the tree needs a handful at one size. The shell still says
+// which icon a path has; only its picture is taken straight from where the shell keeps it.
+class SmallIconCache {
+ public:
+  ~SmallIconCache() {
+    if (list_ != nullptr) ImageList_Destroy(list_);
   }
-  return info.iIcon;
+
+  HIMAGELIST List() {
+    if (list_ == nullptr) {
+      list_ = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                               ILC_COLOR32 | ILC_MASK, 8, 8);
+    }
+    return list_;
+  }
+
+  // `item` is a path, or an item list when `flags` holds SHGFI_PIDL.
+  int IconOf(LPCSTR item, UINT flags) {
+    SHFILEINFOA info{};
+    if (SHGetFileInfoA(item, 0, &info, sizeof info, SHGFI_ICONLOCATION | flags) != 0 &&
+        info.szDisplayName[0] != '\0') {
+      const auto key = std::make_pair(std::string(info.szDisplayName), info.iIcon);
+      if (const auto found = byLocation_.find(key); found != byLocation_.end()) {
+        return found->second;
+      }
+      HICON small = nullptr;
+      if (ExtractIconExA(info.szDisplayName, info.iIcon, nullptr, &small, 1) != 0 &&
+          small != nullptr) {
+        const int index = Add(small);
+        if (index >= 0) byLocation_.emplace(key, index);
+        return index;
+      }
+    }
+    // An icon the shell makes rather than reads from a file: through its own list.
+    info = SHFILEINFOA{};
+    const auto system = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoA(item, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | flags));
+    if (system == nullptr) return -1;
+    if (const auto found = bySystemIndex_.find(info.iIcon); found != bySystemIndex_.end()) {
+      return found->second;
+    }
+    const int index = Add(ImageList_GetIcon(system, info.iIcon, ILD_NORMAL));
+    if (index >= 0) bySystemIndex_.emplace(info.iIcon, index);
+    return index;
+  }
+
+ private:
+  int Add(HICON icon) {
+    if (icon == nullptr) return -1;
+    const int index = ImageList_AddIcon(List(), icon);
+    DestroyIcon(icon);
+    return index;
+  }
+
+  HIMAGELIST list_ = nullptr;
+  std::map<std::pair<std::string, int>, int> byLocation_;
+  std::map<int, int> bySystemIndex_;
+};
+
+SmallIconCache& Icons() {
+  static SmallIconCache icons;
+  return icons;
+}
+
+int IconIndex(const std::string& path, UINT extraFlags) {
+  return Icons().IconOf(path.c_str(), extraFlags);
 }
 
 // A folder that cannot carry icons of its own: the shell only reads desktop.ini of a read-only
@@ -50,13 +114,13 @@ std::optional<ShellItem> Win32ShellInfo::ComputerFolder() {
   if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pidl)) || pidl == nullptr) {
     return std::nullopt;
   }
+  const auto item = reinterpret_cast<LPCSTR>(pidl);
   SHFILEINFOA info{};
-  const DWORD_PTR ok =
-      SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &info, sizeof info,
-                     SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+  const DWORD_PTR ok = SHGetFileInfoA(item, 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME);
+  const int icon = ok != 0 ? Icons().IconOf(item, SHGFI_PIDL) : -1;
   CoTaskMemFree(pidl);
   if (ok == 0) return std::nullopt;
-  return ShellItem{info.szDisplayName, info.iIcon};
+  return ShellItem{info.szDisplayName, icon};
 }
 
 std::string Win32ShellInfo::DisplayName(const std::string& path) {
@@ -77,14 +141,8 @@ void Win32Beeper::Beep(unsigned type) {
   MessageBeep(type);
 }
 
-HIMAGELIST SharedSmallIconList() {
-  char windows[MAX_PATH + 1] = {};
-  const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
-  std::string folder(windows, length < MAX_PATH ? length : 0);
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  SHFILEINFOA info{};
-  return reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA(folder.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+HIMAGELIST SmallIconList() {
+  return Icons().List();
 }
 
 }  // namespace brevlo::platform

@@ -29,8 +29,8 @@ class Win32Beeper : public IBeeper {
   void Beep(unsigned type) override;
 };
 
-// The platform's shared list of small file icons; not ours to destroy. Null when the shell
-// cannot give it.
-HIMAGELIST SharedSmallIconList();
+// The small icons that Win32ShellInfo's indices refer to, one list for the whole program;
+// not the caller's to destroy.
+HIMAGELIST SmallIconList();
 
 }  // namespace brevlo::platform
