@@ -50,13 +50,13 @@ win=$brevlo_build/bench-win
 data=$brevlo_build/bench-data
 cmake -S "$brevlo_top" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBREVLO_SANITIZE=OFF \
   -Wno-dev >/dev/null
-cmake --build "$native" --target list_bench >/dev/null
+brevlo_quiet_build "$native" --target list_bench
 if [ ! -f "$win/build.ninja" ]; then
   cmake -S "$brevlo_top" -B "$win" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$brevlo_top/cmake/mingw-w64.cmake" \
     -DBREVLO_JPEG_PREFIX="$brevlo_jpeg_prefix" -DCMAKE_BUILD_TYPE=Release -Wno-dev >/dev/null
 fi
-cmake --build "$win" --target Brevlo fill_bench >/dev/null
+brevlo_quiet_build "$win" --target Brevlo fill_bench
 
 cleanup() {
   [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null

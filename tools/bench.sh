@@ -19,7 +19,7 @@ if [ $# -eq 0 ]; then
   wine=yes
 fi
 if [ ${#names[@]} -gt 0 ]; then
-  cmake --build "$dir" --target "${names[@]}" >/dev/null
+  brevlo_quiet_build "$dir" --target "${names[@]}"
 fi
 for name in "${names[@]}"; do
   echo "== $name"

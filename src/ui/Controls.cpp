@@ -491,7 +491,12 @@ void TWinControl::ApplyTabOrder() {
   });
   HWND after = HWND_TOP;
   for (auto* child : children) {
-    SetWindowPos(child->handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Most are in place already; moving one there anyway costs a round of messages.
+    const HWND next =
+        after == HWND_TOP ? GetWindow(handle_, GW_CHILD) : GetWindow(after, GW_HWNDNEXT);
+    if (next != child->handle_) {
+      SetWindowPos(child->handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     after = child->handle_;
     child->ApplyTabOrder();
   }

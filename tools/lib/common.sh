@@ -44,6 +44,18 @@ brevlo_build_win_in() {
   fi
 }
 
+# A build whose progress is not shown, but whose errors are: ninja prints them on its output.
+brevlo_quiet_build() {
+  local log
+  log=$(mktemp)
+  if ! cmake --build "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    brevlo_die "the build failed: cmake --build $*"
+  fi
+  rm -f "$log"
+}
+
 # Wine path of a Linux path: Z: is the prefix's view of /.
 brevlo_winpath() {
   local p
