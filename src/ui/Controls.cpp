@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "ui/Menus.h"
+#include "ui/Subclass.h"
 
 namespace brevlo::ui {
 namespace {
@@ -347,7 +348,7 @@ void TWinControl::DestroyHandle() {
   if (HoveredWindow() == this) HoveredWindow() = nullptr;
   if (handle_ != nullptr) {
     HWND h = handle_;
-    RemoveWindowSubclass(h, SubclassProc, SubclassId);
+    Unsubclass(h, SubclassProc, SubclassId);
     HandleMap().erase(h);
     handle_ = nullptr;
     DestroyWindow(h);
@@ -379,7 +380,7 @@ void TWinControl::CreateWnd() {
                             GetModuleHandleA(nullptr), nullptr);
   if (handle_ == nullptr) return;
   HandleMap()[handle_] = this;
-  SetWindowSubclass(handle_, SubclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
+  Subclass(handle_, SubclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
   SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle()), FALSE);
   AfterCreate();
   for (auto* c : controls_) {
@@ -713,17 +714,17 @@ void TWinControl::DefaultHandler(TMessage& message) {
     message.Result = 0;  // a reflected message nobody took
     return;
   }
-  message.Result = DefSubclassProc(handle_, message.Msg, message.WParam, message.LParam);
+  message.Result = DefSubclass(handle_, message.Msg, message.WParam, message.LParam);
 }
 
 LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR, DWORD_PTR refData) {
   auto* self = reinterpret_cast<TWinControl*>(refData);
   if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, SubclassProc, SubclassId);
+    Unsubclass(hwnd, SubclassProc, SubclassId);
     HandleMap().erase(hwnd);
     if (self->handle_ == hwnd) self->handle_ = nullptr;
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    return DefSubclass(hwnd, msg, wParam, lParam);
   }
   TMessage m{msg, wParam, lParam, 0};
   if (msg == WM_MOUSEMOVE || msg == WM_MOUSELEAVE) self->TrackMouse(m);

@@ -7,6 +7,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32ShellInfo.h"
 #include "ui/AppPorts.h"
+#include "ui/Subclass.h"
 
 namespace brevlo::dirtree {
 namespace {
@@ -175,7 +176,7 @@ void TDirTreeView::AfterCreate() {
   SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   // The tree draws as focused without taking the keyboard from anyone.
-  DefSubclassProc(h, WM_SETFOCUS, 0, 0);
+  ui::DefSubclass(h, WM_SETFOCUS, 0, 0);
 }
 
 bool TDirTreeView::CanExpand(HTREEITEM item) {

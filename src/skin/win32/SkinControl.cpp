@@ -10,6 +10,7 @@
 #include "skin/win32/SkinWindow.h"
 #include "ui/Controls.h"
 #include "ui/Dpi.h"
+#include "ui/Subclass.h"
 
 namespace brevlo::skin {
 namespace {
@@ -197,7 +198,7 @@ TskSkinControlWnd::~TskSkinControlWnd() {
 
 bool TskSkinControlWnd::Hook() {
   if (hwnd_ == nullptr || !IsWindow(hwnd_)) return false;
-  if (!SetWindowSubclass(hwnd_, Proc, SkinnerSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+  if (!ui::Subclass(hwnd_, Proc, SkinnerSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
     return false;
   }
   hooked_ = true;
@@ -209,8 +210,8 @@ void TskSkinControlWnd::Unhook() {
   if (!hooked_) return;
   hooked_ = false;
   engine_->UnregisterSkinner(this);
-  // The platform's subclass chain lets go of one link in any order, also of the one running.
-  if (IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, Proc, SkinnerSubclassId);
+  // The subclass chain lets go of one link in any order, also of the one running.
+  if (IsWindow(hwnd_)) ui::Unsubclass(hwnd_, Proc, SkinnerSubclassId);
 }
 
 RECT TskSkinControlWnd::PaintRect() const {
@@ -234,13 +235,13 @@ LRESULT CALLBACK TskSkinControlWnd::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     // The window goes before its skinner: nothing of ours stays in its chain.
     self->detached_ = true;
     self->Unhook();
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    return ui::DefSubclass(hwnd, msg, wParam, lParam);
   }
-  if (!self->Filtering()) return DefSubclassProc(hwnd, msg, wParam, lParam);
+  if (!self->Filtering()) return ui::DefSubclass(hwnd, msg, wParam, lParam);
   ui::TMessage message{msg, wParam, lParam, 0};
   const std::shared_ptr<bool> alive = self->alive_;
   if (self->PreFilter(message)) {
-    message.Result = DefSubclassProc(hwnd, msg, wParam, lParam);
+    message.Result = ui::DefSubclass(hwnd, msg, wParam, lParam);
     if (!*alive) return message.Result;
   }
   if (!self->detached_) self->PostProcess(message);

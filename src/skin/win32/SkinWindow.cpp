@@ -15,6 +15,7 @@
 #include "skin/win32/SkinEngine.h"
 #include "ui/Dpi.h"
 #include "ui/Menus.h"
+#include "ui/Subclass.h"
 
 namespace brevlo::skin {
 namespace {
@@ -1021,15 +1022,14 @@ TskSkinWindowWnd::~TskSkinWindowWnd() {
 }
 
 void TskSkinWindowWnd::Attach(HWND) {
-  hooked_ =
-      SetWindowSubclass(hwnd_, Proc, WindowSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+  hooked_ = ui::Subclass(hwnd_, Proc, WindowSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
 }
 
 void TskSkinWindowWnd::Detach() {
   if (!hooked_) return;
   hooked_ = false;
   if (!IsWindow(hwnd_)) return;
-  RemoveWindowSubclass(hwnd_, Proc, WindowSubclassId);
+  ui::Unsubclass(hwnd_, Proc, WindowSubclassId);
   if (!dying_) RecalcFrame();
 }
 
@@ -1040,7 +1040,7 @@ LRESULT CALLBACK TskSkinWindowWnd::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     // Normally gone with WM_DESTROY; never left behind in a window that is no more.
     self->dying_ = true;
     self->engine_->UnskinWindow(hwnd);
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+    return ui::DefSubclass(hwnd, msg, wParam, lParam);
   }
   ui::TMessage message{msg, wParam, lParam, 0};
   self->HandleMessage(message);
@@ -1049,7 +1049,7 @@ LRESULT CALLBACK TskSkinWindowWnd::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 
 bool TskSkinWindowWnd::CallDefault(ui::TMessage& message) {
   const std::shared_ptr<bool> alive = alive_;
-  message.Result = DefSubclassProc(hwnd_, message.Msg, message.WParam, message.LParam);
+  message.Result = ui::DefSubclass(hwnd_, message.Msg, message.WParam, message.LParam);
   return *alive;
 }
 
