@@ -23,8 +23,10 @@
 # Ends with one line per figure: figure, baseline, ratio. Uses its own Wine prefix
 # (build/wineprefix-bench) and its own virtual display. Called by tools/bench.sh.
 #   tools/bench-wine.sh [fill] [memory] [tree] [transfer] [startup] [paint] [tips]   default: all
-set -euo pipefail
+set -eEuo pipefail
 BREVLO_LOG_NAME=bench-wine
+# A step that fails says which, rather than end the run without a word.
+trap 'echo "bench-wine: failed (status $?) at line $LINENO: $BASH_COMMAND" >&2' ERR
 source "$(dirname "$0")/lib/common.sh"
 source "$(dirname "$0")/lib/psp-rig.sh"
 source "$(dirname "$0")/lib/e2e.sh"
@@ -38,7 +40,7 @@ tree_folders=${BREVLO_BENCH_TREE_FOLDERS:-10}
 tree_files=${BREVLO_BENCH_TREE_FILES:-50000}
 tree_repeats=${BREVLO_BENCH_TREE_REPEATS:-9}
 transfer_runs=${BREVLO_BENCH_TRANSFER_RUNS:-3}
-startup_runs=${BREVLO_BENCH_STARTUP_RUNS:-9}
+startup_runs=${BREVLO_BENCH_STARTUP_RUNS:-15}
 startup_part_runs=${BREVLO_BENCH_STARTUP_PART_RUNS:-5}
 paint_rows=${BREVLO_BENCH_PAINT_ROWS:-200}
 paint_repeats=${BREVLO_BENCH_PAINT_REPEATS:-9}
@@ -239,30 +241,41 @@ end_app() {
 }
 
 # Seconds from the start of a Windows program to its window named by a pattern being shown
-# on the display; the program is then ended.
+# on the display, as the X server tells it (bench/winwatch.c). The program is then ended with
+# every process of its image, so that each start finds Wine as the one before: a process left
+# behind made the next start of its program cheaper.
 time_to_window() {
-  local dir=$1 exe=$2 pattern=$3 start found=
-  start=$(now)
-  (cd "$dir" && exec wine "$exe" </dev/null >/dev/null 2>&1) &
-  app_pid=$!
-  for ((i = 0; i < 6000; i++)); do
-    if xdotool search --onlyvisible --name "$pattern" >/dev/null 2>&1; then
-      found=$(now)
-      break
-    fi
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.005
+  local dir=$1 exe=$2 pattern=$3 out image
+  image=${exe##*\\}
+  image=${image##*/}
+  # Through a file: the program keeps whatever output it was given, so a pipe would not end.
+  (cd "$dir" && "$winwatch" 60 "$pattern" wine "$exe" </dev/null >"$data/winwatch.out" 2>/dev/null) ||
+    : >"$data/winwatch.out"
+  out=$(cat "$data/winwatch.out")
+  [ -z "$out" ] || kill "${out#* }" 2>/dev/null || true
+  pkill -f -- "$image" 2>/dev/null || true
+  for ((i = 0; i < 300; i++)); do
+    pgrep -f -- "$image" >/dev/null || break
+    sleep 0.1
   done
-  kill "$app_pid" 2>/dev/null || true
-  end_app
+  pkill -9 -f -- "$image" 2>/dev/null || true
   # Let the server forget the process before the next start.
   sleep 0.5
-  [ -n "$found" ] || return 1
-  awk -v a="$start" -v b="$found" 'BEGIN { printf "%.4f\n", b - a }'
+  [ -n "$out" ] || return 1
+  printf '%s\n' "${out%% *}"
 }
 
 bench_startup() {
-  local root=$data/startup app pc brevlo=() notepad=() ratios=() i b n
+  local root=$data/startup app pc brevlo=() notepad=() ratios=() i b n holder
+  # Started by its own path, as Brevlo.exe is: by its bare name Wine starts it through a
+  # second process.
+  local notepad_exe='C:\windows\system32\notepad.exe'
+  winwatch=$brevlo_build/rig/winwatch
+  mkdir -p "$(dirname "$winwatch")"
+  if [ ! -x "$winwatch" ] || [ "$brevlo_top/bench/winwatch.c" -nt "$winwatch" ]; then
+    cc -std=c11 -O2 -Wall -Wextra -Werror -o "$winwatch" "$brevlo_top/bench/winwatch.c" -lX11 ||
+      brevlo_die "could not build $winwatch"
+  fi
   root=$data/startup
   app=$root/app
   pc=$root/pc
@@ -272,14 +285,18 @@ bench_startup() {
   printf '[Main]\r\nOutput Path=%s\r\n' "$(brevlo_winpath "$pc")" >"$app/Preferences.ini"
   # An empty PSP is plugged in: without one, start-up stops at a question.
   psp_link G "$root/psp" floppy
-  echo "== start-up: Brevlo.exe (empty folder, empty PSP on G:) and notepad, in turn"
+  echo "== start-up: Brevlo.exe (empty folder, empty PSP on G:) and notepad, in turn, on a desktop already up"
+  # On Windows the desktop is up before any program starts; Wine starts one with the first
+  # program that needs it and ends it with the last, which would time its start with each.
+  (exec wine "$win/fill_bench.exe" hold 1800 </dev/null >/dev/null 2>&1) &
+  holder=$!
   # One of each first, not counted: the first start of anything reads the prefix from disk.
   time_to_window "$app" "$app/Brevlo.exe" '^Brevlo V' >/dev/null ||
     brevlo_die "Brevlo.exe showed no main window"
-  time_to_window "$root" notepad 'Notepad$' >/dev/null || brevlo_die "notepad showed no window"
+  time_to_window "$root" "$notepad_exe" 'Notepad$' >/dev/null || brevlo_die "notepad showed no window"
   for ((i = 0; i < startup_runs; i++)); do
     b=$(time_to_window "$app" "$app/Brevlo.exe" '^Brevlo V') || brevlo_die "Brevlo.exe showed no main window"
-    n=$(time_to_window "$root" notepad 'Notepad$') || brevlo_die "notepad showed no window"
+    n=$(time_to_window "$root" "$notepad_exe" 'Notepad$') || brevlo_die "notepad showed no window"
     brevlo+=("$b")
     notepad+=("$n")
     ratios+=("$(ratio "$b" "$n")")
@@ -292,6 +309,7 @@ bench_startup() {
     cat "$parts.one" >>"$parts"
   done
   rm -f "$parts.one"
+  kill "$holder" 2>/dev/null || true
   psp_unplug G >/dev/null 2>&1 || true
   echo "Brevlo.exe: ${brevlo[*]}"
   echo "notepad:    ${notepad[*]}"

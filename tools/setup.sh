@@ -8,7 +8,7 @@ build=${BREVLO_BUILD:-$top/build}
 mkdir -p "$build"
 
 packages=(g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth x11-utils imagemagick
-  xdotool nasm libjpeg62-turbo-dev googletest libgtest-dev cmake ninja-build dpkg-dev g++
+  libx11-dev xdotool nasm libjpeg62-turbo-dev googletest libgtest-dev cmake ninja-build dpkg-dev g++
   clang-format ffmpeg nsis fusefat dosfstools zip)
 
 missing=()

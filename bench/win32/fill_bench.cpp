@@ -17,6 +17,7 @@
 //                                             TITLE to the window BOX, which is then answered;
 //                                             the worst answer of TITLE meanwhile and idle
 //   fill_bench close TITLE                    closes the window TITLE
+//   fill_bench hold SECONDS                   does nothing for SECONDS, a user of the desktop
 //   fill_bench startup FOLDER                 the parts of start-up in a fresh process: the
 //                                             process itself, the temporary skin file written
 //                                             and read, the skin's pictures, the main window
@@ -1004,7 +1005,7 @@ int main(int argc, char** argv) {
                  "fill_bench tree DRIVE [REPEATS] | fill_bench paint FOLDER [REPEATS] | fill_bench "
                  "tips FOLDER [REPEATS] | fill_bench copy HOW TOFOLDER FILE... | "
                  "fill_bench click TITLE BUTTON BOX | fill_bench close TITLE | fill_bench startup "
-                 "FOLDER\n");
+                 "FOLDER | fill_bench hold SECONDS\n");
     return 2;
   }
   ui::TApplication application;
@@ -1030,6 +1031,11 @@ int main(int argc, char** argv) {
                     std::vector<std::string>(argv + 4, argv + argc));
   }
   if (mode == "startup") return TimeStartup(folder, atMain);
+  if (mode == "hold") {
+    // Keeps Wine's desktop up while other programs start and end, as a desktop is on Windows.
+    Sleep(static_cast<DWORD>(std::max(1, std::atoi(argv[2]))) * 1000);
+    return 0;
+  }
   std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
   return 2;
 }
