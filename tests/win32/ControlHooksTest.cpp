@@ -10,6 +10,7 @@
 
 #include "Harness.h"
 #include "ui/Builder.h"
+#include "ui/Subclass.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
@@ -143,4 +144,87 @@ TEST(ControlHooks, NotificationsOfMouseStateAndText) {
   EXPECT_FALSE(button->MouseInControl());
   EXPECT_FALSE(label->MouseInControl());
   delete form;
+}
+
+// The window subclass chain under the class library and the skin: the rules of the platform's
+// own, which other code (and the platform's chain on top of ours) relies on.
+namespace {
+std::vector<std::string> passed;
+HWND other = nullptr;
+
+LRESULT CALLBACK Original(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == Probe) passed.push_back("original");
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// Link `id` logs itself; on the probe, id 2 lets go of itself and id 3 of link 1.
+LRESULT CALLBACK Link(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+  if (msg != Probe) return ui::DefSubclass(hwnd, msg, wParam, lParam);
+  passed.push_back("link" + std::to_string(id));
+  if (id == 2 && wParam == 1) ui::Unsubclass(hwnd, Link, 2);
+  if (id == 3 && wParam == 1) ui::Unsubclass(hwnd, Link, 1);
+  // A message sent from inside a link runs the whole chain again, and comes back here.
+  if (id == 3 && wParam == 2) SendMessageW(other, Probe, 0, 0);
+  return ui::DefSubclass(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK PlatformLink(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR) {
+  if (msg == Probe) passed.push_back("platform");
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+}  // namespace
+
+TEST(ControlHooks, SubclassChainKeepsThePlatformsRules) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = Original;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"BrevloSubclassProbe";
+  RegisterClassW(&wc);
+  HWND hwnd = CreateWindowW(wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                            wc.hInstance, nullptr);
+  other = CreateWindowW(wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                        wc.hInstance, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  const LONG_PTR own = GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
+  for (UINT_PTR id : {1, 2, 3}) ASSERT_TRUE(ui::Subclass(hwnd, Link, id, 0));
+  ASSERT_TRUE(ui::Subclass(other, Link, 4, 0));
+  using Log = std::vector<std::string>;
+  const struct {
+    WPARAM what;
+    Log expected;
+  } rounds[] = {
+      // Newest first; 3 lets go of 1 before 1's turn, 2 of itself during its own.
+      {1, {"link3", "link2", "original"}},
+      {0, {"link3", "original"}},
+      // A message sent to another window from inside a link, then the rest of this chain.
+      {2, {"link3", "link4", "original", "original"}},
+  };
+  for (const auto& round : rounds) {
+    passed.clear();
+    SendMessageW(hwnd, Probe, round.what, 0);
+    EXPECT_EQ(passed, round.expected) << "round " << round.what;
+  }
+  // Outside any message the default goes straight to the window's own procedure.
+  passed.clear();
+  ui::DefSubclass(hwnd, Probe, 0, 0);
+  EXPECT_EQ(passed, Log{"original"});
+
+  // The platform's chain on top of ours: ours stays in place under it until it goes.
+  ASSERT_TRUE(SetWindowSubclass(hwnd, PlatformLink, 9, 0));
+  EXPECT_TRUE(ui::Unsubclass(hwnd, Link, 3));
+  passed.clear();
+  SendMessageW(hwnd, Probe, 0, 0);
+  EXPECT_EQ(passed, (Log{"platform", "original"}));
+  RemoveWindowSubclass(hwnd, PlatformLink, 9);
+  // Empty and on top again: the window's own procedure comes back on the next link let go.
+  ASSERT_TRUE(ui::Subclass(hwnd, Link, 5, 0));
+  EXPECT_TRUE(ui::Unsubclass(hwnd, Link, 5));
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), own);
+  EXPECT_FALSE(ui::Unsubclass(hwnd, Link, 5));
+  // A window that goes with its links in place takes them with it.
+  DestroyWindow(other);
+  EXPECT_FALSE(ui::Unsubclass(other, Link, 4));
+  DestroyWindow(hwnd);
+  UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
