@@ -93,6 +93,16 @@ in_wine() {
   rm -f "$out.raw"
 }
 
+# Shows what fill_bench printed in OUT and makes one figure of two of its results, A against
+# its baseline B, both written with FORMAT.
+result_figure() {
+  local out=$1 a=$2 b=$3 format=$6
+  grep -v '^result ' "$out" | grep -v 'Read access denied'
+  [ -n "$(value "$out" "$a")" ] || brevlo_die "fill_bench gave no $a (see $out)"
+  figure "$4" "$(fmt "$(value "$out" "$a")" "$format")" "$5" "$(fmt "$(value "$out" "$b")" "$format")" \
+    "$(ratio "$(value "$out" "$a")" "$(value "$out" "$b")")"
+}
+
 make_folder() {
   local dir=$data/videos-$1
   if [ "$(find "$dir" -name '*.THM' 2>/dev/null | wc -l)" != "$1" ]; then
@@ -207,11 +217,8 @@ bench_tree() {
   psp_link T "$root" hd
   in_wine "$out" "$win/fill_bench.exe" tree T "$tree_repeats"
   psp_unplug T >/dev/null 2>&1 || true
-  grep -v '^result ' "$out" | grep -v 'Read access denied'
-  [ -n "$(value "$out" tree_expand_seconds)" ] || brevlo_die "fill_bench gave no tree result (see $out)"
-  figure "tree combo, expand a drive of $tree_files files (s)" "$(fmt "$(value "$out" tree_expand_seconds)" '%.4f')" \
-    "bare listing of its folders (s)" "$(fmt "$(value "$out" tree_listing_seconds)" '%.4f')" \
-    "$(ratio "$(value "$out" tree_expand_seconds)" "$(value "$out" tree_listing_seconds)")"
+  result_figure "$out" tree_expand_seconds tree_listing_seconds \
+    "tree combo, expand a drive of $tree_files files (s)" "bare listing of its folders (s)" '%.4f'
 }
 
 bench_paint() {
@@ -220,11 +227,8 @@ bench_paint() {
   out=$data/paint.txt
   echo "== full repaint of the main window, $paint_rows videos in each list: skinned, then plain"
   in_wine "$out" "$win/fill_bench.exe" paint "$(brevlo_winpath "$dir")" "$paint_repeats"
-  grep -v '^result ' "$out" | grep -v 'Read access denied'
-  [ -n "$(value "$out" paint_skinned_seconds)" ] || brevlo_die "fill_bench gave no paint result (see $out)"
-  figure "main window repaint, skinned (s)" "$(fmt "$(value "$out" paint_skinned_seconds)" '%.5f')" \
-    "the same without the skin (s)" "$(fmt "$(value "$out" paint_plain_seconds)" '%.5f')" \
-    "$(ratio "$(value "$out" paint_skinned_seconds)" "$(value "$out" paint_plain_seconds)")"
+  result_figure "$out" paint_skinned_seconds paint_plain_seconds \
+    "main window repaint, skinned (s)" "the same without the skin (s)" '%.5f'
 }
 
 now() { date +%s.%N; }
@@ -459,11 +463,8 @@ bench_tips() {
   out=$data/tips.txt
   echo "== fill of $fill_rows videos with the rows' tips on and off, in turns"
   in_wine "$out" "$win/fill_bench.exe" tips "$(brevlo_winpath "$dir")" "$tips_repeats"
-  grep -v '^result ' "$out" | grep -v 'Read access denied'
-  [ -n "$(value "$out" fill_tips_seconds)" ] || brevlo_die "fill_bench gave no tips result (see $out)"
-  figure "window fill with tips, $fill_rows rows (s)" "$(fmt "$(value "$out" fill_tips_seconds)" '%.4f')" \
-    "the same fill without tips (s)" "$(fmt "$(value "$out" fill_no_tips_seconds)" '%.4f')" \
-    "$(ratio "$(value "$out" fill_tips_seconds)" "$(value "$out" fill_no_tips_seconds)")"
+  result_figure "$out" fill_tips_seconds fill_no_tips_seconds \
+    "window fill with tips, $fill_rows rows (s)" "the same fill without tips (s)" '%.4f'
 }
 
 for part in "${parts[@]}"; do

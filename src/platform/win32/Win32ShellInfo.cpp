@@ -75,10 +75,6 @@ SmallIconCache& Icons() {
   return icons;
 }
 
-int IconIndex(const std::string& path, UINT extraFlags) {
-  return Icons().IconOf(path.c_str(), extraFlags);
-}
-
 // A folder that cannot carry icons of its own: the shell only reads desktop.ini of a read-only
 // or system folder, and a drive root or a share is no plain folder.
 bool IsPlainFolder(const std::string& path) {
@@ -104,8 +100,8 @@ bool IsPlainFolder(const std::string& path) {
 int Win32ShellInfo::FolderIcon(const std::string& path, bool open) {
   int& known = open ? plainOpenIcon_ : plainIcon_;
   const UINT flags = open ? SHGFI_OPENICON : 0;
-  if (!IsPlainFolder(path)) return IconIndex(path, flags);
-  if (known < 0) known = IconIndex(path, flags);
+  if (!IsPlainFolder(path)) return Icons().IconOf(path.c_str(), flags);
+  if (known < 0) known = Icons().IconOf(path.c_str(), flags);
   return known;
 }
 
