@@ -1,11 +1,16 @@
 #include "ui/AppPorts.h"
 
+#include "platform/win32/PumpedCall.h"
 #include "ui/Forms.h"
 
 namespace brevlo::ui {
 
 void AppPump::ProcessMessages() {
   if (Application != nullptr) Application->ProcessMessages();
+}
+
+void AppPump::RunWhilePumping(const std::function<void()>& call) {
+  platform::RunOnHelperThread(*this, call);
 }
 
 AppDialogs::AppDialogs()

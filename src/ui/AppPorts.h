@@ -7,10 +7,12 @@
 
 namespace brevlo::ui {
 
-// Pumps like the main loop: Tab, accelerators and the key-down hook included.
+// Pumps like the main loop: Tab, accelerators and the key-down hook included. A call that may
+// block runs on a helper thread meanwhile.
 class AppPump : public platform::IMessagePump {
  public:
   void ProcessMessages() override;
+  void RunWhilePumping(const std::function<void()>& call) override;
 };
 
 // Boxes owned by the window in front; the error box under the application's title.
