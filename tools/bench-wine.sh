@@ -429,7 +429,7 @@ bench_transfer() {
   echo "CopyFileExW, progress routine:${copy_times[systemex]}"
   echo "the program's steps alone:    ${copy_times[steps]}"
   echo "speed ratios (cp time / Brevlo.exe time): ${ratios[*]}"
-  echo "worst answer of the main window (s), during the copy: ${busy[*]}; idle: ${idle[*]}"
+  echo "worst answer of the main window (s), from the click to the end box: ${busy[*]}; idle: ${idle[*]}"
   mb=$(du -cb "$pc"/* | tail -n 1 | awk '{ print $1 / 1e6 }')
   speed() { awk -v m="$mb" -v s="$1" 'BEGIN { printf "%.1f", m / s }'; }
   local cp_median
@@ -452,7 +452,7 @@ bench_transfer() {
   local worst_busy worst_idle
   worst_busy=$(printf '%s\n' "${busy[@]}" | sort -g | tail -n 1)
   worst_idle=$(printf '%s\n' "${idle[@]}" | sort -g | tail -n 1)
-  figure "worst answer during the copy (ms)" "$(fmt "$worst_busy" '%.4f' | awk '{ printf "%.1f", $1 * 1000 }')" \
+  figure "worst answer from the click to the end box (ms)" "$(fmt "$worst_busy" '%.4f' | awk '{ printf "%.1f", $1 * 1000 }')" \
     "worst answer of the idle program (ms)" "$(fmt "$worst_idle" '%.4f' | awk '{ printf "%.1f", $1 * 1000 }')" \
     "$(ratio "$worst_busy" "$worst_idle")"
 }

@@ -890,17 +890,19 @@ int TimeCopy(const std::string& how, const std::string& toFolder,
 }
 
 // The longest a window took to answer a message sent from here, every 20 ms until done()
-// says so, as Windows asks before it calls a window hung.
+// says so, as Windows asks before it calls a window hung. An answer counts from when its
+// question was due, 20 ms after the last answer: a call that stalls Wine as a whole holds up
+// this program's question too, and the user waits all the same.
 double WorstAnswer(HWND window, const std::function<bool()>& done, double limit) {
   double worst = 0;
-  double next = Now();
+  double due = Now();
   for (const double start = Now(); !done() && Now() - start < limit; Sleep(1)) {
-    if (Now() < next) continue;
-    const double sent = Now();
+    if (Now() < due) continue;
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-    worst = std::max(worst, Now() - sent);
-    next = sent + 0.020;
+    const double answered = Now();
+    worst = std::max(worst, answered - due);
+    due = answered + 0.020;
   }
   return worst;
 }
