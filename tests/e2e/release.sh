@@ -134,9 +134,9 @@ uninstall_silently "$inst"
 # Install; OK to the refusal, then Cancel and Yes), and stays as it was to the byte.
 sums_of() { (cd "$1" && find . -printf '%p %y %s %T@\n' | sort && find . -type f -exec sha256sum {} + | sort); }
 sums_of "$pc" >"$e2e_dir/pc-sums"
-timeout 180 wine "$setup" /S "/D=$(brevlo_winpath "$pc")" >>"$e2e_dir/setup.log" 2>&1
-status=$?
-[ $status = 2 ] || e2e_fail "the silent installer ended with status $status in a folder of the user's videos"
+silent_status() { timeout 180 wine "$setup" /S "/D=$(brevlo_winpath "$1")" >>"$e2e_dir/setup.log" 2>&1; echo $?; }
+status=$(silent_status "$pc")
+[ "$status" = 2 ] || e2e_fail "the silent installer ended with status $status in a folder of the user's videos"
 # The installer's title changes with its pages; its boxes lie on top.
 setup_window() { xdotool search --onlyvisible --name "^Brevlo $version Setup" 2>/dev/null | tail -n 1; }
 setup_shows() { e2e_controls "$(xdotool getwindowname "$(setup_window)" 2>/dev/null)" | grep -qF "$1"; }
@@ -156,7 +156,13 @@ sums_of "$pc" | cmp -s - "$e2e_dir/pc-sums" || e2e_fail "a refused installation 
 
 # Over the zip's program in that folder (an update), beside another program's Preferences.ini:
 # the uninstall removes only Brevlo's files, and the videos, that file and the folder stay.
+# Beside another program's Uninstall.exe, it is refused.
 unzip -q "$zip" Brevlo.exe -d "$pc" && printf '[Other]\r\nName=1\r\n' >"$pc/Preferences.ini"
+echo "another program's" >"$pc/Uninstall.exe"
+status=$(silent_status "$pc")
+[ "$status" = 2 ] && grep -q "another program's" "$pc/Uninstall.exe" ||
+  e2e_fail "the installer ended with status $status beside another program's Uninstall.exe"
+rm "$pc/Uninstall.exe"
 run_setup "/D=$(brevlo_winpath "$pc")"
 [ "$(files_of "$pc")" = "Beach day.THM Beach day.mp4 $ours" ] || e2e_fail "installed with /D=: $(files_of "$pc")"
 uninstall_silently "$pc"

@@ -61,14 +61,45 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) ${PUBLISHER} 2003-2007"
 
 Var Refusal
 
+; Sets $R0 to 1 when $INSTDIR's Uninstall.exe was written by a Brevlo installer: its version
+; resource names the product (our installers write it in language 0, Unicode).
+Function UninstallerIsOurs
+  StrCpy $R0 0
+  StrCpy $R7 "$INSTDIR\${UNINSTALLER}"
+  System::Call "version::GetFileVersionInfoSizeW(w R7, p 0) i .R1"
+  ${IfThen} $R1 == 0 ${|} Return ${|}
+  System::Alloc $R1
+  Pop $R2
+  System::Call "version::GetFileVersionInfoW(w R7, i 0, i R1, p R2) i .R3"
+  ${If} $R3 != 0
+    System::Call "version::VerQueryValueW(p R2, w '\StringFileInfo\000004b0\ProductName', \
+      *p .R4, *i .R5) i .R3"
+    ${If} $R3 != 0
+      System::Call "*$R4(&w64 .R6)"
+      ${IfThen} $R6 == "${PRODUCT}" ${|} StrCpy $R0 1 ${|}
+    ${EndIf}
+  ${EndIf}
+  System::Free $R2
+FunctionEnd
+
 ; Sets $Refusal to why $INSTDIR may not take the program, or to "" when it may: a folder that
 ; does not exist yet, an empty one, or one that holds Brevlo.exe (an update, or the zip's
 ; program). Anything else may hold a README.txt or an Uninstall.exe of someone else's, which
-; the installation would overwrite and the uninstaller later delete.
+; the installation would overwrite and the uninstaller later delete. The zip's program may
+; have been unpacked beside another program's uninstaller.
 Function CheckFolder
   StrCpy $Refusal ""
+  ${IfNot} ${FileExists} "$INSTDIR"
+    Return
+  ${EndIf}
   ${If} ${FileExists} "$INSTDIR\${PRODUCT}.exe"
-  ${OrIfNot} ${FileExists} "$INSTDIR"
+    ${IfNot} ${FileExists} "$INSTDIR\${UNINSTALLER}"
+      Return
+    ${EndIf}
+    Call UninstallerIsOurs
+    ${IfThen} $R0 == 1 ${|} Return ${|}
+    StrCpy $Refusal "$INSTDIR\${UNINSTALLER} belongs to another program.$\r$\n$\r$\nChoose \
+      another folder for ${PRODUCT}."
     Return
   ${EndIf}
   ${IfNot} ${FileExists} "$INSTDIR\*.*"
