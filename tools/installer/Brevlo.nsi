@@ -86,7 +86,8 @@ FunctionEnd
 ; does not exist yet, an empty one, or one that holds Brevlo.exe (an update, or the zip's
 ; program). Anything else may hold a README.txt or an Uninstall.exe of someone else's, which
 ; the installation would overwrite and the uninstaller later delete. The zip's program may
-; have been unpacked beside another program's uninstaller.
+; have been unpacked beside another program's uninstaller. NSIS itself takes no file for the
+; folder.
 Function CheckFolder
   StrCpy $Refusal ""
   ${IfNot} ${FileExists} "$INSTDIR"
@@ -100,10 +101,6 @@ Function CheckFolder
     ${IfThen} $R0 == 1 ${|} Return ${|}
     StrCpy $Refusal "$INSTDIR\${UNINSTALLER} belongs to another program.$\r$\n$\r$\nChoose \
       another folder for ${PRODUCT}."
-    Return
-  ${EndIf}
-  ${IfNot} ${FileExists} "$INSTDIR\*.*"
-    StrCpy $Refusal "$INSTDIR is a file, not a folder.$\r$\n$\r$\nChoose a folder for ${PRODUCT}."
     Return
   ${EndIf}
   FindFirst $R0 $R1 "$INSTDIR\*.*"
