@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -184,6 +185,12 @@ class TransferEngine {
   // that fails the staged file goes and the old one stays whole.
   bool Place(const Staged& staged, bool replace);
   void Discard(const Staged& staged);
+  // One file call that may block for long (a rename into place, a large file's removal): it
+  // runs while the windows are served, as between the steps of a copy, and no other operation
+  // starts meanwhile.
+  bool Serving(const std::function<bool()>& call);
+  // Removes a part of a copy that this program wrote, the windows served throughout.
+  bool RemovePart(const std::string& path);
   bool OneFile(const std::string& source, const std::string& destination);
 
   TransferEnvironment env_;

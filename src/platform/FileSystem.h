@@ -62,14 +62,17 @@ class IFileSystem {
   // destination): the copy fails instead and leaves that file as it was.
   virtual bool Copy(const std::string& from, const std::string& to) = 0;
   // The same copy in steps short enough that the caller can keep its windows answering between
-  // them; progress is asked between steps. A copy that fails or is canceled leaves no
-  // destination behind, and never touches a file it did not create. Unless an adapter knows
-  // better, the whole file is one step.
+  // them; progress is asked between steps. A copy that fails or is canceled leaves the part it
+  // wrote for the caller to remove (removing a large file can take long, and the caller knows
+  // how to keep its windows answering meanwhile), and never touches a file it did not create.
+  // Unless an adapter knows better, the whole file is one step.
   virtual CopyResult CopyInSteps(const std::string& from, const std::string& to,
                                  const CopyProgress& /*progress*/) {
     return Copy(from, to) ? CopyResult::Done : CopyResult::Failed;
   }
   virtual bool Delete(const std::string& path) = 0;
+  // Cuts a file down to size bytes, freeing the rest; false when it cannot.
+  virtual bool Truncate(const std::string& /*path*/, std::uint64_t /*size*/) { return false; }
   // Never replaces an existing destination.
   virtual bool Move(const std::string& from, const std::string& to) = 0;
   // Puts from in the place of to in one step, whether to exists or not; when it fails, both

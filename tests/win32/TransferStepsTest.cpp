@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
 #include "TransferFixture.h"
+#include "ui/AppPorts.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
@@ -62,6 +64,61 @@ TEST_F(PspTransferTest, DuringACopyNoOtherOperationStarts) {
   EXPECT_TRUE(shell.opened.empty());
   EXPECT_TRUE(Exists(videos + "big.mp4"));
   EXPECT_EQ(ReadText(Kind0() + "M4V00001.MP4").size(), big);
+  EXPECT_FALSE(Exists(Kind0() + "M4V00002.MP4"));
+}
+
+// The first file call the transfer hands to a helper thread takes a second.
+class SlowFirstCall : public ui::AppPump {
+ public:
+  std::atomic<bool> slow{false};
+  void RunWhilePumping(const std::function<void()>& call) override {
+    ui::AppPump::RunWhilePumping([&] {
+      if (!used_) {
+        used_ = true;
+        slow = true;
+        Sleep(1000);
+        slow = false;
+      }
+      call();
+    });
+  }
+
+ private:
+  bool used_ = false;
+};
+
+TEST_F(PspTransferTest, WhileARenameBlocksTheWindowsAreServedAndNoOtherOperationStarts) {
+  ASSERT_TRUE(WriteSized(videos + "big.mp4", 1u << 20));
+  WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
+  platform::RecordingShell shell;
+  form = std::make_unique<MainFormFixture>(app.Path(), &shell, false);
+  progress = std::make_unique<app::TTransferForm>(ui::Application);
+  SlowFirstCall pump;
+  Form()->Services().pump = &pump;
+  BoxWatcher boxes({{"Mission Accomplished"}});
+  int served = 0, mainEnabled = 0;
+  onTick = [&] {
+    if (!pump.slow) return;
+    mainEnabled += IsWindowEnabled(Form()->Handle()) ? 1 : 0;
+    if (served++ > 0) return;
+    Form()->btnMovePSP->Perform(BM_CLICK);
+    for (ui::TMenuItem* item : {Form()->Play1, Form()->Move1, Form()->Delete1, Form()->Rename1}) {
+      item->Click();
+    }
+  };
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, Tick);
+  Form()->ltvPC->SetSelected(0, true);
+  Form()->btnCopyPSP->Perform(BM_CLICK);
+  Pump();
+  KillTimer(nullptr, timer);
+  onTick = nullptr;
+
+  EXPECT_GE(served, 10) << "the windows were not served while the call blocked";
+  EXPECT_EQ(mainEnabled, 0);
+  ASSERT_EQ(boxes.Seen().size(), 1u);
+  EXPECT_TRUE(shell.opened.empty());
+  EXPECT_TRUE(Exists(videos + "big.mp4"));
+  EXPECT_EQ(ReadText(Kind0() + "M4V00001.MP4").size(), 1u << 20);
   EXPECT_FALSE(Exists(Kind0() + "M4V00002.MP4"));
 }
 

@@ -217,7 +217,6 @@ CopyResult StdFileSystem::CopyInSteps(const std::string& from, const std::string
       [&](const char* data, std::size_t size) { return WriteAll(out.Get(), data, size); },
       progress);
   if (!out.Close() && result == CopyResult::Done) result = CopyResult::Failed;
-  if (result != CopyResult::Done) ::unlink(target.c_str());
   return result;
 }
 
@@ -233,6 +232,13 @@ bool StdFileSystem::Move(const std::string& from, const std::string& to) {
   if (fs::exists(target, ec)) return false;
   fs::rename(Host(from), target, ec);
   return !ec;
+}
+
+bool StdFileSystem::Truncate(const std::string& path, std::uint64_t size) {
+  const std::string host = Host(path);
+  struct stat info {};
+  return ::stat(host.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+         ::truncate(host.c_str(), static_cast<off_t>(size)) == 0;
 }
 
 bool StdFileSystem::Replace(const std::string& from, const std::string& to) {

@@ -42,6 +42,7 @@ class StdFileSystem : public IFileSystem {
                          const CopyProgress& progress) override;
   bool Delete(const std::string& path) override;
   bool Move(const std::string& from, const std::string& to) override;
+  bool Truncate(const std::string& path, std::uint64_t size) override;
   bool Replace(const std::string& from, const std::string& to) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   void CopyAttributes(const std::string& from, const std::string& to) override;

@@ -219,7 +219,6 @@ CopyResult Win32FileSystem::CopyInSteps(const std::string& from, const std::stri
     SetFileTime(target.Get(), &info.ftCreationTime, &info.ftLastAccessTime, &info.ftLastWriteTime);
   }
   if (!target.Close() && result == CopyResult::Done) result = CopyResult::Failed;
-  if (result != CopyResult::Done) ::DeleteFileA(to.c_str());
   return result;
 }
 
@@ -231,6 +230,16 @@ bool Win32FileSystem::Delete(const std::string& path) {
 bool Win32FileSystem::Move(const std::string& from, const std::string& to) {
   QuietErrors quiet;
   return ::MoveFileA(from.c_str(), to.c_str()) != FALSE;
+}
+
+bool Win32FileSystem::Truncate(const std::string& path, std::uint64_t size) {
+  QuietErrors quiet;
+  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(size);
+  return file.Valid() && SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) &&
+         SetEndOfFile(file.Get());
 }
 
 bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
@@ -262,8 +271,11 @@ void Win32FileSystem::CopyAttributes(const std::string& from, const std::string&
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   constexpr DWORD Kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   const DWORD current = GetFileAttributesA(to.c_str());
-  if (current == INVALID_FILE_ATTRIBUTES) return;
-  SetFileAttributesA(to.c_str(), (current & ~Kept) | (attributes & Kept));
+  const DWORD wanted = (current & ~Kept) | (attributes & Kept);
+  // Setting them costs a large file on a FAT32 memory stick a walk of its whole chain.
+  if (current != INVALID_FILE_ATTRIBUTES && wanted != current) {
+    SetFileAttributesA(to.c_str(), wanted);
+  }
 }
 
 bool Win32FileSystem::Recycle(const std::string& path) {
