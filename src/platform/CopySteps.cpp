@@ -1,12 +1,13 @@
 #include "platform/CopySteps.h"
 
 #include <chrono>
+#include <optional>
 #include <vector>
 
 namespace brevlo::platform {
 
 CopyResult CopyLoop(std::uint64_t total, const StepRead& read, const StepWrite& write,
-                    const CopyProgress& progress, const StepClock& clock) {
+                    const CopyProgress& progress, const StepClock& clock, const StepRunner& run) {
   const StepClock now = clock ? clock : [] {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
@@ -14,18 +15,33 @@ CopyResult CopyLoop(std::uint64_t total, const StepRead& read, const StepWrite& 
   std::vector<char> buffer(CopyPiece);
   std::uint64_t copied = 0;
   double reported = now();
-  for (bool first = true;;) {
-    const long long got = read(buffer.data(), buffer.size());
-    if (got < 0) return CopyResult::Failed;
-    if (got == 0) return CopyResult::Done;
-    if (!write(buffer.data(), static_cast<std::size_t>(got))) return CopyResult::Failed;
-    copied += static_cast<std::uint64_t>(got);
-    if (copied < total && copied >= QuietCopyBytes && progress &&
-        (first || now() - reported >= ReportEverySeconds)) {
-      if (!progress(copied, total)) return CopyResult::Canceled;
-      reported = now();
-      first = false;
+  bool first = true;
+  std::optional<CopyResult> end;
+  // Pieces until the copy ends or progress is due.
+  const std::function<void()> step = [&] {
+    for (;;) {
+      const long long got = read(buffer.data(), buffer.size());
+      if (got <= 0 || !write(buffer.data(), static_cast<std::size_t>(got))) {
+        end = got == 0 ? CopyResult::Done : CopyResult::Failed;
+        return;
+      }
+      copied += static_cast<std::uint64_t>(got);
+      if (copied < total && copied >= QuietCopyBytes && progress &&
+          (first || now() - reported >= ReportEverySeconds)) {
+        return;
+      }
     }
+  };
+  for (;;) {
+    if (run) {
+      run(step);
+    } else {
+      step();
+    }
+    if (end) return *end;
+    if (!progress(copied, total)) return CopyResult::Canceled;
+    reported = now();
+    first = false;
   }
 }
 

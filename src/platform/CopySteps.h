@@ -23,11 +23,16 @@ using StepRead = std::function<long long(char* buffer, std::size_t size)>;
 using StepWrite = std::function<bool(const char* data, std::size_t size)>;
 // Seconds on a steady clock.
 using StepClock = std::function<double()>;
+// Runs one step of pieces and returns once it has ended; a caller that serves its windows
+// meanwhile (RunWhilePumping) keeps them answering through a read or write that stalls.
+using StepRunner = std::function<void(const std::function<void()>& step)>;
 
 // The pieces of one copy of total bytes; progress is asked once QuietCopyBytes are copied, then
 // between pieces once the last time is ReportEverySeconds old, never after the last piece. The
-// adapter opens, closes and, unless Done, removes the destination.
+// pieces between two questions are one step, handed to run when given. The adapter opens and
+// closes the destination.
 CopyResult CopyLoop(std::uint64_t total, const StepRead& read, const StepWrite& write,
-                    const CopyProgress& progress, const StepClock& clock = {});
+                    const CopyProgress& progress, const StepClock& clock = {},
+                    const StepRunner& run = {});
 
 }  // namespace brevlo::platform

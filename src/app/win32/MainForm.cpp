@@ -134,7 +134,9 @@ struct TMainForm::OwnedAdapters {
   explicit OwnedAdapters(TMainForm& form)
       : dialogs([&form] { return BoxOwner(form); },
                 [] { return ui::Application != nullptr ? ui::Application->Title : std::string(); }),
-        shell([&form] { return static_cast<void*>(form.Handle()); }) {}
+        shell([&form] { return static_cast<void*>(form.Handle()); }) {
+    fs.ServeWindowsWith(&pump);
+  }
   platform::Win32FileSystem fs;
   platform::Win32Profile profile;
   platform::Win32Locale locale;

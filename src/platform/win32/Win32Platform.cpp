@@ -212,7 +212,14 @@ CopyResult Win32FileSystem::CopyInSteps(const std::string& from, const std::stri
         return got;
       },
       [&](const char* data, std::size_t bytes) { return WriteAll(target.Get(), data, bytes); },
-      progress);
+      progress, {},
+      [this](const std::function<void()>& step) {
+        if (pump_ != nullptr) {
+          pump_->RunWhilePumping(step);
+        } else {
+          step();
+        }
+      });
   // As the system's copy does: the video keeps its date. Its attributes wait until it has its
   // name, so that a read-only source cannot leave a temporary file nobody may remove.
   if (result == CopyResult::Done) {

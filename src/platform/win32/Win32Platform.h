@@ -19,6 +19,9 @@ namespace brevlo::platform {
 
 class Win32FileSystem : public IFileSystem {
  public:
+  // The steps of a copy in steps then run while pump serves the windows, so that a read or a
+  // write that stalls (a busy disk, a slow memory stick) leaves them answering.
+  void ServeWindowsWith(IMessagePump* pump) { pump_ = pump; }
   bool DirectoryExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   std::vector<DirEntry> ListDirectory(const std::string& folder,
@@ -39,6 +42,9 @@ class Win32FileSystem : public IFileSystem {
   bool SameFile(const std::string& a, const std::string& b) override;
   void CopyAttributes(const std::string& from, const std::string& to) override;
   bool Recycle(const std::string& path) override;
+
+ private:
+  IMessagePump* pump_ = nullptr;
 };
 
 class Win32Profile : public IProfile {
