@@ -261,15 +261,21 @@ bool TransferEngine::Serving(const std::function<bool()>& call) {
   return result;
 }
 
-// From the end, each slice one call, the windows served before the next.
+// From the end, each slice one call, the windows served before the next. The main window stays
+// disabled throughout, the rounds of messages between slices included.
 bool TransferEngine::RemovePart(const std::string& path) {
+  env_.progress.SetCopying(true);
   std::optional<std::uint64_t> size = env_.fs.FileSize(path);
   while (size && *size > RemoveSlice) {
     *size -= RemoveSlice;
-    if (!Serving([&] { return env_.fs.Truncate(path, *size); })) break;
+    if (!platform::RunWhilePumping(env_.pump, [&] { return env_.fs.Truncate(path, *size); })) {
+      break;
+    }
     env_.pump.ProcessMessages();
   }
-  return Serving([&] { return env_.fs.Delete(path); });
+  const bool removed = platform::RunWhilePumping(env_.pump, [&] { return env_.fs.Delete(path); });
+  env_.progress.SetCopying(false);
+  return removed;
 }
 
 // Ends with the progress window closed and a box that names any row left behind; the lists
