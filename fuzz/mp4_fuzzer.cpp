@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "library/Mp4Info.h"
-#include "library/PspPlayability.h"
+#include "video/Mp4Info.h"
+#include "video/PspPlayability.h"
 
 using namespace brevlo;
 
@@ -36,15 +36,15 @@ class InputFile : public platform::IFileReader {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   InputFile file(data, size);
-  library::Mp4ReadCost cost;
-  const auto details = library::ReadMp4Details(file, &cost);
+  video::Mp4ReadCost cost;
+  const auto details = video::ReadMp4Details(file, &cost);
   Check(cost.reads <= 64 && cost.bytes <= 512 * 1024);
-  const std::string tip = library::DetailsTip(details, library::Mpeg4, ',');
+  const std::string tip = video::DetailsTip(details, library::Mpeg4, ',');
   Check(!tip.empty() && tip.size() < 4096);
   if (details) {
     Check(details->fileSize == size);
     Check(details->title.size() <= 256);
-    library::DetailsTip(details, library::Mpeg4Avc, '.');
+    video::DetailsTip(details, library::Mpeg4Avc, '.');
   }
   return 0;
 }

@@ -7,7 +7,7 @@
 
 #include "app/AppValues.h"
 #include "dirtree/win32/FileExplorer.h"
-#include "library/Mp4Info.h"
+#include "video/Mp4Info.h"
 #include "library/VideoList.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
@@ -195,7 +195,7 @@ class TMainForm : public ui::TForm {
   unsigned fillGeneration_[2] = {0, 0};
   // The details of the rows whose tips were shown since each list was filled, by file name:
   // read once, when first asked for.
-  std::map<std::string, std::optional<library::Mp4Details>> details_[2];
+  std::map<std::string, std::optional<video::Mp4Details>> details_[2];
   class TransferHost;
   std::unique_ptr<TransferHost> transferHost_;
   bool transferRunning_ = false;

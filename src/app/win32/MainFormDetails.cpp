@@ -2,7 +2,7 @@
 #include "app/win32/MainForm.h"
 
 #include "library/PspNaming.h"
-#include "library/PspPlayability.h"
+#include "video/PspPlayability.h"
 
 namespace brevlo::app {
 
@@ -15,12 +15,12 @@ std::string TMainForm::VideoTip(ui::TListView* list, int row) {
     const std::string folder = list == ltvPC ? PcFolder : PspFolder;
     const auto file = services_.fs->OpenReader(library::WithTrailingBackslash(folder) + name);
     // A file that cannot be opened now (gone, or locked) is tried again next time.
-    if (file == nullptr) return library::UnreadableText;
-    found = known.emplace(name, library::ReadMp4Details(*file)).first;
+    if (file == nullptr) return video::UnreadableText;
+    found = known.emplace(name, video::ReadMp4Details(*file)).first;
   }
   // The kind chosen now: a video of the PC list goes to the PSP as that kind.
   const library::VideoKind kind = cmbType->ItemIndex() == 0 ? library::Mpeg4 : library::Mpeg4Avc;
-  return library::DetailsTip(found->second, kind, services_.locale->DecimalSeparator());
+  return video::DetailsTip(found->second, kind, services_.locale->DecimalSeparator());
 }
 
 }  // namespace brevlo::app
