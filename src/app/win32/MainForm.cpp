@@ -9,6 +9,8 @@
 #include "library/PspDetection.h"
 #include "library/PspNaming.h"
 #include "operations/VideoPaths.h"
+#include "operations/win32/TitleForm.h"
+#include "operations/win32/TransferForm.h"
 #include "platform/win32/BrowseForFolder.h"
 #include "platform/win32/Win32Platform.h"
 #include "skin/win32/BuiltInSkin.h"
@@ -183,6 +185,10 @@ TMainForm::TMainForm(ui::TComponent* owner)
   EndLoading();
   LoadArtwork();
   FormCreate();
+  TitlePorts ports{services_.fs, services_.dialogs, services_.pump,
+                   [] { return static_cast<operations::ITransferProgress*>(TransferForm); },
+                   values_.ProductName + " " + values_.ProgramVersion};
+  TitleForm = new TTitleForm(this, this, std::move(ports));
 }
 
 void TMainForm::DpiChanged() {
