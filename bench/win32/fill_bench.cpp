@@ -126,6 +126,15 @@ class TimedFileSystem : public platform::IFileSystem {
   bool Replace(const std::string& from, const std::string& to) override {
     return inner_.Replace(from, to);
   }
+  platform::CopyResult CopyPlanInSteps(const std::string& from, const std::string& to,
+                                       const platform::CopyPlan& plan,
+                                       const platform::CopyProgress& progress) override {
+    return inner_.CopyPlanInSteps(from, to, plan, progress);
+  }
+  bool WriteAt(const std::string& path, std::uint64_t offset,
+               const std::vector<std::uint8_t>& bytes) override {
+    return inner_.WriteAt(path, offset, bytes);
+  }
   bool SameFile(const std::string& a, const std::string& b) override {
     return inner_.SameFile(a, b);
   }

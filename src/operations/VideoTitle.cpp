@@ -1,5 +1,6 @@
 #include "operations/VideoTitle.h"
 
+#include "platform/CopyPlan.h"
 #include "video/TitleWriter.h"
 
 namespace brevlo::operations {
@@ -64,7 +65,7 @@ TitleOutcome ChangeVideoTitle(TitleEnvironment& env, const std::string& path,
     const auto size = env.fs.FileSize(temp);
     whole = size && *size == platform::PlanSize(edit->rewrite);
   }
-  if (whole && !stopped && env.fs.ReplaceFile(temp, path)) return TitleOutcome::Changed;
+  if (whole && !stopped && env.fs.Replace(temp, path)) return TitleOutcome::Changed;
   env.fs.Delete(temp);
   if (stopped) return Tell(env, TitleStoppedText, TitleOutcome::Stopped);
   return Tell(env, TitleFailedText, TitleOutcome::Failed);

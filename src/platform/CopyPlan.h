@@ -8,23 +8,6 @@
 
 namespace brevlo::platform {
 
-// One piece of a planned copy: bytes made in memory, or a range of the source file.
-struct PlanPiece {
-  std::vector<std::uint8_t> bytes;
-  std::uint64_t sourceOffset = 0;
-  std::uint64_t sourceLength = 0;
-  bool fromSource = false;
-
-  static PlanPiece Memory(std::vector<std::uint8_t> data) { return {std::move(data), 0, 0, false}; }
-  static PlanPiece Source(std::uint64_t offset, std::uint64_t length) {
-    return {{}, offset, length, true};
-  }
-  std::uint64_t Size() const { return fromSource ? sourceLength : bytes.size(); }
-};
-
-// What a destination is made of, in order. An empty plan is the source as it is.
-using CopyPlan = std::vector<PlanPiece>;
-
 std::uint64_t PlanSize(const CopyPlan& plan);
 
 // A plan's bytes in order, read in pieces as a copy loop asks for them: the pieces in memory

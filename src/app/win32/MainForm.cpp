@@ -187,7 +187,7 @@ TMainForm::TMainForm(ui::TComponent* owner)
   FormCreate();
   TitlePorts ports{services_.fs, services_.dialogs, services_.pump,
                    [] { return static_cast<operations::ITransferProgress*>(TransferForm); },
-                   values_.ProductName + " " + values_.ProgramVersion};
+                   TitleEncoder()};
   TitleForm = new TTitleForm(this, this, std::move(ports));
 }
 
@@ -222,6 +222,7 @@ void TMainForm::FormCreate() {
   // 4: preferences.
   const StartupPreferences prefs = ReadPreferences(*services_.profile, values_);
   values_.ProgramVersion = prefs.version;
+  pspTitles_ = prefs.pspTitles;
   edtPath->SetText(prefs.outputPath);
   // 6-7: help file and the task bar's title.
   HelpFile = values_.HelpFile;

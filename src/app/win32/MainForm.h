@@ -206,6 +206,9 @@ class TMainForm : public ui::TForm {
   class TransferHost;
   std::unique_ptr<TransferHost> transferHost_;
   bool transferRunning_ = false;
+  bool pspTitles_ = true;  // "PSP Titles" in the preferences
+  // The program as it names itself in the PSP titles it writes.
+  std::string TitleEncoder() const { return values_.ProductName + " " + values_.ProgramVersion; }
   bool transferRefresh_ = false;  // the transfer's own clicks of the refresh buttons
 };
 

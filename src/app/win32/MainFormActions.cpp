@@ -32,9 +32,9 @@ void TMainForm::SetTitle2Click(ui::TObject*) {
   const auto* details = RowDetails(ltvPSP, selected[0]);
   const bool titled = details != nullptr && *details && (*details)->pspTitle;
   TitleForm->OnTitled = [this] { btnRefreshPSP->Click(); };
-  TitleForm->ShowFor(library::WithTrailingBackslash(PspDrive + PspKindFolder) +
-                         ltvPSP->Item(selected[0]).caption,
-                     titled ? (*details)->title : std::string());
+  TitleForm->ShowFor(
+      library::WithTrailingBackslash(PspDrive + PspKindFolder) + ltvPSP->Item(selected[0]).caption,
+      titled ? (*details)->title : std::string());
 }
 
 void TMainForm::Rename1Click(ui::TObject*) {

@@ -189,7 +189,8 @@ void TMainForm::BuildMenus() {
   Rename2 = PopupMenu2->Add("Rename2", "Rename", [this](ui::TObject*) { btnRename->Click(); });
   Delete2 = PopupMenu2->Add("Delete2", "Delete", [this](ui::TObject*) { btnDelete->Click(); });
   PopupMenu2->Add("N5", "-");
-  SetTitle2 = PopupMenu2->Add("SetTitle2", "Set Title...", [this](ui::TObject* s) { SetTitle2Click(s); });
+  SetTitle2 =
+      PopupMenu2->Add("SetTitle2", "Set Title...", [this](ui::TObject* s) { SetTitle2Click(s); });
   ltvPSP->PopupMenu = PopupMenu2;
 
   ltvPC->OnDblClick = [this](ui::TObject* s) { ltvPCDblClick(s); };
