@@ -147,6 +147,8 @@ struct TMainForm::OwnedAdapters {
 };
 
 TMainForm::~TMainForm() {
+  delete TitleForm;
+  TitleForm = nullptr;
   transferHost_.reset();
   if (MainForm == this) MainForm = nullptr;
 }
@@ -188,7 +190,8 @@ TMainForm::TMainForm(ui::TComponent* owner)
   TitlePorts ports{services_.fs, services_.dialogs, services_.pump,
                    [] { return static_cast<operations::ITransferProgress*>(TransferForm); },
                    TitleEncoder()};
-  TitleForm = new TTitleForm(this, this, std::move(ports));
+  // A window of its own beside this one, as the other forms are, but made and let go here.
+  TitleForm = new TTitleForm(Owner(), this, std::move(ports));
 }
 
 void TMainForm::DpiChanged() {
