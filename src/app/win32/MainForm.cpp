@@ -147,7 +147,8 @@ struct TMainForm::OwnedAdapters {
 };
 
 TMainForm::~TMainForm() {
-  delete TitleForm;
+  // The application may have let it go first, at the program's end.
+  if (titleFormAlive_ != nullptr && *titleFormAlive_ != nullptr) delete TitleForm;
   TitleForm = nullptr;
   transferHost_.reset();
   if (MainForm == this) MainForm = nullptr;
@@ -192,6 +193,7 @@ TMainForm::TMainForm(ui::TComponent* owner)
                    TitleEncoder()};
   // A window of its own beside this one, as the other forms are, but made and let go here.
   TitleForm = new TTitleForm(Owner(), this, std::move(ports));
+  titleFormAlive_ = TitleForm->Observe();
 }
 
 void TMainForm::DpiChanged() {

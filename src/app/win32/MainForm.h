@@ -207,6 +207,7 @@ class TMainForm : public ui::TForm {
   std::unique_ptr<TransferHost> transferHost_;
   bool transferRunning_ = false;
   bool pspTitles_ = true;  // "PSP Titles" in the preferences
+  std::shared_ptr<ui::TComponent* const> titleFormAlive_;
   // The program as it names itself in the PSP titles it writes.
   std::string TitleEncoder() const { return values_.ProductName + " " + values_.ProgramVersion; }
   bool transferRefresh_ = false;  // the transfer's own clicks of the refresh buttons
