@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "library/Mp4Info.h"
+#include "video/Mp4Info.h"
 #include "platform/portable/PortablePlatform.h"
 #include "support/TestVideos.h"
 
@@ -78,14 +78,14 @@ int main(int argc, char** argv) {
   }
 
   platform::StdFileSystem files;
-  library::Mp4ReadCost cost;
+  video::Mp4ReadCost cost;
   int complete = 0;
   std::vector<char> tail(4096);
   const auto details = [&] {
     complete = 0;
     for (const auto& path : paths) {
       const auto file = files.OpenReader(path);
-      if (file && library::ReadMp4Details(*file, &cost)) ++complete;
+      if (file && video::ReadMp4Details(*file, &cost)) ++complete;
     }
   };
   const auto lastBlock = [&] {

@@ -19,10 +19,13 @@
 #   - a full repaint of the main window with 200 videos in both lists, skinned against the
 #     same window without its skin;
 #   - the fill of 2,000 videos with the rows' tips on (some of them read before each fill)
-#     against the same fill with the tips off.
+#     against the same fill with the tips off;
+#   - the fill of 2,000 real videos (half of them with a PSP title) and a scroll through every
+#     row with the titles under the names against the same without titles.
 # Ends with one line per figure: figure, baseline, ratio. Uses its own Wine prefix
 # (build/wineprefix-bench) and its own virtual display. Called by tools/bench.sh.
-#   tools/bench-wine.sh [fill] [memory] [tree] [transfer] [startup] [paint] [tips]   default: all
+#   tools/bench-wine.sh [fill] [memory] [tree] [transfer] [startup] [paint] [tips] [titles]
+#   default: all
 set -eEuo pipefail
 BREVLO_LOG_NAME=bench-wine
 # A step that fails says which, rather than end the run without a word.
@@ -32,7 +35,7 @@ source "$(dirname "$0")/lib/psp-rig.sh"
 source "$(dirname "$0")/lib/e2e.sh"
 
 parts=("$@")
-[ ${#parts[@]} -gt 0 ] || parts=(fill memory tree transfer startup paint tips)
+[ ${#parts[@]} -gt 0 ] || parts=(fill memory tree transfer startup paint tips titles)
 fill_rows=${BREVLO_BENCH_FILL_ROWS:-2000}
 memory_rows=${BREVLO_BENCH_MEMORY_ROWS:-10000}
 fill_repeats=${BREVLO_BENCH_FILL_REPEATS:-5}
@@ -45,6 +48,7 @@ startup_part_runs=${BREVLO_BENCH_STARTUP_PART_RUNS:-5}
 paint_rows=${BREVLO_BENCH_PAINT_ROWS:-200}
 paint_repeats=${BREVLO_BENCH_PAINT_REPEATS:-9}
 tips_repeats=${BREVLO_BENCH_TIPS_REPEATS:-15}
+titles_repeats=${BREVLO_BENCH_TITLES_REPEATS:-5}
 
 brevlo_setup >/dev/null
 native=$brevlo_build/bench
@@ -467,6 +471,28 @@ bench_tips() {
     "window fill with tips, $fill_rows rows (s)" "the same fill without tips (s)" '%.4f'
 }
 
+bench_titles() {
+  local dir=$data/titled-$fill_rows i out
+  if [ "$(find "$dir" -name '*.THM' 2>/dev/null | wc -l)" != "$fill_rows" ]; then
+    brevlo_quiet_build "$win" --target brevlo_test_videos
+    rm -rf "$dir" && mkdir -p "$dir"
+    for ((i = 1; i <= fill_rows; i++)); do
+      # Every other video carries the PSP's title; the others have none.
+      if ((i % 2 == 0)); then
+        cp "$win/test-videos/avc-main-480x272-psp.mp4" "$dir/v$i.mp4"
+      else
+        cp "$win/test-videos/mpeg4-320x240.mp4" "$dir/v$i.mp4"
+      fi
+      cp "$win/DefaultPreview.THM" "$dir/v$i.THM"
+    done
+  fi
+  out=$data/titles.txt
+  echo "== fill of $fill_rows real videos and a scroll through them, with titles and without"
+  in_wine "$out" "$win/fill_bench.exe" titles "$(brevlo_winpath "$dir")" "$titles_repeats"
+  result_figure "$out" scroll_titles_seconds scroll_no_titles_seconds \
+    "fill and scroll with titles, $fill_rows rows (s)" "the same without titles (s)" '%.4f'
+}
+
 for part in "${parts[@]}"; do
   case $part in
   fill) bench_fill ;;
@@ -476,6 +502,7 @@ for part in "${parts[@]}"; do
   startup) bench_startup ;;
   paint) bench_paint ;;
   tips) bench_tips ;;
+  titles) bench_titles ;;
   *) brevlo_die "unknown part $part (fill, memory, tree, transfer, startup, paint, tips)" ;;
   esac
 done

@@ -30,4 +30,11 @@ ff -f lavfi -i "$(picture 1280x720 25)" -f lavfi -i "$(sound 48000)" $(x264 high
 # shellcheck disable=SC2046
 ff -f lavfi -i "$(picture 720x480 25)" -f lavfi -i "$(sound 22050)" $(x264 main 3.0) \
   -c:a aac -ac 1 "$out/avc-main-720x480.mp4"
+# MPEG-4 Visual with its header at the start and the common title; and an H.264 file in
+# fragments, whose header holds no samples.
+ff -f lavfi -i "$(picture 176x144 15)" -f lavfi -i "$(sound 24000)" -c:v mpeg4 -c:a aac -ac 1 \
+  -movflags +faststart -metadata title="Named in the header" "$out/mpeg4-176x144-faststart.mp4"
+# shellcheck disable=SC2046
+ff -f lavfi -i "$(picture 320x240 25)" -f lavfi -i "$(sound 48000)" $(x264 baseline 3.0) \
+  -c:a aac -ac 2 -movflags frag_keyframe+empty_moov "$out/avc-fragmented.mp4"
 touch "$out/made"

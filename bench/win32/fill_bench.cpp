@@ -10,6 +10,9 @@
 //                                             in both lists, skinned against unskinned
 //   fill_bench tips FOLDER [REPEATS]          the fill with the rows' tips on (100 of them read
 //                                             before each fill) against the fill without tips
+//   fill_bench titles FOLDER [REPEATS]        the fill and a scroll through every row, page by
+//                                             page, with the rows' PSP titles under their names
+//                                             against the same without titles
 //   fill_bench copy HOW TOFOLDER FILE...      seconds of a copy of the files, one by one, by
 //                                             CopyFileA (system), CopyFileExW with a progress
 //                                             routine (systemex) or the program's steps (steps)
@@ -125,6 +128,15 @@ class TimedFileSystem : public platform::IFileSystem {
   }
   bool Replace(const std::string& from, const std::string& to) override {
     return inner_.Replace(from, to);
+  }
+  platform::CopyResult CopyPlanInSteps(const std::string& from, const std::string& to,
+                                       const platform::CopyPlan& plan,
+                                       const platform::CopyProgress& progress) override {
+    return inner_.CopyPlanInSteps(from, to, plan, progress);
+  }
+  bool WriteAt(const std::string& path, std::uint64_t offset,
+               const std::vector<std::uint8_t>& bytes) override {
+    return inner_.WriteAt(path, offset, bytes);
   }
   bool SameFile(const std::string& a, const std::string& b) override {
     return inner_.SameFile(a, b);
@@ -656,6 +668,57 @@ int TimeTree(char letter, int repeats) {
   return 0;
 }
 
+// The fill, then every row shown page by page and painted: with the titles on, each row's
+// header is read when it is first drawn. Taken in turns ABBA.
+int TimeTitles(const std::string& folder, int repeats) {
+  const auto thumbs = ThumbnailsOrSay(folder);
+  if (thumbs.empty()) return 2;
+  ProgramFolder program(thumbs.front());
+  Window window(program.path);
+  app::TMainForm* form = window.form;
+  ui::TListView* list = form->ltvPC;
+  const auto withTitles = list->OnSecondLine;
+  int titled = 0;
+  const auto run = [&](bool titles) {
+    list->OnSecondLine = titles ? withTitles : nullptr;
+    int drawn = 0;
+    const double seconds = bench::Seconds([&] {
+      form->FillVideoList(folder, list, form->imlPC);
+      UpdateWindow(list->Handle());
+      const int page =
+          std::max(1, static_cast<int>(SendMessageA(list->Handle(), LVM_GETCOUNTPERPAGE, 0, 0)));
+      for (int row = 0; row < list->Count(); row += page) {
+        const int last = std::min(row + page, list->Count()) - 1;
+        SendMessageA(list->Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(last), FALSE);
+        UpdateWindow(list->Handle());
+        drawn = last + 1;
+      }
+    });
+    if (titles) {
+      titled = 0;
+      for (int row = 0; row < drawn; ++row) titled += !withTitles(list, row).empty();
+    }
+    return seconds;
+  };
+  std::vector<double> with, without;
+  for (int i = 0; i < repeats; ++i) {
+    const bool titlesFirst = i % 2 == 0;
+    (titlesFirst ? with : without).push_back(run(titlesFirst));
+    (titlesFirst ? without : with).push_back(run(!titlesFirst));
+  }
+  list->OnSecondLine = withTitles;
+  std::printf(
+      "rows %d, %d with a title; fill and scroll %.4f s with titles, %.4f s without "
+      "(medians of %d)\n",
+      list->Count(), titled, bench::Median(with), bench::Median(without), repeats);
+  Result("titles_rows", list->Count());
+  Result("titles_titled_rows", titled);
+  Result("scroll_titles_seconds", bench::Median(with));
+  Result("scroll_no_titles_seconds", bench::Median(without));
+  std::fflush(stdout);
+  return 0;
+}
+
 // A full repaint of the main window, frame, controls and both filled lists, with the skin and
 // without it, alternating so that both see the machine alike.
 int TimePaint(const std::string& folder, int repeats) {
@@ -1015,7 +1078,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: fill_bench time FOLDER [REPEATS] [whole] | fill_bench memory FOLDER | "
                  "fill_bench tree DRIVE [REPEATS] | fill_bench paint FOLDER [REPEATS] | fill_bench "
-                 "tips FOLDER [REPEATS] | fill_bench copy HOW TOFOLDER FILE... | "
+                 "tips FOLDER [REPEATS] | fill_bench titles FOLDER [REPEATS] | fill_bench copy HOW "
+                 "TOFOLDER FILE... | "
                  "fill_bench click TITLE BUTTON BOX | fill_bench close TITLE | fill_bench startup "
                  "FOLDER | fill_bench hold SECONDS\n");
     return 2;
@@ -1031,6 +1095,7 @@ int main(int argc, char** argv) {
   if (mode == "memory") return MeasureMemory(folder);
   if (mode == "paint") return TimePaint(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 9);
   if (mode == "tips") return TimeTips(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 9);
+  if (mode == "titles") return TimeTitles(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
   if (mode == "tree") return TimeTree(argv[2][0], argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
   if (mode == "click" && argc > 4) return TimeClick(argv[2], argv[3], argv[4]);
   if (mode == "close") {

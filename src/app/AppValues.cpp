@@ -41,6 +41,7 @@ StartupPreferences ReadPreferences(platform::IProfile& profile, const AppValues&
   StartupPreferences prefs;
   prefs.version = profile.ReadString(file, PreferencesSection, VersionKey, DefaultVersion);
   prefs.outputPath = profile.ReadString(file, PreferencesSection, OutputPathKey, values.AppFolder);
+  prefs.pspTitles = profile.ReadString(file, PreferencesSection, PspTitlesKey, "1") != "0";
   return prefs;
 }
 

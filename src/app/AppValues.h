@@ -31,6 +31,7 @@ inline constexpr const char* PreferencesFileName = "Preferences.ini";
 inline constexpr const char* PreferencesSection = "Main";
 inline constexpr const char* VersionKey = "Version";
 inline constexpr const char* OutputPathKey = "Output Path";
+inline constexpr const char* PspTitlesKey = "PSP Titles";
 inline constexpr const char* MarkerFileName = "wmaspi.dll";
 inline constexpr const char* HelpFileName = "Brevlo.chm";
 inline constexpr const char* DefaultVersion = BREVLO_VERSION;
@@ -44,9 +45,11 @@ AppValues MakeAppValues(const std::string& appFolder);
 struct StartupPreferences {
   std::string version;
   std::string outputPath;
+  bool pspTitles = true;  // a video copied to the PSP gets its file name as its PSP title
 };
 
-// Missing file or keys give the defaults: version "1.8", the program's own folder.
+// Missing file or keys give the defaults: version "1.8", the program's own folder, titles on
+// ("PSP Titles" = 0 turns them off; never written by the program).
 StartupPreferences ReadPreferences(platform::IProfile& profile, const AppValues& values);
 
 enum class SaveOutcome { Saved, KeptByMarker, Failed };

@@ -6,6 +6,8 @@
 #include "library/PspNaming.h"
 #include "library/VideoList.h"
 #include "operations/VideoPaths.h"
+#include "platform/CopyPlan.h"
+#include "video/TitleWriter.h"
 
 namespace brevlo::operations {
 
@@ -182,21 +184,33 @@ std::string TransferEngine::TempNameFor(const std::string& target) {
 TransferEngine::Copied TransferEngine::CopyComplete(const std::string& from,
                                                     const std::string& temp,
                                                     std::optional<std::uint64_t> size,
-                                                    std::optional<BarPlace> bar) {
+                                                    std::optional<BarPlace> bar,
+                                                    const std::string& pspTitle) {
   if (temp.empty()) return Copied::NoName;
   if (!size) size = env_.fs.FileSize(from);
   platform::CopyResult result = platform::CopyResult::Failed;
   if (size && bar) {
+    // A title for the PSP: the header made anew in memory, the media copied behind it.
+    platform::CopyPlan plan;
+    if (!pspTitle.empty()) {
+      if (const auto reader = env_.fs.OpenReader(from)) {
+        plan = video::PlanTitledCopy(*reader, pspTitle, env_.titleEncoder);
+      }
+      if (platform::PlanSize(plan) >= PspFileSizeLimit) plan.clear();
+      if (!plan.empty()) size = platform::PlanSize(plan);
+    }
     // Stop pressed before this copy began lets the row finish, as between files it always did.
     const bool stoppedBefore = stop_.Stopped();
     int shown = ProgressPercent(bar->handled, bar->selected);
     env_.progress.SetCopying(true);
-    result = env_.fs.CopyInSteps(from, temp, [&](std::uint64_t copied, std::uint64_t total) {
+    const platform::CopyProgress progress = [&](std::uint64_t copied, std::uint64_t total) {
       const int percent = ProgressPercent(bar->handled, bar->selected, copied, total);
       if (percent != shown) env_.progress.SetPosition(shown = percent);
       env_.pump.ProcessMessages();
       return stoppedBefore || !stop_.Stopped();
-    });
+    };
+    result = plan.empty() ? env_.fs.CopyInSteps(from, temp, progress)
+                          : env_.fs.CopyPlanInSteps(from, temp, plan, progress);
     env_.progress.SetCopying(false);
   } else if (size && env_.fs.Copy(from, temp)) {
     result = platform::CopyResult::Done;
@@ -402,8 +416,9 @@ TransferReport TransferEngine::TransferVideos(int mode) {
         thumbStage = toPsp ? StageThumbnail(source, destination, thumb, false) : Stage::Nothing;
       }
       Staged video{TempNameFor(destination), destination, source, false};
-      const Copied copied = CopyComplete(source, video.temp, sourceSize,
-                                         BarPlace{report.handled, env_.host.SelectedCount(list)});
+      const Copied copied = CopyComplete(
+          source, video.temp, sourceSize, BarPlace{report.handled, env_.host.SelectedCount(list)},
+          toPsp && env_.pspTitles ? video::TitleForFileName(caption) : std::string());
       if (copied == Copied::Stopped) {
         if (thumbStage == Stage::Arrived) Discard(thumb);
         report.notTransferred.push_back({caption, NotTransferredReason::Stopped});

@@ -76,6 +76,10 @@ struct TransferEnvironment {
   ITransferHost& host;
   ITransferProgress& progress;
   std::string appFolder;  // with its trailing backslash
+  // A video sent to the PSP without a PSP title gets its PC file name as one; the encoder
+  // names the program in the title's box.
+  bool pspTitles = false;
+  std::string titleEncoder;
 };
 
 enum class TransferEnd { Completed, Canceled, NothingToDo, Refused };
@@ -172,7 +176,7 @@ class TransferEngine {
   // serving the windows between them, and Stop pressed meanwhile ends it.
   Copied CopyComplete(const std::string& from, const std::string& temp,
                       std::optional<std::uint64_t> size = std::nullopt,
-                      std::optional<BarPlace> bar = std::nullopt);
+                      std::optional<BarPlace> bar = std::nullopt, const std::string& pspTitle = {});
   TransferReport EndCanceled(TransferReport& report, bool move);
   // Temporary files that a copy cut short by the end of the program left in a PSP folder.
   void RemoveStaleTemporaries(int kind, const std::string& pspFolder);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace brevlo::platform {
@@ -21,6 +22,23 @@ enum FileAttribute : unsigned {
 using CopyProgress = std::function<bool(std::uint64_t copied, std::uint64_t total)>;
 
 enum class CopyResult { Done, Failed, Canceled };
+
+// One piece of a planned copy: bytes made in memory, or a range of the source file.
+struct PlanPiece {
+  std::vector<std::uint8_t> bytes;
+  std::uint64_t sourceOffset = 0;
+  std::uint64_t sourceLength = 0;
+  bool fromSource = false;
+
+  static PlanPiece Memory(std::vector<std::uint8_t> data) { return {std::move(data), 0, 0, false}; }
+  static PlanPiece Source(std::uint64_t offset, std::uint64_t length) {
+    return {{}, offset, length, true};
+  }
+  std::uint64_t Size() const { return fromSource ? sourceLength : bytes.size(); }
+};
+
+// What a destination is made of, in order. An empty plan is the source as it is.
+using CopyPlan = std::vector<PlanPiece>;
 
 struct DirEntry {
   std::string name;
@@ -70,6 +88,14 @@ class IFileSystem {
                                  const CopyProgress& /*progress*/) {
     return Copy(from, to) ? CopyResult::Done : CopyResult::Failed;
   }
+  // The same copy made to a plan: its pieces in memory and the ranges of from it names, in
+  // order. An empty plan copies from as it is.
+  virtual CopyResult CopyPlanInSteps(const std::string& from, const std::string& to,
+                                     const CopyPlan& plan, const CopyProgress& progress) = 0;
+  // Writes bytes at offset over an existing file's own bytes in one call; never changes its
+  // size. False when the file cannot be written there.
+  virtual bool WriteAt(const std::string& path, std::uint64_t offset,
+                       const std::vector<std::uint8_t>& bytes) = 0;
   virtual bool Delete(const std::string& path) = 0;
   // Cuts a file down to size bytes, freeing the rest; false when it cannot.
   virtual bool Truncate(const std::string& /*path*/, std::uint64_t /*size*/) { return false; }

@@ -1,5 +1,6 @@
 #include "ui/ComCtrls.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -330,6 +331,42 @@ void TCustomListView::AnswerInfoTip(LPARAM info, bool wide) {
   }
 }
 
+LRESULT TCustomListView::CustomDraw(LPARAM draw) {
+  auto& request = *reinterpret_cast<NMLVCUSTOMDRAW*>(draw);
+  if (!OnSecondLine) return CDRF_DODEFAULT;
+  if (request.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (request.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) return CDRF_NOTIFYPOSTPAINT;
+  if (request.nmcd.dwDrawStage != CDDS_ITEMPOSTPAINT) return CDRF_DODEFAULT;
+  const auto row = static_cast<int>(request.nmcd.dwItemSpec);
+  if (row < 0 || row >= Count()) return CDRF_DODEFAULT;
+  const std::string line = OnSecondLine(this, row);
+  if (line.empty()) return CDRF_DODEFAULT;
+  RECT label{LVIR_LABEL, 0, 0, 0};
+  if (SendMessageA(Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(&label)) == 0) {
+    return CDRF_DODEFAULT;
+  }
+  // The caption sits in the middle of the row; the second line goes just below it.
+  HDC dc = request.nmcd.hdc;
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  const int height = metrics.tmHeight;
+  RECT place{label.left + GetSystemMetrics(SM_CXEDGE) * 2, (label.top + label.bottom + height) / 2,
+             label.right - GetSystemMetrics(SM_CXEDGE), 0};
+  place.bottom = std::min<LONG>(place.top + height, label.bottom);
+  if (place.bottom <= place.top || place.right <= place.left) return CDRF_DODEFAULT;
+  const int n = MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, wide.data(), n);
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldColor = SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  DrawTextW(dc, wide.c_str(), -1, &place,
+            DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  SetTextColor(dc, oldColor);
+  SetBkMode(dc, oldMode);
+  return CDRF_DODEFAULT;
+}
+
 void TCustomListView::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_MOUSEMOVE:
@@ -387,6 +424,9 @@ void TCustomListView::WndProc(TMessage& message) {
       case LVN_ODFINDITEMA:
       case LVN_ODFINDITEMW:
         message.Result = FindRow(message.LParam, header->code == LVN_ODFINDITEMW);
+        return;
+      case NM_CUSTOMDRAW:
+        message.Result = CustomDraw(message.LParam);
         return;
       case LVN_BEGINDRAG:
         if (OnStartDrag) {

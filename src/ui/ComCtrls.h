@@ -87,6 +87,9 @@ class TCustomListView : public TCustomListControl {
   // The tip of a row the mouse rests on (UTF-8, lines split by CR LF); asked each time the tip
   // shows. Empty: no tip.
   std::function<std::string(TObject*, int index)> OnInfoTip;
+  // A second line under a row's caption, in a quieter colour, cut with an ellipsis; asked each
+  // time the row is drawn (UTF-8). Empty: the row has one line.
+  std::function<std::string(TObject*, int index)> OnSecondLine;
   // The tip window while the list has one, for those who look at it.
   HWND InfoTipHandle() const { return tip_; }
 
@@ -103,6 +106,7 @@ class TCustomListView : public TCustomListControl {
   void TrackInfoTip(const TMessage& message);
   void DropInfoTipRow();
   void AnswerInfoTip(LPARAM info, bool wide);
+  LRESULT CustomDraw(LPARAM draw);
 
   std::vector<TListItemData> items_;
   std::size_t shownRows_ = 0;  // the row count the control was last told

@@ -1,17 +1,17 @@
 // The details of real videos made by ffmpeg, of cut and hostile copies of them, and the PSP's
 // verdict on each.
-#include "library/Mp4Info.h"
+#include "video/Mp4Info.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "library/PspPlayability.h"
+#include "video/PspPlayability.h"
 #include "platform/portable/PortablePlatform.h"
 #include "support/TestVideos.h"
 
 using namespace brevlo;
-using namespace brevlo::library;
+using namespace brevlo::video;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {

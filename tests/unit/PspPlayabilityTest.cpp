@@ -1,11 +1,12 @@
 // The PSP's rules over the facts of a video, one departure from a video it plays at a time.
-#include "library/PspPlayability.h"
+#include "video/PspPlayability.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
-using namespace brevlo::library;
+using namespace brevlo::video;
 
 namespace {
 
@@ -98,6 +99,12 @@ TEST(PspPlayabilityTest, FactsLineReadsAsOneLine) {
        "0:07 | 480 x 272 | H.264 Main 3.0 | no sound | 480 kbit/s | 420 kB"},
       {"no length, no picture", [](Mp4Details& d) { d.seconds = 0, d.video.reset(); }, '.',
        "0:00 | no picture | AAC 48 kHz stereo | 112 MB"},
+      {"a length field near 2^64", [](Mp4Details& d) { d.seconds = 1.8e19 / 600; }, '.',
+       "unknown length | 480 x 272 | H.264 Main 3.0 | AAC 48 kHz stereo | 112 MB"},
+      {"just over 100 hours", [](Mp4Details& d) { d.seconds = 360'001; }, '.',
+       "unknown length | 480 x 272 | H.264 Main 3.0 | AAC 48 kHz stereo | 112 MB"},
+      {"not a number", [](Mp4Details& d) { d.seconds = std::nan(""); }, '.',
+       "unknown length | 480 x 272 | H.264 Main 3.0 | AAC 48 kHz stereo | 112 MB"},
   };
   for (const Case& c : cases) {
     Mp4Details d = Playable();

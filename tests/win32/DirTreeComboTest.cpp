@@ -54,6 +54,15 @@ class MappedFileSystem : public platform::IFileSystem {
   bool Replace(const std::string& from, const std::string& to) override {
     return real_.Replace(Map(from), Map(to));
   }
+  platform::CopyResult CopyPlanInSteps(const std::string& from, const std::string& to,
+                                       const platform::CopyPlan& plan,
+                                       const platform::CopyProgress& progress) override {
+    return real_.CopyPlanInSteps(Map(from), Map(to), plan, progress);
+  }
+  bool WriteAt(const std::string& path, std::uint64_t offset,
+               const std::vector<std::uint8_t>& bytes) override {
+    return real_.WriteAt(Map(path), offset, bytes);
+  }
   bool SameFile(const std::string& a, const std::string& b) override {
     return real_.SameFile(Map(a), Map(b));
   }

@@ -204,7 +204,9 @@ TEST_F(MainWindow, ContextMenusHoldTheirItemsInOrder) {
       {"Copy2", "Copy to PC"},
       {"", "-"},
       {"Rename2", "Rename"},
-      {"Delete2", "Delete"}};
+      {"Delete2", "Delete"},
+      {"", "-"},
+      {"SetTitle2", "Set Title..."}};
   auto check = [](ui::TPopupMenu* menu,
                   const std::vector<std::pair<std::string, std::string>>& want) {
     const auto& items = menu->Items()->Items();

@@ -29,6 +29,7 @@ TEST_F(Preferences, ReadAsWrittenOrTheDefaults) {
     const char* what;
     std::string file;  // empty: no file
     std::string version, outputPath;
+    bool pspTitles = true;
   };
   const std::string app = folder.Path();
   const std::vector<Case> cases = {
@@ -41,6 +42,8 @@ TEST_F(Preferences, ReadAsWrittenOrTheDefaults) {
        "1.8", app},
       {"a value longer than the profile's limit", "[Main]\nOutput Path=" + std::string(5000, 'x'),
        "1.8", std::string(2047, 'x')},
+      {"titles turned off", "[Main]\r\nPSP Titles = 0\r\n", "1.8", app, false},
+      {"titles on", "[Main]\r\nPSP Titles=1\r\n", "1.8", app, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -49,6 +52,7 @@ TEST_F(Preferences, ReadAsWrittenOrTheDefaults) {
     const auto prefs = app::ReadPreferences(profile, values);
     EXPECT_EQ(prefs.version, c.version);
     EXPECT_EQ(prefs.outputPath, c.outputPath);
+    EXPECT_EQ(prefs.pspTitles, c.pspTitles);
     EXPECT_EQ(Exists(folder / "Preferences.ini"), !c.file.empty());
   }
 }

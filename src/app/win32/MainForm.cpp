@@ -9,6 +9,8 @@
 #include "library/PspDetection.h"
 #include "library/PspNaming.h"
 #include "operations/VideoPaths.h"
+#include "operations/win32/TitleForm.h"
+#include "operations/win32/TransferForm.h"
 #include "platform/win32/BrowseForFolder.h"
 #include "platform/win32/Win32Platform.h"
 #include "skin/win32/BuiltInSkin.h"
@@ -147,6 +149,9 @@ struct TMainForm::OwnedAdapters {
 };
 
 TMainForm::~TMainForm() {
+  // The application may have let it go first, at the program's end.
+  if (titleFormAlive_ != nullptr && *titleFormAlive_ != nullptr) delete TitleForm;
+  TitleForm = nullptr;
   transferHost_.reset();
   if (MainForm == this) MainForm = nullptr;
 }
@@ -185,6 +190,12 @@ TMainForm::TMainForm(ui::TComponent* owner)
   EndLoading();
   LoadArtwork();
   FormCreate();
+  TitlePorts ports{services_.fs, services_.dialogs, services_.pump,
+                   [] { return static_cast<operations::ITransferProgress*>(TransferForm); },
+                   TitleEncoder()};
+  // A window of its own beside this one, as the other forms are, but made and let go here.
+  TitleForm = new TTitleForm(Owner(), this, std::move(ports));
+  titleFormAlive_ = TitleForm->Observe();
 }
 
 void TMainForm::DpiChanged() {
@@ -218,6 +229,7 @@ void TMainForm::FormCreate() {
   // 4: preferences.
   const StartupPreferences prefs = ReadPreferences(*services_.profile, values_);
   values_.ProgramVersion = prefs.version;
+  pspTitles_ = prefs.pspTitles;
   edtPath->SetText(prefs.outputPath);
   // 6-7: help file and the task bar's title.
   HelpFile = values_.HelpFile;

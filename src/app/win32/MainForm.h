@@ -7,7 +7,6 @@
 
 #include "app/AppValues.h"
 #include "dirtree/win32/FileExplorer.h"
-#include "library/Mp4Info.h"
 #include "library/VideoList.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
@@ -19,6 +18,7 @@
 #include "ui/ComCtrls.h"
 #include "ui/Forms.h"
 #include "ui/Menus.h"
+#include "video/Mp4Info.h"
 
 namespace brevlo::skin {
 class TskSkinEngine;
@@ -39,6 +39,7 @@ struct MainServices {
 };
 
 class ListViewSink;
+class TTitleForm;
 
 class TMainForm : public ui::TForm {
   BREVLO_CLASS(TMainForm, ui::TForm)
@@ -108,6 +109,9 @@ class TMainForm : public ui::TForm {
   ui::TMenuItem* Copy2;
   ui::TMenuItem* Rename2;
   ui::TMenuItem* Delete2;
+  ui::TMenuItem* SetTitle2;
+  // The window of "Set Title...", made with the others and given what it works with.
+  TTitleForm* TitleForm = nullptr;
 
   // Folder state.
   std::string PcFolder;
@@ -146,6 +150,7 @@ class TMainForm : public ui::TForm {
   bool TransferRunning() const { return transferRunning_; }
   // Renaming and deleting.
   void btnRenameClick(ui::TObject* sender);
+  void SetTitle2Click(ui::TObject* sender);
   void Rename1Click(ui::TObject* sender);
   void btnDeleteClick(ui::TObject* sender);
   void Delete1Click(ui::TObject* sender);
@@ -176,6 +181,8 @@ class TMainForm : public ui::TForm {
   std::string SelectionSummaryOf(ui::TListView* list);
   // The tip of a row: the video's title, its facts and whether the PSP plays it.
   std::string VideoTip(ui::TListView* list, int row);
+  std::string RowTitle(ui::TListView* list, int row);
+  const std::optional<video::Mp4Details>* RowDetails(ui::TListView* list, int row);
 
  protected:
   void DpiChanged() override;
@@ -195,10 +202,14 @@ class TMainForm : public ui::TForm {
   unsigned fillGeneration_[2] = {0, 0};
   // The details of the rows whose tips were shown since each list was filled, by file name:
   // read once, when first asked for.
-  std::map<std::string, std::optional<library::Mp4Details>> details_[2];
+  std::map<std::string, std::optional<video::Mp4Details>> details_[2];
   class TransferHost;
   std::unique_ptr<TransferHost> transferHost_;
   bool transferRunning_ = false;
+  bool pspTitles_ = true;  // "PSP Titles" in the preferences
+  std::shared_ptr<ui::TComponent* const> titleFormAlive_;
+  // The program as it names itself in the PSP titles it writes.
+  std::string TitleEncoder() const { return values_.ProductName + " " + values_.ProgramVersion; }
   bool transferRefresh_ = false;  // the transfer's own clicks of the refresh buttons
 };
 

@@ -7,6 +7,7 @@
 #include "operations/DeleteVideos.h"
 #include "operations/VideoPaths.h"
 #include "operations/win32/RenameForm.h"
+#include "operations/win32/TitleForm.h"
 
 namespace brevlo::app {
 
@@ -23,6 +24,17 @@ void TMainForm::btnRenameClick(ui::TObject*) {
   RenameForm->OnRenamed = [this](bool pcSide) { (pcSide ? btnRefreshPC : btnRefreshPSP)->Click(); };
   RenameForm->ShowFor("PSP", library::WithTrailingBackslash(PspDrive + PspKindFolder) + selected[0],
                       selected[0]);
+}
+
+void TMainForm::SetTitle2Click(ui::TObject*) {
+  const auto selected = ltvPSP->SelectedIndexes();
+  if (transferRunning_ || selected.empty() || TitleForm == nullptr || PspDrive.empty()) return;
+  const auto* details = RowDetails(ltvPSP, selected[0]);
+  const bool titled = details != nullptr && *details && (*details)->pspTitle;
+  TitleForm->OnTitled = [this] { btnRefreshPSP->Click(); };
+  TitleForm->ShowFor(
+      library::WithTrailingBackslash(PspDrive + PspKindFolder) + ltvPSP->Item(selected[0]).caption,
+      titled ? (*details)->title : std::string());
 }
 
 void TMainForm::Rename1Click(ui::TObject*) {

@@ -1,13 +1,15 @@
-// The tips of the two lists: what a video holds and whether the PSP plays it.
+// The tips of the two lists and the titles under their rows: what a video holds and whether the
+// PSP plays it.
 #include "app/win32/MainForm.h"
 
 #include "library/PspNaming.h"
-#include "library/PspPlayability.h"
+#include "video/PspPlayability.h"
 
 namespace brevlo::app {
 
-std::string TMainForm::VideoTip(ui::TListView* list, int row) {
-  if (row < 0 || row >= list->Count()) return {};
+// Read when a row is first drawn or its tip first shown, kept until the list is filled again.
+const std::optional<video::Mp4Details>* TMainForm::RowDetails(ui::TListView* list, int row) {
+  if (row < 0 || row >= list->Count()) return nullptr;
   const std::string& name = list->Item(row).caption;
   auto& known = details_[list == ltvPC ? 0 : 1];
   auto found = known.find(name);
@@ -15,12 +17,30 @@ std::string TMainForm::VideoTip(ui::TListView* list, int row) {
     const std::string folder = list == ltvPC ? PcFolder : PspFolder;
     const auto file = services_.fs->OpenReader(library::WithTrailingBackslash(folder) + name);
     // A file that cannot be opened now (gone, or locked) is tried again next time.
-    if (file == nullptr) return library::UnreadableText;
-    found = known.emplace(name, library::ReadMp4Details(*file)).first;
+    if (file == nullptr) return nullptr;
+    found = known.emplace(name, video::ReadMp4Details(*file)).first;
   }
+  return &found->second;
+}
+
+std::string TMainForm::VideoTip(ui::TListView* list, int row) {
+  if (row < 0 || row >= list->Count()) return {};
+  const auto* details = RowDetails(list, row);
+  if (details == nullptr) return video::UnreadableText;
   // The kind chosen now: a video of the PC list goes to the PSP as that kind.
   const library::VideoKind kind = cmbType->ItemIndex() == 0 ? library::Mpeg4 : library::Mpeg4Avc;
-  return library::DetailsTip(found->second, kind, services_.locale->DecimalSeparator());
+  return video::DetailsTip(*details, kind, services_.locale->DecimalSeparator());
+}
+
+// The title the PSP lists the video under. A PC video without one gets its file name on the way,
+// so only a title of its own that says something else is worth a line.
+std::string TMainForm::RowTitle(ui::TListView* list, int row) {
+  const auto* details = RowDetails(list, row);
+  if (details == nullptr || !*details || !(*details)->pspTitle) return {};
+  const std::string& title = (*details)->title;
+  const std::string& name = list->Item(row).caption;
+  if (list == ltvPC && (title == name || title == library::WithoutExtension(name))) return {};
+  return title;
 }
 
 }  // namespace brevlo::app

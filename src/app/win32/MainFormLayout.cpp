@@ -188,6 +188,9 @@ void TMainForm::BuildMenus() {
   PopupMenu2->Add("N4", "-");
   Rename2 = PopupMenu2->Add("Rename2", "Rename", [this](ui::TObject*) { btnRename->Click(); });
   Delete2 = PopupMenu2->Add("Delete2", "Delete", [this](ui::TObject*) { btnDelete->Click(); });
+  PopupMenu2->Add("N5", "-");
+  SetTitle2 =
+      PopupMenu2->Add("SetTitle2", "Set Title...", [this](ui::TObject* s) { SetTitle2Click(s); });
   ltvPSP->PopupMenu = PopupMenu2;
 
   ltvPC->OnDblClick = [this](ui::TObject* s) { ltvPCDblClick(s); };
@@ -196,6 +199,8 @@ void TMainForm::BuildMenus() {
   ltvPSP->OnStartDrag = [this](ui::TObject*, int) { DragRows(ltvPSP); };
   ltvPC->OnInfoTip = [this](ui::TObject*, int row) { return VideoTip(ltvPC, row); };
   ltvPSP->OnInfoTip = [this](ui::TObject*, int row) { return VideoTip(ltvPSP, row); };
+  ltvPC->OnSecondLine = [this](ui::TObject*, int row) { return RowTitle(ltvPC, row); };
+  ltvPSP->OnSecondLine = [this](ui::TObject*, int row) { return RowTitle(ltvPSP, row); };
 }
 
 void TMainForm::LoadArtwork() {

@@ -38,7 +38,7 @@ class TMainForm::TransferHost : public operations::ITransferHost {
     if (!engine_) {
       engine_ = std::make_unique<operations::TransferEngine>(operations::TransferEnvironment{
           *form_.services_.fs, *form_.services_.dialogs, *form_.services_.pump, *this,
-          *TransferForm, form_.values_.AppFolder});
+          *TransferForm, form_.values_.AppFolder, form_.pspTitles_, form_.TitleEncoder()});
     }
     return *engine_;
   }

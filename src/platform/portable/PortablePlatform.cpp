@@ -8,6 +8,8 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
@@ -15,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/CopyPlan.h"
 #include "platform/CopySteps.h"
 
 namespace fs = std::filesystem;
@@ -197,17 +200,32 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 CopyResult StdFileSystem::CopyInSteps(const std::string& from, const std::string& to,
                                       const CopyProgress& progress) {
+  return CopyPlanInSteps(from, to, {}, progress);
+}
+
+CopyResult StdFileSystem::CopyPlanInSteps(const std::string& from, const std::string& to,
+                                          const CopyPlan& plan, const CopyProgress& progress) {
   Fd source(::open(Host(from).c_str(), O_RDONLY));
   struct stat info {};
   if (source.Get() < 0 || ::fstat(source.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
     return CopyResult::Failed;
   }
+  auto total = static_cast<std::uint64_t>(info.st_size);
+  std::unique_ptr<IFileReader> reader;
+  std::optional<PlanReader> pieces;
+  if (!plan.empty()) {
+    reader = OpenReader(from);
+    if (reader == nullptr) return CopyResult::Failed;
+    pieces.emplace(plan, *reader);
+    total = PlanSize(plan);
+  }
   const std::string target = Host(to);
   Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644));
   if (out.Get() < 0) return CopyResult::Failed;
   CopyResult result = CopyLoop(
-      static_cast<std::uint64_t>(info.st_size),
+      total,
       [&](char* buffer, std::size_t size) -> long long {
+        if (pieces) return pieces->Read(buffer, size);
         ssize_t got;
         do {
           got = ::read(source.Get(), buffer, size);
@@ -218,6 +236,21 @@ CopyResult StdFileSystem::CopyInSteps(const std::string& from, const std::string
       progress);
   if (!out.Close() && result == CopyResult::Done) result = CopyResult::Failed;
   return result;
+}
+
+bool StdFileSystem::WriteAt(const std::string& path, std::uint64_t offset,
+                            const std::vector<std::uint8_t>& bytes) {
+  Fd file(::open(Host(path).c_str(), O_WRONLY));
+  struct stat info {};
+  if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+      offset > static_cast<std::uint64_t>(info.st_size) ||
+      bytes.size() > static_cast<std::uint64_t>(info.st_size) - offset ||
+      ::lseek(file.Get(), static_cast<off_t>(offset), SEEK_SET) < 0) {
+    return false;
+  }
+  const bool written =
+      WriteAll(file.Get(), reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return file.Close() && written;
 }
 
 bool StdFileSystem::Delete(const std::string& path) {

@@ -3,6 +3,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <memory>
+#include <optional>
+
+#include "platform/CopyPlan.h"
 #include "platform/CopySteps.h"
 
 namespace brevlo::platform {
@@ -191,6 +195,11 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
 // pieces, which decides how soon the windows are served on a slow memory stick, is ours.
 CopyResult Win32FileSystem::CopyInSteps(const std::string& from, const std::string& to,
                                         const CopyProgress& progress) {
+  return CopyPlanInSteps(from, to, {}, progress);
+}
+
+CopyResult Win32FileSystem::CopyPlanInSteps(const std::string& from, const std::string& to,
+                                            const CopyPlan& plan, const CopyProgress& progress) {
   QuietErrors quiet;
   Handle source(CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -200,13 +209,24 @@ CopyResult Win32FileSystem::CopyInSteps(const std::string& from, const std::stri
       !GetFileInformationByHandle(source.Get(), &info)) {
     return CopyResult::Failed;
   }
+  auto total = static_cast<std::uint64_t>(size.QuadPart);
+  // The header made in memory, the media read from the source in its turn.
+  std::unique_ptr<IFileReader> reader;
+  std::optional<PlanReader> pieces;
+  if (!plan.empty()) {
+    reader = OpenReader(from);
+    if (reader == nullptr) return CopyResult::Failed;
+    pieces.emplace(plan, *reader);
+    total = PlanSize(plan);
+  }
   // Nobody else may write into the file while it grows, nor remove it under us.
   Handle target(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!target.Valid()) return CopyResult::Failed;
   CopyResult result = CopyLoop(
-      static_cast<std::uint64_t>(size.QuadPart),
+      total,
       [&](char* buffer, std::size_t want) -> long long {
+        if (pieces) return pieces->Read(buffer, want);
         DWORD got = 0;
         if (!::ReadFile(source.Get(), buffer, static_cast<DWORD>(want), &got, nullptr)) return -1;
         return got;
@@ -227,6 +247,26 @@ CopyResult Win32FileSystem::CopyInSteps(const std::string& from, const std::stri
   }
   if (!target.Close() && result == CopyResult::Done) result = CopyResult::Failed;
   return result;
+}
+
+bool Win32FileSystem::WriteAt(const std::string& path, std::uint64_t offset,
+                              const std::vector<std::uint8_t>& bytes) {
+  QuietErrors quiet;
+  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) ||
+      offset > static_cast<std::uint64_t>(size.QuadPart) ||
+      bytes.size() > static_cast<std::uint64_t>(size.QuadPart) - offset ||
+      !SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) {
+    return false;
+  }
+  const bool written =
+      WriteAll(file.Get(), reinterpret_cast<const char*>(bytes.data()), bytes.size()) &&
+      FlushFileBuffers(file.Get()) != FALSE;
+  return file.Close() && written;
 }
 
 bool Win32FileSystem::Delete(const std::string& path) {

@@ -38,6 +38,10 @@ class Win32FileSystem : public IFileSystem {
   bool Delete(const std::string& path) override;
   bool Move(const std::string& from, const std::string& to) override;
   bool Truncate(const std::string& path, std::uint64_t size) override;
+  CopyResult CopyPlanInSteps(const std::string& from, const std::string& to, const CopyPlan& plan,
+                             const CopyProgress& progress) override;
+  bool WriteAt(const std::string& path, std::uint64_t offset,
+               const std::vector<std::uint8_t>& bytes) override;
   bool Replace(const std::string& from, const std::string& to) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   void CopyAttributes(const std::string& from, const std::string& to) override;

@@ -4,10 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "library/Mp4Info.h"
 #include "library/PspNaming.h"
+#include "video/Mp4Info.h"
 
-namespace brevlo::library {
+namespace brevlo::video {
+
+// The kind the video is sent as, chosen in the PSP list.
+using library::Mpeg4;
+using library::Mpeg4Avc;
+using library::VideoKind;
 
 enum class Playability { Plays, MayNotPlay, WillNotPlay };
 
@@ -32,4 +37,4 @@ inline constexpr const char* UnreadableText = "No details: the file cannot be re
 std::string DetailsTip(const std::optional<Mp4Details>& details, VideoKind kind,
                        char decimalSeparator);
 
-}  // namespace brevlo::library
+}  // namespace brevlo::video

@@ -1,9 +1,9 @@
-#include "library/PspPlayability.h"
+#include "video/PspPlayability.h"
 
 #include <cmath>
 #include <cstdio>
 
-namespace brevlo::library {
+namespace brevlo::video {
 namespace {
 
 constexpr const char* Dot = " \xC2\xB7 ";  // a middle dot between spaces
@@ -229,9 +229,11 @@ std::string VerdictText(const PspVerdict& verdict) {
 
 std::string FactsLine(const Mp4Details& details, char decimalSeparator) {
   std::vector<std::string> parts;
-  const auto total = static_cast<long long>(std::llround(details.seconds));
+  const auto total = details.LengthKnown() ? std::llround(details.seconds) : -1LL;
   char length[32];
-  if (total >= 3600) {
+  if (total < 0) {
+    std::snprintf(length, sizeof length, "unknown length");
+  } else if (total >= 3600) {
     std::snprintf(length, sizeof length, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60,
                   total % 60);
   } else {
@@ -280,4 +282,4 @@ std::string DetailsTip(const std::optional<Mp4Details>& details, VideoKind kind,
          VerdictText(JudgeForPsp(*details, kind, decimalSeparator));
 }
 
-}  // namespace brevlo::library
+}  // namespace brevlo::video

@@ -1,11 +1,11 @@
-#include "library/Mp4Info.h"
+#include "video/Mp4Info.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
 
-namespace brevlo::library {
+namespace brevlo::video {
 namespace {
 
 // What one look at a file may cost. A header read at the end of a file of any size starts a
@@ -753,6 +753,7 @@ class MoovReader {
     details_.seconds = static_cast<double>(duration) / timescale;
     if (details_.seconds == 0) details_.seconds = longestTrack;
     details_.title = !pspTitle_.empty() ? pspTitle_ : nameTitle_;
+    details_.pspTitle = !pspTitle_.empty();
     return true;
   }
 
@@ -867,4 +868,4 @@ std::optional<Mp4Details> ReadMp4Details(platform::IFileReader& file, Mp4ReadCos
   return done(MoovReader(source, details).Read(*moov));
 }
 
-}  // namespace brevlo::library
+}  // namespace brevlo::video

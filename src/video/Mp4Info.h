@@ -1,12 +1,13 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "platform/FileSystem.h"
 
-namespace brevlo::library {
+namespace brevlo::video {
 
 enum class VideoCodec { Mpeg4Visual, H264, Other };
 enum class SoundCodec { Aac, Other };
@@ -22,6 +23,7 @@ struct VideoFacts {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   double frameRate = 0;  // 0 when it cannot be told
+  bool operator==(const VideoFacts&) const = default;
 };
 
 struct SoundFacts {
@@ -30,6 +32,7 @@ struct SoundFacts {
   int aacObjectType = 0;  // 2 is AAC-LC
   std::uint32_t sampleRate = 0;
   int channels = 0;
+  bool operator==(const SoundFacts&) const = default;
 };
 
 struct Mp4Details {
@@ -38,8 +41,17 @@ struct Mp4Details {
   std::optional<VideoFacts> video;  // the first picture track
   std::optional<SoundFacts> sound;  // the first sound track
   std::string title;                // UTF-8; empty when the file holds none
+  bool pspTitle = false;            // the title is the one the PSP shows, not the common one
+  // A length field near 2^64, or a time scale of 1 with a huge duration, is damage, not a
+  // video of centuries.
+  bool LengthKnown() const {
+    return std::isfinite(seconds) && seconds >= 0 && seconds <= MaxSeconds;
+  }
   // Bits per second over the whole file; 0 without a length.
-  double BitRate() const { return seconds > 0 ? static_cast<double>(fileSize) * 8 / seconds : 0; }
+  double BitRate() const {
+    return LengthKnown() && seconds > 0 ? static_cast<double>(fileSize) * 8 / seconds : 0;
+  }
+  static constexpr double MaxSeconds = 100.0 * 3600;
 };
 
 // What a reading cost, for those who keep an eye on it.
@@ -53,4 +65,4 @@ struct Mp4ReadCost {
 // complete MP4 file: empty, cut short, or with boxes that do not fit.
 std::optional<Mp4Details> ReadMp4Details(platform::IFileReader& file, Mp4ReadCost* cost = nullptr);
 
-}  // namespace brevlo::library
+}  // namespace brevlo::video
