@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
+#include "app/win32/SecondaryForms.h"
 #include "operations/win32/RenameForm.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/JpegWriter.h"
@@ -28,7 +29,7 @@ class Actions : public ::testing::Test {
     for (const char* name : {"a.mp4", "b.mp4", "c.mp4"}) WriteSized(videos + name, 100);
     WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
     form = std::make_unique<MainFormFixture>(app.Path(), &shell);
-    rename = std::make_unique<app::TRenameForm>(ui::Application);
+    rename = std::unique_ptr<app::TRenameForm>(app::NewRenameForm(ui::Application));
     ASSERT_EQ((*form)->ltvPC->Count(), 3);
     // Rows on the PSP side, as a listed PSP would show them.
     (*form)->ltvPSP->AddItem("M4V00001.MP4", "1", 0);
