@@ -151,7 +151,9 @@ class TMainForm : public ui::TForm {
   void Delete1Click(ui::TObject* sender);
   std::vector<std::string> SelectedCaptions(ui::TListView* list);
   // Playing, opening folders, double clicks and dragging rows between the lists.
-  void PlaySelectedVideo(ui::TListView* list);
+  // row: the one to open when it is selected (Enter opens the focused row); otherwise the
+  // first selected.
+  void PlaySelectedVideo(ui::TListView* list, int row = -1);
   void Play1Click(ui::TObject*) { PlaySelectedVideo(ltvPC); }
   void Play2Click(ui::TObject*) { PlaySelectedVideo(ltvPSP); }
   void Openthedirectory1Click(ui::TObject* sender);
@@ -166,6 +168,11 @@ class TMainForm : public ui::TForm {
   void DragRows(ui::TListView* source);
   // One step of a drag: the list under a screen point, and whether it takes the rows.
   ui::TListView* DropTargetAt(POINT screen, ui::TListView* source);
+  // The keys of either list, as the shell's file windows answer them: Enter, F2, F5, Ctrl+A,
+  // Delete; each through the button or menu item the mouse uses.
+  void ListKeyDown(ui::TListView* list, WORD& key);
+  // Whether the Delete key may delete the selected rows of a list: the one question it asks.
+  bool ConfirmDeleteKey(ui::TListView* list);
   void labAboutClick(ui::TObject* sender);
   void labWebsiteClick(ui::TObject* sender);
   void Timer1Timer(ui::TObject* sender);

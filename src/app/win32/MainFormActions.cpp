@@ -54,8 +54,9 @@ void TMainForm::Delete1Click(ui::TObject*) {
   StatusBar1->SetPanelText(0, "");
 }
 
-void TMainForm::PlaySelectedVideo(ui::TListView* list) {
-  const std::vector<std::string> selected = SelectedCaptions(list);
+void TMainForm::PlaySelectedVideo(ui::TListView* list, int row) {
+  std::vector<std::string> selected = SelectedCaptions(list);
+  if (row >= 0 && row < list->Count() && list->Selected(row)) selected = {list->Item(row).caption};
   if (selected.empty() || transferRunning_) return;
   std::string folder;
   if (list == ltvPC) {
