@@ -117,13 +117,23 @@ class TimedFileSystem : public platform::IFileSystem {
   std::unique_ptr<platform::IFileReader> OpenReader(const std::string& path) override {
     return inner_.OpenReader(path);
   }
-  bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
-    return inner_.Copy(from, to, failIfExists);
+  bool Copy(const std::string& from, const std::string& to) override {
+    return inner_.Copy(from, to);
   }
   bool Delete(const std::string& path) override { return inner_.Delete(path); }
   bool Move(const std::string& from, const std::string& to) override {
     return inner_.Move(from, to);
   }
+  bool Replace(const std::string& from, const std::string& to) override {
+    return inner_.Replace(from, to);
+  }
+  bool SameFile(const std::string& a, const std::string& b) override {
+    return inner_.SameFile(a, b);
+  }
+  void CopyAttributes(const std::string& from, const std::string& to) override {
+    inner_.CopyAttributes(from, to);
+  }
+  bool Recycle(const std::string& path) override { return inner_.Recycle(path); }
 
  private:
   platform::Win32FileSystem inner_;
@@ -875,7 +885,7 @@ int TimeCopy(const std::string& how, const std::string& toFolder,
                          0) &&
              ok;
       } else {
-        ok = fs.CopyInSteps(from, to, false,
+        ok = fs.CopyInSteps(from, to,
                             [](std::uint64_t, std::uint64_t) {
                               ServeWindows();
                               return true;

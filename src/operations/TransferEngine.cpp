@@ -28,12 +28,17 @@ const char* ReasonText(NotTransferredReason reason) {
   switch (reason) {
     case NotTransferredReason::CopyFailed:
       return "the copy did not arrive complete (a full or removed disk, or a file in use)";
+    case NotTransferredReason::NotReplaced:
+      return "the file there could not be replaced (it may be in use or read-only), so it "
+             "stays as it was";
     case NotTransferredReason::TooLargeForPsp:
       return "it is 4 GB or larger, and the PSP's memory stick cannot hold a file that big";
     case NotTransferredReason::PspFull:
       return "the PSP has no free video name left (every number up to 99999 is taken)";
     case NotTransferredReason::SameFile:
-      return "source and destination are the same file";
+      return "it is already in that folder";
+    case NotTransferredReason::NoTemporaryName:
+      return "no free name is left beside it for the copy in progress";
     case NotTransferredReason::NoFreeName:
       return "no free \"_New\" name is left for it";
     case NotTransferredReason::Stopped:
@@ -151,21 +156,20 @@ std::string NotTransferredText(const TransferReport& report, bool canceled, bool
 
 TransferEngine::TransferEngine(const TransferEnvironment& env) : env_(env) {}
 
-bool TransferEngine::SamePath(const std::string& a, const std::string& b) const {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
+// Texts cannot tell: "G:/MP_ROOT/100MNV01", "g:\\mp_root\\.\\100mnv01\\", a second drive letter
+// or a short name all reach one folder. A destination yet to be made is the source when it
+// would land in the source's own folder.
+bool TransferEngine::OneFile(const std::string& source, const std::string& destination) {
+  if (env_.fs.FileExists(destination)) return env_.fs.SameFile(source, destination);
+  return env_.fs.SameFile(FolderPartOf(source), FolderPartOf(destination));
 }
 
 std::string TransferEngine::TempNameFor(const std::string& target) {
   for (int n = 1; n < 1000; ++n) {
     const std::string temp = target + ".part" + (n > 1 ? std::to_string(n) : std::string());
-    // A folder of that name makes the copy fail, which is reported like any failed copy.
-    if (!env_.fs.FileExists(temp)) return temp;
+    if (!env_.fs.FileExists(temp) && !env_.fs.DirectoryExists(temp)) return temp;
   }
-  return target + ".part";
+  return {};
 }
 
 // The copy counts only when the system reports success and every byte is there: a full disk
@@ -174,6 +178,7 @@ TransferEngine::Copied TransferEngine::CopyComplete(const std::string& from,
                                                     const std::string& temp,
                                                     std::optional<std::uint64_t> size,
                                                     std::optional<BarPlace> bar) {
+  if (temp.empty()) return Copied::NoName;
   if (!size) size = env_.fs.FileSize(from);
   platform::CopyResult result = platform::CopyResult::Failed;
   if (size && bar) {
@@ -181,20 +186,21 @@ TransferEngine::Copied TransferEngine::CopyComplete(const std::string& from,
     const bool stoppedBefore = stop_.Stopped();
     int shown = ProgressPercent(bar->handled, bar->selected);
     env_.progress.SetCopying(true);
-    result = env_.fs.CopyInSteps(from, temp, true, [&](std::uint64_t copied, std::uint64_t total) {
+    result = env_.fs.CopyInSteps(from, temp, [&](std::uint64_t copied, std::uint64_t total) {
       const int percent = ProgressPercent(bar->handled, bar->selected, copied, total);
       if (percent != shown) env_.progress.SetPosition(shown = percent);
       env_.pump.ProcessMessages();
       return stoppedBefore || !stop_.Stopped();
     });
     env_.progress.SetCopying(false);
-  } else if (size && env_.fs.Copy(from, temp, true)) {
+  } else if (size && env_.fs.Copy(from, temp)) {
     result = platform::CopyResult::Done;
   }
   if (result == platform::CopyResult::Done) {
     const std::optional<std::uint64_t> copied = env_.fs.FileSize(temp);
     if (copied && *copied == *size) return Copied::Complete;
   }
+  // The name was free when chosen, so whatever now has it is what this copy left.
   env_.fs.Delete(temp);
   return result == platform::CopyResult::Canceled ? Copied::Stopped : Copied::Failed;
 }
@@ -220,11 +226,18 @@ TransferEngine::Stage TransferEngine::StageThumbnail(const std::string& sourceVi
   }
   staged.target = CompanionOf(destinationVideo);
   staged.temp = TempNameFor(staged.target);
-  return CopyComplete(from, staged.temp) == Copied::Complete ? Stage::Arrived : Stage::Failed;
+  staged.from = from;
+  if (CopyComplete(from, staged.temp) == Copied::Complete) return Stage::Arrived;
+  staged.temp.clear();
+  return Stage::Failed;
 }
 
-bool TransferEngine::Place(const Staged& staged) {
-  if (env_.fs.Move(staged.temp, staged.target)) return true;
+bool TransferEngine::Place(const Staged& staged, bool replace) {
+  if (replace ? env_.fs.Replace(staged.temp, staged.target)
+              : env_.fs.Move(staged.temp, staged.target)) {
+    env_.fs.CopyAttributes(staged.from, staged.target);
+    return true;
+  }
   env_.fs.Delete(staged.temp);
   return false;
 }
@@ -312,6 +325,8 @@ TransferReport TransferEngine::TransferVideos(int mode) {
       sourceSize = env_.fs.FileSize(source);
       if (sourceSize && *sourceSize >= PspFileSizeLimit) {
         refused = NotTransferredReason::TooLargeForPsp;
+      } else if (env_.fs.SameFile(folders.PcFolder, folders.PspFolder)) {
+        refused = NotTransferredReason::SameFile;
       } else {
         const std::string name = names->Next();
         if (library::PspNumberOf(kind, name) == 0) refused = NotTransferredReason::PspFull;
@@ -320,7 +335,11 @@ TransferReport TransferEngine::TransferVideos(int mode) {
     } else {
       source = folders.PspFolder + caption;
       destination = folders.PcFolder + caption;
-      if (env_.fs.FileExists(destination) || env_.fs.FileExists(CompanionOf(destination))) {
+      // Asked before anything: a PC folder that is the PSP folder by another spelling would
+      // otherwise offer to overwrite the video with itself, or make a "_New" twin beside it.
+      if (OneFile(source, destination)) {
+        refused = NotTransferredReason::SameFile;
+      } else if (env_.fs.FileExists(destination) || env_.fs.FileExists(CompanionOf(destination))) {
         const Answer answer = env_.dialogs.Show(OverwriteText, OverwriteCaption,
                                                 platform::MbYesNo | platform::MbIconQuestion);
         if (answer == Answer::Yes) {
@@ -332,7 +351,6 @@ TransferReport TransferEngine::TransferVideos(int mode) {
         }
       }
     }
-    if (!refused && SamePath(source, destination)) refused = NotTransferredReason::SameFile;
 
     env_.progress.SetSource(source);
     env_.progress.SetDestination(destination);
@@ -351,7 +369,7 @@ TransferReport TransferEngine::TransferVideos(int mode) {
         thumb = Staged{};
         thumbStage = toPsp ? StageThumbnail(source, destination, thumb, false) : Stage::Nothing;
       }
-      Staged video{TempNameFor(destination), destination, false};
+      Staged video{TempNameFor(destination), destination, source, false};
       const Copied copied = CopyComplete(source, video.temp, sourceSize,
                                          BarPlace{report.handled, env_.host.SelectedCount(list)});
       if (copied == Copied::Stopped) {
@@ -359,32 +377,29 @@ TransferReport TransferEngine::TransferVideos(int mode) {
         report.notTransferred.push_back({caption, NotTransferredReason::Stopped});
         return EndCanceled(report, move);
       }
-      bool ready = copied == Copied::Complete;
-      if (ready && replace && env_.fs.FileExists(destination) && !env_.fs.Delete(destination)) {
-        env_.fs.Delete(video.temp);
-        ready = false;
-      }
-      if (!ready) {
+      if (copied != Copied::Complete) {
         if (thumbStage == Stage::Arrived) Discard(thumb);
+        refused = copied == Copied::NoName ? NotTransferredReason::NoTemporaryName
+                                           : NotTransferredReason::CopyFailed;
+      } else if (!Place(video, replace)) {
+        // The old video, if any, is untouched; so is its thumbnail.
+        if (thumbStage == Stage::Arrived) Discard(thumb);
+        refused = replace ? NotTransferredReason::NotReplaced : NotTransferredReason::CopyFailed;
       } else {
-        if (replace) env_.fs.Delete(CompanionOf(destination));
-        const bool thumbPlaced = thumbStage == Stage::Arrived && Place(thumb);
-        if (Place(video)) {
-          arrived = true;
-          if (thumbLost) report.thumbnailsLeft.push_back(CompanionOf(source));
-          if (move) {
-            if (!env_.fs.Delete(source)) {
-              report.notRemoved.push_back(source);  // its thumbnail stays with it
-            } else if (thumbPlaced && thumb.own) {
-              // Only a thumbnail that reached the other side may leave this one.
-              env_.fs.Delete(CompanionOf(source));
-            }
+        arrived = true;
+        const bool thumbPlaced = thumbStage == Stage::Arrived && Place(thumb, replace);
+        // A thumbnail of the replaced video must not stay beside the new one.
+        if (replace && !thumbPlaced) env_.fs.Delete(CompanionOf(destination));
+        if (thumbLost) report.thumbnailsLeft.push_back(CompanionOf(source));
+        if (move) {
+          if (!env_.fs.Delete(source)) {
+            report.notRemoved.push_back(source);  // its thumbnail stays with it
+          } else if (thumbPlaced && thumb.own) {
+            // Only a thumbnail that reached the other side may leave this one.
+            env_.fs.Delete(CompanionOf(source));
           }
-        } else if (thumbPlaced) {
-          env_.fs.Delete(thumb.target);
         }
       }
-      if (!arrived) refused = NotTransferredReason::CopyFailed;
     }
     if (arrived) {
       report.arrived.push_back(destination);

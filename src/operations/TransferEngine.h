@@ -80,12 +80,14 @@ struct TransferEnvironment {
 enum class TransferEnd { Completed, Canceled, NothingToDo, Refused };
 
 enum class NotTransferredReason {
-  CopyFailed,      // the video (or its own thumbnail) did not arrive complete
-  TooLargeForPsp,  // PspFileSizeLimit bytes or more
-  PspFull,         // every number from 1 to 99999 is taken
-  SameFile,        // source and destination name the same file
-  NoFreeName,      // no free "_New" name
-  Stopped,         // Stop was pressed during its copy
+  CopyFailed,       // the video (or its own thumbnail) did not arrive complete
+  TooLargeForPsp,   // PspFileSizeLimit bytes or more
+  PspFull,          // every number from 1 to 99999 is taken
+  SameFile,         // source and destination are one file, or one folder, however spelt
+  NoFreeName,       // no free "_New" name
+  NoTemporaryName,  // every temporary name beside the destination is taken
+  NotReplaced,      // the old file could not be replaced and stays as it was
+  Stopped,          // Stop was pressed during its copy
 };
 
 struct NotTransferred {
@@ -154,10 +156,11 @@ class TransferEngine {
   struct Staged {
     std::string temp;
     std::string target;
+    std::string from;  // whose attributes the file takes once it has its name
     bool own = false;  // the source's own thumbnail, not the default one
   };
   enum class Stage { Arrived, Failed, Nothing };
-  enum class Copied { Complete, Failed, Stopped };
+  enum class Copied { Complete, Failed, Stopped, NoName };
   // Where a video's copy stands on the bar: rows handled before it, rows selected.
   struct BarPlace {
     int handled;
@@ -172,13 +175,16 @@ class TransferEngine {
   TransferReport EndCanceled(TransferReport& report, bool move);
   // Temporary files that a copy cut short by the end of the program left in a PSP folder.
   void RemoveStaleTemporaries(int kind, const std::string& pspFolder);
+  // Empty when every temporary name is taken.
   std::string TempNameFor(const std::string& target);
   // The source's own thumbnail, or the default one (always when own is false).
   Stage StageThumbnail(const std::string& sourceVideo, const std::string& destinationVideo,
                        Staged& staged, bool own = true);
-  bool Place(const Staged& staged);
+  // Renames the staged file into place (over the old one, in one step, when replacing); when
+  // that fails the staged file goes and the old one stays whole.
+  bool Place(const Staged& staged, bool replace);
   void Discard(const Staged& staged);
-  bool SamePath(const std::string& a, const std::string& b) const;
+  bool OneFile(const std::string& source, const std::string& destination);
 
   TransferEnvironment env_;
   TransferStopFlag stop_;

@@ -58,17 +58,29 @@ class IFileSystem {
                         std::size_t maxBytes) = 0;
   // Opened for reading only and shared with everyone; null when it cannot be opened.
   virtual std::unique_ptr<IFileReader> OpenReader(const std::string&) { return nullptr; }
-  virtual bool Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // Never replaces or empties an existing destination (nor a source named as its own
+  // destination): the copy fails instead and leaves that file as it was.
+  virtual bool Copy(const std::string& from, const std::string& to) = 0;
   // The same copy in steps short enough that the caller can keep its windows answering between
   // them; progress is asked between steps. A copy that fails or is canceled leaves no
-  // destination behind. Unless an adapter knows better, the whole file is one step.
-  virtual CopyResult CopyInSteps(const std::string& from, const std::string& to, bool failIfExists,
+  // destination behind, and never touches a file it did not create. Unless an adapter knows
+  // better, the whole file is one step.
+  virtual CopyResult CopyInSteps(const std::string& from, const std::string& to,
                                  const CopyProgress& /*progress*/) {
-    return Copy(from, to, failIfExists) ? CopyResult::Done : CopyResult::Failed;
+    return Copy(from, to) ? CopyResult::Done : CopyResult::Failed;
   }
   virtual bool Delete(const std::string& path) = 0;
   // Never replaces an existing destination.
   virtual bool Move(const std::string& from, const std::string& to) = 0;
+  // Puts from in the place of to in one step, whether to exists or not; when it fails, both
+  // stay exactly as they were.
+  virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  // Whether two paths, however spelt, name one existing file or folder.
+  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+  // Gives to the read-only, hidden and system marks of from.
+  virtual void CopyAttributes(const std::string& from, const std::string& to) = 0;
+  // To the Recycle Bin (or the desktop's trash), from where the user can take it back.
+  virtual bool Recycle(const std::string& path) = 0;
 };
 
 }  // namespace brevlo::platform

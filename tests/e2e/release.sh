@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # timeout: 1500 (the first packing builds the program from scratch)
 # The release as people get it: packed twice to the same bytes; in a fresh prefix installed
-# silently, started, updated and removed, also from a folder of the user's videos (/D=), and
-# refused while the program runs; the zip's program started from a new folder.
+# silently, started on the Videos folder, updated and removed; refused while the program runs
+# and in a folder of the user's videos (silently and on its page); installed over the zip's
+# program in that folder and removed again; the zip's program started from a new folder.
 set -uo pipefail
 source "$(dirname "$0")/../../tools/lib/e2e.sh"
 
@@ -60,7 +61,7 @@ reg_value() {
   wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -F'    ' -v n="$1" '$2 == n { print $4 }'
 }
 files_of() { (cd "$1" && find . -mindepth 1 | sed 's|^\./||' | sort | tr '\n' ' '); }
-ours="Brevlo.exe DefaultPreview.THM README.txt Uninstall.exe "
+ours="Brevlo.exe DefaultPreview.THM Preferences.ini README.txt Uninstall.exe "
 # The uninstaller copies itself away to delete itself, and its first process ends at once.
 uninstall_silently() {
   local dir=$1 i
@@ -72,6 +73,11 @@ uninstall_silently() {
   e2e_fail "the uninstaller left $(files_of "$dir") or the list entry"
 }
 
+# The user's Videos folder (Wine's name for its value), named outside the system's code page.
+videos_win='C:\users\Public\Vidéos de Zoë'
+psp_pc_video "$WINEPREFIX/drive_c/users/Public/Vidéos de Zoë" "Ski trip"
+wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
+  /v 'My Videos' /t REG_EXPAND_SZ /d "$videos_win" /f >/dev/null 2>&1
 run_setup
 [ "$(files_of "$inst")" = "$ours" ] && cmp -s "$inst/Brevlo.exe" "$release/Brevlo.exe" ||
   e2e_fail "installed: $(files_of "$inst")"
@@ -88,11 +94,15 @@ done
 size=$(($(reg_value EstimatedSize))) exe_kb=$(($(stat -c %s "$inst/Brevlo.exe") / 1024))
 ((size >= exe_kb && size < exe_kb + 100)) || e2e_fail "EstimatedSize is $size KB for a $exe_kb KB program"
 
-# The installed program, started as the shortcut would, shows its window; closed, it writes its
-# own folder (its first PC folder) to Preferences.ini beside itself.
+# The installed program, started as the shortcut would, shows the Videos folder and its video;
+# closed, it writes the folder back to Preferences.ini as it read it.
 (cd "$inst" && exec wine "$inst_win\\Brevlo.exe" </dev/null >"$e2e_dir/wine.log" 2>&1) &
 e2e_pid=$!
 e2e_wait_main 90
+e2e_wait_rows 1 1
+# The tool that reads it has the system's code page, 1252 here.
+path_box=$(e2e_control Edit 1 | cut -f7 | iconv -f CP1252 -t UTF-8)
+[ "$path_box" = "$videos_win" ] || e2e_fail "the path box shows \"$path_box\", not the Videos folder"
 e2e_window_screenshot release-installed "$e2e_main_title"
 # While it runs, neither a silent installation nor a silent uninstall (run in place, so that its
 # status is its own) claims success, and both leave everything as it was.
@@ -106,7 +116,7 @@ timeout 60 wine "$inst/Uninstall.exe" /S "_?=$inst_win" >>"$e2e_dir/setup.log" 2
 e2e_close_main
 saved=$(e2e_ini_value "$inst/Preferences.ini" Main "Output Path") ||
   e2e_fail "no Output Path in $inst/Preferences.ini"
-[ "${saved,,}" = "${inst_win,,}\\" ] || e2e_fail "Output Path is \"$saved\", not the program's folder"
+[ "$saved" = "$videos_win" ] || e2e_fail "Output Path is \"$saved\", not the Videos folder"
 
 # An installation over it keeps what the user set.
 pc=$e2e_dir/pc
@@ -120,13 +130,44 @@ uninstall_silently "$inst"
 [ ! -e "$inst" ] || e2e_fail "the uninstall left $inst with $(files_of "$inst")"
 [ ! -e "$shortcut" ] || e2e_fail "the uninstall left the shortcut"
 
-# Installed into the folder of the user's videos and removed again: the videos and the folder stay.
-cp -a "$pc" "$e2e_dir/pc-before"
+# A folder of the user's videos is refused, silently and on the folder page (Next, I Agree,
+# Install; OK to the refusal, then Cancel and Yes), and stays as it was to the byte.
+sums_of() { (cd "$1" && find . -printf '%p %y %s %T@\n' | sort && find . -type f -exec sha256sum {} + | sort); }
+sums_of "$pc" >"$e2e_dir/pc-sums"
+silent_status() { timeout 180 wine "$setup" /S "/D=$(brevlo_winpath "$1")" >>"$e2e_dir/setup.log" 2>&1; echo $?; }
+status=$(silent_status "$pc")
+[ "$status" = 2 ] || e2e_fail "the silent installer ended with status $status in a folder of the user's videos"
+# The installer's title changes with its pages; its boxes lie on top.
+setup_window() { xdotool search --onlyvisible --name "^Brevlo $version Setup" 2>/dev/null | tail -n 1; }
+setup_shows() { e2e_controls "$(xdotool getwindowname "$(setup_window)" 2>/dev/null)" | grep -qF "$1"; }
+setup_key() {
+  e2e_wait_for 60 setup_shows "$1" || e2e_fail "the installer does not show \"$1\""
+  e2e_key "$(setup_window)" "$2"
+}
+(exec timeout 180 wine "$setup" "/D=$(brevlo_winpath "$pc")" >>"$e2e_dir/setup.log" 2>&1) &
+e2e_pid=$!
+setup_key "&Next >" Return && setup_key "I &Agree" Return && setup_key "&Install" Return
+setup_key "already holds other files" Return && setup_key "&Install" Escape
+setup_key "Are you sure you want to quit" Return
+wait "$e2e_pid"
+status=$? e2e_pid=
+[ $status = 1 ] || e2e_fail "the installer ended with status $status after Cancel"
+sums_of "$pc" | cmp -s - "$e2e_dir/pc-sums" || e2e_fail "a refused installation changed the user's videos"
+
+# Over the zip's program in that folder (an update), beside another program's Preferences.ini:
+# the uninstall removes only Brevlo's files, and the videos, that file and the folder stay.
+# Beside another program's Uninstall.exe, it is refused.
+unzip -q "$zip" Brevlo.exe -d "$pc" && printf '[Other]\r\nName=1\r\n' >"$pc/Preferences.ini"
+echo "another program's" >"$pc/Uninstall.exe"
+status=$(silent_status "$pc")
+[ "$status" = 2 ] && grep -q "another program's" "$pc/Uninstall.exe" ||
+  e2e_fail "the installer ended with status $status beside another program's Uninstall.exe"
+rm "$pc/Uninstall.exe"
 run_setup "/D=$(brevlo_winpath "$pc")"
-[ "$(files_of "$pc")" = "Beach day.THM Beach day.mp4 $ours" ] ||
-  e2e_fail "installed with /D=: $(files_of "$pc")"
+[ "$(files_of "$pc")" = "Beach day.THM Beach day.mp4 $ours" ] || e2e_fail "installed with /D=: $(files_of "$pc")"
 uninstall_silently "$pc"
-diff -r "$pc" "$e2e_dir/pc-before" || e2e_fail "the uninstall changed the user's videos"
+[ "$(files_of "$pc")" = "Beach day.THM Beach day.mp4 Preferences.ini " ] &&
+  grep -q '^Name=1' "$pc/Preferences.ini" || e2e_fail "the uninstall left $(files_of "$pc")"
 [ ! -e "$shortcut" ] || e2e_fail "the uninstall left the shortcut"
 
 # The zip ---------------------------------------------------------------------------------------

@@ -3,7 +3,8 @@
 # are copied to an empty PSP by the button, one more by Alt+C; every video arrives under the
 # next PSP name, byte for byte, with its own thumbnail or the default one. Then a PSP video
 # is moved back into a PC folder that already holds its name: No to the question keeps the
-# old file and the video arrives as a "_New" one.
+# old file and the video arrives as a "_New" one. Last, the PC folder typed as the PSP folder in
+# other spellings: a move to the PC leaves every file of it as it was.
 set -uo pipefail
 source "$(dirname "$0")/../../tools/lib/e2e.sh"
 e2e_begin transfer
@@ -157,6 +158,33 @@ e2e_wait_for 20 rows_are 2 3 || e2e_fail "the PSP list has $(cut -f6 <<<"$(e2e_l
 e2e_wait_for 20 rows_are 1 5 || e2e_fail "the PC list has $(cut -f6 <<<"$(e2e_list 1)") rows after the move"
 [ "$(names 1)" = "alpha.mp4 Bravo.mp4 charlie.mp4 M4V00002.MP4 M4V00002_New.MP4" ] ||
   e2e_fail "the PC list shows after the move: $(names 1)"
+
+# --- Round 4: the PC folder typed as the PSP's own folder in other spellings --------------
+# A move to the PC would then name each video as its own destination: nothing may be asked,
+# overwritten, deleted or doubled, and the end box names the row.
+(cd "$kind0" && md5sum -- *) >"$e2e_dir/psp-before.md5"
+edit=$(e2e_control Edit 1)
+for spelling in 'G:/MP_ROOT/100MNV01' 'g:\MP_ROOT\.\100mnv01\'; do
+  e2e_click_control "$edit"
+  xdotool key --clearmodifiers End shift+Home BackSpace
+  xdotool type --delay 20 "$spelling"
+  xdotool key --clearmodifiers Return
+  e2e_wait_for 20 rows_are 1 3 || e2e_fail "the PC list over $spelling has $(cut -f6 <<<"$(e2e_list 1)") rows"
+  e2e_click_row 2 0
+  e2e_click_control "$move"
+  e2e_wait_window "Transfer Incomplete" 30
+  [ -z "$(e2e_find "Overwrite")" ] || e2e_fail "the Overwrite question came for the video itself ($spelling)"
+  e2e_wait_text "Transfer Incomplete"
+  text=$(e2e_controls "Transfer Incomplete")
+  grep -qF "M4V00001.MP4: it is already in that folder." <<<"$text" ||
+    e2e_fail "the end box over $spelling reads: $text"
+  e2e_screenshot transfer-same-folder
+  e2e_key "$e2e_window" Return
+  e2e_wait_gone "Transfer Incomplete" 10
+  (cd "$kind0" && md5sum -c --quiet "$e2e_dir/psp-before.md5") ||
+    e2e_fail "the PSP folder changed when the PC folder was $spelling"
+  [ "$(ls "$kind0" | wc -l)" = 6 ] || e2e_fail "the PSP folder holds after $spelling: $(ls "$kind0")"
+done
 
 e2e_close_main
 [ "$e2e_status" -eq 0 ] || e2e_fail "Brevlo.exe ended with status $e2e_status"

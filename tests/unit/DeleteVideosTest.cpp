@@ -46,6 +46,24 @@ TEST_F(DeleteFolder, SelectedVideosGoWithTheirCompanions) {
   EXPECT_TRUE(Has("M4V00003.THM"));
 }
 
+// From the PC list the files go to the desktop's trash, a second one of a name beside the first.
+TEST_F(DeleteFolder, ToTheRecycleBinBothFilesCanBeTakenBack) {
+  const fs::path trash = scratch.Path() / "data";
+  ::setenv("XDG_DATA_HOME", trash.c_str(), 1);
+  for (int round = 0; round < 2; ++round) {
+    Make({"clip.mp4", "clip.THM", "other.mp4"});
+    DeleteSelectedVideos(files, "G:\\", {"clip.mp4"}, DeleteKind::ToRecycleBin);
+    EXPECT_FALSE(Has("clip.mp4"));
+    EXPECT_FALSE(Has("clip.THM"));
+    EXPECT_TRUE(Has("other.mp4"));
+  }
+  ::unsetenv("XDG_DATA_HOME");
+  for (const char* name : {"clip.mp4", "clip.THM", "clip.mp4.2", "clip.THM.2"}) {
+    EXPECT_TRUE(fs::exists(trash / "Trash/files" / name)) << name;
+    EXPECT_TRUE(fs::exists(trash / "Trash/info" / (std::string(name) + ".trashinfo"))) << name;
+  }
+}
+
 TEST_F(DeleteFolder, OtherFilesOfTheSameNameAreUntouched) {
   fs::create_directories(root / "Clips");
   Make({"Clips/clip.mp4", "Clips/clip.THM", "Clips/clip.jpg", "Clips/clip.mp4.THM"});

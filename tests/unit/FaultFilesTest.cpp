@@ -54,12 +54,12 @@ class ProtectedFileSystem : public platform::StdFileSystem {
 
   // Videos go in steps; the faults reach them through Copy, in one step.
   platform::CopyResult CopyInSteps(const std::string& from, const std::string& to,
-                                   bool failIfExists, const platform::CopyProgress&) override {
-    return Copy(from, to, failIfExists) ? platform::CopyResult::Done : platform::CopyResult::Failed;
+                                   const platform::CopyProgress&) override {
+    return Copy(from, to) ? platform::CopyResult::Done : platform::CopyResult::Failed;
   }
-  bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
+  bool Copy(const std::string& from, const std::string& to) override {
     if (Refuse(to)) return false;
-    return StdFileSystem::Copy(from, to, failIfExists);
+    return StdFileSystem::Copy(from, to);
   }
   bool Delete(const std::string& path) override {
     if (Refuse(path)) return false;
@@ -98,12 +98,12 @@ class ProtectedFileSystem : public platform::StdFileSystem {
 
 class UnpluggingFileSystem : public ProtectedFileSystem {
  public:
-  bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
+  bool Copy(const std::string& from, const std::string& to) override {
     if (!unplugDuringCopyFrom.empty() && from == unplugDuringCopyFrom) {
       unplugDuringCopyFrom.clear();
       return CopyHalfThenUnplug(from, to);
     }
-    return ProtectedFileSystem::Copy(from, to, failIfExists);
+    return ProtectedFileSystem::Copy(from, to);
   }
 };
 

@@ -54,8 +54,13 @@ class FaultyFileSystem : public platform::StdFileSystem {
   std::vector<std::string> copiesFrom;
   std::set<std::string> failDelete;  // write-protected or locked: deletion refused
 
+  bool refuseReplace = false;  // the old file held open by another program
+
   bool Delete(const std::string& path) override {
     return failDelete.count(path) == 0 && StdFileSystem::Delete(path);
+  }
+  bool Replace(const std::string& from, const std::string& to) override {
+    return !refuseReplace && StdFileSystem::Replace(from, to);
   }
 
   std::optional<std::uint64_t> FileSize(const std::string& path) override {
@@ -68,13 +73,12 @@ class FaultyFileSystem : public platform::StdFileSystem {
 
   // Videos go in steps; the faults reach them through Copy, in one step.
   platform::CopyResult CopyInSteps(const std::string& from, const std::string& to,
-                                   bool failIfExists,
                                    const platform::CopyProgress& progress) override {
-    if (inSteps) return StdFileSystem::CopyInSteps(from, to, failIfExists, progress);
-    return Copy(from, to, failIfExists) ? platform::CopyResult::Done : platform::CopyResult::Failed;
+    if (inSteps) return StdFileSystem::CopyInSteps(from, to, progress);
+    return Copy(from, to) ? platform::CopyResult::Done : platform::CopyResult::Failed;
   }
 
-  bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
+  bool Copy(const std::string& from, const std::string& to) override {
     copiesFrom.push_back(from);
     const std::string content = Read(Host(from));
     if (failCopyFrom.count(from) != 0) return WritePart(to, content, content.size() / 2, false);
@@ -85,7 +89,7 @@ class FaultyFileSystem : public platform::StdFileSystem {
       if (content.size() > *budget) return WritePart(to, content, *budget, false);
       *budget -= content.size();
     }
-    return StdFileSystem::Copy(from, to, failIfExists);
+    return StdFileSystem::Copy(from, to);
   }
 
  private:
@@ -706,17 +710,83 @@ TEST_F(TransferTest, VideoJustUnderFourGigabytesIsTried) {
   EXPECT_TRUE(Names(m4vDir).empty());
 }
 
-TEST_F(TransferTest, SameFileOnBothSidesIsLeftAlone) {
-  // The PC folder chosen inside the PSP: copying to the PC would name the source itself.
-  host.pcFolder = "G:\\MP_ROOT\\100MNV01";
-  PspVideo("M4V00001.MP4", "only copy", "its thumb");
+// The PC folder typed as the PSP folder, however spelt: no row may ask, overwrite, delete or
+// make a "_New" twin of the only copy, and each is named in the end box.
+TEST_F(TransferTest, PcFolderThatIsThePspFolderLosesNothingInAnySpelling) {
+  fs.MapDrive('H', pspRoot.string());  // a second letter for the same stick
+  fs::create_directory_symlink(m4vDir, pcRoot / "link");
+  const char* spellings[] = {"G:\\MP_ROOT\\100MNV01",
+                             "G:/MP_ROOT/100MNV01",
+                             "G:\\MP_ROOT\\.\\100MNV01",
+                             "G:\\MP_ROOT\\101ANV01\\..\\100MNV01",
+                             "g:\\MP_ROOT\\100MNV01\\",
+                             "H:\\MP_ROOT\\100MNV01",
+                             "C:\\link"};
+  for (const char* spelling : spellings) {
+    for (const int mode : {MoveToPsp, CopyToPsp, MoveToPc, CopyToPc}) {
+      for (const Answer answer : {Answer::Yes, Answer::No}) {
+        SCOPED_TRACE(std::string(spelling) + " mode " + std::to_string(mode) +
+                     (answer == Answer::Yes ? " yes" : " no"));
+        fs::remove_all(m4vDir);
+        fs::create_directories(m4vDir);
+        host.psp.clear();
+        host.pc.clear();
+        PspVideo("M4V00001.MP4", "only copy", "its thumb");
+        host.pc = host.psp;  // both lists show the one folder
+        host.pcFolder = spelling;
+        dialogs.shown.clear();
+        dialogs.answers = {answer};
+        const TransferReport report = Run(mode);
+        EXPECT_EQ(Names(m4vDir), (std::set<std::string>{"M4V00001.MP4", "M4V00001.THM"}));
+        EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "only copy");
+        EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), "its thumb");
+        ASSERT_EQ(report.notTransferred.size(), 1u);
+        EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::SameFile);
+        EXPECT_EQ(Boxes(), (std::vector<std::string>{"Transfer Incomplete"}));
+        EXPECT_NE(dialogs.shown.back().text.find("M4V00001.MP4: it is already in that folder."),
+                  std::string::npos);
+      }
+    }
+  }
+}
+
+// Temporary names belong to us only when we made them: a user's "x.part" stays, and with every
+// name taken the row fails instead of writing into one.
+TEST_F(TransferTest, TemporaryNamesNeverTakeAFileOfTheUsers) {
+  PspVideo("M4V00001.MP4", "psp video", "psp thumb", true);
+  Put(pcDir / "M4V00001.MP4.part", "user's own");
+  Run(CopyToPc);
+  EXPECT_EQ(Read(pcDir / "M4V00001.MP4"), "psp video");
+  EXPECT_EQ(Read(pcDir / "M4V00001.MP4.part"), "user's own");
+
+  fs::remove(pcDir / "M4V00001.MP4");
+  fs::remove(pcDir / "M4V00001.THM");
+  for (int n = 2; n < 1000; ++n) Put(pcDir / ("M4V00001.MP4.part" + std::to_string(n)), "taken");
+  const TransferReport report = Run(MoveToPc);
+  ASSERT_EQ(report.notTransferred.size(), 1u);
+  EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::NoTemporaryName);
+  EXPECT_EQ(Names(pcDir).size(), 999u);
+  EXPECT_EQ(Read(pcDir / "M4V00001.MP4.part"), "user's own");
+  EXPECT_EQ(Read(pcDir / "M4V00001.MP4.part999"), "taken");
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "psp video");
+  EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), "psp thumb");
+}
+
+// Yes to "Overwrite" puts the new file in place in one step; when that step is refused (the old
+// video held open by a player), the old video and its thumbnail stay whole and nothing is left.
+TEST_F(TransferTest, ReplaceRefusedAtTheLastStepKeepsTheOldFileWhole) {
+  PspVideo("M4V00001.MP4", "psp video", "psp thumb");
+  Put(pcDir / "M4V00001.MP4", "pc video");
+  Put(pcDir / "M4V00001.THM", "pc thumb");
+  fs.refuseReplace = true;
   dialogs.answers = {Answer::Yes};
   const TransferReport report = Run(MoveToPc);
-  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "only copy");
-  EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), "its thumb");
-  EXPECT_EQ(Names(m4vDir).size(), 2u);
+  EXPECT_EQ(Names(pcDir), (std::set<std::string>{"M4V00001.MP4", "M4V00001.THM"}));
+  EXPECT_EQ(Read(pcDir / "M4V00001.MP4"), "pc video");
+  EXPECT_EQ(Read(pcDir / "M4V00001.THM"), "pc thumb");
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "psp video");
   ASSERT_EQ(report.notTransferred.size(), 1u);
-  EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::SameFile);
+  EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::NotReplaced);
 }
 
 // Left by a copy that the end of the program cut short: ours only in the PSP folder that a

@@ -44,13 +44,23 @@ class MappedFileSystem : public platform::IFileSystem {
                 std::size_t maxBytes) override {
     return real_.ReadFile(Map(path), out, maxBytes);
   }
-  bool Copy(const std::string& from, const std::string& to, bool failIfExists) override {
-    return real_.Copy(Map(from), Map(to), failIfExists);
+  bool Copy(const std::string& from, const std::string& to) override {
+    return real_.Copy(Map(from), Map(to));
   }
   bool Delete(const std::string& path) override { return real_.Delete(Map(path)); }
   bool Move(const std::string& from, const std::string& to) override {
     return real_.Move(Map(from), Map(to));
   }
+  bool Replace(const std::string& from, const std::string& to) override {
+    return real_.Replace(Map(from), Map(to));
+  }
+  bool SameFile(const std::string& a, const std::string& b) override {
+    return real_.SameFile(Map(a), Map(b));
+  }
+  void CopyAttributes(const std::string& from, const std::string& to) override {
+    real_.CopyAttributes(Map(from), Map(to));
+  }
+  bool Recycle(const std::string& path) override { return real_.Recycle(Map(path)); }
 
  private:
   std::string Map(const std::string& path) const {

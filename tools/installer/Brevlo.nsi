@@ -4,6 +4,8 @@
 ;   picture of the welcome and finish pages, 164 x 314) and OUTFILE.
 ; The program keeps Preferences.ini beside itself, so it goes where the user may write without
 ; administrator rights, and it writes only to the user's half of the registry.
+; It goes only into a folder of its own (new, empty, or holding an earlier Brevlo.exe), so that
+; every file there bearing one of its names is its own and the uninstaller may remove it.
 Unicode true
 ; Our Wine, like 64-bit Windows without its 32-bit half, runs only 64-bit installers.
 Target amd64-unicode
@@ -36,6 +38,7 @@ VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) ${PUBLISHER} 2003-2007"
 
 !include MUI2.nsh
+!include LogicLib.nsh
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
@@ -48,6 +51,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) ${PUBLISHER} 2003-2007"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE LeaveFolderPage
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -55,13 +59,121 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) ${PUBLISHER} 2003-2007"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+Var Refusal
+
+; Sets $R0 to 1 when $INSTDIR's Uninstall.exe was written by a Brevlo installer: its version
+; resource names the product (our installers write it in language 0, Unicode).
+Function UninstallerIsOurs
+  StrCpy $R0 0
+  StrCpy $R7 "$INSTDIR\${UNINSTALLER}"
+  System::Call "version::GetFileVersionInfoSizeW(w R7, p 0) i .R1"
+  ${IfThen} $R1 == 0 ${|} Return ${|}
+  System::Alloc $R1
+  Pop $R2
+  System::Call "version::GetFileVersionInfoW(w R7, i 0, i R1, p R2) i .R3"
+  ${If} $R3 != 0
+    System::Call "version::VerQueryValueW(p R2, w '\StringFileInfo\000004b0\ProductName', \
+      *p .R4, *i .R5) i .R3"
+    ${If} $R3 != 0
+      System::Call "*$R4(&w64 .R6)"
+      ${IfThen} $R6 == "${PRODUCT}" ${|} StrCpy $R0 1 ${|}
+    ${EndIf}
+  ${EndIf}
+  System::Free $R2
+FunctionEnd
+
+; Sets $Refusal to why $INSTDIR may not take the program, or to "" when it may: a folder that
+; does not exist yet, an empty one, or one that holds Brevlo.exe (an update, or the zip's
+; program). Anything else may hold a README.txt or an Uninstall.exe of someone else's, which
+; the installation would overwrite and the uninstaller later delete. The zip's program may
+; have been unpacked beside another program's uninstaller. NSIS itself takes no file for the
+; folder.
+Function CheckFolder
+  StrCpy $Refusal ""
+  ${IfNot} ${FileExists} "$INSTDIR"
+    Return
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\${PRODUCT}.exe"
+    ${IfNot} ${FileExists} "$INSTDIR\${UNINSTALLER}"
+      Return
+    ${EndIf}
+    Call UninstallerIsOurs
+    ${IfThen} $R0 == 1 ${|} Return ${|}
+    StrCpy $Refusal "$INSTDIR\${UNINSTALLER} belongs to another program.$\r$\n$\r$\nChoose \
+      another folder for ${PRODUCT}."
+    Return
+  ${EndIf}
+  FindFirst $R0 $R1 "$INSTDIR\*.*"
+  ${DoWhile} $R1 != ""
+    ${If} $R1 != "."
+    ${AndIf} $R1 != ".."
+      StrCpy $Refusal "$INSTDIR already holds other files.$\r$\n$\r$\n${PRODUCT} goes into a new or \
+        empty folder, or over an earlier ${PRODUCT}, so that no file of yours is replaced now or \
+        removed with ${PRODUCT} later. Choose another folder."
+      ${Break}
+    ${EndIf}
+    FindNext $R0 $R1
+  ${Loop}
+  FindClose $R0
+FunctionEnd
+
+Function LeaveFolderPage
+  Call CheckFolder
+  ${If} $Refusal != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION $Refusal
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Without pages, /D= is checked before anything is written: the folder stays as it was.
+Function .onInit
+  ${If} ${Silent}
+    Call CheckFolder
+    ${If} $Refusal != ""
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; A first installation starts the program on the user's Videos folder, not among its own files.
+; The program reads the file with its code page, UTF-8, so the file is written in UTF-8 (NSIS's
+; own writers would use the system's code page, which loses a name outside it).
+Function WritePreferences
+  StrCpy $R0 "[Main]$\r$\nOutput Path=$VIDEOS$\r$\n"
+  System::Call "kernel32::WideCharToMultiByte(i 65001, i 0, w R0, i -1, p 0, i 0, p 0, p 0) i .R1"
+  ${If} $R1 <= 1
+    Return
+  ${EndIf}
+  System::Alloc $R1
+  Pop $R2
+  System::Call "kernel32::WideCharToMultiByte(i 65001, i 0, w R0, i -1, p R2, i R1, p 0, p 0) i .R1"
+  IntOp $R1 $R1 - 1
+  ClearErrors
+  FileOpen $R3 "$INSTDIR\Preferences.ini" w
+  ${IfNot} ${Errors}
+    System::Call "kernel32::WriteFile(p R3, p R2, i R1, *i .R4, p 0) i .R5"
+    FileClose $R3
+    ; Half a file would be read as the user's: none is better.
+    ${If} $R5 == 0
+    ${OrIf} $R4 != $R1
+      Delete "$INSTDIR\Preferences.ini"
+    ${EndIf}
+  ${EndIf}
+  System::Free $R2
+FunctionEnd
+
 Section "${PRODUCT}" SecProgram
   SetShellVarContext current
   SetOutPath "$INSTDIR"
-  ; Preferences.ini is not part of the package: an update leaves the user's own as it is.
   File "${STAGE}/${PRODUCT}.exe"
   File "${STAGE}/DefaultPreview.THM"
   File "${STAGE}/README.txt"
+  ; An update leaves the user's own Preferences.ini as it is.
+  ${IfNot} ${FileExists} "$INSTDIR\Preferences.ini"
+  ${AndIf} $VIDEOS != ""
+    Call WritePreferences
+  ${EndIf}
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe" "" \
     "$INSTDIR\${PRODUCT}.exe" 0
@@ -80,8 +192,52 @@ Section "${PRODUCT}" SecProgram
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; Sets $R0 to 1 when Preferences.ini holds nothing but the program's own [Main] keys, which the
+; installer or the program wrote. The name is common: a file that another program also keeps
+; there (the zip's program may have been unpacked beside it) stays, and with it the folder.
+Function un.PreferencesAreOurs
+  StrCpy $R0 0
+  ClearErrors
+  FileOpen $R1 "$INSTDIR\Preferences.ini" r
+  ${If} ${Errors}
+    Return
+  ${EndIf}
+  StrCpy $R0 1
+  ; Whether the last piece read ended its line: a longer line comes in pieces.
+  StrCpy $R5 1
+  ${Do}
+    ClearErrors
+    FileRead $R1 $R2
+    ${IfThen} ${Errors} ${|} ${Break} ${|}
+    StrCpy $R6 $R5
+    StrCpy $R5 0
+    ${Do}
+      StrCpy $R3 $R2 1 -1
+      ${If} $R3 != "$\r"
+      ${AndIf} $R3 != "$\n"
+        ${Break}
+      ${EndIf}
+      StrCpy $R2 $R2 -1
+      StrCpy $R5 1
+    ${Loop}
+    ${IfThen} $R6 == 0 ${|} ${Continue} ${|}
+    StrCpy $R3 $R2 12
+    StrCpy $R4 $R2 8
+    ${If} $R2 != ""
+    ${AndIf} $R2 != "[Main]"
+    ${AndIf} $R3 != "Output Path="
+    ${AndIf} $R4 != "Version="
+      StrCpy $R0 0
+      ${Break}
+    ${EndIf}
+  ${Loop}
+  FileClose $R1
+FunctionEnd
+
 ; Removes what the installer put down and the program's own Preferences.ini, file by file: the
-; folder may also hold the user's videos (it is the program's first PC folder), and then it stays.
+; folder may also hold the user's videos (the user may have chosen it as the PC folder), and
+; then it stays. The installer took only a new, empty or Brevlo's own folder, so the files of
+; these names there are the program's.
 Section "Uninstall"
   SetShellVarContext current
   ; A running program cannot be deleted: stop before anything else is gone.
@@ -92,7 +248,8 @@ Section "Uninstall"
     Abort
   Delete "$INSTDIR\DefaultPreview.THM"
   Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\Preferences.ini"
+  Call un.PreferencesAreOurs
+  ${IfThen} $R0 == 1 ${|} Delete "$INSTDIR\Preferences.ini" ${|}
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"

@@ -200,9 +200,8 @@ void TMainForm::BuildSkinEngine() {
   skSkinEngine1 = skin::TskSkinEngine::Create(this, error);
   skSkinEngine1->Name = "skSkinEngine1";
   skSkinEngine1->SetActive(true);
-  // Where the skin was made. It is read only where such a file is found, and the skin carried
-  // with the form replaces it when loading ends.
-  skSkinEngine1->SetSkinFile("res\\art\\Brevlo.skn");
+  // No skin file is looked for: one lying in whatever folder the program starts from would be
+  // read. The skin carried with the form is the only one.
   skSkinEngine1->DisabledTag = 9999;
   skSkinEngine1->DrawScrollBar = true;
   skSkinEngine1->SetBuiltIn(true);

@@ -48,7 +48,9 @@ void TMainForm::Delete1Click(ui::TObject*) {
   PcFolder = library::WithTrailingBackslash(PcFolder);
   // Never names resolved against whatever folder happens to be current.
   if (operations::IsRootedFolder(PcFolder)) {
-    operations::DeleteSelectedVideos(*services_.fs, PcFolder, SelectedCaptions(ltvPC));
+    // From a fixed drive a deleted file goes where the user can take it back, as everywhere else.
+    operations::DeleteSelectedVideos(*services_.fs, PcFolder, SelectedCaptions(ltvPC),
+                                     operations::DeleteKind::ToRecycleBin);
   }
   btnRefreshPC->Click();
   StatusBar1->SetPanelText(0, "");

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -156,10 +158,9 @@ std::unique_ptr<IFileReader> StdFileSystem::OpenReader(const std::string& path) 
   return std::make_unique<StreamFileReader>(std::move(in), *size);
 }
 
-bool StdFileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
+bool StdFileSystem::Copy(const std::string& from, const std::string& to) {
   std::error_code ec;
-  const auto options = failIfExists ? fs::copy_options::none : fs::copy_options::overwrite_existing;
-  return fs::copy_file(Host(from), Host(to), options, ec) && !ec;
+  return fs::copy_file(Host(from), Host(to), fs::copy_options::none, ec) && !ec;
 }
 
 namespace {
@@ -195,14 +196,14 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 }  // namespace
 
 CopyResult StdFileSystem::CopyInSteps(const std::string& from, const std::string& to,
-                                      bool failIfExists, const CopyProgress& progress) {
+                                      const CopyProgress& progress) {
   Fd source(::open(Host(from).c_str(), O_RDONLY));
   struct stat info {};
   if (source.Get() < 0 || ::fstat(source.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
     return CopyResult::Failed;
   }
   const std::string target = Host(to);
-  Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | (failIfExists ? O_EXCL : O_TRUNC), 0644));
+  Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644));
   if (out.Get() < 0) return CopyResult::Failed;
   CopyResult result = CopyLoop(
       static_cast<std::uint64_t>(info.st_size),
@@ -232,6 +233,66 @@ bool StdFileSystem::Move(const std::string& from, const std::string& to) {
   if (fs::exists(target, ec)) return false;
   fs::rename(Host(from), target, ec);
   return !ec;
+}
+
+bool StdFileSystem::Replace(const std::string& from, const std::string& to) {
+  // rename() takes the place of an existing file in one step.
+  return ::rename(Host(from).c_str(), Host(to).c_str()) == 0;
+}
+
+bool StdFileSystem::SameFile(const std::string& a, const std::string& b) {
+  struct stat x {
+  }, y{};
+  return !a.empty() && !b.empty() && ::stat(Host(a).c_str(), &x) == 0 &&
+         ::stat(Host(b).c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+void StdFileSystem::CopyAttributes(const std::string& from, const std::string& to) {
+  struct stat source {
+  }, target{};
+  const std::string host = Host(to);
+  if (::stat(Host(from).c_str(), &source) != 0 || ::stat(host.c_str(), &target) != 0) return;
+  // Read-only is the only mark the host keeps: the owner's write permission.
+  ::chmod(host.c_str(), (target.st_mode & ~S_IWUSR) | (source.st_mode & S_IWUSR));
+}
+
+// The desktop's trash as freedesktop.org describes it: the file under files/, where it came
+// from and when under info/.
+bool StdFileSystem::Recycle(const std::string& path) {
+  const fs::path source = fs::absolute(Host(path));
+  std::error_code ec;
+  if (!fs::is_regular_file(source, ec)) return false;
+  const char* data = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  if ((data == nullptr || *data == '\0') && home == nullptr) return false;
+  const fs::path trash = (data != nullptr && *data != '\0') ? fs::path(data) / "Trash"
+                                                            : fs::path(home) / ".local/share/Trash";
+  fs::create_directories(trash / "files", ec);
+  fs::create_directories(trash / "info", ec);
+  const std::string name = source.filename().string();
+  for (int n = 1; n < 10000; ++n) {
+    const std::string unique = n == 1 ? name : name + "." + std::to_string(n);
+    const fs::path info = trash / "info" / (unique + ".trashinfo");
+    // O_EXCL claims the name, so two deletions never share one.
+    Fd claim(::open(info.string().c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600));
+    if (claim.Get() < 0) {
+      if (errno == EEXIST) continue;
+      return false;
+    }
+    const std::time_t now = std::time(nullptr);
+    char when[32] = {};
+    std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%S", std::localtime(&now));
+    const std::string text =
+        "[Trash Info]\nPath=" + source.string() + "\nDeletionDate=" + when + "\n";
+    const bool written = WriteAll(claim.Get(), text.data(), text.size()) && claim.Close();
+    if (written && !fs::exists(trash / "files" / unique, ec) &&
+        ::rename(source.string().c_str(), (trash / "files" / unique).string().c_str()) == 0) {
+      return true;
+    }
+    ::unlink(info.string().c_str());
+    return false;
+  }
+  return false;
 }
 
 int PlainLocale::CompareIgnoreCase(const std::string& a, const std::string& b) {

@@ -37,11 +37,15 @@ class StdFileSystem : public IFileSystem {
   bool ReadFile(const std::string& path, std::vector<unsigned char>& out,
                 std::size_t maxBytes) override;
   std::unique_ptr<IFileReader> OpenReader(const std::string& path) override;
-  bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
-  CopyResult CopyInSteps(const std::string& from, const std::string& to, bool failIfExists,
+  bool Copy(const std::string& from, const std::string& to) override;
+  CopyResult CopyInSteps(const std::string& from, const std::string& to,
                          const CopyProgress& progress) override;
   bool Delete(const std::string& path) override;
   bool Move(const std::string& from, const std::string& to) override;
+  bool Replace(const std::string& from, const std::string& to) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
+  void CopyAttributes(const std::string& from, const std::string& to) override;
+  bool Recycle(const std::string& path) override;
 
  private:
   std::string driveRoots_[26];

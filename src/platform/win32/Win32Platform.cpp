@@ -148,9 +148,9 @@ std::unique_ptr<IFileReader> Win32FileSystem::OpenReader(const std::string& path
   return std::make_unique<Win32FileReader>(file, static_cast<std::uint64_t>(size.QuadPart));
 }
 
-bool Win32FileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
+bool Win32FileSystem::Copy(const std::string& from, const std::string& to) {
   QuietErrors quiet;
-  return ::CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+  return ::CopyFileA(from.c_str(), to.c_str(), TRUE) != FALSE;
 }
 
 namespace {
@@ -190,7 +190,7 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
 // Our own read and write loop rather than CopyFileExW: as fast under Wine, and the size of its
 // pieces, which decides how soon the windows are served on a slow memory stick, is ours.
 CopyResult Win32FileSystem::CopyInSteps(const std::string& from, const std::string& to,
-                                        bool failIfExists, const CopyProgress& progress) {
+                                        const CopyProgress& progress) {
   QuietErrors quiet;
   Handle source(CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -201,9 +201,8 @@ CopyResult Win32FileSystem::CopyInSteps(const std::string& from, const std::stri
     return CopyResult::Failed;
   }
   // Nobody else may write into the file while it grows, nor remove it under us.
-  Handle target(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr,
-                            failIfExists ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr));
+  Handle target(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!target.Valid()) return CopyResult::Failed;
   CopyResult result = CopyLoop(
       static_cast<std::uint64_t>(size.QuadPart),
@@ -214,16 +213,13 @@ CopyResult Win32FileSystem::CopyInSteps(const std::string& from, const std::stri
       },
       [&](const char* data, std::size_t bytes) { return WriteAll(target.Get(), data, bytes); },
       progress);
-  // As the system's copy does: the video keeps its date and attributes.
+  // As the system's copy does: the video keeps its date. Its attributes wait until it has its
+  // name, so that a read-only source cannot leave a temporary file nobody may remove.
   if (result == CopyResult::Done) {
     SetFileTime(target.Get(), &info.ftCreationTime, &info.ftLastAccessTime, &info.ftLastWriteTime);
   }
   if (!target.Close() && result == CopyResult::Done) result = CopyResult::Failed;
-  if (result != CopyResult::Done) {
-    ::DeleteFileA(to.c_str());
-  } else {
-    SetFileAttributesA(to.c_str(), info.dwFileAttributes & ~FILE_ATTRIBUTE_DIRECTORY);
-  }
+  if (result != CopyResult::Done) ::DeleteFileA(to.c_str());
   return result;
 }
 
@@ -235,6 +231,56 @@ bool Win32FileSystem::Delete(const std::string& path) {
 bool Win32FileSystem::Move(const std::string& from, const std::string& to) {
   QuietErrors quiet;
   return ::MoveFileA(from.c_str(), to.c_str()) != FALSE;
+}
+
+bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
+  QuietErrors quiet;
+  // One rename over the old file: at every moment one whole file has the name.
+  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+namespace {
+bool IdentityOf(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  // No access asked, so a file in use or a folder (backup semantics) still opens.
+  Handle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return file.Valid() && GetFileInformationByHandle(file.Get(), &info) != FALSE;
+}
+}  // namespace
+
+bool Win32FileSystem::SameFile(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  QuietErrors quiet;
+  BY_HANDLE_FILE_INFORMATION x{}, y{};
+  return IdentityOf(a, x) && IdentityOf(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+         x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+void Win32FileSystem::CopyAttributes(const std::string& from, const std::string& to) {
+  QuietErrors quiet;
+  const DWORD attributes = GetFileAttributesA(from.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  constexpr DWORD Kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const DWORD current = GetFileAttributesA(to.c_str());
+  if (current == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesA(to.c_str(), (current & ~Kept) | (attributes & Kept));
+}
+
+bool Win32FileSystem::Recycle(const std::string& path) {
+  QuietErrors quiet;
+  const int length = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
+  if (length <= 1) return false;
+  // The list of names ends with a second null.
+  std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), length);
+  wchar_t full[MAX_PATH * 4] = {};
+  const DWORD fullLength = GetFullPathNameW(wide.c_str(), MAX_PATH * 4 - 1, full, nullptr);
+  if (fullLength == 0 || fullLength >= MAX_PATH * 4 - 1) return false;
+  SHFILEOPSTRUCTW op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = full;
+  op.fFlags = FOF_ALLOWUNDO | FOF_NO_UI;
+  return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
 }
 
 std::string Win32Profile::ReadString(const std::string& file, const std::string& section,
