@@ -122,9 +122,11 @@ TEST_F(Actions, DragsAreTakenOnlyByTheOtherList) {
   EXPECT_FALSE(Form()->ltvPSPDragOver(Form()->ltvPSP, Form()->edtPath));
   EXPECT_TRUE(Form()->ltvPCDragOver(Form()->ltvPC, Form()->ltvPSP));
   EXPECT_FALSE(Form()->ltvPCDragOver(Form()->ltvPC, Form()->ltvPC));
-  EXPECT_EQ(Form()->DropTargetAt(CentreOf(Form()->ltvPSP), Form()->ltvPC), Form()->ltvPSP);
-  EXPECT_EQ(Form()->DropTargetAt(CentreOf(Form()->ltvPC), Form()->ltvPC), nullptr);
-  EXPECT_EQ(Form()->DropTargetAt(CentreOf(Form()->btnDelete), Form()->ltvPC), nullptr);
+  // Files of other programs, but not while another window of ours is up.
+  EXPECT_TRUE(Form()->ListTakesDrop(Form()->ltvPSP));
+  EnableWindow(Form()->Handle(), FALSE);
+  EXPECT_FALSE(Form()->ListTakesDrop(Form()->ltvPSP));
+  EnableWindow(Form()->Handle(), TRUE);
 }
 
 TEST_F(Actions, ADropCopiesAndADropOnItsOwnListDoesNothing) {
@@ -134,14 +136,13 @@ TEST_F(Actions, ADropCopiesAndADropOnItsOwnListDoesNothing) {
   Form()->btnMovePSP->OnClick = [&](ui::TObject*) { ++moves; };
   Form()->btnMovePC->OnClick = [&](ui::TObject*) { ++moves; };
   SetForegroundWindow(Form()->Handle());
+  // From the first row of a list, with the mouse.
   auto dragTo = [&](ui::TListView* source, ui::TWinControl* over) {
-    const POINT p = CentreOf(over);
-    SetCursorPos(p.x, p.y);
-    POINT local = p;
-    ScreenToClient(over->Handle(), &local);
-    PostMessageA(over->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(local.x, local.y));
-    PostMessageA(over->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(local.x, local.y));
-    Form()->DragRows(source);
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(source->Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    POINT from{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+    ClientToScreen(source->Handle(), &from);
+    DragWithMouse(from, CentreOf(over));
   };
   dragTo(Form()->ltvPC, Form()->ltvPC);
   EXPECT_EQ(copyToPsp + copyToPc, 0);

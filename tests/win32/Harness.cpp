@@ -376,4 +376,30 @@ void Click(POINT screen) {
   MouseSteps({{screen, MOUSEEVENTF_LEFTDOWN}, {screen, MOUSEEVENTF_LEFTUP}});
 }
 
+void DragWithMouse(POINT from, POINT to) {
+  std::atomic<bool> done{false};
+  std::thread hand([&done, from, to] {
+    auto send = [](POINT p, DWORD buttons) {
+      INPUT input = MouseEvent(p, buttons);
+      SendInput(1, &input, sizeof input);
+      Sleep(60);
+    };
+    send(from, 0);
+    send(from, MOUSEEVENTF_LEFTDOWN);
+    for (int k = 1; k <= 8; ++k) {
+      send({from.x + (to.x - from.x) * k / 8, from.y + (to.y - from.y) * k / 8}, 0);
+    }
+    Sleep(200);
+    send(to, MOUSEEVENTF_LEFTUP);
+    Sleep(200);
+    done = true;
+  });
+  while (!done) {
+    Pump();
+    Sleep(5);
+  }
+  hand.join();
+  Pump(100);
+}
+
 }  // namespace brevlo::testing

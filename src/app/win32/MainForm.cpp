@@ -145,6 +145,9 @@ struct TMainForm::OwnedAdapters {
 };
 
 TMainForm::~TMainForm() {
+  dropPC_.Revoke();
+  dropPSP_.Revoke();
+  if (oleReady_) OleUninitialize();
   transferHost_.reset();
   if (MainForm == this) MainForm = nullptr;
 }
@@ -181,6 +184,7 @@ TMainForm::TMainForm(ui::TComponent* owner)
   // The skin is read and the window wrapped before the form's own start-up, which may already
   // ask a question in a message box.
   EndLoading();
+  RegisterDrops();
   LoadArtwork();
   FormCreate();
 }
