@@ -379,25 +379,19 @@ void Click(POINT screen) {
 void DragWithMouse(POINT from, POINT to) {
   std::atomic<bool> done{false};
   std::thread hand([&done, from, to] {
-    auto send = [](POINT p, DWORD buttons) {
-      INPUT input = MouseEvent(p, buttons);
+    for (int k = -1; k <= 9; ++k) {
+      const int f = k < 0 ? 0 : k > 8 ? 8 : k;
+      INPUT input = MouseEvent({from.x + (to.x - from.x) * f / 8, from.y + (to.y - from.y) * f / 8},
+                               k == 0   ? MOUSEEVENTF_LEFTDOWN
+                               : k == 9 ? MOUSEEVENTF_LEFTUP
+                                        : 0);
       SendInput(1, &input, sizeof input);
-      Sleep(60);
-    };
-    send(from, 0);
-    send(from, MOUSEEVENTF_LEFTDOWN);
-    for (int k = 1; k <= 8; ++k) {
-      send({from.x + (to.x - from.x) * k / 8, from.y + (to.y - from.y) * k / 8}, 0);
+      Sleep(k == 8 ? 260 : 60);
     }
-    Sleep(200);
-    send(to, MOUSEEVENTF_LEFTUP);
     Sleep(200);
     done = true;
   });
-  while (!done) {
-    Pump();
-    Sleep(5);
-  }
+  while (!done) Pump(5);
   hand.join();
   Pump(100);
 }
