@@ -22,11 +22,9 @@ void Press(ui::TListView* list, std::initializer_list<WORD> chord) {
     inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
   }
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  for (int i = 0; i < 100 && HIWORD(GetQueueStatus(QS_INPUT)) != 0; ++i) {
+  do {
     ui::Application->ProcessMessages();
-    Sleep(5);
-  }
-  ui::Application->ProcessMessages();
+  } while (HIWORD(GetQueueStatus(QS_INPUT)) != 0);
 }
 
 // While a transfer asks its question, every key of both lists is tried.
@@ -66,15 +64,12 @@ TEST(Keys, EachKeyGoesThroughItsButtonOrMenuItemAndNoneDuringATransfer) {
   WriteSized(kind0 + "M4V00001.MP4", 100);
   WriteSized(kind0 + "M4V00002.MP4", 100);
   form->btnRefreshPSP->Click();
-  ui::TListView* pc = form->ltvPC;
-  ui::TListView* psp = form->ltvPSP;
+  ui::TListView *pc = form->ltvPC, *psp = form->ltvPSP;
   SetForegroundWindow(form->Handle());
 
   pc->SetSelected(0, true);
   pc->SetSelected(1, true);
-  LVITEMA focus{};
-  focus.stateMask = focus.state = LVIS_FOCUSED;
-  SendMessageA(pc->Handle(), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&focus));
+  ListView_SetItemState(pc->Handle(), 1, LVIS_FOCUSED, LVIS_FOCUSED);
   Press(pc, {VK_RETURN});  // the focused one of the selected rows
   EXPECT_EQ(shell.opened, std::vector<std::string>{videos + pc->Item(1).caption});
   WriteSized(videos + "c.mp4", 100);
