@@ -44,7 +44,7 @@ const char* ReasonText(NotTransferredReason reason) {
     case NotTransferredReason::Stopped:
       return "Stop was pressed during its copy";
     case NotTransferredReason::NotAVideo:
-      return "only videos (.mp4 files) are taken";
+      return "it is not a video, and only videos (.mp4 files) are taken";
     case NotTransferredReason::Folder:
       return "it is a folder, and only videos (.mp4 files) are taken";
   }

@@ -56,7 +56,7 @@ TEST(DragDrop, FilesOfAFolderWindowGoAsCopiesToThePspOrThePcAndRowsGoOutAsFiles)
     EXPECT_EQ(DropAt({desk + "x.mp4", desk + "notes.txt", desk + "Y.MP4"}, form->ltvPSP->Handle()),
               DROPEFFECT_COPY);
     ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_NE(boxes.Seen()[0].text.find("notes.txt: only videos"), std::string::npos);
+    EXPECT_NE(boxes.Seen()[0].text.find("notes.txt: it is not a video"), std::string::npos);
   }
   EXPECT_EQ(ReadText(kind0 + "M4V00001.THM"), ReadText(desk + "x.THM"));
   EXPECT_EQ(ReadText(kind0 + "M4V00002.MP4"), ReadText(desk + "Y.MP4"));
