@@ -46,6 +46,7 @@
 #include "../BenchSupport.h"
 #include "about/win32/AboutForm.h"
 #include "app/win32/MainForm.h"
+#include "app/win32/SecondaryForms.h"
 #include "dirtree/DirTreeModel.h"
 #include "dirtree/win32/FileExplorer.h"
 #include "operations/win32/RenameForm.h"
@@ -861,9 +862,9 @@ int TimeStartup(const std::string& folder, double atMain) {
   app::TMainForm* form = nullptr;
   const double build = bench::Seconds([&] { ui::Application->CreateForm(form); });
   app::TMainForm::UseServices(app::MainServices{});
-  ui::Application->CreateForm(app::TransferForm);
-  ui::Application->CreateForm(app::RenameForm);
-  ui::Application->CreateForm(app::AboutForm);
+  ui::Application->CreateForm(app::TransferForm, app::NewTransferForm);
+  ui::Application->CreateForm(app::RenameForm, app::NewRenameForm);
+  ui::Application->CreateForm(app::AboutForm, app::NewAboutForm);
   const double show = bench::Seconds([&] {
     form->Show();
     UpdateWindow(form->Handle());

@@ -50,6 +50,10 @@ const char* ReasonText(NotTransferredReason reason) {
       return "no free \"_New\" name is left for it";
     case NotTransferredReason::Stopped:
       return "Stop was pressed during its copy";
+    case NotTransferredReason::NotAVideo:
+      return "it is not a video, and only videos (.mp4 files) are taken";
+    case NotTransferredReason::Folder:
+      return "it is a folder, and only videos (.mp4 files) are taken";
   }
   return "";
 }
@@ -311,19 +315,37 @@ TransferReport TransferEngine::EndCanceled(TransferReport& report, bool move) {
 }
 
 TransferReport TransferEngine::TransferVideos(int mode) {
+  return Transfer(mode, nullptr);
+}
+
+TransferReport TransferEngine::TransferFiles(int mode, const std::vector<std::string>& paths) {
+  if (mode != CopyToPsp && mode != CopyToPc) {
+    TransferReport report;
+    report.end = TransferEnd::Refused;
+    return report;
+  }
+  return Transfer(mode, &paths);
+}
+
+TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>* dropped) {
   TransferReport report;
   if (mode < MoveToPsp || mode > CopyToPc) {
     report.end = TransferEnd::Refused;
     return report;
   }
+  const bool toPsp = mode == MoveToPsp || mode == CopyToPsp;
+  const bool move = mode == MoveToPsp || mode == MoveToPc;
+  // Files dropped on the PSP list need no PC folder, and those dropped on the PC list no PSP.
+  const bool needPc = dropped == nullptr || !toPsp;
+  const bool needPsp = dropped == nullptr || toPsp;
   TransferFolders folders = env_.host.Folders();
-  if (!IsRootedFolder(WithTrailingBackslash(folders.PcFolder))) {
+  if (needPc && !IsRootedFolder(WithTrailingBackslash(folders.PcFolder))) {
     env_.dialogs.Show(NoPcFolderText, TransferCaption,
                       platform::MbOk | platform::MbIconInformation);
     report.end = TransferEnd::Refused;
     return report;
   }
-  if (!IsRootedFolder(WithTrailingBackslash(folders.PspDrive))) {
+  if (needPsp && !IsRootedFolder(WithTrailingBackslash(folders.PspDrive))) {
     env_.dialogs.Show(NoPspText, TransferCaption, platform::MbOk | platform::MbIconInformation);
     report.end = TransferEnd::Refused;
     return report;
@@ -339,10 +361,30 @@ TransferReport TransferEngine::TransferVideos(int mode) {
   folders.PcFolder = WithTrailingBackslash(folders.PcFolder);
   folders.PspFolder = WithTrailingBackslash(folders.PspDrive + folders.PspKindFolder);
 
-  const bool toPsp = mode == MoveToPsp || mode == CopyToPsp;
-  const bool move = mode == MoveToPsp || mode == MoveToPc;
-  const VideoListId list = toPsp ? VideoListId::Pc : VideoListId::Psp;
-  if (env_.host.SelectedCount(list) == 0) env_.host.SelectAll(list);
+  // The videos that go, by their full paths, in order.
+  std::vector<std::string> sources;
+  if (dropped != nullptr) {
+    for (const std::string& path : *dropped) {
+      std::string extension = library::ExtensionOf(FileNamePartOf(path));
+      for (char& c : extension) c = AsciiLower(c);
+      if (env_.fs.DirectoryExists(path)) {
+        report.notTransferred.push_back({FileNamePartOf(path), NotTransferredReason::Folder});
+      } else if (extension != ".mp4") {
+        report.notTransferred.push_back({FileNamePartOf(path), NotTransferredReason::NotAVideo});
+      } else {
+        sources.push_back(path);
+      }
+    }
+  } else {
+    const VideoListId list = toPsp ? VideoListId::Pc : VideoListId::Psp;
+    if (env_.host.SelectedCount(list) == 0) env_.host.SelectAll(list);
+    const std::string& from = toPsp ? folders.PcFolder : folders.PspFolder;
+    for (int row = 0; row < env_.host.RowCount(list); ++row) {
+      if (env_.host.RowSelected(list, row))
+        sources.push_back(from + env_.host.RowCaption(list, row));
+    }
+  }
+  const int count = static_cast<int>(sources.size());
 
   // Names handed out in this transfer count as taken; so do files that the list does not show.
   std::optional<library::PspNameSource> names;
@@ -356,22 +398,19 @@ TransferReport TransferEngine::TransferVideos(int mode) {
     RemoveStaleTemporaries(kind, folders.PspFolder);
   }
 
-  for (int row = 0; row < env_.host.RowCount(list); ++row) {
-    if (!env_.host.RowSelected(list, row)) continue;
+  for (const std::string& source : sources) {
     if (stop_.Stopped()) return EndCanceled(report, move);
 
-    const std::string caption = env_.host.RowCaption(list, row);
-    std::string source;
+    const std::string caption = FileNamePartOf(source);
     std::string destination;
     bool replace = false;
     std::optional<NotTransferredReason> refused;
     std::optional<std::uint64_t> sourceSize;
     if (toPsp) {
-      source = folders.PcFolder + caption;
       sourceSize = env_.fs.FileSize(source);
       if (sourceSize && *sourceSize >= PspFileSizeLimit) {
         refused = NotTransferredReason::TooLargeForPsp;
-      } else if (env_.fs.SameFile(folders.PcFolder, folders.PspFolder)) {
+      } else if (env_.fs.SameFile(FolderPartOf(source), folders.PspFolder)) {
         refused = NotTransferredReason::SameFile;
       } else {
         const std::string name = names->Next();
@@ -379,7 +418,6 @@ TransferReport TransferEngine::TransferVideos(int mode) {
         destination = folders.PspFolder + name;
       }
     } else {
-      source = folders.PspFolder + caption;
       destination = folders.PcFolder + caption;
       // Asked before anything: a PC folder that is the PSP folder by another spelling would
       // otherwise offer to overwrite the video with itself, or make a "_New" twin beside it.
@@ -416,9 +454,9 @@ TransferReport TransferEngine::TransferVideos(int mode) {
         thumbStage = toPsp ? StageThumbnail(source, destination, thumb, false) : Stage::Nothing;
       }
       Staged video{TempNameFor(destination), destination, source, false};
-      const Copied copied = CopyComplete(
-          source, video.temp, sourceSize, BarPlace{report.handled, env_.host.SelectedCount(list)},
-          toPsp && env_.pspTitles ? video::TitleForFileName(caption) : std::string());
+      const Copied copied =
+          CopyComplete(source, video.temp, sourceSize, BarPlace{report.handled, count},
+                       toPsp && env_.pspTitles ? video::TitleForFileName(caption) : std::string());
       if (copied == Copied::Stopped) {
         if (thumbStage == Stage::Arrived) Discard(thumb);
         report.notTransferred.push_back({caption, NotTransferredReason::Stopped});
@@ -455,12 +493,12 @@ TransferReport TransferEngine::TransferVideos(int mode) {
     }
 
     ++report.handled;
-    env_.progress.SetPosition(ProgressPercent(report.handled, env_.host.SelectedCount(list)));
+    env_.progress.SetPosition(ProgressPercent(report.handled, count));
   }
 
   if (report.handled == 0) report.end = TransferEnd::NothingToDo;
   env_.host.ClickRefreshPc();
-  env_.host.ClickRefreshPsp();
+  if (needPsp) env_.host.ClickRefreshPsp();
   env_.progress.CloseProgress();
   if (!report.Incomplete()) {
     env_.dialogs.Show(CompletedText, CompletedCaption,

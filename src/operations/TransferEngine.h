@@ -93,6 +93,8 @@ enum class NotTransferredReason {
   NoTemporaryName,  // every temporary name beside the destination is taken
   NotReplaced,      // the old file could not be replaced and stays as it was
   Stopped,          // Stop was pressed during its copy
+  NotAVideo,        // dropped, but not an ".mp4" file
+  Folder,           // dropped, but a folder
 };
 
 struct NotTransferred {
@@ -152,6 +154,11 @@ class TransferEngine {
 
   // Copies or moves the selected videos of one list to the other side, one after the other.
   TransferReport TransferVideos(int mode);
+  // Copies files named by their full paths (dropped from another program) as the selected rows
+  // of a copy would go: CopyToPsp or CopyToPc only. Only ".mp4" files are taken, in any case;
+  // folders and other files are named in the end message. A copy to the PC reloads only the
+  // PC list, and needs no PSP.
+  TransferReport TransferFiles(int mode, const std::vector<std::string>& paths);
 
   // The Stop button.
   void Stop() { stop_.Stop(); }
@@ -177,6 +184,8 @@ class TransferEngine {
   Copied CopyComplete(const std::string& from, const std::string& temp,
                       std::optional<std::uint64_t> size = std::nullopt,
                       std::optional<BarPlace> bar = std::nullopt, const std::string& pspTitle = {});
+  // dropped: the paths of TransferFiles; none: the selected rows of the source list.
+  TransferReport Transfer(int mode, const std::vector<std::string>* dropped);
   TransferReport EndCanceled(TransferReport& report, bool move);
   // Temporary files that a copy cut short by the end of the program left in a PSP folder.
   void RemoveStaleTemporaries(int kind, const std::string& pspFolder);

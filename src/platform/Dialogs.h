@@ -10,7 +10,9 @@ enum MessageFlags : unsigned {
   MbYesNo = 0x04,
   MbIconError = 0x10,
   MbIconQuestion = 0x20,
+  MbIconExclamation = 0x30,
   MbIconInformation = 0x40,
+  MbDefButton2 = 0x100,  // the second button (No of Yes and No) is the default
 };
 
 enum class Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };

@@ -237,6 +237,15 @@ std::vector<int> TCustomListView::SelectedIndexes() {
   return result;
 }
 
+void TCustomListView::SelectAll() {
+  SetSelected(-1, true);
+}
+
+int TCustomListView::FocusedIndex() {
+  return static_cast<int>(
+      SendMessageA(Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
 void TCustomListView::BeginUpdate() {
   if (updating_++ == 0) SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
 }
@@ -384,6 +393,16 @@ void TCustomListView::WndProc(TMessage& message) {
       // The rows move under the mouse: the tip would name the wrong one.
       DropInfoTipRow();
       break;
+    case WM_GETDLGCODE: {
+      // A list that hears its keys hears Enter too, rather than the dialog's default button.
+      const auto* msg = reinterpret_cast<const MSG*>(message.LParam);
+      if (OnKeyDown && msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) {
+        DefaultHandler(message);
+        message.Result |= DLGC_WANTMESSAGE;
+        return;
+      }
+      break;
+    }
     case WM_NOTIFYFORMAT:
       if (tip_ != nullptr && reinterpret_cast<HWND>(message.WParam) == tip_) {
         message.Result = NFR_UNICODE;

@@ -76,6 +76,9 @@ class TCustomListView : public TCustomListControl {
   void SetSelected(int index, bool selected);
   int SelCount();
   std::vector<int> SelectedIndexes();
+  void SelectAll();
+  // The row with the focus rectangle, or -1.
+  int FocusedIndex();
   // Redrawing is held off between these, for fills of many rows; rows added meanwhile reach
   // the control at EndUpdate.
   void BeginUpdate();

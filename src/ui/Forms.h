@@ -88,11 +88,16 @@ class TApplication : public TComponent {
   // window is shown and painted (or by CreatePendingForms), rather than keep it from showing.
   template <typename T>
   void CreateForm(T*& reference) {
+    CreateForm(reference, [](TComponent* owner) { return new T(owner); });
+  }
+  // make(owner) makes the form, for forms that are handed more than their owner.
+  template <typename T, typename Make>
+  void CreateForm(T*& reference, Make make) {
     if (mainForm_ != nullptr && !running_) {
-      pendingForms_.push_back([this, &reference] { reference = new T(this); });
+      pendingForms_.push_back([this, &reference, make] { reference = make(this); });
       return;
     }
-    reference = new T(this);
+    reference = make(this);
     if (mainForm_ == nullptr) mainForm_ = reference;
   }
   void CreatePendingForms();

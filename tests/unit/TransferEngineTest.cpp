@@ -815,3 +815,20 @@ TEST_F(TransferTest, LeftoverTemporaryNamesGoOnlyFromThePspFolderSentTo) {
 }
 
 }  // namespace
+
+// Dropped files go as selected rows would: only ".mp4" files, in any case; to the PC without a
+// PSP, whose list is then left alone.
+TEST_F(TransferTest, DroppedFilesAreCopiedAsRowsAndOnlyVideosAreTaken) {
+  scratch.Dir("pc/Desk/folder.mp4");
+  for (const char* name : {"x.MP4", "notes.txt"}) Put(pcRoot / "Desk" / name, name);
+  host.pspDrive.clear();
+  TransferEngine engine(TransferEnvironment{fs, dialogs, pump, host, progress, "A:\\"});
+  const TransferReport report = engine.TransferFiles(
+      CopyToPc, {"C:\\Desk\\notes.txt", "C:\\Desk\\folder.mp4", "C:\\Desk\\x.MP4"});
+  EXPECT_EQ(Read(pcDir / "x.MP4"), "x.MP4");
+  ASSERT_EQ(report.notTransferred.size(), 2u);
+  EXPECT_EQ(report.notTransferred[1].reason, NotTransferredReason::Folder);
+  EXPECT_EQ(log.events, (std::vector<std::string>{"show", "bar 100", "refresh pc", "close",
+                                                  "box Transfer Incomplete", "bar 0"}));
+  EXPECT_EQ(engine.TransferFiles(MoveToPsp, {"C:\\Desk\\x.MP4"}).end, TransferEnd::Refused);
+}

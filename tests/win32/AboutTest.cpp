@@ -7,6 +7,7 @@
 
 #include "Harness.h"
 #include "about/win32/AboutForm.h"
+#include "app/win32/SecondaryForms.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
@@ -42,7 +43,7 @@ std::vector<unsigned char> PixelsOf(HBITMAP bitmap) {
 
 class AboutWindow : public ::testing::Test {
  protected:
-  void SetUp() override { about = new app::TAboutForm(ui::Application); }
+  void SetUp() override { about = app::NewAboutForm(ui::Application); }
   void TearDown() override { delete about; }
   TempFolder folder;
   platform::RecordingShell shell;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
+#include "app/win32/SecondaryForms.h"
 #include "operations/win32/RenameForm.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/JpegWriter.h"
@@ -28,7 +29,7 @@ class Actions : public ::testing::Test {
     for (const char* name : {"a.mp4", "b.mp4", "c.mp4"}) WriteSized(videos + name, 100);
     WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
     form = std::make_unique<MainFormFixture>(app.Path(), &shell);
-    rename = std::make_unique<app::TRenameForm>(ui::Application);
+    rename = std::unique_ptr<app::TRenameForm>(app::NewRenameForm(ui::Application));
     ASSERT_EQ((*form)->ltvPC->Count(), 3);
     // Rows on the PSP side, as a listed PSP would show them.
     (*form)->ltvPSP->AddItem("M4V00001.MP4", "1", 0);
@@ -121,9 +122,11 @@ TEST_F(Actions, DragsAreTakenOnlyByTheOtherList) {
   EXPECT_FALSE(Form()->ltvPSPDragOver(Form()->ltvPSP, Form()->edtPath));
   EXPECT_TRUE(Form()->ltvPCDragOver(Form()->ltvPC, Form()->ltvPSP));
   EXPECT_FALSE(Form()->ltvPCDragOver(Form()->ltvPC, Form()->ltvPC));
-  EXPECT_EQ(Form()->DropTargetAt(CentreOf(Form()->ltvPSP), Form()->ltvPC), Form()->ltvPSP);
-  EXPECT_EQ(Form()->DropTargetAt(CentreOf(Form()->ltvPC), Form()->ltvPC), nullptr);
-  EXPECT_EQ(Form()->DropTargetAt(CentreOf(Form()->btnDelete), Form()->ltvPC), nullptr);
+  // Files of other programs, but not while another window of ours is up.
+  EXPECT_TRUE(Form()->ListTakesDrop(Form()->ltvPSP));
+  EnableWindow(Form()->Handle(), FALSE);
+  EXPECT_FALSE(Form()->ListTakesDrop(Form()->ltvPSP));
+  EnableWindow(Form()->Handle(), TRUE);
 }
 
 TEST_F(Actions, ADropCopiesAndADropOnItsOwnListDoesNothing) {
@@ -133,14 +136,13 @@ TEST_F(Actions, ADropCopiesAndADropOnItsOwnListDoesNothing) {
   Form()->btnMovePSP->OnClick = [&](ui::TObject*) { ++moves; };
   Form()->btnMovePC->OnClick = [&](ui::TObject*) { ++moves; };
   SetForegroundWindow(Form()->Handle());
+  // From the first row of a list, with the mouse.
   auto dragTo = [&](ui::TListView* source, ui::TWinControl* over) {
-    const POINT p = CentreOf(over);
-    SetCursorPos(p.x, p.y);
-    POINT local = p;
-    ScreenToClient(over->Handle(), &local);
-    PostMessageA(over->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(local.x, local.y));
-    PostMessageA(over->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(local.x, local.y));
-    Form()->DragRows(source);
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(source->Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    POINT from{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+    ClientToScreen(source->Handle(), &from);
+    DragWithMouse(from, CentreOf(over));
   };
   dragTo(Form()->ltvPC, Form()->ltvPC);
   EXPECT_EQ(copyToPsp + copyToPc, 0);

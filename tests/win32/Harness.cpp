@@ -376,4 +376,24 @@ void Click(POINT screen) {
   MouseSteps({{screen, MOUSEEVENTF_LEFTDOWN}, {screen, MOUSEEVENTF_LEFTUP}});
 }
 
+void DragWithMouse(POINT from, POINT to) {
+  std::atomic<bool> done{false};
+  std::thread hand([&done, from, to] {
+    for (int k = -1; k <= 9; ++k) {
+      const int f = k < 0 ? 0 : k > 8 ? 8 : k;
+      INPUT input = MouseEvent({from.x + (to.x - from.x) * f / 8, from.y + (to.y - from.y) * f / 8},
+                               k == 0   ? MOUSEEVENTF_LEFTDOWN
+                               : k == 9 ? MOUSEEVENTF_LEFTUP
+                                        : 0);
+      SendInput(1, &input, sizeof input);
+      Sleep(k == 8 ? 260 : 60);
+    }
+    Sleep(200);
+    done = true;
+  });
+  while (!done) Pump(5);
+  hand.join();
+  Pump(100);
+}
+
 }  // namespace brevlo::testing

@@ -127,6 +127,10 @@ void Click(POINT screen);
 // a modal loop reads, such as a drag of the caption.
 void MouseSteps(std::initializer_list<std::pair<POINT, DWORD>> steps);
 
+// A drag with the left button as a hand makes it: pressed at from, moved there in steps and
+// released. The input comes from another thread, so that a drag loop of this one reads it.
+void DragWithMouse(POINT from, POINT to);
+
 // Saves the screen to a PNG-less BMP in the artefacts folder (the test script converts it).
 bool SaveScreenshot(HWND window, const std::string& name);
 

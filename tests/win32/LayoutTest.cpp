@@ -6,6 +6,7 @@
 
 #include "Harness.h"
 #include "about/win32/AboutForm.h"
+#include "app/win32/SecondaryForms.h"
 #include "operations/win32/RenameForm.h"
 #include "operations/win32/TransferForm.h"
 #include "ui/Dpi.h"
@@ -412,9 +413,9 @@ TEST(DialogsAtScale, ClientAndControlsAreTheirDesignTimesTheScale) {
     RECT design;
   };
   const Dialog dialogs[] = {
-      {new app::TAboutForm(ui::Application), {503, 290}, "btnOK", {408, 255, 483, 280}},
-      {new app::TRenameForm(ui::Application), {405, 108}, "edtNewname", {96, 21, 377, 42}},
-      {new app::TTransferForm(ui::Application), {407, 137}, "pgb1", {16, 72, 393, 89}}};
+      {app::NewAboutForm(ui::Application), {503, 290}, "btnOK", {408, 255, 483, 280}},
+      {app::NewRenameForm(ui::Application), {405, 108}, "edtNewname", {96, 21, 377, 42}},
+      {app::NewTransferForm(ui::Application), {407, 137}, "pgb1", {16, 72, 393, 89}}};
   for (const Dialog& d : dialogs) {
     SCOPED_TRACE(d.form->Name);
     RECT client;

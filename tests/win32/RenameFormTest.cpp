@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "Harness.h"
+#include "app/win32/SecondaryForms.h"
 #include "operations/win32/RenameForm.h"
 #include "support/JpegWriter.h"
 
@@ -41,7 +42,7 @@ class RenameWindow : public ::testing::Test {
     psp = app.MakeFolder("psp");
     WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
     form = std::make_unique<MainFormFixture>(app.Path());
-    rename = new app::TRenameForm(ui::Application);
+    rename = app::NewRenameForm(ui::Application);
     rename->OnRenamed = [this](bool pcSide) { renamedSides.push_back(pcSide); };
   }
   void TearDown() override {

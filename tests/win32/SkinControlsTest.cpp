@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Harness.h"
+#include "app/win32/SecondaryForms.h"
 #include "dirtree/win32/FileExplorer.h"
 #include "operations/win32/TransferForm.h"
 #include "skin/SkinDraw.h"
@@ -307,7 +308,7 @@ TEST(SkinControls, TransferProgressAndADisabledCheckBox) {
   TempFolder app;
   MainFormFixture form(app.Path());
   skin::TskSkinEngine* engine = form->skSkinEngine1;
-  auto* transfer = new app::TTransferForm(ui::Application);
+  auto* transfer = app::NewTransferForm(ui::Application);
   auto* check = ui::NewControl<ui::TCheckBox>(transfer, transfer, "chkTest", 16, 96, 120, 17);
   check->SetCaption("Checked");
   check->SetChecked(true);

@@ -10,6 +10,7 @@
 
 #include "Harness.h"
 #include "about/win32/AboutForm.h"
+#include "app/win32/SecondaryForms.h"
 #include "operations/win32/RenameForm.h"
 #include "operations/win32/TransferForm.h"
 #include "skin/win32/SkinEngine.h"
@@ -212,9 +213,8 @@ TEST(SkinFrame, DialogsAndMessageBoxesOnlyClose) {
   TempFolder app;
   MainFormFixture form(app.Path());
   skin::TskSkinEngine* engine = form->skSkinEngine1;
-  ui::TForm* dialogs[] = {new app::TAboutForm(ui::Application),
-                          new app::TRenameForm(ui::Application),
-                          new app::TTransferForm(ui::Application)};
+  ui::TForm* dialogs[] = {app::NewAboutForm(ui::Application), app::NewRenameForm(ui::Application),
+                          app::NewTransferForm(ui::Application)};
   engine->SkinAllFormsNow();
   for (ui::TForm* dialog : dialogs) {
     dialog->Show();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Harness.h"
+#include "app/win32/SecondaryForms.h"
 #include "operations/win32/TransferForm.h"
 #include "support/JpegWriter.h"
 
@@ -26,7 +27,7 @@ class PspTransferTest : public ::testing::Test {
   void Open() {
     WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
     form = std::make_unique<MainFormFixture>(app.Path(), nullptr, false);
-    progress = std::make_unique<app::TTransferForm>(ui::Application);
+    progress = std::unique_ptr<app::TTransferForm>(app::NewTransferForm(ui::Application));
   }
   void TearDown() override {
     progress.reset();

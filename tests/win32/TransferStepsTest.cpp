@@ -13,6 +13,7 @@
 
 #include "TransferFixture.h"
 #include "ui/AppPorts.h"
+#include "app/win32/SecondaryForms.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
@@ -31,7 +32,7 @@ TEST_F(PspTransferTest, DuringACopyNoOtherOperationStarts) {
   WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
   platform::RecordingShell shell;
   form = std::make_unique<MainFormFixture>(app.Path(), &shell, false);
-  progress = std::make_unique<app::TTransferForm>(ui::Application);
+  progress = std::unique_ptr<app::TTransferForm>(app::NewTransferForm(ui::Application));
   BoxWatcher boxes({{"Mission Accomplished"}});
   std::vector<int> positions;
   int inFront = 0, mainEnabled = 0;

@@ -1,6 +1,5 @@
 #include "about/win32/AboutForm.h"
 
-#include "app/win32/MainForm.h"
 #include "ui/Builder.h"
 
 namespace brevlo::app {
@@ -29,8 +28,9 @@ ui::TButton* AddButton(ui::TComponent* owner, ui::TWinControl* parent, const cha
 
 }  // namespace
 
-TAboutForm::TAboutForm(ui::TComponent* owner)
-    : ui::TForm(owner), values_(MainForm->Values()), shell_(*MainForm->Services().shell) {
+TAboutForm::TAboutForm(ui::TComponent* owner, ui::TCustomForm* mainWindow, const AppValues& values,
+                       platform::IShell& shell)
+    : ui::TForm(owner), mainWindow_(mainWindow), values_(values), shell_(shell) {
   AboutForm = this;
   ui::MakeDialogForm(this, "AboutForm", "About", 503, 290);
 
@@ -90,15 +90,15 @@ void TAboutForm::FormCreate() {
 }
 
 void TAboutForm::FormShow(ui::TObject*) {
-  if (MainForm != nullptr) MainForm->SetEnabled(false);
+  if (mainWindow_ != nullptr) mainWindow_->SetEnabled(false);
   btnOK->SetFocus();
 }
 
 void TAboutForm::FormClose(ui::TObject*, ui::TCloseAction& action) {
   action = ui::TCloseAction::Hide;
-  if (MainForm != nullptr) {
-    MainForm->SetEnabled(true);
-    SetForegroundWindow(MainForm->Handle());
+  if (mainWindow_ != nullptr) {
+    mainWindow_->SetEnabled(true);
+    SetForegroundWindow(mainWindow_->Handle());
   }
 }
 

@@ -10,7 +10,9 @@ namespace brevlo::app {
 class TAboutForm : public ui::TForm {
   BREVLO_CLASS(TAboutForm, ui::TForm)
  public:
-  explicit TAboutForm(ui::TComponent* owner);
+  // mainWindow takes no input while this window is up; values are the program's, set before.
+  TAboutForm(ui::TComponent* owner, ui::TCustomForm* mainWindow, const AppValues& values,
+             platform::IShell& shell);
   ~TAboutForm() override;
 
   ui::TPanel* Panel1;
@@ -43,6 +45,7 @@ class TAboutForm : public ui::TForm {
 
  private:
   void Open(const std::string& address);
+  ui::TCustomForm* mainWindow_;
   const AppValues& values_;
   platform::IShell& shell_;
 };

@@ -152,6 +152,9 @@ TMainForm::~TMainForm() {
   // The application may have let it go first, at the program's end.
   if (titleFormAlive_ != nullptr && *titleFormAlive_ != nullptr) delete TitleForm;
   TitleForm = nullptr;
+  dropPC_.Revoke();
+  dropPSP_.Revoke();
+  if (oleReady_) OleUninitialize();
   transferHost_.reset();
   if (MainForm == this) MainForm = nullptr;
 }
@@ -188,6 +191,7 @@ TMainForm::TMainForm(ui::TComponent* owner)
   // The skin is read and the window wrapped before the form's own start-up, which may already
   // ask a question in a message box.
   EndLoading();
+  RegisterDrops();
   LoadArtwork();
   FormCreate();
   TitlePorts ports{services_.fs, services_.dialogs, services_.pump,

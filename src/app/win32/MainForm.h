@@ -16,6 +16,7 @@
 #include "platform/Profile.h"
 #include "platform/Shell.h"
 #include "ui/ComCtrls.h"
+#include "ui/DragDrop.h"
 #include "ui/Forms.h"
 #include "ui/Menus.h"
 #include "video/Mp4Info.h"
@@ -145,6 +146,8 @@ class TMainForm : public ui::TForm {
   void btnMovePCClick(ui::TObject* sender);
   void btnCopyPCClick(ui::TObject* sender);
   void TransferVideos(int mode);
+  // Files dropped from another program: CopyToPsp or CopyToPc.
+  void TransferDroppedFiles(int mode, const std::vector<std::string>& paths);
   // While a transfer runs, the windows are served during its copies, and no other operation may
   // start meanwhile, however its command arrives.
   bool TransferRunning() const { return transferRunning_; }
@@ -156,7 +159,9 @@ class TMainForm : public ui::TForm {
   void Delete1Click(ui::TObject* sender);
   std::vector<std::string> SelectedCaptions(ui::TListView* list);
   // Playing, opening folders, double clicks and dragging rows between the lists.
-  void PlaySelectedVideo(ui::TListView* list);
+  // row: the one to open when it is selected (Enter opens the focused row); otherwise the
+  // first selected.
+  void PlaySelectedVideo(ui::TListView* list, int row = -1);
   void Play1Click(ui::TObject*) { PlaySelectedVideo(ltvPC); }
   void Play2Click(ui::TObject*) { PlaySelectedVideo(ltvPSP); }
   void Openthedirectory1Click(ui::TObject* sender);
@@ -167,10 +172,22 @@ class TMainForm : public ui::TForm {
   bool ltvPCDragOver(ui::TObject* sender, ui::TObject* source);
   void ltvPSPDragDrop(ui::TObject* sender, ui::TObject* source);
   void ltvPCDragDrop(ui::TObject* sender, ui::TObject* source);
-  // A drag of rows from one list; follows the mouse until the button is released.
+  // A drag of rows from one list, until the button is released: other programs (folder
+  // windows) are offered the videos and their thumbnails as files to copy; the other list
+  // takes them as before.
   void DragRows(ui::TListView* source);
-  // One step of a drag: the list under a screen point, and whether it takes the rows.
-  ui::TListView* DropTargetAt(POINT screen, ui::TListView* source);
+  // The files a drag of the selected rows offers: each video and its thumbnail, where they are.
+  std::vector<std::string> DraggedFiles(ui::TListView* source);
+  // Whether a list takes what is dragged over it now: files of another program, or rows of
+  // the other list.
+  bool ListTakesDrop(ui::TListView* list);
+  // Files (or rows of ours) dropped on a list: the work starts once the drop has returned.
+  void FilesDropped(ui::TListView* list, const std::vector<std::string>& paths);
+  // The keys of either list, as the shell's file windows answer them: Enter, F2, F5, Ctrl+A,
+  // Delete; each through the button or menu item the mouse uses.
+  void ListKeyDown(ui::TListView* list, WORD& key);
+  // Whether the Delete key may delete the selected rows of a list: the one question it asks.
+  bool ConfirmDeleteKey(ui::TListView* list);
   void labAboutClick(ui::TObject* sender);
   void labWebsiteClick(ui::TObject* sender);
   void Timer1Timer(ui::TObject* sender);
@@ -210,6 +227,13 @@ class TMainForm : public ui::TForm {
   std::shared_ptr<ui::TComponent* const> titleFormAlive_;
   // The program as it names itself in the PSP titles it writes.
   std::string TitleEncoder() const { return values_.ProductName + " " + values_.ProgramVersion; }
+  ui::TFileDropTarget dropPC_;
+  ui::TFileDropTarget dropPSP_;
+  ui::TListView* draggingFrom_ = nullptr;  // the list a drag of ours started from
+  bool oleReady_ = false;
+  // Work that waits for a drop to return asks this whether the window is still there.
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+  void RegisterDrops();
   bool transferRefresh_ = false;  // the transfer's own clicks of the refresh buttons
 };
 

@@ -1,7 +1,5 @@
-// Playing, opening folders and dragging rows from one list onto the other.
+// Renaming, deleting, playing and opening folders.
 #include "app/win32/MainForm.h"
-
-#include <windowsx.h>
 
 #include "library/PspNaming.h"
 #include "operations/DeleteVideos.h"
@@ -68,8 +66,9 @@ void TMainForm::Delete1Click(ui::TObject*) {
   StatusBar1->SetPanelText(0, "");
 }
 
-void TMainForm::PlaySelectedVideo(ui::TListView* list) {
-  const std::vector<std::string> selected = SelectedCaptions(list);
+void TMainForm::PlaySelectedVideo(ui::TListView* list, int row) {
+  std::vector<std::string> selected = SelectedCaptions(list);
+  if (row >= 0 && row < list->Count() && list->Selected(row)) selected = {list->Item(row).caption};
   if (selected.empty() || transferRunning_) return;
   std::string folder;
   if (list == ltvPC) {
@@ -93,73 +92,6 @@ void TMainForm::Openthedirectory2Click(ui::TObject*) {
   if (PspDrive.empty() || transferRunning_) return;
   PspFolder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
   operations::OpenFolderOf(*services_.shell, PspFolder);
-}
-
-bool TMainForm::ltvPSPDragOver(ui::TObject*, ui::TObject* source) {
-  return source == ltvPC;
-}
-
-bool TMainForm::ltvPCDragOver(ui::TObject*, ui::TObject* source) {
-  return source == ltvPSP;
-}
-
-void TMainForm::ltvPSPDragDrop(ui::TObject*, ui::TObject*) {
-  btnCopyPSP->Click();
-}
-
-void TMainForm::ltvPCDragDrop(ui::TObject*, ui::TObject*) {
-  btnCopyPC->Click();
-}
-
-ui::TListView* TMainForm::DropTargetAt(POINT screen, ui::TListView* source) {
-  HWND under = WindowFromPoint(screen);
-  for (ui::TListView* list : {ltvPC, ltvPSP}) {
-    if (under != list->Handle() && !IsChild(list->Handle(), under)) continue;
-    const bool accepted =
-        list == ltvPSP ? ltvPSPDragOver(list, source) : ltvPCDragOver(list, source);
-    return accepted ? list : nullptr;
-  }
-  return nullptr;
-}
-
-void TMainForm::DragRows(ui::TListView* source) {
-  if (transferRunning_) return;
-  HWND owner = Handle();
-  SetCapture(owner);
-  HCURSOR refused = LoadCursor(nullptr, IDC_NO);
-  HCURSOR accepted = LoadCursor(nullptr, IDC_ARROW);
-  ui::TListView* target = nullptr;
-  bool dropped = false;
-  for (;;) {
-    MSG msg;
-    if (!GetMessageA(&msg, nullptr, 0, 0)) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    if (GetCapture() != owner) break;  // taken away: the drag is over
-    if (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP) {
-      POINT p{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
-      ::ClientToScreen(msg.hwnd, &p);
-      target = DropTargetAt(p, source);
-      SetCursor(target != nullptr ? accepted : refused);
-      if (msg.message == WM_LBUTTONUP) {
-        dropped = target != nullptr;
-        break;
-      }
-      continue;
-    }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) break;
-    if (msg.message == WM_RBUTTONDOWN) break;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  if (GetCapture() == owner) ReleaseCapture();
-  if (!dropped) return;
-  if (target == ltvPSP) {
-    ltvPSPDragDrop(ltvPSP, source);
-  } else {
-    ltvPCDragDrop(ltvPC, source);
-  }
 }
 
 }  // namespace brevlo::app

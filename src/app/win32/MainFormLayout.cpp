@@ -197,6 +197,8 @@ void TMainForm::BuildMenus() {
   ltvPSP->OnDblClick = [this](ui::TObject* s) { ltvPSPDblClick(s); };
   ltvPC->OnStartDrag = [this](ui::TObject*, int) { DragRows(ltvPC); };
   ltvPSP->OnStartDrag = [this](ui::TObject*, int) { DragRows(ltvPSP); };
+  ltvPC->OnKeyDown = [this](ui::TObject*, WORD& key, UINT) { ListKeyDown(ltvPC, key); };
+  ltvPSP->OnKeyDown = [this](ui::TObject*, WORD& key, UINT) { ListKeyDown(ltvPSP, key); };
   ltvPC->OnInfoTip = [this](ui::TObject*, int row) { return VideoTip(ltvPC, row); };
   ltvPSP->OnInfoTip = [this](ui::TObject*, int row) { return VideoTip(ltvPSP, row); };
   ltvPC->OnSecondLine = [this](ui::TObject*, int row) { return RowTitle(ltvPC, row); };

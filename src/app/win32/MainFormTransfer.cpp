@@ -5,15 +5,26 @@
 
 namespace brevlo::app {
 
+namespace {
+struct Running {
+  bool& flag;
+  explicit Running(bool& f) : flag(f) { flag = true; }
+  ~Running() { flag = false; }
+};
+}  // namespace
+
 void TMainForm::TransferVideos(int mode) {
   if (TransferForm == nullptr || transferRunning_) return;
   if (!transferHost_) transferHost_ = std::make_unique<TransferHost>(*this);
-  struct Running {
-    bool& flag;
-    explicit Running(bool& f) : flag(f) { flag = true; }
-    ~Running() { flag = false; }
-  } running(transferRunning_);
+  Running running(transferRunning_);
   transferHost_->Engine().TransferVideos(mode);
+}
+
+void TMainForm::TransferDroppedFiles(int mode, const std::vector<std::string>& paths) {
+  if (TransferForm == nullptr || transferRunning_) return;
+  if (!transferHost_) transferHost_ = std::make_unique<TransferHost>(*this);
+  Running running(transferRunning_);
+  transferHost_->Engine().TransferFiles(mode, paths);
 }
 
 // Buttons, their accelerators, the menus' items and drops all come here; during a transfer

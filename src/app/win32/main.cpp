@@ -1,9 +1,7 @@
 #include <windows.h>
 
-#include "about/win32/AboutForm.h"
 #include "app/win32/MainForm.h"
-#include "operations/win32/RenameForm.h"
-#include "operations/win32/TransferForm.h"
+#include "app/win32/SecondaryForms.h"
 #include "ui/Forms.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -11,9 +9,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ui::TApplication application;
   application.Initialize();
   application.CreateForm(app::MainForm);
-  application.CreateForm(app::TransferForm);
-  application.CreateForm(app::RenameForm);
-  application.CreateForm(app::AboutForm);
+  application.CreateForm(app::TransferForm, app::NewTransferForm);
+  application.CreateForm(app::RenameForm, app::NewRenameForm);
+  application.CreateForm(app::AboutForm, app::NewAboutForm);
   application.Run();
   return 0;
 }

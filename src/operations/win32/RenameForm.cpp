@@ -1,6 +1,5 @@
 #include "operations/win32/RenameForm.h"
 
-#include "app/win32/MainForm.h"
 #include "operations/RenameRule.h"
 #include "ui/Builder.h"
 
@@ -8,7 +7,9 @@ namespace brevlo::app {
 
 TRenameForm* RenameForm = nullptr;
 
-TRenameForm::TRenameForm(ui::TComponent* owner) : ui::TForm(owner) {
+TRenameForm::TRenameForm(ui::TComponent* owner, ui::TCustomForm* mainWindow,
+                         platform::IFileSystem& fs, platform::IDialogs& dialogs)
+    : ui::TForm(owner), mainWindow_(mainWindow), fs_(fs), dialogs_(dialogs) {
   RenameForm = this;
   ui::MakeDialogForm(this, "RenameForm", "Rename", 405, 108);
   Label1 = ui::NewLabel(this, this, "Label1", 16, 24, "New Filename:");
@@ -36,26 +37,24 @@ void TRenameForm::ShowFor(const std::string& side, const std::string& sourcePath
 }
 
 void TRenameForm::FormShow(ui::TObject*) {
-  if (MainForm != nullptr) MainForm->SetEnabled(false);
+  if (mainWindow_ != nullptr) mainWindow_->SetEnabled(false);
   edtNewname->SetFocus();
   edtNewname->Perform(EM_SETSEL, 0, -1);
 }
 
 void TRenameForm::FormClose(ui::TObject*, ui::TCloseAction& action) {
   action = ui::TCloseAction::Hide;
-  if (MainForm != nullptr) {
-    MainForm->SetEnabled(true);
-    SetForegroundWindow(MainForm->Handle());
+  if (mainWindow_ != nullptr) {
+    mainWindow_->SetEnabled(true);
+    SetForegroundWindow(mainWindow_->Handle());
   }
 }
 
 void TRenameForm::btnOKClick(ui::TObject*) {
-  if (MainForm == nullptr) return;
-  MainServices& services = MainForm->Services();
   // Boxes belong to the window in front; make sure that is this one.
   if (Showing()) SetActiveWindow(Handle());
-  const operations::RenameResult result = operations::RenameVideo(
-      *services.fs, *services.dialogs, RenameSide, RenameSourcePath, edtNewname->Text());
+  const operations::RenameResult result =
+      operations::RenameVideo(fs_, dialogs_, RenameSide, RenameSourcePath, edtNewname->Text());
   if (result.outcome == operations::RenameOutcome::Refused) return;
   if (result.newName != edtNewname->Text()) edtNewname->SetText(result.newName);
   if (OnRenamed) OnRenamed(RenameSide == "PC");

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
 #include "ui/Forms.h"
 
 namespace brevlo::app {
@@ -11,7 +13,10 @@ namespace brevlo::app {
 class TRenameForm : public ui::TForm {
   BREVLO_CLASS(TRenameForm, ui::TForm)
  public:
-  explicit TRenameForm(ui::TComponent* owner);
+  // mainWindow takes no input while this window is up; the files are renamed through fs and
+  // the name refused through dialogs.
+  TRenameForm(ui::TComponent* owner, ui::TCustomForm* mainWindow, platform::IFileSystem& fs,
+              platform::IDialogs& dialogs);
   ~TRenameForm() override;
 
   ui::TLabel* Label1;
@@ -35,6 +40,11 @@ class TRenameForm : public ui::TForm {
   void FormClose(ui::TObject* sender, ui::TCloseAction& action);
   void btnOKClick(ui::TObject* sender);
   void Button2Click(ui::TObject* sender);
+
+ private:
+  ui::TCustomForm* mainWindow_;
+  platform::IFileSystem& fs_;
+  platform::IDialogs& dialogs_;
 };
 
 extern TRenameForm* RenameForm;

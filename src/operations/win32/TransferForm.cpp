@@ -1,19 +1,13 @@
 #include "operations/win32/TransferForm.h"
 
-#include "app/win32/MainForm.h"
 #include "ui/Builder.h"
 
 namespace brevlo::app {
 
 TTransferForm* TransferForm = nullptr;
 
-namespace {
-ui::TCustomForm* MainWindow() {
-  return MainForm;
-}
-}  // namespace
-
-TTransferForm::TTransferForm(ui::TComponent* owner) : ui::TForm(owner) {
+TTransferForm::TTransferForm(ui::TComponent* owner, ui::TCustomForm* mainWindow)
+    : ui::TForm(owner), mainWindow_(mainWindow) {
   TransferForm = this;
   ui::MakeDialogForm(this, "TransferForm", "Transfering...", 407, 137);
   Label1 = ui::NewLabel(this, this, "Label1", 16, 16, "From:");
@@ -26,6 +20,10 @@ TTransferForm::TTransferForm(ui::TComponent* owner) : ui::TForm(owner) {
   OnShow = [this](ui::TObject* s) { FormShow(s); };
   OnClose = [this](ui::TObject* s, ui::TCloseAction& a) { FormClose(s, a); };
   Handle();
+}
+
+ui::TCustomForm* TTransferForm::MainWindow() const {
+  return mainWindow_ != this ? mainWindow_ : nullptr;
 }
 
 void TTransferForm::FormShow(ui::TObject*) {

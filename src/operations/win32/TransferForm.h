@@ -14,7 +14,9 @@ namespace brevlo::app {
 class TTransferForm : public ui::TForm, public operations::ITransferProgress {
   BREVLO_CLASS(TTransferForm, ui::TForm)
  public:
-  explicit TTransferForm(ui::TComponent* owner);
+  // mainWindow: the window that takes no input while this one is up (none: nothing is
+  // disabled).
+  TTransferForm(ui::TComponent* owner, ui::TCustomForm* mainWindow);
   ~TTransferForm() override;
 
   ui::TLabel* Label1;
@@ -38,6 +40,8 @@ class TTransferForm : public ui::TForm, public operations::ITransferProgress {
   void SetCopying(bool copying) override;
 
  private:
+  ui::TCustomForm* MainWindow() const;
+  ui::TCustomForm* mainWindow_;
   operations::TransferStopFlag* stop_ = nullptr;
   bool closingByTransfer_ = false;
   bool copying_ = false;
