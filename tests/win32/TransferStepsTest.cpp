@@ -92,7 +92,7 @@ TEST_F(PspTransferTest, WhileACallBlocksTheWindowsAnswerAndNoOtherOperationStart
   WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
   platform::RecordingShell shell;
   form = std::make_unique<MainFormFixture>(app.Path(), &shell, false);
-  progress = std::make_unique<app::TTransferForm>(ui::Application);
+  progress = std::unique_ptr<app::TTransferForm>(app::NewTransferForm(ui::Application));
   SlowFirstCall pump;
   Form()->Services().pump = &pump;
   BoxWatcher boxes({{"Mission Accomplished"}});
