@@ -208,6 +208,7 @@ class TMainForm : public ui::TForm {
   void BuildControls();
   void BuildMenus();
   void BuildSkinEngine();
+  void RegisterDrops();
   void LoadArtwork();
   void ShowSelectionSummary(ui::TListView* list, int panel);
 
@@ -233,7 +234,6 @@ class TMainForm : public ui::TForm {
   bool oleReady_ = false;
   // Work that waits for a drop to return asks this whether the window is still there.
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
-  void RegisterDrops();
   bool transferRefresh_ = false;  // the transfer's own clicks of the refresh buttons
 };
 
