@@ -87,8 +87,7 @@ TEST(Keys, EachKeyGoesThroughItsButtonOrMenuItemAndNoneDuringATransfer) {
     Press(psp, {VK_DELETE});
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_EQ(boxes.Seen()[0].text,
-              "Delete the 1 selected videos and their thumbnails from the PSP? They cannot be "
-              "restored.");
+              "Delete the selected video and its thumbnail from the PSP? It cannot be restored.");
     EXPECT_EQ(Exists(kind0 + "M4V00002.MP4"), answer == IDNO);
   }
 

@@ -13,12 +13,14 @@ bool Down(int key) {
 }  // namespace
 
 bool TMainForm::ConfirmDeleteKey(ui::TListView* list) {
-  const std::string count = std::to_string(list->SelCount());
+  const int count = list->SelCount();
   const bool psp = list == ltvPSP;
-  const std::string text =
-      psp ? "Delete the " + count +
-                " selected videos and their thumbnails from the PSP? They cannot be restored."
-          : "Move the " + count + " selected videos and their thumbnails to the Recycle Bin?";
+  const std::string what =
+      count == 1 ? "the selected video and its thumbnail"
+                 : "the " + std::to_string(count) + " selected videos and their thumbnails";
+  const std::string text = psp ? "Delete " + what + " from the PSP? " +
+                                     (count == 1 ? "It cannot" : "They cannot") + " be restored."
+                               : "Move " + what + " to the Recycle Bin?";
   const unsigned icon = psp ? platform::MbIconExclamation : platform::MbIconQuestion;
   return services_.dialogs->Show(text, "Delete",
                                  platform::MbYesNo | icon | platform::MbDefButton2) ==
