@@ -200,26 +200,6 @@ bool ForEachFileBox(Source& source, std::uint64_t begin, std::uint64_t end, int&
   return false;
 }
 
-std::string Utf8Of(std::uint32_t cp) {
-  std::string out;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | cp >> 6);
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | cp >> 12);
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | cp >> 18);
-    out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return out;
-}
-
 // One line of text fit for a tip: control characters become spaces, the ends are trimmed and
 // a long title is cut at a character's edge.
 std::string TidyTitle(const std::vector<std::uint32_t>& codePoints) {
@@ -866,6 +846,26 @@ std::optional<Mp4Details> ReadMp4Details(platform::IFileReader& file, Mp4ReadCos
   if (!(fits || enough) || !moov) return done(false);
   if (moov->size <= WholeMoovBytes && !source.Load(moov->offset, moov->size)) return done(false);
   return done(MoovReader(source, details).Read(*moov));
+}
+
+std::string Utf8Of(std::uint32_t cp) {
+  std::string out;
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | cp >> 6);
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | cp >> 12);
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | cp >> 18);
+    out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
 }
 
 }  // namespace brevlo::video

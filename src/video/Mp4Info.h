@@ -65,4 +65,7 @@ struct Mp4ReadCost {
 // complete MP4 file: empty, cut short, or with boxes that do not fit.
 std::optional<Mp4Details> ReadMp4Details(platform::IFileReader& file, Mp4ReadCost* cost = nullptr);
 
+// One code point as UTF-8, the text of every name and title in the program.
+std::string Utf8Of(std::uint32_t codePoint);
+
 }  // namespace brevlo::video

@@ -92,24 +92,6 @@ std::vector<std::uint32_t> CodePoints(const std::string& text) {
   return out;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | cp >> 6);
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | cp >> 12);
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | cp >> 18);
-    out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 // UTF-16BE with its closing zero, as the PSP's entries hold text.
 void PutUtf16(Bytes& out, const std::string& text) {
   for (std::uint32_t cp : CodePoints(text)) {
@@ -572,7 +554,7 @@ std::string CutTitle(const std::string& utf8) {
   for (std::uint32_t cp : CodePoints(utf8)) {
     units += cp >= 0x10000 ? 2 : 1;
     if (units > MaxTitleUnits) break;
-    AppendUtf8(out, cp);
+    out += Utf8Of(cp);
   }
   return out;
 }
