@@ -233,31 +233,8 @@ std::string TitleFromUtf16(Span text) {
 }
 
 std::string TitleFromUtf8(Span text) {
-  std::vector<std::uint32_t> cps;
-  for (std::size_t i = 0; i < text.size;) {
-    const std::uint32_t b = text.U8(i);
-    const int extra = b < 0x80             ? 0
-                      : (b & 0xE0) == 0xC0 ? 1
-                      : (b & 0xF0) == 0xE0 ? 2
-                      : (b & 0xF8) == 0xF0 ? 3
-                                           : -1;
-    std::uint32_t cp = extra == 0 ? b : extra == 1 ? b & 0x1F : extra == 2 ? b & 0x0F : b & 0x07;
-    bool ok = extra >= 0 && text.Has(i, static_cast<std::size_t>(extra) + 1);
-    for (int k = 1; ok && k <= extra; ++k) {
-      const std::uint32_t c = text.U8(i + static_cast<std::size_t>(k));
-      ok = (c & 0xC0) == 0x80;
-      cp = cp << 6 | (c & 0x3F);
-    }
-    const std::uint32_t least[] = {0, 0x80, 0x800, 0x10000};
-    if (!ok || cp < least[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
-      cps.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    cps.push_back(cp);
-    i += static_cast<std::size_t>(extra) + 1;
-  }
-  return TidyTitle(cps);
+  if (text.size == 0) return {};
+  return TidyTitle(CodePoints(std::string(reinterpret_cast<const char*>(text.data), text.size)));
 }
 
 // The PSP's own metadata: a "MTDT" box of entries (size, type, language, encoding, text);
@@ -864,6 +841,37 @@ std::string Utf8Of(std::uint32_t cp) {
     out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
     out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
+
+// Code points of UTF-8 text; a byte that starts no character stands for U+FFFD.
+std::vector<std::uint32_t> CodePoints(const std::string& text) {
+  std::vector<std::uint32_t> out;
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    const std::uint32_t b = s[i];
+    const int extra = b < 0x80             ? 0
+                      : (b & 0xE0) == 0xC0 ? 1
+                      : (b & 0xF0) == 0xE0 ? 2
+                      : (b & 0xF8) == 0xF0 ? 3
+                                           : -1;
+    std::uint32_t cp = extra == 0 ? b : extra == 1 ? b & 0x1F : extra == 2 ? b & 0x0F : b & 0x07;
+    bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < n;
+    for (int k = 1; ok && k <= extra; ++k) {
+      const std::uint32_t c = s[i + static_cast<std::size_t>(k)];
+      ok = (c & 0xC0) == 0x80;
+      cp = cp << 6 | (c & 0x3F);
+    }
+    static constexpr std::uint32_t Least[] = {0, 0x80, 0x800, 0x10000};
+    if (!ok || cp < Least[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    out.push_back(cp);
+    i += static_cast<std::size_t>(extra) + 1;
   }
   return out;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -67,5 +68,7 @@ std::optional<Mp4Details> ReadMp4Details(platform::IFileReader& file, Mp4ReadCos
 
 // One code point as UTF-8, the text of every name and title in the program.
 std::string Utf8Of(std::uint32_t codePoint);
+// Code points of UTF-8 text; a byte that starts no character stands for U+FFFD.
+std::vector<std::uint32_t> CodePoints(const std::string& text);
 
 }  // namespace brevlo::video

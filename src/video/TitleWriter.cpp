@@ -61,37 +61,6 @@ void Put64(Bytes& out, std::uint64_t v) {
   Put32(out, static_cast<std::uint32_t>(v));
 }
 
-// Code points of UTF-8 text; a byte that starts no character stands for U+FFFD.
-std::vector<std::uint32_t> CodePoints(const std::string& text) {
-  std::vector<std::uint32_t> out;
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n;) {
-    const std::uint32_t b = s[i];
-    const int extra = b < 0x80             ? 0
-                      : (b & 0xE0) == 0xC0 ? 1
-                      : (b & 0xF0) == 0xE0 ? 2
-                      : (b & 0xF8) == 0xF0 ? 3
-                                           : -1;
-    std::uint32_t cp = extra == 0 ? b : extra == 1 ? b & 0x1F : extra == 2 ? b & 0x0F : b & 0x07;
-    bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < n;
-    for (int k = 1; ok && k <= extra; ++k) {
-      const std::uint32_t c = s[i + static_cast<std::size_t>(k)];
-      ok = (c & 0xC0) == 0x80;
-      cp = cp << 6 | (c & 0x3F);
-    }
-    static constexpr std::uint32_t Least[] = {0, 0x80, 0x800, 0x10000};
-    if (!ok || cp < Least[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    out.push_back(cp);
-    i += static_cast<std::size_t>(extra) + 1;
-  }
-  return out;
-}
-
 // UTF-16BE with its closing zero, as the PSP's entries hold text.
 void PutUtf16(Bytes& out, const std::string& text) {
   for (std::uint32_t cp : CodePoints(text)) {
