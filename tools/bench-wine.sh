@@ -60,7 +60,8 @@ brevlo_quiet_build "$native" --target list_bench
 if [ ! -f "$win/build.ninja" ]; then
   cmake -S "$brevlo_top" -B "$win" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$brevlo_top/cmake/mingw-w64.cmake" \
-    -DBREVLO_JPEG_PREFIX="$brevlo_jpeg_prefix" -DCMAKE_BUILD_TYPE=Release -Wno-dev >/dev/null
+    -DBREVLO_JPEG_PREFIX="$brevlo_jpeg_prefix" -DBREVLO_FFMPEG_PREFIX="$brevlo_ffmpeg_prefix" \
+    -DCMAKE_BUILD_TYPE=Release -Wno-dev >/dev/null
 fi
 brevlo_quiet_build "$win" --target Brevlo fill_bench
 

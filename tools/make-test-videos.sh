@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes the small real videos that the tests, the fuzzer and the benchmarks read the details
-# of: one second each, of the kinds a PSP owner meets. Made again only when this script changes.
+# Makes the small real videos that the tests, the fuzzer and the benchmarks read: one second
+# each (a few seconds for those pictures are taken of), of the kinds a PSP owner meets. Made again only when this script changes.
 #   tools/make-test-videos.sh OUTDIR
 set -euo pipefail
 out=${1:?usage: make-test-videos.sh OUTDIR}
@@ -37,4 +37,31 @@ ff -f lavfi -i "$(picture 176x144 15)" -f lavfi -i "$(sound 24000)" -c:v mpeg4 -
 # shellcheck disable=SC2046
 ff -f lavfi -i "$(picture 320x240 25)" -f lavfi -i "$(sound 48000)" $(x264 baseline 3.0) \
   -c:a aac -ac 2 -movflags frag_keyframe+empty_moov "$out/avc-fragmented.mp4"
+
+# Videos to take pictures of: each a colour of its own, so a picture shows whose it is.
+# shellcheck disable=SC2046
+pictured() { # NAME COLOUR SIZE SECONDS [ffmpeg options...]
+  local name=$1 colour=$2 size=$3 seconds=$4
+  shift 4
+  ff -f lavfi -i "color=c=$colour:size=$size:rate=25:duration=$seconds" "$@" "$out/$name"
+}
+# shellcheck disable=SC2046
+pictured picture-16x9-red.mp4 red 640x360 4 $(x264 high 3.1) -g 25
+# shellcheck disable=SC2046
+pictured picture-4x3-lime.mp4 lime 320x240 4 $(x264 main 3.0) -g 25
+ff -f lavfi -i "color=c=blue:size=320x240:rate=25:duration=4" -f lavfi -i "$(sound 22050)" \
+  -c:v mpeg4 -g 25 -c:a libmp3lame -ac 1 -shortest "$out/picture-mpeg4-blue.avi"
+# A phone's portrait video: stored lying, turned by its display matrix.
+# shellcheck disable=SC2046
+pictured lying-cyan.mp4 cyan 640x360 4 $(x264 high 3.1) -g 25
+ff -i "$out/lying-cyan.mp4" -c copy -metadata:s:v:0 rotate=90 "$out/picture-portrait-cyan.mp4"
+rm "$out/lying-cyan.mp4"
+# Black for its first three seconds, as many a recording starts.
+# shellcheck disable=SC2046
+pictured picture-black-start-yellow.mp4 yellow 320x240 10 -vf fade=t=in:st=3:d=0.04 \
+  $(x264 main 3.0) -g 25
+# Sound alone; a video cut off before its header; a text that claims to be a video.
+ff -f lavfi -i "$(sound 44100)" -c:a aac "$out/picture-audio-only.mp4"
+head -c 2500 "$out/picture-16x9-red.mp4" >"$out/picture-damaged.mp4"
+echo "not a video" >"$out/picture-not-a-video.mp4"
 touch "$out/made"

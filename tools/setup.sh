@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a Debian machine, then builds
-# libjpeg-turbo for the Windows side from Debian's own source package.
+# libjpeg-turbo and FFmpeg's libraries for the Windows side from Debian's own source packages.
 # Safe to run again: each step is skipped when its result is already there.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,7 +9,8 @@ mkdir -p "$build"
 
 packages=(g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth x11-utils imagemagick
   libx11-dev xdotool nasm libjpeg62-turbo-dev googletest libgtest-dev cmake ninja-build dpkg-dev g++
-  clang-format ffmpeg nsis fusefat dosfstools zip)
+  clang-format ffmpeg nsis fusefat dosfstools zip
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -23,20 +24,26 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
+src_root=$build/deps/src
+# The distribution's source package of NAME, downloaded once into src_root (kept there: the
+# release's LGPL archive carries FFmpeg's exactly as built).
+fetch_source() {
+  local name=$1
+  mkdir -p "$src_root"
+  ls "$src_root/${name}"_*.orig.tar.* >/dev/null 2>&1 && return 0
+  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+      "${sudo_cmd[@]}" tee /etc/apt/sources.list.d/brevlo-deb-src.sources >/dev/null
+    "${sudo_cmd[@]}" apt-get update -qq
+  fi
+  (cd "$src_root" && apt-get source --download-only "$name" >/dev/null 2>&1)
+  ls "$src_root/${name}"_*.orig.tar.* >/dev/null 2>&1
+}
+
 # libjpeg-turbo, static, cross-built for Windows from the distribution's source package.
 jpeg_prefix=$build/deps/libjpeg-turbo-mingw
 if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
-  src_root=$build/deps/src
-  mkdir -p "$src_root"
-  if ! ls "$src_root"/libjpeg-turbo_*.orig.tar.gz >/dev/null 2>&1; then
-    srclist=/etc/apt/sources.list.d/brevlo-deb-src.sources
-    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
-      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-        "${sudo_cmd[@]}" tee "$srclist" >/dev/null
-      "${sudo_cmd[@]}" apt-get update -qq
-    fi
-    (cd "$src_root" && apt-get source --download-only libjpeg-turbo >/dev/null 2>&1)
-  fi
+  fetch_source libjpeg-turbo
   tarball=$(ls "$src_root"/libjpeg-turbo_*.orig.tar.gz | head -n 1)
   rm -rf "$src_root/unpacked" && mkdir -p "$src_root/unpacked"
   tar -xzf "$tarball" -C "$src_root/unpacked"
@@ -47,4 +54,9 @@ if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
     -DWITH_SIMD=ON -DWITH_JPEG8=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=OFF >/dev/null
   cmake --build "$build/deps/libjpeg-build" --target install >/dev/null
 fi
+
+# FFmpeg's libraries, static, LGPL, with only what the program reads.
+fetch_source ffmpeg
+source "$top/tools/lib/ffmpeg-build.sh"
+brevlo_build_ffmpeg "$build/deps"
 echo "setup: ready"

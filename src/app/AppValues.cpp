@@ -42,6 +42,8 @@ StartupPreferences ReadPreferences(platform::IProfile& profile, const AppValues&
   prefs.version = profile.ReadString(file, PreferencesSection, VersionKey, DefaultVersion);
   prefs.outputPath = profile.ReadString(file, PreferencesSection, OutputPathKey, values.AppFolder);
   prefs.pspTitles = profile.ReadString(file, PreferencesSection, PspTitlesKey, "1") != "0";
+  prefs.frameThumbnails =
+      profile.ReadString(file, PreferencesSection, FrameThumbnailsKey, "1") != "0";
   return prefs;
 }
 

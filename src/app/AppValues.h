@@ -32,6 +32,7 @@ inline constexpr const char* PreferencesSection = "Main";
 inline constexpr const char* VersionKey = "Version";
 inline constexpr const char* OutputPathKey = "Output Path";
 inline constexpr const char* PspTitlesKey = "PSP Titles";
+inline constexpr const char* FrameThumbnailsKey = "Frame Thumbnails";
 inline constexpr const char* MarkerFileName = "wmaspi.dll";
 inline constexpr const char* HelpFileName = "Brevlo.chm";
 inline constexpr const char* DefaultVersion = BREVLO_VERSION;
@@ -45,7 +46,8 @@ AppValues MakeAppValues(const std::string& appFolder);
 struct StartupPreferences {
   std::string version;
   std::string outputPath;
-  bool pspTitles = true;  // a video copied to the PSP gets its file name as its PSP title
+  bool pspTitles = true;        // a video copied to the PSP gets its file name as its PSP title
+  bool frameThumbnails = true;  // a video without a thumbnail gets a picture of itself
 };
 
 // Missing file or keys give the defaults: version "1.8", the program's own folder, titles on

@@ -195,6 +195,7 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
         continue;
       }
       useDefault(thumb);
+      report.withoutThumbnail.push_back({report.rows, base + name, video.size, video.modified});
     }
     sink.AddVideo(name, FormatSizeMB(video.size, separator), thumb);
     ++report.rows;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -40,11 +41,20 @@ struct FillEnvironment {
   int thumbnailHeight = platform::ThumbnailHeight;
 };
 
+// A row shown with the default thumbnail because its video has none of its own.
+struct RowWithoutThumbnail {
+  int row = 0;
+  std::string path;
+  std::uint64_t size = 0;
+  std::uint64_t modified = 0;
+};
+
 struct FillReport {
   bool listed = false;      // false: the folder did not exist and nothing changed
   bool superseded = false;  // a newer fill took over the list half-way
   int rows = 0;
   int jpegError = 0;  // first decoder error met; such videos show the default thumbnail
+  std::vector<RowWithoutThumbnail> withoutThumbnail;
 };
 
 inline constexpr const char* DefaultThumbnailName = "DefaultPreview.THM";

@@ -236,11 +236,32 @@ void TransferEngine::RemoveStaleTemporaries(int kind, const std::string& pspFold
   }
 }
 
+TransferEngine::Stage TransferEngine::StagePicture(const std::string& sourceVideo, Staged& staged) {
+  std::vector<std::uint8_t> bytes;
+  Serving([&] {
+    bytes = env_.pictureOf(sourceVideo);
+    return true;
+  });
+  if (bytes.empty()) return Stage::Nothing;
+  staged.temp = TempNameFor(staged.target);
+  staged.from = sourceVideo;
+  if (staged.temp.empty()) return Stage::Failed;
+  if (Serving([&] { return env_.fs.WriteNew(staged.temp, bytes); })) return Stage::Arrived;
+  RemovePart(staged.temp);
+  staged.temp.clear();
+  return Stage::Failed;
+}
+
 TransferEngine::Stage TransferEngine::StageThumbnail(const std::string& sourceVideo,
                                                      const std::string& destinationVideo,
-                                                     Staged& staged, bool own) {
+                                                     Staged& staged, bool own, bool picture) {
   std::string from = CompanionOf(sourceVideo);
   staged.own = own && env_.fs.FileExists(from);
+  if (!staged.own && picture && env_.pictureOf) {
+    staged.target = CompanionOf(destinationVideo);
+    // A picture that cannot be made or written leaves the default thumbnail to do.
+    if (StagePicture(sourceVideo, staged) == Stage::Arrived) return Stage::Arrived;
+  }
   if (!staged.own) {
     // Without a program folder the default would be looked up in the current folder.
     if (env_.appFolder.empty()) return Stage::Nothing;
@@ -445,13 +466,14 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
       // Companion first, then the video, each under a temporary name; neither takes its real
       // name before the video is complete, so a failure leaves the destination as it was.
       Staged thumb;
-      Stage thumbStage = StageThumbnail(source, destination, thumb);
+      Stage thumbStage = StageThumbnail(source, destination, thumb, true, toPsp);
       // An own thumbnail that cannot be read does not hold its video back: on the PSP the
       // video gets the default one instead, and the end message names the thumbnail.
       const bool thumbLost = thumbStage == Stage::Failed && thumb.own;
       if (thumbLost) {
         thumb = Staged{};
-        thumbStage = toPsp ? StageThumbnail(source, destination, thumb, false) : Stage::Nothing;
+        thumbStage =
+            toPsp ? StageThumbnail(source, destination, thumb, false, true) : Stage::Nothing;
       }
       Staged video{TempNameFor(destination), destination, source, false};
       const Copied copied =

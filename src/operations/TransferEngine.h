@@ -80,6 +80,9 @@ struct TransferEnvironment {
   // names the program in the title's box.
   bool pspTitles = false;
   std::string titleEncoder;
+  // A picture of a video as a thumbnail file's bytes, empty for none; runs off the window's
+  // thread. Unset: videos without a thumbnail get the default one.
+  std::function<std::vector<std::uint8_t>(const std::string& video)> pictureOf;
 };
 
 enum class TransferEnd { Completed, Canceled, NothingToDo, Refused };
@@ -191,9 +194,12 @@ class TransferEngine {
   void RemoveStaleTemporaries(int kind, const std::string& pspFolder);
   // Empty when every temporary name is taken.
   std::string TempNameFor(const std::string& target);
-  // The source's own thumbnail, or the default one (always when own is false).
+  // The source's own thumbnail (unless own is false), else with picture a picture of the video,
+  // else the default one.
   Stage StageThumbnail(const std::string& sourceVideo, const std::string& destinationVideo,
-                       Staged& staged, bool own = true);
+                       Staged& staged, bool own, bool picture);
+  // A picture of the video under a temporary name beside the destination's thumbnail.
+  Stage StagePicture(const std::string& sourceVideo, Staged& staged);
   // Renames the staged file into place (over the old one, in one step, when replacing); when
   // that fails the staged file goes and the old one stays whole.
   bool Place(const Staged& staged, bool replace);

@@ -44,6 +44,8 @@ struct DirEntry {
   std::string name;
   unsigned attributes = 0;
   std::uint64_t size = 0;
+  // Last write, in the system's own units: only ever compared with itself.
+  std::uint64_t modified = 0;
 };
 
 // An open file read at chosen offsets, for readers that look at a few parts of a big file.
@@ -96,6 +98,10 @@ class IFileSystem {
   // size. False when the file cannot be written there.
   virtual bool WriteAt(const std::string& path, std::uint64_t offset,
                        const std::vector<std::uint8_t>& bytes) = 0;
+  // A new file holding bytes; never replaces an existing one. Unless an adapter knows how, false.
+  virtual bool WriteNew(const std::string& /*path*/, const std::vector<std::uint8_t>& /*bytes*/) {
+    return false;
+  }
   virtual bool Delete(const std::string& path) = 0;
   // Cuts a file down to size bytes, freeing the rest; false when it cannot.
   virtual bool Truncate(const std::string& /*path*/, std::uint64_t /*size*/) { return false; }

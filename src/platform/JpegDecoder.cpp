@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 extern "C" {
@@ -210,6 +211,46 @@ std::string JpegErrorText(int code) {
   char text[32];
   std::snprintf(text, sizeof text, "JPEG error #%d", code);
   return text;
+}
+
+std::vector<std::uint8_t> EncodeBaselineJpeg(const Thumbnail& picture, int quality) {
+  std::vector<std::uint8_t> out;
+  if (picture.width <= 0 || picture.height <= 0) return out;
+  jpeg_compress_struct info{};
+  ErrorManager err{};
+  info.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnJpegError;
+  err.pub.output_message = OnJpegMessage;
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(picture.Stride()));
+  if (setjmp(err.jump) == 0) {
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(picture.width);
+    info.image_height = static_cast<JDIMENSION>(picture.height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);  // baseline, Huffman, 4:2:0
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+      const std::uint8_t* bgr =
+          picture.bgr.data() + static_cast<std::size_t>(info.next_scanline) * rgb.size();
+      for (std::size_t i = 0; i < rgb.size(); i += 3) {
+        rgb[i] = bgr[i + 2];
+        rgb[i + 1] = bgr[i + 1];
+        rgb[i + 2] = bgr[i];
+      }
+      JSAMPROW line = rgb.data();
+      jpeg_write_scanlines(&info, &line, 1);
+    }
+    jpeg_finish_compress(&info);
+    out.assign(buffer, buffer + size);
+  }
+  jpeg_destroy_compress(&info);
+  std::free(buffer);
+  return out;
 }
 
 }  // namespace brevlo::platform

@@ -51,6 +51,10 @@ class JpegThumbnailDecoder {
 // One picture with a decoder of its own.
 JpegResult DecodeJpegThumbnail(const std::uint8_t* data, std::size_t size, Thumbnail& out);
 
+// A picture as a baseline JPEG (the kind the PSP reads for its thumbnails); empty if the
+// encoder failed.
+std::vector<std::uint8_t> EncodeBaselineJpeg(const Thumbnail& picture, int quality = 90);
+
 // Message text for a failed decode: "JPEG error #<code>".
 std::string JpegErrorText(int code);
 

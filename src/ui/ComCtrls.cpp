@@ -131,6 +131,18 @@ void TCustomListView::ImagesChanged() {
                reinterpret_cast<LPARAM>(SmallImages->Handle()));
 }
 
+void TCustomListView::RedrawRow(int index) {
+  if (HandleAllocated()) ListView_RedrawItems(Handle(), index, index);
+}
+
+int TCustomListView::TopIndex() {
+  return HandleAllocated() ? ListView_GetTopIndex(Handle()) : 0;
+}
+
+int TCustomListView::RowsInView() {
+  return HandleAllocated() ? ListView_GetCountPerPage(Handle()) : 0;
+}
+
 void TCustomListView::Clear() {
   DropInfoTipRow();
   items_.clear();

@@ -85,6 +85,11 @@ class TCustomListView : public TCustomListControl {
   void EndUpdate();
   // After SmallImages changed their size: the rows take the new height.
   void ImagesChanged();
+  // A row's picture changed in the image list.
+  void RedrawRow(int index);
+  // The rows in view: the first, and how many fit.
+  int TopIndex();
+  int RowsInView();
 
   std::function<void(TObject*, int index)> OnStartDrag;
   // The tip of a row the mouse rests on (UTF-8, lines split by CR LF); asked each time the tip

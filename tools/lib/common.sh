@@ -5,6 +5,7 @@ brevlo_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 brevlo_build=${BREVLO_BUILD:-$brevlo_top/build}
 brevlo_artifacts=${BREVLO_ARTIFACTS:-$brevlo_top/artifacts}
 brevlo_jpeg_prefix=$brevlo_build/deps/libjpeg-turbo-mingw
+brevlo_ffmpeg_prefix=$brevlo_build/deps/ffmpeg-mingw
 brevlo_win_dir=$brevlo_build/win
 brevlo_native_dir=$brevlo_build/native
 
@@ -35,7 +36,8 @@ brevlo_build_win_in() {
   if [ ! -f "$dir/build.ninja" ]; then
     cmake -S "$brevlo_top" -B "$dir" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$brevlo_top/cmake/mingw-w64.cmake" \
-      -DBREVLO_JPEG_PREFIX="$brevlo_jpeg_prefix" -DCMAKE_BUILD_TYPE=Release -Wno-dev || return 1
+      -DBREVLO_JPEG_PREFIX="$brevlo_jpeg_prefix" -DBREVLO_FFMPEG_PREFIX="$brevlo_ffmpeg_prefix" \
+      -DCMAKE_BUILD_TYPE=Release -Wno-dev || return 1
   fi
   if [ $# -gt 0 ]; then
     cmake --build "$dir" --target "$@"

@@ -8,6 +8,7 @@
 #include "app/win32/MainFormTransferHost.h"
 #include "library/PspDetection.h"
 #include "library/PspNaming.h"
+#include "media/PictureWorker.h"
 #include "operations/VideoPaths.h"
 #include "operations/win32/TitleForm.h"
 #include "operations/win32/TransferForm.h"
@@ -156,6 +157,7 @@ TMainForm::~TMainForm() {
   dropPSP_.Revoke();
   if (oleReady_) OleUninitialize();
   transferHost_.reset();
+  pictures_.reset();  // its thread gone before the window
   if (MainForm == this) MainForm = nullptr;
 }
 
@@ -234,6 +236,8 @@ void TMainForm::FormCreate() {
   const StartupPreferences prefs = ReadPreferences(*services_.profile, values_);
   values_.ProgramVersion = prefs.version;
   pspTitles_ = prefs.pspTitles;
+  framePictures_ = prefs.frameThumbnails;
+  StartPictures();
   edtPath->SetText(prefs.outputPath);
   // 6-7: help file and the task bar's title.
   HelpFile = values_.HelpFile;
@@ -281,6 +285,7 @@ void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
   env.listed = [&] {
     generation = ++fillGeneration_[which];
     details_[which].clear();
+    if (pictures_) pictures_->Drop(which);
     (list == ltvPC ? PcFolder : PspFolder) = folder;
   };
   env.superseded = [&] { return fillGeneration_[which] != generation; };
@@ -291,6 +296,7 @@ void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
   // A newer fill has left list, count and folder consistent with each other.
   if (!report.listed || report.superseded) return;
   sink.Finish();
+  QueuePictures(which, generation, report.withoutThumbnail);
   labPCNum->SetCaption(std::to_string(ltvPC->Count()));
   labPSPNum->SetCaption(std::to_string(ltvPSP->Count()));
   if (report.jpegError != 0) {

@@ -24,6 +24,11 @@
 namespace brevlo::skin {
 class TskSkinEngine;
 }
+namespace brevlo::media {
+class IVideoPictures;
+class PictureWorker;
+struct PictureDone;
+}  // namespace brevlo::media
 
 namespace brevlo::app {
 
@@ -36,6 +41,7 @@ struct MainServices {
   platform::IMessagePump* pump = nullptr;
   platform::IShell* shell = nullptr;
   platform::IDrives* drives = nullptr;
+  media::IVideoPictures* pictures = nullptr;
   std::string exePath;  // empty: the running program's own path
 };
 
@@ -111,6 +117,7 @@ class TMainForm : public ui::TForm {
   ui::TMenuItem* Rename2;
   ui::TMenuItem* Delete2;
   ui::TMenuItem* SetTitle2;
+  ui::TMenuItem* MakeThumbnails2;
   // The window of "Set Title...", made with the others and given what it works with.
   TTitleForm* TitleForm = nullptr;
 
@@ -154,6 +161,13 @@ class TMainForm : public ui::TForm {
   // Renaming and deleting.
   void btnRenameClick(ui::TObject* sender);
   void SetTitle2Click(ui::TObject* sender);
+  // Writes a picture of each selected PSP video without a thumbnail as its thumbnail.
+  void MakeThumbnails2Click(ui::TObject* sender);
+  // A video's picture as a thumbnail file's bytes, empty for none; made once per file, size and
+  // time for the program's life. Blocks: call it off the window's thread.
+  std::vector<std::uint8_t> PictureOfFile(const std::string& path);
+  // Rows waiting for their pictures (tests wait on it).
+  std::size_t PicturesPending() const;
   void Rename1Click(ui::TObject* sender);
   void btnDeleteClick(ui::TObject* sender);
   void Delete1Click(ui::TObject* sender);
@@ -203,8 +217,13 @@ class TMainForm : public ui::TForm {
 
  protected:
   void DpiChanged() override;
+  void WndProc(ui::TMessage& message) override;
 
  private:
+  void StartPictures();
+  void QueuePictures(int which, unsigned generation,
+                     const std::vector<library::RowWithoutThumbnail>& rows);
+  void ApplyPictures(const std::vector<media::PictureDone>& done);
   void BuildControls();
   void BuildMenus();
   void BuildSkinEngine();
@@ -224,7 +243,11 @@ class TMainForm : public ui::TForm {
   class TransferHost;
   std::unique_ptr<TransferHost> transferHost_;
   bool transferRunning_ = false;
-  bool pspTitles_ = true;  // "PSP Titles" in the preferences
+  bool pspTitles_ = true;      // "PSP Titles" in the preferences
+  bool framePictures_ = true;  // "Frame Thumbnails" in the preferences
+  std::unique_ptr<media::IVideoPictures> ownPictures_;
+  std::unique_ptr<media::PictureWorker> pictures_;
+  platform::JpegThumbnailDecoder pictureDecoder_;
   std::shared_ptr<ui::TComponent* const> titleFormAlive_;
   // The program as it names itself in the PSP titles it writes.
   std::string TitleEncoder() const { return values_.ProductName + " " + values_.ProgramVersion; }

@@ -191,6 +191,8 @@ void TMainForm::BuildMenus() {
   PopupMenu2->Add("N5", "-");
   SetTitle2 =
       PopupMenu2->Add("SetTitle2", "Set Title...", [this](ui::TObject* s) { SetTitle2Click(s); });
+  MakeThumbnails2 = PopupMenu2->Add("MakeThumbnails2", "Make Thumbnails",
+                                    [this](ui::TObject* s) { MakeThumbnails2Click(s); });
   ltvPSP->PopupMenu = PopupMenu2;
 
   ltvPC->OnDblClick = [this](ui::TObject* s) { ltvPCDblClick(s); };

@@ -36,9 +36,14 @@ class TMainForm::TransferHost : public operations::ITransferHost {
 
   operations::TransferEngine& Engine() {
     if (!engine_) {
-      engine_ = std::make_unique<operations::TransferEngine>(operations::TransferEnvironment{
-          *form_.services_.fs, *form_.services_.dialogs, *form_.services_.pump, *this,
-          *TransferForm, form_.values_.AppFolder, form_.pspTitles_, form_.TitleEncoder()});
+      operations::TransferEnvironment env{*form_.services_.fs,   *form_.services_.dialogs,
+                                          *form_.services_.pump, *this,
+                                          *TransferForm,         form_.values_.AppFolder,
+                                          form_.pspTitles_,      form_.TitleEncoder()};
+      if (form_.pictures_) {
+        env.pictureOf = [this](const std::string& video) { return form_.PictureOfFile(video); };
+      }
+      engine_ = std::make_unique<operations::TransferEngine>(env);
     }
     return *engine_;
   }

@@ -108,6 +108,8 @@ void StdFileSystem::VisitDirectory(const std::string& folder, const std::string&
     if (!name.empty() && name[0] == '.') e.attributes |= AttrHidden;
     if ((info.st_mode & S_IWUSR) == 0) e.attributes |= AttrReadOnly;
     if (S_ISREG(info.st_mode)) e.size = static_cast<std::uint64_t>(info.st_size);
+    e.modified = static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
+                 static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
     if (!visit(e)) break;
   }
 }
@@ -248,6 +250,14 @@ bool StdFileSystem::WriteAt(const std::string& path, std::uint64_t offset,
       ::lseek(file.Get(), static_cast<off_t>(offset), SEEK_SET) < 0) {
     return false;
   }
+  const bool written =
+      WriteAll(file.Get(), reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return file.Close() && written;
+}
+
+bool StdFileSystem::WriteNew(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  Fd file(::open(Host(path).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
+  if (file.Get() < 0) return false;
   const bool written =
       WriteAll(file.Get(), reinterpret_cast<const char*>(bytes.data()), bytes.size());
   return file.Close() && written;

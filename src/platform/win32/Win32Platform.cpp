@@ -69,6 +69,8 @@ void Win32FileSystem::VisitDirectory(const std::string& folder, const std::strin
     if (e.name == "." || e.name == "..") continue;
     e.attributes = data.dwFileAttributes;
     e.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    e.modified = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                 data.ftLastWriteTime.dwLowDateTime;
     if (!visit(e)) break;
   } while (FindNextFileA(find, &data));
   FindClose(find);
@@ -263,6 +265,17 @@ bool Win32FileSystem::WriteAt(const std::string& path, std::uint64_t offset,
       !SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) {
     return false;
   }
+  const bool written =
+      WriteAll(file.Get(), reinterpret_cast<const char*>(bytes.data()), bytes.size()) &&
+      FlushFileBuffers(file.Get()) != FALSE;
+  return file.Close() && written;
+}
+
+bool Win32FileSystem::WriteNew(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  QuietErrors quiet;
+  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return false;
   const bool written =
       WriteAll(file.Get(), reinterpret_cast<const char*>(bytes.data()), bytes.size()) &&
       FlushFileBuffers(file.Get()) != FALSE;
