@@ -213,6 +213,36 @@ std::string JpegErrorText(int code) {
   return text;
 }
 
+namespace {
+// No C++ object lives across the decoder's long jump: everything is handed in.
+bool CompressBaseline(jpeg_compress_struct& info, ErrorManager& err, const Thumbnail& picture,
+                      std::uint8_t* rgb, int quality, unsigned char** buffer,
+                      unsigned long* size) {
+  if (setjmp(err.jump) != 0) return false;
+  jpeg_mem_dest(&info, buffer, size);
+  info.image_width = static_cast<JDIMENSION>(picture.width);
+  info.image_height = static_cast<JDIMENSION>(picture.height);
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);  // baseline, Huffman, 4:2:0
+  jpeg_set_quality(&info, quality, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  const std::size_t stride = static_cast<std::size_t>(picture.Stride());
+  while (info.next_scanline < info.image_height) {
+    const std::uint8_t* bgr = picture.bgr.data() + info.next_scanline * stride;
+    for (std::size_t i = 0; i < stride; i += 3) {
+      rgb[i] = bgr[i + 2];
+      rgb[i + 1] = bgr[i + 1];
+      rgb[i + 2] = bgr[i];
+    }
+    JSAMPROW line = rgb;
+    jpeg_write_scanlines(&info, &line, 1);
+  }
+  jpeg_finish_compress(&info);
+  return true;
+}
+}  // namespace
+
 std::vector<std::uint8_t> EncodeBaselineJpeg(const Thumbnail& picture, int quality) {
   std::vector<std::uint8_t> out;
   if (picture.width <= 0 || picture.height <= 0) return out;
@@ -221,31 +251,11 @@ std::vector<std::uint8_t> EncodeBaselineJpeg(const Thumbnail& picture, int quali
   info.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = OnJpegError;
   err.pub.output_message = OnJpegMessage;
+  jpeg_create_compress(&info);
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(picture.Stride()));
-  if (setjmp(err.jump) == 0) {
-    jpeg_create_compress(&info);
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(picture.width);
-    info.image_height = static_cast<JDIMENSION>(picture.height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);  // baseline, Huffman, 4:2:0
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-      const std::uint8_t* bgr =
-          picture.bgr.data() + static_cast<std::size_t>(info.next_scanline) * rgb.size();
-      for (std::size_t i = 0; i < rgb.size(); i += 3) {
-        rgb[i] = bgr[i + 2];
-        rgb[i + 1] = bgr[i + 1];
-        rgb[i + 2] = bgr[i];
-      }
-      JSAMPROW line = rgb.data();
-      jpeg_write_scanlines(&info, &line, 1);
-    }
-    jpeg_finish_compress(&info);
+  if (CompressBaseline(info, err, picture, rgb.data(), quality, &buffer, &size)) {
     out.assign(buffer, buffer + size);
   }
   jpeg_destroy_compress(&info);

@@ -108,8 +108,12 @@ void StdFileSystem::VisitDirectory(const std::string& folder, const std::string&
     if (!name.empty() && name[0] == '.') e.attributes |= AttrHidden;
     if ((info.st_mode & S_IWUSR) == 0) e.attributes |= AttrReadOnly;
     if (S_ISREG(info.st_mode)) e.size = static_cast<std::uint64_t>(info.st_size);
+#ifdef _WIN32
+    e.modified = static_cast<std::uint64_t>(info.st_mtime);
+#else
     e.modified = static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
                  static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
+#endif
     if (!visit(e)) break;
   }
 }
