@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets in fuzz/ (clang, AddressSanitizer, UndefinedBehaviorSanitizer)
 # into build/fuzz and runs each for SECONDS (default 120) on a copy of its seed corpus.
 # Kept out of tools/test.sh: a fuzz run is an investigation, not a check.
-#   tools/fuzz.sh [SECONDS] [TARGET...]      targets: jpeg skin mp4 (default all)
+#   tools/fuzz.sh [SECONDS] [TARGET...]      targets: jpeg skin mp4 picture (default all)
 # Findings (crash-*, leak-*, oom-*, timeout-*) and logs go to build/fuzz/findings/<target>/.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,7 +11,7 @@ out=$build/fuzz
 seconds=${1:-120}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(jpeg skin mp4)
+[ ${#targets[@]} -gt 0 ] || targets=(jpeg skin mp4 picture)
 
 # The common set-up fetches the libjpeg-turbo source package we instrument below.
 "$top/tools/setup.sh"
@@ -65,7 +65,7 @@ for t in "${targets[@]}"; do
   # The built-in skin is the richest seed of the skin reader.
   [ "$t" != skin ] || cp -n "$top/res/art/Brevlo.skn" "$corpus"/ 2>/dev/null || true
   # The MP4 reader starts from real videos of each kind, made here as the tests make them.
-  [ "$t" != mp4 ] || "$top/tools/make-test-videos.sh" "$corpus" >/dev/null
+  case $t in mp4 | picture) "$top/tools/make-test-videos.sh" "$corpus" >/dev/null ;; esac
   echo "fuzz: $t for ${seconds}s"
   # Leaks are looked for after every input; a run ends at its first finding.
   if ! (cd "$findings" && "$out/targets/${t}_fuzzer" -max_total_time="$seconds" \
