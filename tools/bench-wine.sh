@@ -21,10 +21,15 @@
 #   - the fill of 2,000 videos with the rows' tips on (some of them read before each fill)
 #     against the same fill with the tips off;
 #   - the fill of 2,000 real videos (half of them with a PSP title) and a scroll through every
-#     row with the titles under the names against the same without titles.
+#     row with the titles under the names against the same without titles;
+#   - the fill of 2,000 real videos without thumbnails with their pictures on (made by the worker
+#     meanwhile) against the same fill with the pictures off; the pictures of 100 videos of
+#     720p H.264 made by the program against the native ffmpeg program making the same frames
+#     (one process per video, as a script would); the size of Brevlo.exe.
 # Ends with one line per figure: figure, baseline, ratio. Uses its own Wine prefix
 # (build/wineprefix-bench) and its own virtual display. Called by tools/bench.sh.
 #   tools/bench-wine.sh [fill] [memory] [tree] [transfer] [startup] [paint] [tips] [titles]
+#                       [pictures]
 #   default: all
 set -eEuo pipefail
 BREVLO_LOG_NAME=bench-wine
@@ -35,7 +40,7 @@ source "$(dirname "$0")/lib/psp-rig.sh"
 source "$(dirname "$0")/lib/e2e.sh"
 
 parts=("$@")
-[ ${#parts[@]} -gt 0 ] || parts=(fill memory tree transfer startup paint tips titles)
+[ ${#parts[@]} -gt 0 ] || parts=(fill memory tree transfer startup paint tips titles pictures)
 fill_rows=${BREVLO_BENCH_FILL_ROWS:-2000}
 memory_rows=${BREVLO_BENCH_MEMORY_ROWS:-10000}
 fill_repeats=${BREVLO_BENCH_FILL_REPEATS:-5}
@@ -49,6 +54,8 @@ paint_rows=${BREVLO_BENCH_PAINT_ROWS:-200}
 paint_repeats=${BREVLO_BENCH_PAINT_REPEATS:-9}
 tips_repeats=${BREVLO_BENCH_TIPS_REPEATS:-15}
 titles_repeats=${BREVLO_BENCH_TITLES_REPEATS:-5}
+pictures_repeats=${BREVLO_BENCH_PICTURES_REPEATS:-5}
+pictures_videos=${BREVLO_BENCH_PICTURES_VIDEOS:-100}
 
 brevlo_setup >/dev/null
 native=$brevlo_build/bench
@@ -494,6 +501,52 @@ bench_titles() {
     "fill and scroll with titles, $fill_rows rows (s)" "the same without titles (s)" '%.4f'
 }
 
+bench_pictures() {
+  local dir=$data/unthumbed-$fill_rows hd=$data/hd-$pictures_videos out i start native wine
+  brevlo_quiet_build "$win" --target brevlo_test_videos
+  if [ "$(find "$dir" -name '*.mp4' 2>/dev/null | wc -l)" != "$fill_rows" ]; then
+    rm -rf "$dir" && mkdir -p "$dir"
+    for ((i = 1; i <= fill_rows; i++)); do cp "$win/test-videos/mpeg4-320x240.mp4" "$dir/v$i.mp4"; done
+  fi
+  cp "$win/DefaultPreview.THM" "$dir/DefaultPreview.THM"
+  out=$data/pictures.txt
+  echo "== fill of $fill_rows real videos without thumbnails, pictures on and off, in turns"
+  in_wine "$out" "$win/fill_bench.exe" pictures "$(brevlo_winpath "$dir")" "$pictures_repeats"
+  result_figure "$out" fill_pictures_seconds fill_no_pictures_seconds \
+    "window fill, pictures on, $fill_rows rows (s)" "the same fill, pictures off (s)" '%.4f'
+
+  if [ "$(find "$hd" -maxdepth 1 -name '*.mp4' 2>/dev/null | wc -l)" != "$pictures_videos" ]; then
+    rm -rf "$hd" && mkdir -p "$hd"
+    ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i testsrc2=size=1280x720:rate=25:duration=10 \
+      -f lavfi -i sine=duration=10 -c:v libx264 -preset veryfast -g 50 -pix_fmt yuv420p -c:a aac \
+      "$hd/source.mkv"
+    for ((i = 1; i <= pictures_videos; i++)); do
+      ffmpeg -hide_banner -loglevel error -nostdin -y -i "$hd/source.mkv" -c copy "$hd/v$i.mp4"
+    done
+    rm "$hd/source.mkv"
+  fi
+  echo "== pictures of $pictures_videos videos of 720p H.264, 10 s each: Brevlo's, then the native ffmpeg program's"
+  rm -rf "$hd/out" "$hd/native"
+  mkdir -p "$hd/native"
+  cat "$hd"/*.mp4 >/dev/null
+  out=$data/thumbs.txt
+  in_wine "$out" "$win/fill_bench.exe" thumbs "$(brevlo_winpath "$hd")"
+  grep -v '^result ' "$out" | grep -v 'Read access denied'
+  wine=$(value "$out" thumbs_seconds)
+  [ -n "$wine" ] || brevlo_die "fill_bench gave no thumbs_seconds (see $out)"
+  start=$(now)
+  for ((i = 1; i <= pictures_videos; i++)); do
+    ffmpeg -hide_banner -loglevel error -nostdin -y -noaccurate_seek -ss 1 -i "$hd/v$i.mp4" \
+      -frames:v 1 -vf 'scale=160:120:force_original_aspect_ratio=decrease,pad=160:120:-1:-1' \
+      "$hd/native/v$i.jpg"
+  done
+  native=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
+  figure "pictures of $pictures_videos 720p videos (s)" "$(fmt "$wine" '%.3f')" \
+    "native ffmpeg, the same frames (s)" "$(fmt "$native" '%.3f')" "$(ratio "$wine" "$native")"
+  figure "Brevlo.exe (MB)" "$(fmt "$(stat -c %s "$win/Brevlo.exe")" '%.0f' | awk '{ printf "%.2f", $1 / 1048576 }')" \
+    "-" "-" "-"
+}
+
 for part in "${parts[@]}"; do
   case $part in
   fill) bench_fill ;;
@@ -504,6 +557,7 @@ for part in "${parts[@]}"; do
   paint) bench_paint ;;
   tips) bench_tips ;;
   titles) bench_titles ;;
+  pictures) bench_pictures ;;
   *) brevlo_die "unknown part $part (fill, memory, tree, transfer, startup, paint, tips)" ;;
   esac
 done

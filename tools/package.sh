@@ -2,7 +2,9 @@
 # Builds the release and packs it for people to download:
 #   Brevlo-<version>-win64.zip    Brevlo.exe, DefaultPreview.THM and README.txt
 #   Brevlo-<version>-setup.exe    the per-user installer
-#   SHA256SUMS                    of both
+#   Brevlo-<version>-lgpl.zip     FFmpeg's source as built, and the program's objects with the
+#                                 link command, so that anyone can relink it with a changed FFmpeg
+#   SHA256SUMS                    of the three
 # Usage: tools/package.sh [--out DIR] [--build DIR]
 #   --out    where the three files go (default dist/)
 #   --build  the Release build folder (default build/release)
@@ -44,7 +46,22 @@ stage=$build/package
 rm -rf "$stage"
 mkdir -p "$stage" "$out"
 cp "$build/Brevlo.exe" "$brevlo_top/res/art/DefaultPreview.THM" "$stage/"
-cat "$brevlo_top/tools/installer/README.txt" "$brevlo_top/tools/installer/LICENSE.txt" |
+# The libraries' own notices, taken from the very sources the program is built from.
+deps=$brevlo_build/deps
+ffmpeg_src=$deps/ffmpeg-source
+jpeg_tar=$(ls "$deps"/src/libjpeg-turbo_*.orig.tar.gz | head -n 1)
+notices=$build/notices.txt
+{
+  printf '\n\nlibjpeg-turbo\n-------------\n\n'
+  echo "This software is based in part on the work of the Independent JPEG Group."
+  echo
+  tar -xzOf "$jpeg_tar" --wildcards '*/LICENSE.md'
+  printf '\n\nFFmpeg\n------\n\n'
+  cat "$ffmpeg_src/LICENSE.md"
+  printf '\n\nGNU Lesser General Public License, version 2.1\n\n'
+  cat "$ffmpeg_src/COPYING.LGPLv2.1"
+} >"$notices" || brevlo_die "the libraries' notices could not be read"
+cat "$brevlo_top/tools/installer/README.txt" "$brevlo_top/tools/installer/LICENSE.txt" "$notices" |
   sed "s/@VERSION@/$version/g; s/\$/\r/" >"$stage/README.txt"
 sed 's/$/\r/' "$brevlo_top/tools/installer/LICENSE.txt" >"$build/LICENSE.txt"
 chmod 0644 "$stage"/*
@@ -60,7 +77,8 @@ touch -d "@$epoch" "$build/InstallerSide.bmp"
 name=Brevlo-$version
 zip=$out/$name-win64.zip
 setup=$out/$name-setup.exe
-rm -f "$zip" "$setup" "$out/SHA256SUMS"
+lgpl=$out/$name-lgpl.zip
+rm -f "$zip" "$setup" "$lgpl" "$out/SHA256SUMS"
 
 # -X: no owner or extra time fields; zip stores local times, so the zone is fixed too.
 (cd "$stage" && TZ=UTC zip -X -D -q -9 "$zip" Brevlo.exe DefaultPreview.THM README.txt) ||
@@ -74,6 +92,41 @@ makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DVERSION_QUAD="$quad" -DST
   brevlo_die "makensis failed (see $build/makensis.log)"
 }
 
-(cd "$out" && sha256sum "$(basename "$zip")" "$(basename "$setup")" >SHA256SUMS)
+# What the LGPL asks for a program linked with FFmpeg: FFmpeg's source exactly as built, and the
+# program's own objects with the command that links them, taken from the build itself.
+lgpl_stage=$build/lgpl
+rm -rf "$lgpl_stage"
+mkdir -p "$lgpl_stage/ffmpeg" "$lgpl_stage/objects"
+cp "$deps"/src/ffmpeg_*.orig.tar.xz "$deps"/src/ffmpeg_*.debian.tar.xz "$deps"/src/ffmpeg_*.dsc \
+  "$lgpl_stage/ffmpeg/"
+cp "$brevlo_ffmpeg_prefix/configure-line.txt" "$lgpl_stage/ffmpeg/"
+cp "$build/CMakeFiles/Brevlo.dir/src/app/win32/main.cpp.obj" \
+  "$build/CMakeFiles/Brevlo.dir/res/Brevlo.rc.res" "$build/libbrevlo_win.a" \
+  "$build/libbrevlo_core.a" "$brevlo_jpeg_prefix/lib/libjpeg.a" "$lgpl_stage/objects/"
+link=$(cd "$build" && ninja -t commands Brevlo | tail -n 1 | sed 's/^: && //; s/ && :$//')
+link=$(sed -E "s#^[^ ]*x86_64-w64-mingw32-g\+\+-posix#\"\${CXX:-x86_64-w64-mingw32-g++-posix}\"#;
+  s#CMakeFiles/Brevlo.dir/src/app/win32/main.cpp.obj#objects/main.cpp.obj#;
+  s#CMakeFiles/Brevlo.dir/res/Brevlo.rc.res#objects/Brevlo.rc.res#;
+  s#(^| )(libbrevlo_[a-z]*\.a)#\1objects/\2#g;
+  s#$brevlo_jpeg_prefix/lib/#objects/#; s#$brevlo_ffmpeg_prefix/lib/#\"\$FFMPEG/lib/\"#g;
+  s#-o Brevlo.exe#-o \"\$out\"#; s# -Wl,--out-implib,[^ ]*##" <<<"$link")
+case $link in *"$brevlo_build"* | *CMakeFiles*) brevlo_die "the link command names build folders: $link" ;; esac
+{
+  echo '#!/bin/sh'
+  echo '# Links Brevlo.exe again from its objects and FFmpeg'"'"'s static libraries, installed in FFMPEG:'
+  echo '#   FFMPEG=/where/ffmpeg/is/installed sh relink.sh [OUTPUT.exe]'
+  echo 'set -e'
+  echo 'cd "$(dirname "$0")"'
+  echo ': "${FFMPEG:?set FFMPEG to the folder FFmpeg was installed into (make install)}"'
+  echo 'out=$(realpath -m "${1:-Brevlo.exe}")'
+  echo 'mkdir -p "$(dirname "$out")"'
+  echo "$link"
+} >"$lgpl_stage/relink.sh"
+sed "s/@VERSION@/$version/g" "$brevlo_top/tools/installer/LGPL.txt" >"$lgpl_stage/README.txt"
+find "$lgpl_stage" -type f -exec chmod 0644 {} + -exec touch -d "@$epoch" {} +
+(cd "$lgpl_stage" && TZ=UTC zip -X -D -q -9 "$lgpl" README.txt relink.sh \
+  $(find ffmpeg objects -type f | LC_ALL=C sort)) || brevlo_die "zip of the LGPL archive failed"
+
+(cd "$out" && sha256sum "$(basename "$zip")" "$(basename "$setup")" "$(basename "$lgpl")" >SHA256SUMS)
 brevlo_log "packed $name into $out:"
-(cd "$out" && ls -l "$(basename "$zip")" "$(basename "$setup")" SHA256SUMS) >&2
+(cd "$out" && ls -l "$(basename "$zip")" "$(basename "$setup")" "$(basename "$lgpl")" SHA256SUMS) >&2

@@ -8,6 +8,11 @@
 //                                             against a bare listing of the drive's folders
 //   fill_bench paint FOLDER [REPEATS]         a full repaint of the main window listing FOLDER
 //                                             in both lists, skinned against unskinned
+//   fill_bench pictures FOLDER [REPEATS]      the fill of videos without thumbnails with their
+//                                             pictures on (made meanwhile by the worker) against
+//                                             the fill with them off ("Frame Thumbnails=0")
+//   fill_bench thumbs FOLDER                  the pictures of every .mp4 of a folder, written as
+//                                             thumbnails into FOLDER\out
 //   fill_bench tips FOLDER [REPEATS]          the fill with the rows' tips on (100 of them read
 //                                             before each fill) against the fill without tips
 //   fill_bench titles FOLDER [REPEATS]        the fill and a scroll through every row, page by
@@ -46,6 +51,7 @@
 #include "../BenchSupport.h"
 #include "about/win32/AboutForm.h"
 #include "app/win32/MainForm.h"
+#include "media/VideoPicture.h"
 #include "app/win32/SecondaryForms.h"
 #include "dirtree/DirTreeModel.h"
 #include "dirtree/win32/FileExplorer.h"
@@ -1073,6 +1079,72 @@ int TimeClick(const std::string& title, const std::string& button, const std::st
 
 }  // namespace
 
+// The fill with pictures on and off, each in a window of its own made for it (the setting is read
+// at start, and a new window has no picture yet), in turns ABBA.
+int TimePictures(const std::string& folder, int repeats) {
+  ProgramFolder program(folder + "DefaultPreview.THM");
+  const auto fill = [&](bool pictures) {
+    const std::string prefs = "[Main]\r\nFrame Thumbnails=" + std::string(pictures ? "1" : "0") + "\r\n";
+    HANDLE file = CreateFileA((program.path + "Preferences.ini").c_str(), GENERIC_WRITE, 0,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, prefs.data(), static_cast<DWORD>(prefs.size()), &written, nullptr);
+    CloseHandle(file);
+    Window window(program.path);
+    const double seconds = bench::Seconds(
+        [&] { window.form->FillVideoList(folder, window.form->ltvPC, window.form->imlPC); });
+    return std::make_pair(seconds, window.form->ltvPC->Count());
+  };
+  std::vector<double> on, off;
+  int rows = 0;
+  for (int i = 0; i < repeats; ++i) {
+    const bool onFirst = i % 2 == 0;
+    const auto a = fill(onFirst);
+    const auto b = fill(!onFirst);
+    (onFirst ? on : off).push_back(a.first);
+    (onFirst ? off : on).push_back(b.first);
+    rows = a.second;
+  }
+  std::printf("rows %d; fill %.4f s with pictures, %.4f s without (medians of %d)\n", rows,
+              bench::Median(on), bench::Median(off), repeats);
+  Result("pictures_rows", rows);
+  Result("fill_pictures_seconds", bench::Median(on));
+  Result("fill_no_pictures_seconds", bench::Median(off));
+  std::fflush(stdout);
+  return 0;
+}
+
+int TimeThumbs(const std::string& folder) {
+  WIN32_FIND_DATAA data;
+  std::vector<std::string> names;
+  HANDLE find = FindFirstFileA((folder + "*.mp4").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do names.push_back(data.cFileName);
+    while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  CreateDirectoryA((folder + "out").c_str(), nullptr);
+  media::VideoPictures pictures;
+  int made = 0;
+  const double seconds = bench::Seconds([&] {
+    for (const auto& name : names) {
+      const auto jpeg = pictures.ThumbnailOf(folder + name);
+      if (jpeg.empty()) continue;
+      HANDLE out = CreateFileA((folder + "out\\" + name + ".jpg").c_str(), GENERIC_WRITE, 0,
+                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      DWORD written = 0;
+      WriteFile(out, jpeg.data(), static_cast<DWORD>(jpeg.size()), &written, nullptr);
+      CloseHandle(out);
+      ++made;
+    }
+  });
+  std::printf("%d pictures of %zu videos in %.3f s\n", made, names.size(), seconds);
+  Result("thumbs_made", made);
+  Result("thumbs_seconds", seconds);
+  std::fflush(stdout);
+  return made == static_cast<int>(names.size()) ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
   const double atMain = SinceProcessStart();
   if (argc < 3) {
@@ -1095,6 +1167,10 @@ int main(int argc, char** argv) {
   }
   if (mode == "memory") return MeasureMemory(folder);
   if (mode == "paint") return TimePaint(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 9);
+  if (mode == "pictures") {
+    return TimePictures(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
+  }
+  if (mode == "thumbs") return TimeThumbs(folder);
   if (mode == "tips") return TimeTips(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 9);
   if (mode == "titles") return TimeTitles(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
   if (mode == "tree") return TimeTree(argv[2][0], argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);

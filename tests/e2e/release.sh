@@ -42,6 +42,27 @@ tr -d '\0' <"$release/Brevlo.exe" | grep -aF "FileVersion$version" >/dev/null &&
 e2e_main_title="Brevlo V$version - Halvorn"
 listing=$(unzip -Z1 "$zip" | tr '\n' ' ')
 [ "$listing" = "Brevlo.exe DefaultPreview.THM README.txt " ] || e2e_fail "the zip holds $listing"
+unzip -p "$zip" README.txt | grep -q 'Independent JPEG Group' &&
+  unzip -p "$zip" README.txt | grep -q 'GNU LESSER GENERAL PUBLIC LICENSE' ||
+  e2e_fail "the read-me lacks the libraries' notices"
+
+# The LGPL archive: FFmpeg's source as built, and a relink of the program's objects with FFmpeg's
+# libraries that gives the released program again, byte for byte, which then runs.
+lgpl=$e2e_dir/dist/Brevlo-$version-lgpl.zip
+relinked=$e2e_dir/relinked
+mkdir -p "$relinked"
+unzip -q "$lgpl" -d "$relinked" || e2e_fail "the LGPL archive does not unpack"
+ls "$relinked"/ffmpeg/ffmpeg_*.orig.tar.xz "$relinked"/ffmpeg/ffmpeg_*.debian.tar.xz >/dev/null &&
+  grep -q -- '--disable-everything' "$relinked/ffmpeg/configure-line.txt" &&
+  ! grep -q -- '--enable-gpl' "$relinked/ffmpeg/configure-line.txt" ||
+  e2e_fail "the LGPL archive lacks FFmpeg's source or its LGPL configure line"
+FFMPEG=$brevlo_ffmpeg_prefix sh "$relinked/relink.sh" "$relinked/app/Brevlo.exe" \
+  >"$e2e_dir/relink.log" 2>&1 || e2e_fail "relink.sh failed: $(tail -n 5 "$e2e_dir/relink.log")"
+cmp "$relinked/app/Brevlo.exe" "$release/Brevlo.exe" || e2e_fail "the relinked program differs"
+cp "$brevlo_top/res/art/DefaultPreview.THM" "$relinked/app/"
+e2e_start "$relinked/app"
+e2e_wait_main 90
+e2e_close_main
 
 # Installing ------------------------------------------------------------------------------------
 win() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
