@@ -44,6 +44,7 @@ StartupPreferences ReadPreferences(platform::IProfile& profile, const AppValues&
   prefs.pspTitles = profile.ReadString(file, PreferencesSection, PspTitlesKey, "1") != "0";
   prefs.frameThumbnails =
       profile.ReadString(file, PreferencesSection, FrameThumbnailsKey, "1") != "0";
+  prefs.convert = profile.ReadString(file, PreferencesSection, ConvertKey, "1") != "0";
   return prefs;
 }
 

@@ -33,6 +33,7 @@ inline constexpr const char* VersionKey = "Version";
 inline constexpr const char* OutputPathKey = "Output Path";
 inline constexpr const char* PspTitlesKey = "PSP Titles";
 inline constexpr const char* FrameThumbnailsKey = "Frame Thumbnails";
+inline constexpr const char* ConvertKey = "Convert";
 inline constexpr const char* MarkerFileName = "wmaspi.dll";
 inline constexpr const char* HelpFileName = "Brevlo.chm";
 inline constexpr const char* DefaultVersion = BREVLO_VERSION;
@@ -48,6 +49,7 @@ struct StartupPreferences {
   std::string outputPath;
   bool pspTitles = true;        // a video copied to the PSP gets its file name as its PSP title
   bool frameThumbnails = true;  // a video without a thumbnail gets a picture of itself
+  bool convert = true;          // videos the PSP cannot play are converted on the way to it
 };
 
 // Missing file or keys give the defaults: version "1.8", the program's own folder, titles on

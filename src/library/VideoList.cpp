@@ -54,6 +54,19 @@ bool IsVideoName(const std::string& name) {
   return ext == ".mp4";
 }
 
+bool IsOtherVideoName(const std::string& name) {
+  static const char* const extensions[] = {".m4v",  ".mov", ".3gp", ".mkv",  ".webm",
+                                           ".avi",  ".wmv", ".asf", ".flv",  ".mpg",
+                                           ".mpeg", ".vob", ".ts",  ".m2ts", ".mts"};
+  const auto dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return false;
+  const std::string ext = LowerAscii(name.substr(dot));
+  for (const char* e : extensions) {
+    if (ext == e) return true;
+  }
+  return false;
+}
+
 std::string FormatSizeMB(std::uint64_t bytes, char decimalSeparator) {
   const double value = static_cast<double>(bytes) / 1000000.0;
   if (value == 0.0) {
@@ -134,7 +147,7 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
   std::unordered_map<std::string, std::string> companions;  // lower-case name -> as listed
   for (auto& entry : env.fs.ListDirectory(folder, "*")) {
     if ((entry.attributes & platform::AttrDirectory) != 0) continue;
-    if (IsVideoName(entry.name)) {
+    if (IsVideoName(entry.name) || (env.otherVideos && IsOtherVideoName(entry.name))) {
       if ((entry.attributes & (platform::AttrHidden | platform::AttrSystem)) == 0) {
         videos.push_back(std::move(entry));
       }

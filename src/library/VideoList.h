@@ -39,6 +39,8 @@ struct FillEnvironment {
   // The thumbnails' size: the design's at the list's scale.
   int thumbnailWidth = platform::ThumbnailWidth;
   int thumbnailHeight = platform::ThumbnailHeight;
+  // Lists the other video files too (IsOtherVideoName), not only ".mp4".
+  bool otherVideos = false;
 };
 
 // A row shown with the default thumbnail because its video has none of its own.
@@ -59,7 +61,7 @@ struct FillReport {
 
 inline constexpr const char* DefaultThumbnailName = "DefaultPreview.THM";
 
-// Lists the ".mp4" videos of a folder with their thumbnails and sizes.
+// Lists the ".mp4" videos of a folder (and the others when asked) with their thumbnails and sizes.
 FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEnvironment& env);
 
 // bytes / 1000000 in the shortest general form, with the given decimal separator.
@@ -74,5 +76,9 @@ std::string SelectionSummary(int count, double totalMB, char decimalSeparator);
 
 // True when a name ends in ".mp4", case ignored.
 bool IsVideoName(const std::string& name);
+// True for the other video files people have, which go to the PSP converted: ".m4v", ".mov",
+// ".3gp", ".mkv", ".webm", ".avi", ".wmv", ".asf", ".flv", ".mpg", ".mpeg", ".vob", ".ts",
+// ".m2ts", ".mts", case ignored.
+bool IsOtherVideoName(const std::string& name);
 
 }  // namespace brevlo::library

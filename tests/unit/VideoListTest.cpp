@@ -101,6 +101,27 @@ TEST_F(FillTest, ListsVideosWithOwnOrDefaultThumbnailsAndSkipsOthers) {
   EXPECT_EQ(pump.calls, 2);  // once before each video
 }
 
+// With conversion on, the PC list takes the videos people have, in any case, and tells which
+// rows came without a thumbnail (their pictures follow), by row, path, size and time.
+TEST_F(FillTest, OtherVideosWhenAskedAndTheRowsWithoutThumbnails) {
+  const char* names[] = {"a.mp4", "b.M4V", "c.mov",  "d.3gp", "e.MKV",  "f.webm", "g.avi",
+                         "h.wmv", "i.asf", "j.flv",  "k.mpg", "l.mpeg", "m.VOB",  "n.ts",
+                         "o.m2ts", "p.mts", "q.txt", "r.mp3", "s.mkv.part", "ts"};
+  for (const char* name : names) scratch.Put(std::string("videos/") + name, 10);
+  scratch.Jpeg("videos/e.THM", 255, 0, 0);
+  EXPECT_EQ(FillVideoList(videos, sink, env).rows, 1);  // ".mp4" only, as always
+  env.otherVideos = true;
+  const FillReport report = FillVideoList(videos, sink, env);
+  ASSERT_EQ(report.rows, 16);
+  EXPECT_EQ(sink.rows.back().caption, "p.mts");
+  ASSERT_EQ(report.withoutThumbnail.size(), 15u);
+  EXPECT_EQ(report.withoutThumbnail[3].row, 3);
+  EXPECT_EQ(report.withoutThumbnail[4].row, 5);  // e.MKV has its own
+  EXPECT_TRUE(report.withoutThumbnail[4].path.ends_with("f.webm"));
+  EXPECT_EQ(report.withoutThumbnail[4].size, 10u);
+  EXPECT_NE(report.withoutThumbnail[4].modified, 0u);
+}
+
 TEST_F(FillTest, MissingFolderChangesNothing) {
   sink.rows.push_back({"old.mp4", "1", {}});
   int listed = 0;

@@ -237,6 +237,7 @@ void TMainForm::FormCreate() {
   values_.ProgramVersion = prefs.version;
   pspTitles_ = prefs.pspTitles;
   framePictures_ = prefs.frameThumbnails;
+  convert_ = prefs.convert;
   StartPictures();
   edtPath->SetText(prefs.outputPath);
   // 6-7: help file and the task bar's title.
@@ -292,6 +293,8 @@ void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
   // Decoded at the size shown, sharper than the design's picture stretched.
   env.thumbnailWidth = images->Width();
   env.thumbnailHeight = images->Height();
+  // The PC list shows what can be converted on the way; the PSP keeps only what it plays.
+  env.otherVideos = list == ltvPC && convert_;
   const library::FillReport report = library::FillVideoList(folder, sink, env);
   // A newer fill has left list, count and folder consistent with each other.
   if (!report.listed || report.superseded) return;

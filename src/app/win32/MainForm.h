@@ -245,6 +245,7 @@ class TMainForm : public ui::TForm {
   bool transferRunning_ = false;
   bool pspTitles_ = true;      // "PSP Titles" in the preferences
   bool framePictures_ = true;  // "Frame Thumbnails" in the preferences
+  bool convert_ = true;        // "Convert" in the preferences
   std::unique_ptr<media::IVideoPictures> ownPictures_;
   std::unique_ptr<media::PictureWorker> pictures_;
   platform::JpegThumbnailDecoder pictureDecoder_;
