@@ -115,7 +115,7 @@ class TMainForm : public ui::TForm {
   // The window of "Set Title...", made with the others and given what it works with.
   TTitleForm* TitleForm = nullptr;
 
-  // The folders the two lists show.
+  // The folders the two lists show; the transfer is handed them, tests set them as they need.
   const library::PaneFolders& Folders() const { return folders_; }
   library::PaneFolders& Folders() { return folders_; }
 
