@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
       NoProgress progress;
       testing::FakeTransferHost host;
       host.pc = rows;
-      host.pcFolder = "C:\\";
+      host.folders.SetPcFolder("C:\\");
       operations::TransferEngine engine(operations::TransferEnvironment{
           files, dialogs, pump, host, progress, "", titles, "Brevlo"});
       engine.TransferVideos(operations::CopyToPsp);

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "library/PaneFolders.h"
 #include "operations/TransferEngine.h"
 #include "platform/portable/PortablePlatform.h"
 
@@ -81,10 +82,11 @@ class NoProgress : public operations::ITransferProgress {
 class BenchHost : public operations::ITransferHost {
  public:
   std::vector<std::string> pc;
-  std::string pcFolder = "C:\\";
-  std::string pspDrive = "G:\\";
-  std::string pspKindFolder = "MP_ROOT\\100MNV01\\";
-  std::string pspFolder;
+  BenchHost() {
+    folders.SetPcFolder("C:\\");
+    folders.SetPspDrive("G:\\");
+  }
+  library::PaneFolders folders;
   int RowCount(operations::VideoListId list) override {
     return list == operations::VideoListId::Pc ? static_cast<int>(pc.size()) : 0;
   }
@@ -95,9 +97,7 @@ class BenchHost : public operations::ITransferHost {
   int SelectedCount(operations::VideoListId list) override { return RowCount(list); }
   void SelectAll(operations::VideoListId) override {}
   int KindIndex() override { return 0; }
-  operations::TransferFolders Folders() override {
-    return {pcFolder, pspDrive, pspKindFolder, pspFolder};
-  }
+  library::PaneFolders& Folders() override { return folders; }
   void ClickRefreshPc() override {}
   void ClickRefreshPsp() override {}
 };

@@ -359,14 +359,14 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
   // Files dropped on the PSP list need no PC folder, and those dropped on the PC list no PSP.
   const bool needPc = dropped == nullptr || !toPsp;
   const bool needPsp = dropped == nullptr || toPsp;
-  TransferFolders folders = env_.host.Folders();
-  if (needPc && !IsRootedFolder(WithTrailingBackslash(folders.PcFolder))) {
+  library::PaneFolders& pane = env_.host.Folders();
+  if (needPc && !IsRootedFolder(pane.PcFolder())) {
     env_.dialogs.Show(NoPcFolderText, TransferCaption,
                       platform::MbOk | platform::MbIconInformation);
     report.end = TransferEnd::Refused;
     return report;
   }
-  if (needPsp && !IsRootedFolder(WithTrailingBackslash(folders.PspDrive))) {
+  if (needPsp && !IsRootedFolder(pane.PspDrive())) {
     env_.dialogs.Show(NoPspText, TransferCaption, platform::MbOk | platform::MbIconInformation);
     report.end = TransferEnd::Refused;
     return report;
@@ -377,10 +377,13 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
 
   const int kind = env_.host.KindIndex();
   if (kind == library::Mpeg4 || kind == library::Mpeg4Avc) {
-    folders.PspKindFolder = library::PspKindFolder(kind);
+    pane.SetKind(static_cast<library::VideoKind>(kind));
   }
-  folders.PcFolder = WithTrailingBackslash(folders.PcFolder);
-  folders.PspFolder = WithTrailingBackslash(folders.PspDrive + folders.PspKindFolder);
+  // Fixed for this transfer, whatever happens to the windows while it runs.
+  const struct {
+    std::string PcFolder;
+    std::string PspFolder;
+  } folders{pane.PcFolder(), pane.PspFolder()};
 
   // The videos that go, by their full paths, in order.
   std::vector<std::string> sources;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "library/PaneFolders.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/MessagePump.h"
@@ -44,14 +45,6 @@ class ITransferProgress {
   virtual void SetCopying(bool /*copying*/) {}
 };
 
-// The main window's folder state, changed in place by the transfer.
-struct TransferFolders {
-  std::string& PcFolder;
-  std::string& PspDrive;
-  std::string& PspKindFolder;
-  std::string& PspFolder;
-};
-
 // What the transfer needs of the main window besides the progress window.
 class ITransferHost {
  public:
@@ -63,7 +56,8 @@ class ITransferHost {
   virtual void SelectAll(VideoListId list) = 0;
   // Selected index of the video kind box.
   virtual int KindIndex() = 0;
-  virtual TransferFolders Folders() = 0;
+  // The main window's folders; the transfer sets their kind to the kind box's.
+  virtual library::PaneFolders& Folders() = 0;
   // Performs a click of the refresh button of that list.
   virtual void ClickRefreshPc() = 0;
   virtual void ClickRefreshPsp() = 0;

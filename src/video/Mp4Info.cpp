@@ -90,13 +90,17 @@ Header ParseHeader(Span head, std::uint64_t offset, std::uint64_t room, Box& box
   return Header::Ok;
 }
 
-// Boxes one after the other in memory; false at the first that does not fit.
-template <class Visit>
-bool ForEachBox(Span bytes, Visit&& visit) {
-  std::size_t at = 0;
-  for (int count = 0; count < MaxBoxes; ++count) {
+// Boxes one after the other in [begin, end) of what bytes.Read reads from, memory or file;
+// false at the first that does not fit, and when the walk grows past what any real file needs.
+template <class Bytes, class Visit>
+bool WalkBoxes(Bytes& bytes, std::uint64_t begin, std::uint64_t end, int& budget, Visit&& visit) {
+  std::uint64_t at = begin;
+  while (budget-- > 0 && at <= end) {
+    std::uint8_t head[16] = {};
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(16, end - at));
+    if (want >= 8 && !bytes.Read(at, want, head)) return false;
     Box box;
-    switch (ParseHeader(bytes.Sub(at, 16), at, bytes.size - at, box)) {
+    switch (ParseHeader(Span{head, want}, at, end - at, box)) {
       case Header::End:
         return true;
       case Header::Bad:
@@ -104,12 +108,31 @@ bool ForEachBox(Span bytes, Visit&& visit) {
       case Header::Ok:
         break;
     }
-    const Span payload = bytes.Sub(static_cast<std::size_t>(box.PayloadOffset()),
-                                   static_cast<std::size_t>(box.PayloadSize()));
-    if (!visit(box.type, payload)) return false;
-    at = static_cast<std::size_t>(box.End());
+    if (!visit(box)) return false;
+    at = box.End();
   }
   return false;
+}
+
+// Bytes already in memory, read as the walker reads a file.
+struct MemoryBytes {
+  Span span;
+  bool Read(std::uint64_t at, std::size_t count, std::uint8_t* out) const {
+    if (!span.Has(static_cast<std::size_t>(at), count)) return false;
+    std::memcpy(out, span.data + at, count);
+    return true;
+  }
+};
+
+// The boxes of a span, each with its payload; a walk of its own, with a budget of its own.
+template <class Visit>
+bool ForEachBox(Span bytes, Visit&& visit) {
+  MemoryBytes memory{bytes};
+  int budget = MaxBoxes;
+  return WalkBoxes(memory, 0, bytes.size, budget, [&](const Box& box) {
+    return visit(box.type, bytes.Sub(static_cast<std::size_t>(box.PayloadOffset()),
+                                     static_cast<std::size_t>(box.PayloadSize())));
+  });
 }
 
 // The file through a few cached blocks, within the budget of one look.
@@ -174,31 +197,6 @@ class Source {
   std::uint64_t size_;
   std::vector<Block> blocks_;
 };
-
-// Boxes one after the other in [begin, end) of the file; false at the first that does not
-// fit, and when the walk grows past what any real file needs.
-template <class Visit>
-bool ForEachFileBox(Source& source, std::uint64_t begin, std::uint64_t end, int& budget,
-                    Visit&& visit) {
-  std::uint64_t at = begin;
-  while (budget-- > 0 && at <= end) {
-    std::uint8_t head[16] = {};
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(16, end - at));
-    if (want >= 8 && !source.Read(at, want, head)) return false;
-    Box box;
-    switch (ParseHeader(Span{head, want}, at, end - at, box)) {
-      case Header::End:
-        return true;
-      case Header::Bad:
-        return false;
-      case Header::Ok:
-        break;
-    }
-    if (!visit(box)) return false;
-    at = box.End();
-  }
-  return false;
-}
 
 // One line of text fit for a tip: control characters become spaces, the ends are trimmed and
 // a long title is cut at a character's edge.
@@ -718,7 +716,7 @@ class MoovReader {
   template <class Visit>
   bool Children(const Box& parent, int depth, Visit&& visit) {
     if (depth > MaxDepth) return false;
-    return ForEachFileBox(source_, parent.PayloadOffset(), parent.End(), budget_, visit);
+    return WalkBoxes(source_, parent.PayloadOffset(), parent.End(), budget_, visit);
   }
 
   // The first bytes of a box's payload, up to limit.
@@ -815,7 +813,7 @@ std::optional<Mp4Details> ReadMp4Details(platform::IFileReader& file, Mp4ReadCos
   std::optional<Box> moov;
   bool enough = false;
   int budget = MaxBoxes;
-  const bool fits = ForEachFileBox(source, 0, source.Size(), budget, [&](const Box& box) {
+  const bool fits = WalkBoxes(source, 0, source.Size(), budget, [&](const Box& box) {
     if (box.type == Code("moov") && !moov) moov = box;
     enough = moov && source.cost.reads >= TopLevelReads;
     return !enough;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "library/PaneFolders.h"
 #include "operations/TransferEngine.h"
 
 namespace brevlo::testing {
@@ -17,13 +18,12 @@ class FakeTransferHost : public operations::ITransferHost {
     std::string caption;
     bool selected = false;
   };
+  FakeTransferHost() { folders.SetPspDrive("G:\\"); }
+
   std::vector<Row> pc;
   std::vector<Row> psp;
   int kind = 0;
-  std::string pcFolder;
-  std::string pspDrive = "G:\\";
-  std::string pspKindFolder = "MP_ROOT\\100MNV01\\";
-  std::string pspFolder;
+  library::PaneFolders folders;
   std::function<void()> onRefreshPc;
   std::function<void()> onRefreshPsp;
 
@@ -46,9 +46,7 @@ class FakeTransferHost : public operations::ITransferHost {
     for (auto& r : Of(list)) r.selected = true;
   }
   int KindIndex() override { return kind; }
-  operations::TransferFolders Folders() override {
-    return operations::TransferFolders{pcFolder, pspDrive, pspKindFolder, pspFolder};
-  }
+  library::PaneFolders& Folders() override { return folders; }
   void ClickRefreshPc() override {
     if (onRefreshPc) onRefreshPc();
   }

@@ -118,7 +118,7 @@ class Progress : public ITransferProgress {
 
 class Host : public brevlo::testing::FakeTransferHost {
  public:
-  Host() { pcFolder = "C:\\Videos"; }
+  Host() { folders.SetPcFolder("C:\\Videos"); }
 };
 
 class Sink : public library::IVideoListSink {
@@ -371,7 +371,7 @@ TEST_F(FaultFiles, MissingKindFolderIsNotCreatedAndEveryVideoStays) {
   const TransferReport report = Run(MoveToPsp);
   EXPECT_EQ(Snapshot(root), before);
   EXPECT_FALSE(fs::exists(maqDir));
-  EXPECT_EQ(host.pspFolder, "G:\\MP_ROOT\\101ANV01\\");
+  EXPECT_EQ(host.folders.PspFolder(), "G:\\MP_ROOT\\101ANV01\\");
   ASSERT_EQ(report.notTransferred.size(), 2u);
   EXPECT_NE(LastText().find("a.mp4"), std::string::npos);
   // Its list keeps what it showed before: the missing folder is not a fill.

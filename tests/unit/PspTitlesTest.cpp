@@ -61,7 +61,7 @@ class PspTitles : public ::testing::Test {
   PspTitles() {
     files.MapDrive('C', pc.string());
     files.MapDrive('G', psp.string());
-    host.pcFolder = "C:\\";
+    host.folders.SetPcFolder("C:\\");
   }
 
   std::optional<video::Mp4Details> Details(const fs::path& file) {

@@ -170,7 +170,7 @@ class TransferTest : public ::testing::Test {
     fs.MapDrive('G', pspRoot.string());
     fs.MapDrive('A', appRoot.string());
     Put(appRoot / "DefaultPreview.THM", "default thumbnail");
-    host.pcFolder = "C:\\Videos";
+    host.folders.SetPcFolder("C:\\Videos");
   }
 
   // A PC video with the given content, listed in the PC list; a companion when thumb is given.
@@ -240,8 +240,8 @@ TEST_F(TransferTest, CopyToPspNamesInListOrderAcrossOneTransferWithCompanions) {
   EXPECT_EQ(progress.destinations[0], "G:\\MP_ROOT\\100MNV01\\M4V00002.MP4");
   EXPECT_EQ(pump.calls, 3);
   // The folder state is normalised and stays so.
-  EXPECT_EQ(host.pcFolder, "C:\\Videos\\");
-  EXPECT_EQ(host.pspFolder, "G:\\MP_ROOT\\100MNV01\\");
+  EXPECT_EQ(host.folders.PcFolder(), "C:\\Videos\\");
+  EXPECT_EQ(host.folders.PspFolder(), "G:\\MP_ROOT\\100MNV01\\");
   EXPECT_EQ(log.events, (std::vector<std::string>{"show", "bar 33", "bar 67", "bar 100",
                                                   "refresh pc", "refresh psp", "close",
                                                   "box Mission Accomplished", "bar 0"}));
@@ -257,8 +257,8 @@ TEST_F(TransferTest, KindChoosesFolderAndPrefixAndOnlySelectedRowsGo) {
   PcVideo("b.mp4", "b");
   PcVideo("c.mp4", "c", "", true);
   Run(CopyToPsp);
-  EXPECT_EQ(host.pspKindFolder, "MP_ROOT\\101ANV01\\");
-  EXPECT_EQ(host.pspFolder, "G:\\MP_ROOT\\101ANV01\\");
+  EXPECT_EQ(host.folders.PspKindFolder(), "MP_ROOT\\101ANV01\\");
+  EXPECT_EQ(host.folders.PspFolder(), "G:\\MP_ROOT\\101ANV01\\");
   EXPECT_EQ(Names(maqDir), (std::set<std::string>{"MAQ00001.MP4", "MAQ00001.THM", "MAQ00002.MP4",
                                                   "MAQ00002.THM"}));
   EXPECT_EQ(Read(maqDir / "MAQ00002.MP4"), "c");
@@ -266,9 +266,9 @@ TEST_F(TransferTest, KindChoosesFolderAndPrefixAndOnlySelectedRowsGo) {
 
   // An index outside the box leaves the kind folder as it was.
   host.kind = -1;
-  host.pspKindFolder = "MP_ROOT\\101ANV01\\";
+  host.folders.SetKind(library::Mpeg4Avc);
   Run(CopyToPsp);
-  EXPECT_EQ(host.pspKindFolder, "MP_ROOT\\101ANV01\\");
+  EXPECT_EQ(host.folders.PspKindFolder(), "MP_ROOT\\101ANV01\\");
   EXPECT_TRUE(fs::exists(maqDir / "MAQ00003.MP4"));
 }
 
@@ -657,17 +657,17 @@ TEST_F(TransferTest, CanceledAfterAFailureSaysWhichFilesStayed) {
 TEST_F(TransferTest, NoPcFolderChangesNothing) {
   PcVideo("a.mp4", "a");
   for (const std::string folder : {"", "Videos", "Videos\\Clips", "C:Videos"}) {
-    host.pcFolder = folder;
+    host.folders.SetPcFolder(folder);
+    const library::PaneFolders before = host.folders;
     const TransferReport report = Run(MoveToPsp);
     EXPECT_EQ(report.end, TransferEnd::Refused) << folder;
-    EXPECT_EQ(host.pcFolder, folder);
+    EXPECT_TRUE(host.folders == before) << folder;
   }
   EXPECT_EQ(Boxes(), std::vector<std::string>(4, "Transfer"));
   EXPECT_EQ(dialogs.shown[0].text, "Please choose a folder of the computer first.");
   EXPECT_TRUE(log.events.size() == 4 && log.events[0] == "box Transfer");
   EXPECT_TRUE(Names(m4vDir).empty());
   EXPECT_TRUE(fs::exists(pcDir / "a.mp4"));
-  EXPECT_EQ(host.pspFolder, "");
   EXPECT_FALSE(host.pc[0].selected);
 }
 
@@ -733,7 +733,7 @@ TEST_F(TransferTest, PcFolderThatIsThePspFolderLosesNothingInAnySpelling) {
         host.pc.clear();
         PspVideo("M4V00001.MP4", "only copy", "its thumb");
         host.pc = host.psp;  // both lists show the one folder
-        host.pcFolder = spelling;
+        host.folders.SetPcFolder(spelling);
         dialogs.shown.clear();
         dialogs.answers = {answer};
         const TransferReport report = Run(mode);
@@ -821,7 +821,7 @@ TEST_F(TransferTest, LeftoverTemporaryNamesGoOnlyFromThePspFolderSentTo) {
 TEST_F(TransferTest, DroppedFilesAreCopiedAsRowsAndOnlyVideosAreTaken) {
   scratch.Dir("pc/Desk/folder.mp4");
   for (const char* name : {"x.MP4", "notes.txt"}) Put(pcRoot / "Desk" / name, name);
-  host.pspDrive.clear();
+  host.folders.SetPspDrive("");
   TransferEngine engine(TransferEnvironment{fs, dialogs, pump, host, progress, "A:\\"});
   const TransferReport report = engine.TransferFiles(
       CopyToPc, {"C:\\Desk\\notes.txt", "C:\\Desk\\folder.mp4", "C:\\Desk\\x.MP4"});

@@ -6,6 +6,7 @@
 
 #include "Harness.h"
 #include "app/win32/SecondaryForms.h"
+#include "library/PspNaming.h"
 #include "operations/win32/RenameForm.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/JpegWriter.h"
@@ -34,7 +35,7 @@ class Actions : public ::testing::Test {
     // Rows on the PSP side, as a listed PSP would show them.
     (*form)->ltvPSP->AddItem("M4V00001.MP4", "1", 0);
     (*form)->ltvPSP->AddItem("M4V00002.MP4", "1", 0);
-    (*form)->PspDrive = "G:\\";
+    (*form)->Folders().SetPspDrive("G:\\");
   }
   app::TMainForm* Form() { return form->Form(); }
   TempFolder app;
@@ -78,11 +79,11 @@ TEST_F(Actions, RelativeFoldersAreNeverListedOpenedOrDeletedFrom) {
   WriteSized(app / "relative.mp4", 100);
   Form()->edtPath->SetText(".");
   SendMessageA(Form()->edtPath->Handle(), WM_CHAR, '\r', 0);
-  EXPECT_EQ(Form()->PcFolder, videos);
+  EXPECT_EQ(Form()->Folders().PcFolder(), videos);
   EXPECT_EQ(Form()->ltvPC->Count(), 3);
   for (const char* relative : {"videos", ".\\", "C:videos"}) {
     SCOPED_TRACE(relative);
-    Form()->PcFolder = relative;
+    Form()->Folders().SetPcFolder(relative);
     Form()->ltvPC->SetSelected(0, true);
     Form()->Play1->Click();
     Form()->Openthedirectory1->Click();
@@ -97,16 +98,16 @@ TEST_F(Actions, RelativeFoldersAreNeverListedOpenedOrDeletedFrom) {
 TEST_F(Actions, OpenTheDirectoryOfEitherList) {
   Form()->Openthedirectory1->Click();
   Form()->cmbType->SetItemIndex(1);
-  Form()->PspKindFolder = "MP_ROOT\\101ANV01\\";
+  Form()->Folders().SetKind(library::Mpeg4Avc);
   Form()->Openthedirectory2->Click();
   const std::vector<std::string> want = {videos, "G:\\MP_ROOT\\101ANV01\\"};
   EXPECT_EQ(shell.opened, want);
-  EXPECT_EQ(Form()->PspFolder, "G:\\MP_ROOT\\101ANV01\\");
+  EXPECT_EQ(Form()->Folders().PspFolder(), "G:\\MP_ROOT\\101ANV01\\");
 }
 
 TEST_F(Actions, WithoutFoldersNothingIsOpened) {
-  Form()->PcFolder.clear();
-  Form()->PspDrive.clear();
+  Form()->Folders().SetPcFolder("");
+  Form()->Folders().SetPspDrive("");
   Form()->ltvPC->SetSelected(0, true);
   Form()->ltvPSP->SetSelected(0, true);
   Form()->Play1->Click();

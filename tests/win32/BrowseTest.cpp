@@ -153,7 +153,7 @@ TEST_F(Browse, PickingAFolderListsItAndFillsThePathBox) {
     ASSERT_TRUE(Exists(target));
     WriteSized(target + "clip.mp4", 10);
     MainFormFixture form(app);
-    ASSERT_EQ(form->PcFolder, app + "start\\");
+    ASSERT_EQ(form->Folders().PcFolder(), app + "start\\");
     // Now and then Wine's dialog does not take a selection; a person would open it again, and
     // so does this test, up to three times.
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -166,7 +166,7 @@ TEST_F(Browse, PickingAFolderListsItAndFillsThePathBox) {
       if (driver.Picked()) break;
     }
     const std::string picked = target.substr(0, target.size() - 1);  // shell paths have no "\"
-    EXPECT_EQ(form->PcFolder, picked);
+    EXPECT_EQ(form->Folders().PcFolder(), target);
     EXPECT_EQ(form->edtPath->Text(), picked);
     ASSERT_EQ(form->ltvPC->Count(), 1);
     EXPECT_EQ(form->ltvPC->Item(0).caption, "clip.mp4");
@@ -189,7 +189,7 @@ TEST_F(Browse, OpensOnTheCurrentFolderAndCancelChangesNothing) {
     preselected = driver.Preselected();
   }
   EXPECT_EQ(preselected, "start");
-  EXPECT_EQ(form->PcFolder, start);
+  EXPECT_EQ(form->Folders().PcFolder(), start);
   EXPECT_EQ(form->edtPath->Text(), start);
 }
 
@@ -197,7 +197,7 @@ TEST_F(Browse, CancelAfterAMissingFolderLeavesThePcFolderEmpty) {
   const std::string app = App("cancel", "gone");
   const std::string gone = app + "gone\\";
   MainFormFixture form(app);
-  ASSERT_EQ(form->PcFolder, gone);
+  ASSERT_EQ(form->Folders().PcFolder(), gone);
   RemoveDirectoryA(gone.c_str());
   {
     BrowseDriver driver("", false);
@@ -205,6 +205,6 @@ TEST_F(Browse, CancelAfterAMissingFolderLeavesThePcFolderEmpty) {
     Pump();
     ASSERT_TRUE(driver.Seen());
   }
-  EXPECT_EQ(form->PcFolder, "");
+  EXPECT_EQ(form->Folders().PcFolder(), "");
   EXPECT_EQ(form->edtPath->Text(), gone);
 }

@@ -105,7 +105,7 @@ TEST_F(PcList, EnterListsTheTypedFolderWithThumbnailsAndCounts) {
   EXPECT_EQ(ImageList_GetImageCount(form->imlPC->Handle()), 3);
   EXPECT_EQ(form->labPCNum->Caption(), "3");
   EXPECT_EQ(form->labPSPNum->Caption(), "0");
-  EXPECT_EQ(form->PcFolder, videos);
+  EXPECT_EQ(form->Folders().PcFolder(), videos);
   EXPECT_EQ(form->ltvPC->Item(1).subItems.at(0), "2.25");
   // The broken thumbnail is reported once, after the list is complete.
   const auto seen = boxes.Seen();
@@ -123,11 +123,11 @@ TEST_F(PcList, MissingOrEmptyPathKeepsTheList) {
   form->edtPath->SetText(videos + "missing");
   PressEnter(form->edtPath);
   EXPECT_EQ(form->ltvPC->Count(), 3);
-  EXPECT_EQ(form->PcFolder, videos);
+  EXPECT_EQ(form->Folders().PcFolder(), videos);
   form->edtPath->SetText("");
   PressEnter(form->edtPath);
   EXPECT_EQ(form->ltvPC->Count(), 3);
-  EXPECT_EQ(form->PcFolder, videos);
+  EXPECT_EQ(form->Folders().PcFolder(), videos);
 }
 
 TEST_F(PcList, RefreshListsAgainFromThePathBox) {
@@ -243,7 +243,7 @@ TEST_F(PcList, InputDuringAFillLeavesListCountAndFolderConsistent) {
     Pump();
     const std::string folder = moved ? other : videos;
     const int rows = moved ? 1 : 3;
-    EXPECT_EQ(form->PcFolder, folder);
+    EXPECT_EQ(form->Folders().PcFolder(), folder);
     ASSERT_EQ(form->ltvPC->Count(), rows);
     EXPECT_EQ(form->labPCNum->Caption(), std::to_string(rows));
     EXPECT_EQ(ImageList_GetImageCount(form->imlPC->Handle()), rows);

@@ -46,9 +46,9 @@ TEST_F(PspSide, FirstRemovableDriveWithMpRootIsChosenAtStartWithoutAQuestion) {
   BoxWatcher boxes;
   MainFormFixture form(app.Path(), nullptr, false);
   EXPECT_TRUE(boxes.Seen().empty());
-  EXPECT_EQ(form->PspDrive, "G:\\");
+  EXPECT_EQ(form->Folders().PspDrive(), "G:\\");
   EXPECT_EQ(EditText(form->cmbPSP), "(G:)");
-  EXPECT_EQ(form->PspFolder, "G:\\MP_ROOT\\100MNV01\\");
+  EXPECT_EQ(form->Folders().PspFolder(), "G:\\MP_ROOT\\100MNV01\\");
   ASSERT_EQ(form->ltvPSP->Count(), 2);
   EXPECT_EQ(form->ltvPSP->Item(1).caption, "M4V00002.MP4");
   EXPECT_EQ(form->labPSPNum->Caption(), "2");
@@ -64,7 +64,7 @@ TEST_F(PspSide, WithoutAPspTheQuestionComesBeforeTheWindow) {
   EXPECT_EQ(seen[0].text, kQuestion);
   EXPECT_EQ(seen[1].caption, "Please connect your PSP");
   EXPECT_EQ(seen[1].text, "No PSP is connected.");
-  EXPECT_EQ(form->PspDrive, "");
+  EXPECT_EQ(form->Folders().PspDrive(), "");
   EXPECT_EQ(form->ltvPSP->Count(), 0);
 }
 
@@ -75,10 +75,10 @@ TEST_F(PspSide, AFixedDiskIsNeverFoundButAcceptedWhenChosen) {
   BoxWatcher boxes({{"PSP Connection", IDYES}, {"Please connect your PSP"}});
   MainFormFixture form(app.Path(), nullptr, false);
   ASSERT_EQ(boxes.Seen().size(), 2u);
-  EXPECT_EQ(form->PspDrive, "");
+  EXPECT_EQ(form->Folders().PspDrive(), "");
   // Chosen in the tree, it is listed, and the connection check accepts it.
   form->cmbPSP->OpenPath("F:\\MP_ROOT");
-  EXPECT_EQ(form->PspDrive, "F:\\");
+  EXPECT_EQ(form->Folders().PspDrive(), "F:\\");
   EXPECT_EQ(form->ltvPSP->Count(), 2);
   form->btnRefreshPSP->Perform(BM_CLICK);
   Pump();
@@ -105,11 +105,11 @@ TEST_F(PspSide, UnpluggedRefreshAsksAndReplugFindsItAgain) {
   ASSERT_TRUE(g.Plug());
   boxes.Expect("PSP Connection", IDYES);
   WriteSized(pspG + "MP_ROOT\\100MNV01\\M4V00003.MP4", 1000);
-  form->PspDrive.clear();  // as if the drive had been lost meanwhile
+  form->Folders().SetPspDrive("");  // as if the drive had been lost meanwhile
   form->btnRefreshPSP->Perform(BM_CLICK);
   Pump();
   EXPECT_EQ(boxes.Seen().size(), 3u);
-  EXPECT_EQ(form->PspDrive, "G:\\");
+  EXPECT_EQ(form->Folders().PspDrive(), "G:\\");
   EXPECT_EQ(form->ltvPSP->Count(), 3);
 }
 
@@ -122,7 +122,7 @@ TEST_F(PspSide, KindChangeListsTheOtherFolderAndAMissingOneKeepsTheRows) {
   SendMessageA(GetParent(kind), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(kind), CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(kind));
   Pump();
-  EXPECT_EQ(form->PspKindFolder, "MP_ROOT\\101ANV01\\");
+  EXPECT_EQ(form->Folders().PspKindFolder(), "MP_ROOT\\101ANV01\\");
   ASSERT_EQ(form->ltvPSP->Count(), 1);
   EXPECT_EQ(form->ltvPSP->Item(0).caption, "MAQ00001.MP4");
   RemoveDirectoryA((pspG + "MP_ROOT\\100MNV01\\M4V00001.MP4").c_str());

@@ -321,9 +321,9 @@ TEST(SkinEngine, MessageBoxesAreSkinnedOnlyWhileDialogsAreAsked) {
     EXPECT_EQ(dialogs.Show(operations::CompletedText, operations::CompletedCaption,
                            platform::MbOk | platform::MbIconInformation),
               platform::Answer::Ok);
-    form->PspDrive.clear();
+    form->Folders().SetPspDrive("");
     EXPECT_FALSE(form->EnsurePspConnected());
-    form->PspDrive.clear();
+    form->Folders().SetPspDrive("");
     EXPECT_TRUE(form->EnsurePspConnected());  // Yes looks again and finds the PSP
     const auto seen = boxes.Seen();
     ASSERT_EQ(seen.size(), 3u);
@@ -333,7 +333,7 @@ TEST(SkinEngine, MessageBoxesAreSkinnedOnlyWhileDialogsAreAsked) {
   {
     BoxWatcher boxes;
     boxes.Expect(library::PspConnectionCaption, IDYES, true);
-    form->PspDrive.clear();
+    form->Folders().SetPspDrive("");
     EXPECT_TRUE(form->EnsurePspConnected());
     const auto seen = boxes.Seen();
     ASSERT_EQ(seen.size(), 1u);

@@ -25,11 +25,11 @@ TEST(Startup, FirstRunWithoutPreferencesUsesDefaultsAndCreatesTheFileOnClose) {
   EXPECT_EQ(form->labTitle2->Caption(), "Brevlo");
   EXPECT_EQ(form->labWebsite->Caption(), "Visit our website: www.halvorn.example");
   EXPECT_EQ(form->cmbType->ItemIndex(), 0);
-  EXPECT_EQ(form->PspKindFolder, "MP_ROOT\\100MNV01\\");
+  EXPECT_EQ(form->Folders().PspKindFolder(), "MP_ROOT\\100MNV01\\");
   EXPECT_EQ(form->Values().HelpFile, app.Path() + "Brevlo.chm");
   EXPECT_EQ(ui::Application->Title, "Brevlo");
   // The program's own folder was listed at start.
-  EXPECT_EQ(form->PcFolder, app.Path());
+  EXPECT_EQ(form->Folders().PcFolder(), app.Path());
   EXPECT_FALSE(Exists(app / "Preferences.ini"));
 
   form.Close();
@@ -55,7 +55,7 @@ TEST(Startup, VersionFromTheFileIsShownAndNeverWritten) {
   const std::string ini = ReadText(app / "Preferences.ini");
   EXPECT_NE(ini.find("Version=2.0"), std::string::npos);
   EXPECT_NE(ini.find("Output Path=C:\\Never\\Confirmed"), std::string::npos);
-  EXPECT_EQ(form->PcFolder, videos);
+  EXPECT_EQ(form->Folders().PcFolder(), videos);
 }
 
 TEST(Startup, MarkerFileKeepsTheFileAsItWas) {
@@ -94,6 +94,6 @@ TEST(Startup, AMissingSavedFolderLeavesThePcFolderEmpty) {
   WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + app.Path() + "gone\r\n");
   MainFormFixture form(app.Path());
   EXPECT_EQ(form->edtPath->Text(), app.Path() + "gone");
-  EXPECT_EQ(form->PcFolder, "");
+  EXPECT_EQ(form->Folders().PcFolder(), "");
   EXPECT_EQ(form->labPCNum->Caption(), "0");
 }

@@ -28,8 +28,8 @@ ui::TButton* AddButton(ui::TComponent* owner, ui::TWinControl* parent, const cha
 
 }  // namespace
 
-TAboutForm::TAboutForm(ui::TComponent* owner, ui::TCustomForm* mainWindow, const AppValues& values,
-                       platform::IShell& shell)
+TAboutForm::TAboutForm(ui::TComponent* owner, ui::TCustomForm* mainWindow,
+                       const AboutValues& values, platform::IShell& shell)
     : ui::TForm(owner), mainWindow_(mainWindow), values_(values), shell_(shell) {
   AboutForm = this;
   ui::MakeDialogForm(this, "AboutForm", "About", 503, 290);

@@ -1,17 +1,32 @@
 #pragma once
 
-#include "app/AppValues.h"
+#include <array>
+#include <string>
+
 #include "platform/Shell.h"
 #include "ui/Forms.h"
 
 namespace brevlo::app {
 
+// What the window shows and opens, handed to it by whoever makes it.
+struct AboutValues {
+  std::string ProductName;
+  std::string ProgramVersion;
+  std::string CompanyName;
+  std::string YearRange;
+  std::string WebSiteUrl;
+  std::string HomePageUrl;
+  std::string TechMailAddress;
+  std::array<std::string, 3> ConverterNames;
+  std::array<std::string, 3> ConverterPageUrls;
+};
+
 // The program's name, version and maker, with links that the shell opens.
 class TAboutForm : public ui::TForm {
   BREVLO_CLASS(TAboutForm, ui::TForm)
  public:
-  // mainWindow takes no input while this window is up; values are the program's, set before.
-  TAboutForm(ui::TComponent* owner, ui::TCustomForm* mainWindow, const AppValues& values,
+  // mainWindow takes no input while this window is up.
+  TAboutForm(ui::TComponent* owner, ui::TCustomForm* mainWindow, const AboutValues& values,
              platform::IShell& shell);
   ~TAboutForm() override;
 
@@ -46,7 +61,7 @@ class TAboutForm : public ui::TForm {
  private:
   void Open(const std::string& address);
   ui::TCustomForm* mainWindow_;
-  const AppValues& values_;
+  const AboutValues values_;
   platform::IShell& shell_;
 };
 

@@ -253,7 +253,7 @@ void TMainForm::FormCreate() {
   labVersion->SetCaption("Version " + values_.ProgramVersion);
   labWebsite->SetCaption("Visit our website: " + values_.WebSiteUrl);
   cmbType->SetItemIndex(library::Mpeg4);
-  PspKindFolder = library::PspKindFolder(library::Mpeg4);
+  folders_.SetKind(library::Mpeg4);
   // 13-15: the PSP scan, the PC list, then the PSP refresh.
   DetectPspDrive();
   FillVideoList(edtPath->Text(), ltvPC, imlPC);
@@ -287,7 +287,8 @@ void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
     generation = ++fillGeneration_[which];
     details_[which].clear();
     if (pictures_) pictures_->Drop(which);
-    (list == ltvPC ? PcFolder : PspFolder) = folder;
+    // The PSP list is only ever filled from the PSP folder that the drive and kind make.
+    if (list == ltvPC) folders_.SetPcFolder(folder);
   };
   env.superseded = [&] { return fillGeneration_[which] != generation; };
   // Decoded at the size shown, sharper than the design's picture stretched.
@@ -335,9 +336,13 @@ void TMainForm::ltvPSPClick(ui::TObject*) {
 
 void TMainForm::btnBrowseClick(ui::TObject*) {
   if (transferRunning_) return;
-  if (platform::BrowseForFolder(Handle(), "Select the video directory.", PcFolder)) {
-    FillVideoList(PcFolder, ltvPC, imlPC);
-    edtPath->SetText(PcFolder);
+  // The dialog forgets a start folder that is gone, and so does the PC side, even on Cancel.
+  std::string folder = folders_.PcFolder();
+  const bool picked = platform::BrowseForFolder(Handle(), "Select the video directory.", folder);
+  folders_.SetPcFolder(folder);
+  if (picked) {
+    FillVideoList(folder, ltvPC, imlPC);
+    edtPath->SetText(folder);
   }
 }
 
@@ -366,7 +371,7 @@ void TMainForm::btnRefreshPSPClick(ui::TObject*) {
 bool TMainForm::DetectPspDrive() {
   const auto root = library::FindPspDrive(*services_.drives, *services_.fs);
   if (!root) return false;
-  PspDrive = *root + "\\";
+  folders_.SetPspDrive(*root);
   cmbPSP->SetSelectedPath(*root + "\\");
   cmbPSP->SetText("(" + *root + ")");
   cmbPSPPathChange(this, cmbPSP->SelectedPath());
@@ -374,7 +379,7 @@ bool TMainForm::DetectPspDrive() {
 }
 
 bool TMainForm::EnsurePspConnected() {
-  if (library::PspReachable(PspDrive, *services_.fs)) return true;
+  if (library::PspReachable(folders_.PspDrive(), *services_.fs)) return true;
   const platform::Answer answer =
       services_.dialogs->Show(library::PspConnectionText, library::PspConnectionCaption,
                               platform::MbYesNo | platform::MbIconInformation);
@@ -384,13 +389,12 @@ bool TMainForm::EnsurePspConnected() {
 void TMainForm::LoadPspList() {
   // The transfer works on the list and folders as they are, until it reloads them itself.
   if (transferRunning_ && !transferRefresh_) return;
-  PspKindFolder =
-      library::PspKindFolder(cmbType->ItemIndex() == 0 ? library::Mpeg4 : library::Mpeg4Avc);
+  folders_.SetKind(cmbType->ItemIndex() == 0 ? library::Mpeg4 : library::Mpeg4Avc);
   // A choice without a drive ("Drives", or nothing yet) is no PSP at all: nothing is listed,
   // rather than whatever drive happens to be current.
-  PspDrive = library::PspDriveOf(cmbPSP->SelectedPath());
-  if (PspDrive.empty()) return;
-  FillVideoList(PspDrive + PspKindFolder, ltvPSP, imlPSP);
+  folders_.SetPspDrive(library::PspDriveOf(cmbPSP->SelectedPath()));
+  if (folders_.PspDrive().empty()) return;
+  FillVideoList(folders_.PspFolder(), ltvPSP, imlPSP);
 }
 
 void TMainForm::cmbPSPPathChange(ui::TObject*, const std::string&) {

@@ -7,6 +7,7 @@
 
 #include "app/AppValues.h"
 #include "dirtree/win32/FileExplorer.h"
+#include "library/PaneFolders.h"
 #include "library/VideoList.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
@@ -121,11 +122,9 @@ class TMainForm : public ui::TForm {
   // The window of "Set Title...", made with the others and given what it works with.
   TTitleForm* TitleForm = nullptr;
 
-  // Folder state.
-  std::string PcFolder;
-  std::string PspDrive;
-  std::string PspKindFolder;
-  std::string PspFolder;
+  // The folders the two lists show; the transfer is handed them, tests set them as they need.
+  const library::PaneFolders& Folders() const { return folders_; }
+  library::PaneFolders& Folders() { return folders_; }
 
   const AppValues& Values() const { return values_; }
   MainServices& Services() { return services_; }
@@ -236,6 +235,7 @@ class TMainForm : public ui::TForm {
   struct OwnedAdapters;
   std::unique_ptr<OwnedAdapters> adapters_;
   AppValues values_;
+  library::PaneFolders folders_;
   unsigned fillGeneration_[2] = {0, 0};
   // The details of the rows whose tips were shown since each list was filled, by file name:
   // read once, when first asked for.

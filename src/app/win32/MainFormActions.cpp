@@ -1,7 +1,6 @@
 // Renaming, deleting, playing and opening folders.
 #include "app/win32/MainForm.h"
 
-#include "library/PspNaming.h"
 #include "operations/DeleteVideos.h"
 #include "operations/VideoPaths.h"
 #include "operations/win32/RenameForm.h"
@@ -18,36 +17,39 @@ std::vector<std::string> TMainForm::SelectedCaptions(ui::TListView* list) {
 void TMainForm::btnRenameClick(ui::TObject*) {
   const auto selected = SelectedCaptions(ltvPSP);
   if (transferRunning_) return;
-  if (selected.empty() || RenameForm == nullptr || PspDrive.empty()) return;
+  if (selected.empty() || RenameForm == nullptr || folders_.PspDrive().empty()) return;
   RenameForm->OnRenamed = [this](bool pcSide) { (pcSide ? btnRefreshPC : btnRefreshPSP)->Click(); };
-  RenameForm->ShowFor("PSP", library::WithTrailingBackslash(PspDrive + PspKindFolder) + selected[0],
-                      selected[0]);
+  RenameForm->ShowFor("PSP", folders_.PspFolder() + selected[0], selected[0]);
 }
 
 void TMainForm::SetTitle2Click(ui::TObject*) {
   const auto selected = ltvPSP->SelectedIndexes();
-  if (transferRunning_ || selected.empty() || TitleForm == nullptr || PspDrive.empty()) return;
+  if (transferRunning_ || selected.empty() || TitleForm == nullptr || folders_.PspDrive().empty()) {
+    return;
+  }
   const auto* details = RowDetails(ltvPSP, selected[0]);
   const bool titled = details != nullptr && *details && (*details)->pspTitle;
   TitleForm->OnTitled = [this] { btnRefreshPSP->Click(); };
-  TitleForm->ShowFor(
-      library::WithTrailingBackslash(PspDrive + PspKindFolder) + ltvPSP->Item(selected[0]).caption,
-      titled ? (*details)->title : std::string());
+  TitleForm->ShowFor(folders_.PspFolder() + ltvPSP->Item(selected[0]).caption,
+                     titled ? (*details)->title : std::string());
 }
 
 void TMainForm::Rename1Click(ui::TObject*) {
   const auto selected = SelectedCaptions(ltvPC);
   if (transferRunning_) return;
-  if (selected.empty() || RenameForm == nullptr || !operations::IsRootedFolder(PcFolder)) return;
+  if (selected.empty() || RenameForm == nullptr ||
+      !operations::IsRootedFolder(folders_.PcFolder())) {
+    return;
+  }
   RenameForm->OnRenamed = [this](bool pcSide) { (pcSide ? btnRefreshPC : btnRefreshPSP)->Click(); };
-  RenameForm->ShowFor("PC", library::WithTrailingBackslash(PcFolder) + selected[0], selected[0]);
+  RenameForm->ShowFor("PC", folders_.PcFolder() + selected[0], selected[0]);
 }
 
 void TMainForm::btnDeleteClick(ui::TObject*) {
   if (transferRunning_) return;
-  PspFolder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
-  if (operations::IsRootedFolder(PspFolder)) {
-    operations::DeleteSelectedVideos(*services_.fs, PspFolder, SelectedCaptions(ltvPSP));
+  const std::string folder = folders_.PspFolder();
+  if (operations::IsRootedFolder(folder)) {
+    operations::DeleteSelectedVideos(*services_.fs, folder, SelectedCaptions(ltvPSP));
   }
   btnRefreshPSP->Click();
   StatusBar1->SetPanelText(2, "");
@@ -55,11 +57,11 @@ void TMainForm::btnDeleteClick(ui::TObject*) {
 
 void TMainForm::Delete1Click(ui::TObject*) {
   if (transferRunning_) return;
-  PcFolder = library::WithTrailingBackslash(PcFolder);
+  const std::string folder = folders_.PcFolder();
   // Never names resolved against whatever folder happens to be current.
-  if (operations::IsRootedFolder(PcFolder)) {
+  if (operations::IsRootedFolder(folder)) {
     // From a fixed drive a deleted file goes where the user can take it back, as everywhere else.
-    operations::DeleteSelectedVideos(*services_.fs, PcFolder, SelectedCaptions(ltvPC),
+    operations::DeleteSelectedVideos(*services_.fs, folder, SelectedCaptions(ltvPC),
                                      operations::DeleteKind::ToRecycleBin);
   }
   btnRefreshPC->Click();
@@ -70,28 +72,19 @@ void TMainForm::PlaySelectedVideo(ui::TListView* list, int row) {
   std::vector<std::string> selected = SelectedCaptions(list);
   if (row >= 0 && row < list->Count() && list->Selected(row)) selected = {list->Item(row).caption};
   if (selected.empty() || transferRunning_) return;
-  std::string folder;
-  if (list == ltvPC) {
-    if (PcFolder.empty()) return;
-    PcFolder = library::WithTrailingBackslash(PcFolder);
-    folder = PcFolder;
-  } else {
-    if (PspDrive.empty()) return;
-    PspFolder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
-    folder = PspFolder;
-  }
+  const std::string folder = list == ltvPC ? folders_.PcFolder() : folders_.PspFolder();
+  if (folder.empty()) return;
   operations::PlaySelectedVideo(*services_.shell, folder, selected);
 }
 
 void TMainForm::Openthedirectory1Click(ui::TObject*) {
   if (transferRunning_) return;
-  operations::OpenFolderOf(*services_.shell, PcFolder);
+  operations::OpenFolderOf(*services_.shell, folders_.PcFolder());
 }
 
 void TMainForm::Openthedirectory2Click(ui::TObject*) {
-  if (PspDrive.empty() || transferRunning_) return;
-  PspFolder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
-  operations::OpenFolderOf(*services_.shell, PspFolder);
+  if (folders_.PspDrive().empty() || transferRunning_) return;
+  operations::OpenFolderOf(*services_.shell, folders_.PspFolder());
 }
 
 }  // namespace brevlo::app

@@ -14,8 +14,8 @@ const std::optional<video::Mp4Details>* TMainForm::RowDetails(ui::TListView* lis
   auto& known = details_[list == ltvPC ? 0 : 1];
   auto found = known.find(name);
   if (found == known.end()) {
-    const std::string folder = list == ltvPC ? PcFolder : PspFolder;
-    const auto file = services_.fs->OpenReader(library::WithTrailingBackslash(folder) + name);
+    const std::string folder = list == ltvPC ? folders_.PcFolder() : folders_.PspFolder();
+    const auto file = services_.fs->OpenReader(folder + name);
     // A file that cannot be opened now (gone, or locked) is tried again next time.
     if (file == nullptr) return nullptr;
     found = known.emplace(name, video::ReadMp4Details(*file)).first;

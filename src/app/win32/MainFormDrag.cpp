@@ -65,8 +65,7 @@ void TMainForm::FilesDropped(ui::TListView* list, const std::vector<std::string>
 }
 
 std::vector<std::string> TMainForm::DraggedFiles(ui::TListView* source) {
-  const std::string folder =
-      library::WithTrailingBackslash(source == ltvPC ? PcFolder : PspDrive + PspKindFolder);
+  const std::string folder = source == ltvPC ? folders_.PcFolder() : folders_.PspFolder();
   std::vector<std::string> files;
   if (!operations::IsRootedFolder(folder)) return files;
   for (const std::string& caption : SelectedCaptions(source)) {

@@ -94,10 +94,10 @@ std::vector<std::uint8_t> TMainForm::PictureOfFile(const std::string& path) {
 }
 
 void TMainForm::MakeThumbnails2Click(ui::TObject*) {
-  if (transferRunning_ || !pictures_ || PspDrive.empty()) return;
+  if (transferRunning_ || !pictures_ || folders_.PspDrive().empty()) return;
   const std::vector<std::string> selected = SelectedCaptions(ltvPSP);
   if (selected.empty()) return;
-  const std::string folder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
+  const std::string folder = folders_.PspFolder();
   if (!operations::IsRootedFolder(folder)) return;
   operations::ThumbnailsReport report;
   {

@@ -28,9 +28,7 @@ class TMainForm::TransferHost : public operations::ITransferHost {
     for (int i = 0; i < view->Count(); ++i) view->SetSelected(i, true);
   }
   int KindIndex() override { return form_.cmbType->ItemIndex(); }
-  operations::TransferFolders Folders() override {
-    return {form_.PcFolder, form_.PspDrive, form_.PspKindFolder, form_.PspFolder};
-  }
+  library::PaneFolders& Folders() override { return form_.folders_; }
   void ClickRefreshPc() override { ClickAsTransfer(form_.btnRefreshPC); }
   void ClickRefreshPsp() override { ClickAsTransfer(form_.btnRefreshPSP); }
 

@@ -14,7 +14,17 @@ TRenameForm* NewRenameForm(ui::TComponent* owner) {
 }
 
 TAboutForm* NewAboutForm(ui::TComponent* owner) {
-  return new TAboutForm(owner, MainForm, MainForm->Values(), *MainForm->Services().shell);
+  const AppValues& values = MainForm->Values();
+  const AboutValues about{.ProductName = values.ProductName,
+                          .ProgramVersion = values.ProgramVersion,
+                          .CompanyName = values.CompanyName,
+                          .YearRange = values.YearRange,
+                          .WebSiteUrl = values.WebSiteUrl,
+                          .HomePageUrl = values.HomePageUrl,
+                          .TechMailAddress = values.TechMailAddress,
+                          .ConverterNames = values.ConverterNames,
+                          .ConverterPageUrls = values.ConverterPageUrls};
+  return new TAboutForm(owner, MainForm, about, *MainForm->Services().shell);
 }
 
 }  // namespace brevlo::app
