@@ -103,7 +103,8 @@ cp "$brevlo_ffmpeg_prefix/configure-line.txt" "$lgpl_stage/ffmpeg/"
 cp "$build/CMakeFiles/Brevlo.dir/src/app/win32/main.cpp.obj" \
   "$build/CMakeFiles/Brevlo.dir/res/Brevlo.rc.res" "$build/libbrevlo_win.a" \
   "$build/libbrevlo_core.a" "$brevlo_jpeg_prefix/lib/libjpeg.a" "$lgpl_stage/objects/"
-link=$(cd "$build" && ninja -t commands Brevlo | tail -n 1 | sed 's/^: && //; s/ && :$//')
+# The last command of the target is the link, followed by the copy of the default thumbnail.
+link=$(cd "$build" && ninja -t commands Brevlo | tail -n 1 | sed 's/^: && //; s/ && cd .*$//; s/ && :$//')
 link=$(sed -E "s#^[^ ]*x86_64-w64-mingw32-g\+\+-posix#\"\${CXX:-x86_64-w64-mingw32-g++-posix}\"#;
   s#CMakeFiles/Brevlo.dir/src/app/win32/main.cpp.obj#objects/main.cpp.obj#;
   s#CMakeFiles/Brevlo.dir/res/Brevlo.rc.res#objects/Brevlo.rc.res#;
