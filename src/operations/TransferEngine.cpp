@@ -1,6 +1,10 @@
 #include "operations/TransferEngine.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "library/PspNaming.h"
@@ -54,6 +58,12 @@ const char* ReasonText(NotTransferredReason reason) {
       return "it is not a video, and only videos (.mp4 files) are taken";
     case NotTransferredReason::Folder:
       return "it is a folder, and only videos (.mp4 files) are taken";
+    case NotTransferredReason::NotReadable:
+      return "it is not a video this program can read";
+    case NotTransferredReason::NoRoom:
+      return "converted for the PSP it would not fit in the space left on the PSP";
+    case NotTransferredReason::ConversionFailed:
+      return "it could not be converted for the PSP";
   }
   return "";
 }
@@ -145,7 +155,10 @@ std::string NotTransferredText(const TransferReport& report, bool canceled, bool
                      : "The transfer is completed, except for these files, which were not "
                        "transferred:\r\n";
     std::vector<std::string> lines;
-    for (const auto& row : rows) lines.push_back(row.caption + ": " + ReasonText(row.reason) + ".");
+    for (const auto& row : rows) {
+      lines.push_back(row.caption + ": " + ReasonText(row.reason) +
+                      (row.detail.empty() ? "" : " (" + row.detail + ")") + ".");
+    }
     AppendList(text, lines);
     if (move) text += "\r\n\r\nThese files were not moved: they are still where they were.";
   } else if (!canceled) {
@@ -161,6 +174,13 @@ std::string NotTransferredText(const TransferReport& report, bool canceled, bool
         "\r\n\r\nThese files were copied but could not be removed from where they were, so "
         "they are now on both sides:\r\n";
     AppendList(text, report.notRemoved);
+  }
+  if (!report.convertedKept.empty()) {
+    text += text.empty() ? std::string(CompletedText) : std::string();
+    text +=
+        "\r\n\r\nThese videos were converted for the PSP, so their originals stay on the "
+        "PC:\r\n";
+    AppendList(text, report.convertedKept);
   }
   return text;
 }
@@ -226,6 +246,69 @@ TransferEngine::Copied TransferEngine::CopyComplete(const std::string& from,
   // The name was free when chosen, so whatever now has it is what this copy left.
   RemovePart(temp);
   return result == platform::CopyResult::Canceled ? Copied::Stopped : Copied::Failed;
+}
+
+std::string ConvertingStatus(const std::string& name, double fraction, double seconds) {
+  std::string text = std::string(ConvertingText) + " " + name;
+  // The first seconds tell nothing of the pace.
+  if (fraction < 0.02 || seconds < 2 || fraction >= 1) return text;
+  const long left = std::lround(seconds * (1 - fraction) / fraction);
+  char clock[32];
+  std::snprintf(clock, sizeof clock, "%ld:%02ld", left / 60, left % 60);
+  return text + ", about " + clock + " left";
+}
+
+TransferEngine::Copied TransferEngine::ConvertComplete(const std::string& source,
+                                                       const std::string& temp, int kind,
+                                                       const std::string& title,
+                                                       std::string& error) {
+  if (temp.empty()) return Copied::NoName;
+  std::unique_ptr<IConversionJob> job;
+  Serving([&] {
+    job = env_.converter->Open(source, temp, kind, title, error);
+    return true;
+  });
+  if (!job) {
+    if (env_.fs.FileExists(temp)) RemovePart(temp);
+    return Copied::Failed;
+  }
+  const std::string name = FileNamePartOf(source);
+  const auto started = std::chrono::steady_clock::now();
+  env_.progress.SetPosition(0);
+  env_.progress.SetStatus(ConvertingStatus(name, 0, 0));
+  env_.progress.SetCopying(true);
+  IConversionJob::Step step = IConversionJob::Step::Working;
+  int shown = 0;
+  while (step == IConversionJob::Step::Working && !stop_.Stopped()) {
+    env_.pump.RunWhilePumping([&] { step = job->Run(); });
+    const double fraction = std::clamp(job->Fraction(), 0.0, 1.0);
+    const int percent = static_cast<int>(fraction * 100);
+    if (percent != shown) env_.progress.SetPosition(shown = percent);
+    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - started;
+    env_.progress.SetStatus(ConvertingStatus(name, fraction, spent.count()));
+    env_.pump.ProcessMessages();
+  }
+  const std::uint64_t written = job->BytesWritten();
+  if (step == IConversionJob::Step::Failed) error = job->Error();
+  // Closing lets go of the file; a stopped job cuts its output short there.
+  env_.pump.RunWhilePumping([&] { job.reset(); });
+  env_.progress.SetCopying(false);
+  env_.progress.SetStatus({});
+  Copied result = Copied::Complete;
+  if (step == IConversionJob::Step::Working) {
+    result = Copied::Stopped;
+  } else if (step == IConversionJob::Step::Failed) {
+    result = Copied::Failed;
+  } else if (env_.fs.FileSize(temp) != std::optional<std::uint64_t>(written)) {
+    error = "the converted file did not arrive whole";
+    result = Copied::Failed;
+  } else if (!RunWhilePumping(env_.pump, [&] { return env_.converter->Plays(temp, kind); })) {
+    // Never a success that the PSP would refuse.
+    error = "the result would not play on the PSP";
+    result = Copied::Failed;
+  }
+  if (result != Copied::Complete) RemovePart(temp);
+  return result;
 }
 
 void TransferEngine::RemoveStaleTemporaries(int kind, const std::string& pspFolder) {
@@ -393,7 +476,8 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
       for (char& c : extension) c = AsciiLower(c);
       if (env_.fs.DirectoryExists(path)) {
         report.notTransferred.push_back({FileNamePartOf(path), NotTransferredReason::Folder});
-      } else if (extension != ".mp4") {
+      } else if (extension != ".mp4" && !(toPsp && env_.converter != nullptr &&
+                                          library::IsOtherVideoName(FileNamePartOf(path)))) {
         report.notTransferred.push_back({FileNamePartOf(path), NotTransferredReason::NotAVideo});
       } else {
         sources.push_back(path);
@@ -430,10 +514,28 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
     bool replace = false;
     std::optional<NotTransferredReason> refused;
     std::optional<std::uint64_t> sourceSize;
+    bool convert = false;
     if (toPsp) {
       sourceSize = env_.fs.FileSize(source);
-      if (sourceSize && *sourceSize >= PspFileSizeLimit) {
+      ConversionCheck fate;
+      if (env_.converter != nullptr) {
+        Serving([&] {
+          fate = env_.converter->Check(source, kind);
+          return true;
+        });
+        convert = fate.fate == SourceFate::Convert;
+      }
+      // A conversion is judged by the size it will have; nothing is written that cannot fit.
+      const std::optional<std::uint64_t> arriving =
+          convert ? std::optional<std::uint64_t>(fate.estimate) : sourceSize;
+      const std::optional<std::uint64_t> room =
+          convert ? env_.fs.FreeBytes(folders.PspFolder) : std::nullopt;
+      if (fate.fate == SourceFate::Unreadable) {
+        refused = NotTransferredReason::NotReadable;
+      } else if (arriving && *arriving >= PspFileSizeLimit) {
         refused = NotTransferredReason::TooLargeForPsp;
+      } else if (room && *arriving > *room) {
+        refused = NotTransferredReason::NoRoom;
       } else if (env_.fs.SameFile(FolderPartOf(source), folders.PspFolder)) {
         refused = NotTransferredReason::SameFile;
       } else {
@@ -465,6 +567,7 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
     env_.pump.ProcessMessages();
 
     bool arrived = false;
+    std::string whyNot;
     if (!refused) {
       // Companion first, then the video, each under a temporary name; neither takes its real
       // name before the video is complete, so a failure leaves the destination as it was.
@@ -479,9 +582,11 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
             toPsp ? StageThumbnail(source, destination, thumb, false, true) : Stage::Nothing;
       }
       Staged video{TempNameFor(destination), destination, source, false};
-      const Copied copied =
-          CopyComplete(source, video.temp, sourceSize, BarPlace{report.handled, count},
-                       toPsp && env_.pspTitles ? video::TitleForFileName(caption) : std::string());
+      const std::string title =
+          toPsp && env_.pspTitles ? video::TitleForFileName(caption) : std::string();
+      const Copied copied = convert ? ConvertComplete(source, video.temp, kind, title, whyNot)
+                                    : CopyComplete(source, video.temp, sourceSize,
+                                                   BarPlace{report.handled, count}, title);
       if (copied == Copied::Stopped) {
         if (thumbStage == Stage::Arrived) Discard(thumb);
         report.notTransferred.push_back({caption, NotTransferredReason::Stopped});
@@ -490,6 +595,7 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
       if (copied != Copied::Complete) {
         if (thumbStage == Stage::Arrived) Discard(thumb);
         refused = copied == Copied::NoName ? NotTransferredReason::NoTemporaryName
+                  : convert                ? NotTransferredReason::ConversionFailed
                                            : NotTransferredReason::CopyFailed;
       } else if (!Place(video, replace)) {
         // The old video, if any, is untouched; so is its thumbnail.
@@ -501,7 +607,10 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
         // A thumbnail of the replaced video must not stay beside the new one.
         if (replace && !thumbPlaced) env_.fs.Delete(CompanionOf(destination));
         if (thumbLost) report.thumbnailsLeft.push_back(CompanionOf(source));
-        if (move) {
+        if (move && convert) {
+          // The PSP got a changed picture and sound: the user's original stays.
+          report.convertedKept.push_back(source);
+        } else if (move) {
           if (!Serving([&] { return env_.fs.Delete(source); })) {
             report.notRemoved.push_back(source);  // its thumbnail stays with it
           } else if (thumbPlaced && thumb.own) {
@@ -514,7 +623,7 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
     if (arrived) {
       report.arrived.push_back(destination);
     } else {
-      report.notTransferred.push_back({caption, *refused});
+      report.notTransferred.push_back({caption, *refused, whyNot});
     }
 
     ++report.handled;
@@ -526,8 +635,9 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
   if (needPsp) env_.host.ClickRefreshPsp();
   env_.progress.CloseProgress();
   if (!report.Incomplete()) {
-    env_.dialogs.Show(CompletedText, CompletedCaption,
-                      platform::MbOk | platform::MbIconInformation);
+    env_.dialogs.Show(
+        report.convertedKept.empty() ? CompletedText : NotTransferredText(report, false, move),
+        CompletedCaption, platform::MbOk | platform::MbIconInformation);
   } else {
     env_.dialogs.Show(NotTransferredText(report, false, move), IncompleteCaption,
                       platform::MbOk | MbIconWarning);

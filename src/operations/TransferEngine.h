@@ -43,7 +43,13 @@ class ITransferProgress {
   // A file's copy begins or ends: while one runs, the windows are served between its steps and
   // no other operation may start.
   virtual void SetCopying(bool /*copying*/) {}
+  // What the row in hand is doing beyond a copy ("Converting clip.mkv, about 1:20 left");
+  // empty: a copy.
+  virtual void SetStatus(const std::string& /*text*/) {}
 };
+
+// "Converting <name>", with the time left once it can be told ("about 1:20 left").
+std::string ConvertingStatus(const std::string& name, double fraction, double seconds);
 
 // What the transfer needs of the main window besides the progress window.
 class ITransferHost {
@@ -63,6 +69,41 @@ class ITransferHost {
   virtual void ClickRefreshPsp() = 0;
 };
 
+// A video's conversion in steps, as the transfer drives it: each step runs off the window's
+// thread, and the transfer serves the windows and looks at Stop between them.
+class IConversionJob {
+ public:
+  virtual ~IConversionJob() = default;
+  enum class Step { Working, Done, Failed };
+  virtual Step Run() = 0;
+  // Of the video's length, 0 to 1.
+  virtual double Fraction() const = 0;
+  virtual std::string Error() const = 0;
+  // Bytes of the converted file, known once it is Done and closed.
+  virtual std::uint64_t BytesWritten() const = 0;
+};
+
+// What a video needs on its way to the PSP as a kind.
+enum class SourceFate { AsItIs, Convert, Unreadable };
+struct ConversionCheck {
+  SourceFate fate = SourceFate::AsItIs;
+  std::uint64_t estimate = 0;  // the converted file's size at most, when it is converted
+};
+
+// Conversion on the way to the PSP. Check and Plays read the files: they run off the window's
+// thread as Open's steps do.
+class IVideoConverter {
+ public:
+  virtual ~IVideoConverter() = default;
+  virtual ConversionCheck Check(const std::string& source, int kind) = 0;
+  // Null with error set when the source cannot be converted. title: the PSP title it gets.
+  virtual std::unique_ptr<IConversionJob> Open(const std::string& source, const std::string& target,
+                                               int kind, const std::string& title,
+                                               std::string& error) = 0;
+  // Whether our own verdict says the PSP plays the file as that kind.
+  virtual bool Plays(const std::string& file, int kind) = 0;
+};
+
 struct TransferEnvironment {
   platform::IFileSystem& fs;
   platform::IDialogs& dialogs;
@@ -77,26 +118,32 @@ struct TransferEnvironment {
   // A picture of a video as a thumbnail file's bytes, empty for none; runs off the window's
   // thread. Unset: videos without a thumbnail get the default one.
   std::function<std::vector<std::uint8_t>(const std::string& video)> pictureOf;
+  // Converts what the PSP would not play; unset: every video goes as it is.
+  IVideoConverter* converter = nullptr;
 };
 
 enum class TransferEnd { Completed, Canceled, NothingToDo, Refused };
 
 enum class NotTransferredReason {
-  CopyFailed,       // the video (or its own thumbnail) did not arrive complete
-  TooLargeForPsp,   // PspFileSizeLimit bytes or more
-  PspFull,          // every number from 1 to 99999 is taken
-  SameFile,         // source and destination are one file, or one folder, however spelt
-  NoFreeName,       // no free "_New" name
-  NoTemporaryName,  // every temporary name beside the destination is taken
-  NotReplaced,      // the old file could not be replaced and stays as it was
-  Stopped,          // Stop was pressed during its copy
-  NotAVideo,        // dropped, but not an ".mp4" file
-  Folder,           // dropped, but a folder
+  CopyFailed,        // the video (or its own thumbnail) did not arrive complete
+  TooLargeForPsp,    // PspFileSizeLimit bytes or more
+  PspFull,           // every number from 1 to 99999 is taken
+  SameFile,          // source and destination are one file, or one folder, however spelt
+  NoFreeName,        // no free "_New" name
+  NoTemporaryName,   // every temporary name beside the destination is taken
+  NotReplaced,       // the old file could not be replaced and stays as it was
+  Stopped,           // Stop was pressed during its copy
+  NotAVideo,         // dropped, but not an ".mp4" file
+  Folder,            // dropped, but a folder
+  NotReadable,       // not an ".mp4", and not a video this program reads
+  NoRoom,            // its conversion would not fit in the PSP's free space
+  ConversionFailed,  // the conversion failed, or its result would not play
 };
 
 struct NotTransferred {
   std::string caption;
   NotTransferredReason reason;
+  std::string detail = {};  // what went wrong, where there is more to say
 };
 
 struct TransferReport {
@@ -108,6 +155,8 @@ struct TransferReport {
   std::vector<std::string> thumbnailsLeft;
   // Moved videos that arrived but whose source could not be removed: the source's path.
   std::vector<std::string> notRemoved;
+  // Moved videos that arrived converted: the originals stay where they were.
+  std::vector<std::string> convertedKept;
   bool Incomplete() const {
     return !notTransferred.empty() || !thumbnailsLeft.empty() || !notRemoved.empty();
   }
@@ -122,6 +171,7 @@ inline constexpr const char* OverwriteCaption = "Overwrite";
 inline constexpr const char* NoPcFolderText = "Please choose a folder of the computer first.";
 inline constexpr const char* NoPspText = "No PSP is connected.";
 inline constexpr const char* TransferCaption = "Transfer";
+inline constexpr const char* ConvertingText = "Converting";
 inline constexpr const char* IncompleteCaption = "Transfer Incomplete";
 
 // k / s x 100 to the nearest integer, a half going to the even neighbour.
@@ -181,6 +231,10 @@ class TransferEngine {
   Copied CopyComplete(const std::string& from, const std::string& temp,
                       std::optional<std::uint64_t> size = std::nullopt,
                       std::optional<BarPlace> bar = std::nullopt, const std::string& pspTitle = {});
+  // The source converted for the PSP into temp, its progress on the bar across the video's
+  // length; Stop pressed meanwhile ends it within a step.
+  Copied ConvertComplete(const std::string& source, const std::string& temp, int kind,
+                         const std::string& title, std::string& error);
   // dropped: the paths of TransferFiles; none: the selected rows of the source list.
   TransferReport Transfer(int mode, const std::vector<std::string>* dropped);
   TransferReport EndCanceled(TransferReport& report, bool move);

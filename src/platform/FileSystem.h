@@ -98,6 +98,10 @@ class IFileSystem {
   // size. False when the file cannot be written there.
   virtual bool WriteAt(const std::string& path, std::uint64_t offset,
                        const std::vector<std::uint8_t>& bytes) = 0;
+  // Bytes the caller may still write on the volume of a folder; empty when it cannot be told.
+  virtual std::optional<std::uint64_t> FreeBytes(const std::string& /*folder*/) {
+    return std::nullopt;
+  }
   // A new file holding bytes; never replaces an existing one. Unless an adapter knows how, false.
   virtual bool WriteNew(const std::string& /*path*/, const std::vector<std::uint8_t>& /*bytes*/) {
     return false;

@@ -70,6 +70,12 @@ void TTransferForm::SetDestination(const std::string& path) {
   labDestination->SetCaption(path);
 }
 
+// The caption says what the row in hand is doing when it is more than a copy.
+void TTransferForm::SetStatus(const std::string& text) {
+  const std::string caption = text.empty() ? "Transfering..." : text;
+  if (Caption() != caption) SetCaption(caption);
+}
+
 void TTransferForm::SetPosition(int percent) {
   pgb1->SetPosition(percent);
 }

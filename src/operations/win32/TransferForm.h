@@ -38,6 +38,7 @@ class TTransferForm : public ui::TForm, public operations::ITransferProgress {
   void SetDestination(const std::string& path) override;
   void SetPosition(int percent) override;
   void SetCopying(bool copying) override;
+  void SetStatus(const std::string& text) override;
 
  private:
   ui::TCustomForm* MainWindow() const;

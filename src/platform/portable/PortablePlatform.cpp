@@ -259,6 +259,13 @@ bool StdFileSystem::WriteAt(const std::string& path, std::uint64_t offset,
   return file.Close() && written;
 }
 
+std::optional<std::uint64_t> StdFileSystem::FreeBytes(const std::string& folder) {
+  std::error_code ec;
+  const auto space = fs::space(Host(folder), ec);
+  if (ec) return std::nullopt;
+  return space.available;
+}
+
 bool StdFileSystem::WriteNew(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   Fd file(::open(Host(path).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
   if (file.Get() < 0) return false;

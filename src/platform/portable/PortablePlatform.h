@@ -47,6 +47,7 @@ class StdFileSystem : public IFileSystem {
                              const CopyProgress& progress) override;
   bool WriteAt(const std::string& path, std::uint64_t offset,
                const std::vector<std::uint8_t>& bytes) override;
+  std::optional<std::uint64_t> FreeBytes(const std::string& folder) override;
   bool WriteNew(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
   bool Replace(const std::string& from, const std::string& to) override;
   bool SameFile(const std::string& a, const std::string& b) override;

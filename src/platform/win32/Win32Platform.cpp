@@ -271,6 +271,13 @@ bool Win32FileSystem::WriteAt(const std::string& path, std::uint64_t offset,
   return file.Close() && written;
 }
 
+std::optional<std::uint64_t> Win32FileSystem::FreeBytes(const std::string& folder) {
+  QuietErrors quiet;
+  ULARGE_INTEGER free{};
+  if (!GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr)) return std::nullopt;
+  return free.QuadPart;
+}
+
 bool Win32FileSystem::WriteNew(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   QuietErrors quiet;
   Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
