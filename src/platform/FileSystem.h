@@ -37,8 +37,20 @@ struct PlanPiece {
   std::uint64_t Size() const { return fromSource ? sourceLength : bytes.size(); }
 };
 
-// What a destination is made of, in order. An empty plan is the source as it is.
-using CopyPlan = std::vector<PlanPiece>;
+// What a file is, as far as a plan made from it can tell: its size and its last change, the
+// latter in the adapter's own units.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// What a destination is made of, in order. An empty plan is the source as it is. Its ranges
+// hold only for the file they were read from: source names it, and a copy from any other file
+// (one replaced or changed since) fails.
+struct CopyPlan : std::vector<PlanPiece> {
+  std::optional<FileStamp> source;
+};
 
 struct DirEntry {
   std::string name;
@@ -53,6 +65,8 @@ class IFileReader {
   virtual std::uint64_t Size() const = 0;
   // Up to count bytes from offset; fewer only at the end of the file or on a read error.
   virtual std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) = 0;
+  // The open file as it is now; empty when the reader cannot tell (bytes in memory).
+  virtual std::optional<FileStamp> Stamp() { return std::nullopt; }
 };
 
 // Files and folders addressed by 8-bit Windows path texts (backslash separated).

@@ -90,6 +90,28 @@ Bytes Materialize(const platform::CopyPlan& plan, platform::IFileReader& source)
   }
 }
 
+// The PSP's boxes (at the top too, naming the file's maker) by their user type.
+int UsmtBoxes(const Bytes& file) {
+  const std::string usmt = "USMT!";
+  int count = 0;
+  for (auto at = file.begin();
+       (at = std::search(at, file.end(), usmt.begin(), usmt.end())) != file.end(); ++at) {
+    ++count;
+  }
+  return count;
+}
+
+// The file an edit makes of original (read through source).
+Bytes Applied(const TitleEdit& edit, const Bytes& original, platform::IFileReader& source) {
+  if (!edit.inPlace) return Materialize(edit.rewrite, source);
+  Bytes changed = original;
+  for (const PlacedBytes& write : edit.writes) {
+    std::copy(write.bytes.begin(), write.bytes.end(),
+              changed.begin() + static_cast<long>(write.offset));
+  }
+  return changed;
+}
+
 std::uint32_t Get32(const Bytes& b, std::size_t at) {
   return static_cast<std::uint32_t>(b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]);
 }
@@ -173,6 +195,15 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
     std::string title;  // read back from the copy
   };
   const auto co64 = [](Bytes& b) { EditBoxes(b, 0, b.size(), StcoPath, 0, ToCo64); };
+  const auto usmt64 = [](Bytes& b) {
+    EditBoxes(b, 0, b.size(), {"moov", "uuid"}, 0, [](const Bytes& box) {
+      Bytes large = {0, 0, 0, 1, 'u', 'u', 'i', 'd', 0, 0, 0, 0};
+      large.resize(16);
+      Put32(large, 12, Get32(box, 0) + 8);
+      large.insert(large.end(), box.begin() + 8, box.end());
+      return large;
+    });
+  };
   const Case cases[] = {
       {"MPEG-4 Visual, header at the end", "mpeg4-320x240.mp4", {}, true, Holiday},
       {"MPEG-4 Visual, header first, common title",
@@ -184,6 +215,8 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
       {"H.264 Main, header at the end", "avc-main-720x480.mp4", {}, true, Holiday},
       {"its chunk offsets in co64 tables", "avc-main-720x480.mp4", co64, true, Holiday},
       {"a PSP title already", "avc-main-480x272-psp.mp4", {}, false, Holiday},
+      {"a PSP title already, its box's size in 64 bits", "avc-main-480x272-psp.mp4", usmt64, false,
+       Holiday},
       {"fragmented", "avc-fragmented.mp4", {}, false, ""},
       {"not an MP4 file", "made", [](Bytes& b) { b.assign(5000, 'x'); }, false, ""},
   };
@@ -195,7 +228,18 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
     MemoryFile source(bytes);
     const auto plan = PlanTitledCopy(source, Holiday, "Brevlo");
     ASSERT_EQ(!plan.empty(), c.titled);
-    if (!c.titled) continue;
+    if (!c.titled) {
+      // Set Title changes the title the file has rather than adding a second one.
+      const auto edit = PlanTitleChange(source, "Another", "Brevlo");
+      if (!c.title.empty()) {
+        ASSERT_TRUE(edit && !edit->unchanged);
+        const Bytes changed = Applied(*edit, bytes, source);
+        EXPECT_EQ(UsmtBoxes(changed), UsmtBoxes(bytes));
+        MemoryFile result(changed);
+        EXPECT_EQ(ReadMp4Details(result)->title, "Another");
+      }
+      continue;
+    }
     const Bytes copy = Materialize(plan, source);
     MemoryFile written(copy);
     const auto before = ReadMp4Details(source);
@@ -221,15 +265,36 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
     EXPECT_NE(frames.find("#format: frame checksums"), std::string::npos) << frames;
     EXPECT_EQ(Frames(dst), frames);
     EXPECT_EQ(Shell("ffprobe -v error '" + dst + "' 2>&1"), "");
-    // A second title fits in the room the copy left, and an empty one takes it away.
-    for (const std::string& again : {std::string("Another"), std::string()}) {
+    // A shorter title takes the old one's place, a longer one the room the copy left, and an
+    // empty one takes the title away; the file reads the same media with the old title, none or
+    // the new one after each write, also one that stops on any sector's edge.
+    for (const std::string& again :
+         {std::string("Another"), std::string(), std::string("Longer than the holiday was")}) {
+      SCOPED_TRACE(again);
       MemoryFile titled(copy);
       const auto edit = PlanTitleChange(titled, again, "Brevlo");
       ASSERT_TRUE(edit && edit->inPlace);
-      EXPECT_EQ(edit->writeOffset % 512, 0u);
       Bytes changed = copy;
-      std::copy(edit->writeBytes.begin(), edit->writeBytes.end(),
-                changed.begin() + static_cast<long>(edit->writeOffset));
+      for (const PlacedBytes& write : edit->writes) {
+        ASSERT_LE(write.offset + write.bytes.size(), changed.size());
+        for (std::uint64_t cut = write.offset;; cut = (cut / 512 + 1) * 512) {
+          Bytes torn = changed;
+          const std::uint64_t landed =
+              std::min<std::uint64_t>(cut, write.offset + write.bytes.size());
+          std::copy_n(write.bytes.begin(), landed - write.offset,
+                      torn.begin() + static_cast<long>(write.offset));
+          MemoryFile result(torn);
+          const auto reread = ReadMp4Details(result);
+          ASSERT_TRUE(reread) << "cut at " << cut;
+          EXPECT_TRUE(reread->title == c.title || reread->title == again || !reread->pspTitle)
+              << reread->title;
+          EXPECT_EQ(reread->seconds, after->seconds);
+          EXPECT_EQ(ReadChunkOffsets(result), to);
+          if (landed == write.offset + write.bytes.size()) break;
+        }
+        std::copy(write.bytes.begin(), write.bytes.end(),
+                  changed.begin() + static_cast<long>(write.offset));
+      }
       MemoryFile result(changed);
       const auto reread = ReadMp4Details(result);
       ASSERT_TRUE(reread);
@@ -237,6 +302,7 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
       if (!again.empty()) {
         EXPECT_EQ(reread->title, again);
       }
+      EXPECT_EQ(changed.size(), copy.size());
       EXPECT_EQ(Frames(SaveAs(scratch, "changed.mp4", changed)), frames);
     }
   }

@@ -112,6 +112,13 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::vector<unsigned cha
 }
 
 namespace {
+FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
+          static_cast<std::int64_t>(static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime)
+                                        << 32 |
+                                    info.ftLastWriteTime.dwLowDateTime)};
+}
+
 class Win32FileReader : public IFileReader {
  public:
   Win32FileReader(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
@@ -130,6 +137,11 @@ class Win32FileReader : public IFileReader {
       done += got;
     }
     return done;
+  }
+  std::optional<FileStamp> Stamp() override {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file_, &info)) return std::nullopt;
+    return StampOf(info);
   }
 
  private:
@@ -214,6 +226,9 @@ CopyResult Win32FileSystem::CopyPlanInSteps(const std::string& from, const std::
   std::unique_ptr<IFileReader> reader;
   std::optional<PlanReader> pieces;
   if (!plan.empty()) {
+    // The source is held against writers and renames from here on, so it stays the file
+    // checked now until the copy ends.
+    if (!plan.source || !(*plan.source == StampOf(info))) return CopyResult::Failed;
     reader = OpenReader(from);
     if (reader == nullptr) return CopyResult::Failed;
     pieces.emplace(plan, *reader);
