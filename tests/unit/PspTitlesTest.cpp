@@ -2,6 +2,7 @@
 // in place or by a whole new file that takes the old one's place.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -57,9 +58,17 @@ std::vector<std::uint8_t> LongVideo(const char* name) {
 }
 
 // The real files, but one write (failAt, counted from 0) stops part-way: only its first keep
-// sectors land, as on a memory stick pulled out while it writes.
+// sectors land, as on a memory stick pulled out while it writes. Something may happen to a
+// source between its plan and its copy.
 class StoppingFiles : public platform::StdFileSystem {
  public:
+  std::function<void(const std::string&)> beforePlannedCopy;
+  platform::CopyResult CopyPlanInSteps(const std::string& from, const std::string& to,
+                                       const platform::CopyPlan& plan,
+                                       const platform::CopyProgress& progress) override {
+    if (beforePlannedCopy && !plan.empty()) beforePlannedCopy(from);
+    return StdFileSystem::CopyPlanInSteps(from, to, plan, progress);
+  }
   int failAt = -1;
   std::uint64_t keep = 0;
   int writes = 0;
@@ -126,6 +135,28 @@ TEST_F(PspTitles, CopiesToThePspTakeTheirFileNamesAsTitlesUnlessTheyHaveOne) {
     EXPECT_TRUE(Read(m4v / "M4V00002.MP4") == Read(pc / "Lecture 3.mp4"));
     EXPECT_EQ(Read(m4v / "M4V00003.MP4"), "not a video");
   }
+}
+
+TEST_F(PspTitles, ASourceReplacedBetweenItsPlanAndItsCopyIsAFailedRowNeverACopy) {
+  const auto original = brevlo::testing::ReadTestVideo("mpeg4-320x240.mp4");
+  Write(pc / "Holiday.mp4", original);
+  host.pc = {{"Holiday.mp4", true}};
+  // Another file of the same size, a moment newer, takes its name.
+  files.beforePlannedCopy = [&](const std::string&) {
+    auto other = original;
+    other[other.size() / 2] ^= 0xFF;
+    Write(pc / "other.mp4", other);
+    fs::last_write_time(pc / "other.mp4",
+                        fs::last_write_time(pc / "Holiday.mp4") + std::chrono::seconds(2));
+    fs::rename(pc / "other.mp4", pc / "Holiday.mp4");
+  };
+  TransferEngine engine(
+      TransferEnvironment{files, dialogs, pump, host, progress, "", true, "Brevlo"});
+  engine.TransferVideos(1);
+  EXPECT_TRUE(fs::is_empty(m4v));
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].text.find("\r\nHoliday.mp4: "), std::string::npos)
+      << dialogs.shown[0].text;
 }
 
 TEST_F(PspTitles, StopDuringATitledCopyLeavesNothingOnThePsp) {
