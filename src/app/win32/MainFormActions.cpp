@@ -46,24 +46,39 @@ void TMainForm::Rename1Click(ui::TObject*) {
 void TMainForm::btnDeleteClick(ui::TObject*) {
   if (transferRunning_) return;
   PspFolder = library::WithTrailingBackslash(PspDrive + PspKindFolder);
+  std::vector<std::string> failed;
   if (operations::IsRootedFolder(PspFolder)) {
-    operations::DeleteSelectedVideos(*services_.fs, PspFolder, SelectedCaptions(ltvPSP));
+    failed = operations::DeleteSelectedVideos(*services_.fs, PspFolder, SelectedCaptions(ltvPSP));
   }
   btnRefreshPSP->Click();
   StatusBar1->SetPanelText(2, "");
+  TellNotDeleted(failed, operations::DeleteKind::ForGood);
+}
+
+void TMainForm::TellNotDeleted(const std::vector<std::string>& captions,
+                               operations::DeleteKind kind) {
+  if (captions.empty()) return;
+  services_.dialogs->Show(operations::NotDeletedText(captions, kind), "Delete",
+                          platform::MbOk | platform::MbIconExclamation);
 }
 
 void TMainForm::Delete1Click(ui::TObject*) {
   if (transferRunning_) return;
   PcFolder = library::WithTrailingBackslash(PcFolder);
   // Never names resolved against whatever folder happens to be current.
+  // Where the Recycle Bin takes them, deleted files go there, as everywhere else on the PC.
+  const auto kind =
+      services_.drives != nullptr && operations::RecycleBinTakes(*services_.drives, PcFolder)
+          ? operations::DeleteKind::ToRecycleBin
+          : operations::DeleteKind::ForGood;
+  std::vector<std::string> failed;
   if (operations::IsRootedFolder(PcFolder)) {
-    // From a fixed drive a deleted file goes where the user can take it back, as everywhere else.
-    operations::DeleteSelectedVideos(*services_.fs, PcFolder, SelectedCaptions(ltvPC),
-                                     operations::DeleteKind::ToRecycleBin);
+    failed =
+        operations::DeleteSelectedVideos(*services_.fs, PcFolder, SelectedCaptions(ltvPC), kind);
   }
   btnRefreshPC->Click();
   StatusBar1->SetPanelText(0, "");
+  TellNotDeleted(failed, kind);
 }
 
 void TMainForm::PlaySelectedVideo(ui::TListView* list, int row) {
