@@ -90,28 +90,6 @@ Bytes Materialize(const platform::CopyPlan& plan, platform::IFileReader& source)
   }
 }
 
-// The PSP's boxes (at the top too, naming the file's maker) by their user type.
-int UsmtBoxes(const Bytes& file) {
-  const std::string usmt = "USMT!";
-  int count = 0;
-  for (auto at = file.begin();
-       (at = std::search(at, file.end(), usmt.begin(), usmt.end())) != file.end(); ++at) {
-    ++count;
-  }
-  return count;
-}
-
-// The file an edit makes of original (read through source).
-Bytes Applied(const TitleEdit& edit, const Bytes& original, platform::IFileReader& source) {
-  if (!edit.inPlace) return Materialize(edit.rewrite, source);
-  Bytes changed = original;
-  for (const PlacedBytes& write : edit.writes) {
-    std::copy(write.bytes.begin(), write.bytes.end(),
-              changed.begin() + static_cast<long>(write.offset));
-  }
-  return changed;
-}
-
 std::uint32_t Get32(const Bytes& b, std::size_t at) {
   return static_cast<std::uint32_t>(b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]);
 }
@@ -228,18 +206,7 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
     MemoryFile source(bytes);
     const auto plan = PlanTitledCopy(source, Holiday, "Brevlo");
     ASSERT_EQ(!plan.empty(), c.titled);
-    if (!c.titled) {
-      // Set Title changes the title the file has rather than adding a second one.
-      const auto edit = PlanTitleChange(source, "Another", "Brevlo");
-      if (!c.title.empty()) {
-        ASSERT_TRUE(edit && !edit->unchanged);
-        const Bytes changed = Applied(*edit, bytes, source);
-        EXPECT_EQ(UsmtBoxes(changed), UsmtBoxes(bytes));
-        MemoryFile result(changed);
-        EXPECT_EQ(ReadMp4Details(result)->title, "Another");
-      }
-      continue;
-    }
+    if (!c.titled) continue;
     const Bytes copy = Materialize(plan, source);
     MemoryFile written(copy);
     const auto before = ReadMp4Details(source);
@@ -266,8 +233,7 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
     EXPECT_EQ(Frames(dst), frames);
     EXPECT_EQ(Shell("ffprobe -v error '" + dst + "' 2>&1"), "");
     // A shorter title takes the old one's place, a longer one the room the copy left, and an
-    // empty one takes the title away; the file reads the same media with the old title, none or
-    // the new one after each write, also one that stops on any sector's edge.
+    // empty one takes the title away.
     for (const std::string& again :
          {std::string("Another"), std::string(), std::string("Longer than the holiday was")}) {
       SCOPED_TRACE(again);
@@ -277,21 +243,6 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
       Bytes changed = copy;
       for (const PlacedBytes& write : edit->writes) {
         ASSERT_LE(write.offset + write.bytes.size(), changed.size());
-        for (std::uint64_t cut = write.offset;; cut = (cut / 512 + 1) * 512) {
-          Bytes torn = changed;
-          const std::uint64_t landed =
-              std::min<std::uint64_t>(cut, write.offset + write.bytes.size());
-          std::copy_n(write.bytes.begin(), landed - write.offset,
-                      torn.begin() + static_cast<long>(write.offset));
-          MemoryFile result(torn);
-          const auto reread = ReadMp4Details(result);
-          ASSERT_TRUE(reread) << "cut at " << cut;
-          EXPECT_TRUE(reread->title == c.title || reread->title == again || !reread->pspTitle)
-              << reread->title;
-          EXPECT_EQ(reread->seconds, after->seconds);
-          EXPECT_EQ(ReadChunkOffsets(result), to);
-          if (landed == write.offset + write.bytes.size()) break;
-        }
         std::copy(write.bytes.begin(), write.bytes.end(),
                   changed.begin() + static_cast<long>(write.offset));
       }
@@ -302,7 +253,6 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
       if (!again.empty()) {
         EXPECT_EQ(reread->title, again);
       }
-      EXPECT_EQ(changed.size(), copy.size());
       EXPECT_EQ(Frames(SaveAs(scratch, "changed.mp4", changed)), frames);
     }
   }
