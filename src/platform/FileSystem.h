@@ -107,7 +107,8 @@ class IFileSystem {
   virtual CopyResult CopyPlanInSteps(const std::string& from, const std::string& to,
                                      const CopyPlan& plan, const CopyProgress& progress) = 0;
   // Writes bytes at offset over an existing file's own bytes in one call; never changes its
-  // size. False when the file cannot be written there.
+  // size. False when the file cannot be written there. The Win32 adapter answers once the bytes
+  // are on the disk, so that a series of writes reaches it in its order.
   virtual bool WriteAt(const std::string& path, std::uint64_t offset,
                        const std::vector<std::uint8_t>& bytes) = 0;
   virtual bool Delete(const std::string& path) = 0;
@@ -122,7 +123,9 @@ class IFileSystem {
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;
   // Gives to the read-only, hidden and system marks of from.
   virtual void CopyAttributes(const std::string& from, const std::string& to) = 0;
-  // To the Recycle Bin (or the desktop's trash), from where the user can take it back.
+  // To the Recycle Bin (or the desktop's trash), from where the user can take it back. False,
+  // the file left where it is, when the bin would not keep it (the system would delete it for
+  // good instead) or the move failed.
   virtual bool Recycle(const std::string& path) = 0;
 };
 
