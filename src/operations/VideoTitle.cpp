@@ -35,9 +35,19 @@ TitleOutcome ChangeVideoTitle(TitleEnvironment& env, const std::string& path,
   if (!edit) return Tell(env, TitleUnknownText, TitleOutcome::Failed);
   if (edit->unchanged) return TitleOutcome::Unchanged;
   if (edit->inPlace) {
-    return env.fs.WriteAt(path, edit->writeOffset, edit->writeBytes)
-               ? TitleOutcome::Changed
-               : Tell(env, TitleFailedText, TitleOutcome::Failed);
+    // A few small writes, yet a memory stick being pulled out can hold each for long.
+    std::size_t tried = 0;
+    const bool written = platform::RunWhilePumping(env.pump, [&] {
+      const auto now = env.fs.OpenReader(path);
+      if (now == nullptr || !edit->source || now->Stamp() != edit->source) return false;
+      for (const video::PlacedBytes& write : edit->writes) {
+        ++tried;
+        if (!env.fs.WriteAt(path, write.offset, write.bytes)) return false;
+      }
+      return true;
+    });
+    if (written) return TitleOutcome::Changed;
+    return Tell(env, tried == 0 ? TitleFailedText : TitleBrokenOffText, TitleOutcome::Failed);
   }
 
   const std::string temp = FreeTemporaryName(env.fs, path);

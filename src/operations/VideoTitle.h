@@ -18,6 +18,10 @@ inline constexpr const char* TitleUnknownText =
 inline constexpr const char* TitleFailedText =
     "The title could not be written. The video is as it was.";
 inline constexpr const char* TitleStoppedText = "The title was not changed.";
+// The file still reads after any of its writes, but which title it now shows is not known.
+inline constexpr const char* TitleBrokenOffText =
+    "The title could not be written to the end. The pictures and sound are as they were, but "
+    "the video may now show its old title, the new one or none.";
 
 enum class TitleOutcome { Changed, Unchanged, Refused, Failed, Stopped };
 
@@ -29,8 +33,9 @@ struct TitleEnvironment {
   std::string encoder;  // names the program in the title's box
 };
 
-// Gives the video at path a new PSP title (empty: none). Never half-done: the header is
-// rewritten in place in one write when the room behind it allows, otherwise the whole file is
+// Gives the video at path a new PSP title (empty: none). Never a file that does not read: the
+// new title's box goes in place, in writes that each leave the file whole, when the header has
+// room for it (off this thread, the windows served meanwhile); otherwise the whole file is
 // written beside it under a temporary name, with the progress window and its Stop, and then
 // takes the old one's place in one step. Refused (with a message) for control characters.
 TitleOutcome ChangeVideoTitle(TitleEnvironment& env, const std::string& path,

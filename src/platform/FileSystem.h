@@ -37,8 +37,20 @@ struct PlanPiece {
   std::uint64_t Size() const { return fromSource ? sourceLength : bytes.size(); }
 };
 
-// What a destination is made of, in order. An empty plan is the source as it is.
-using CopyPlan = std::vector<PlanPiece>;
+// What a file is, as far as a plan made from it can tell: its size and its last change, the
+// latter in the adapter's own units.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// What a destination is made of, in order. An empty plan is the source as it is. Its ranges
+// hold only for the file they were read from: source names it, and a copy from any other file
+// (one replaced or changed since) fails.
+struct CopyPlan : std::vector<PlanPiece> {
+  std::optional<FileStamp> source;
+};
 
 struct DirEntry {
   std::string name;
@@ -55,6 +67,8 @@ class IFileReader {
   virtual std::uint64_t Size() const = 0;
   // Up to count bytes from offset; fewer only at the end of the file or on a read error.
   virtual std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) = 0;
+  // The open file as it is now; empty when the reader cannot tell (bytes in memory).
+  virtual std::optional<FileStamp> Stamp() { return std::nullopt; }
 };
 
 // Files and folders addressed by 8-bit Windows path texts (backslash separated).
@@ -95,7 +109,8 @@ class IFileSystem {
   virtual CopyResult CopyPlanInSteps(const std::string& from, const std::string& to,
                                      const CopyPlan& plan, const CopyProgress& progress) = 0;
   // Writes bytes at offset over an existing file's own bytes in one call; never changes its
-  // size. False when the file cannot be written there.
+  // size. False when the file cannot be written there. The Win32 adapter answers once the bytes
+  // are on the disk, so that a series of writes reaches it in its order.
   virtual bool WriteAt(const std::string& path, std::uint64_t offset,
                        const std::vector<std::uint8_t>& bytes) = 0;
   // Bytes the caller may still write on the volume of a folder; empty when it cannot be told.
@@ -118,7 +133,9 @@ class IFileSystem {
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;
   // Gives to the read-only, hidden and system marks of from.
   virtual void CopyAttributes(const std::string& from, const std::string& to) = 0;
-  // To the Recycle Bin (or the desktop's trash), from where the user can take it back.
+  // To the Recycle Bin (or the desktop's trash), from where the user can take it back. False,
+  // the file left where it is, when the bin would not keep it (the system would delete it for
+  // good instead) or the move failed.
   virtual bool Recycle(const std::string& path) = 0;
 };
 

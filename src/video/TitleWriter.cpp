@@ -117,7 +117,8 @@ struct Node {
   bool wide = false;    // written as co64
   std::uint32_t versionFlags = 0;
   std::vector<std::uint64_t> offsets;
-  Bytes raw;  // a leaf: the whole box
+  Bytes raw;                 // a leaf: the whole box
+  std::uint64_t offset = 0;  // from the start of the moov, as read
 };
 
 bool IsContainer(std::uint32_t type) {
@@ -128,10 +129,12 @@ bool IsContainer(std::uint32_t type) {
 bool ParseBox(const std::uint8_t* data, std::uint64_t room, int depth, Node& node,
               std::uint64_t& size);
 
-bool ParseChildren(const std::uint8_t* data, std::uint64_t size, int depth, Node& node) {
+bool ParseChildren(const std::uint8_t* data, std::uint64_t size, int depth, Node& node,
+                   std::uint64_t base) {
   std::uint64_t at = 0;
   while (size - at >= 8) {
     Node child;
+    child.offset = base + at;
     std::uint64_t childSize = 0;
     if (!ParseBox(data + at, size - at, depth + 1, child, childSize)) return false;
     node.children.push_back(std::move(child));
@@ -160,7 +163,7 @@ bool ParseBox(const std::uint8_t* data, std::uint64_t room, int depth, Node& nod
   const std::uint64_t payloadSize = size - header;
   if (IsContainer(node.type)) {
     node.container = true;
-    return ParseChildren(payload, payloadSize, depth, node);
+    return ParseChildren(payload, payloadSize, depth, node, node.offset + header);
   }
   if (node.type == Code("stco") || node.type == Code("co64")) {
     node.chunks = true;
@@ -229,9 +232,15 @@ void ForEachNode(Node& node, Visit&& visit) {
   for (Node& child : node.children) ForEachNode(child, visit);
 }
 
+// Where a leaf's payload starts: its size may be in the 64-bit form.
+std::size_t LeafHeader(const Node& node) {
+  return node.raw.size() >= 16 && Get32(node.raw.data()) == 1 ? 16 : 8;
+}
+
 bool IsUsmt(const Node& node) {
-  return node.type == Code("uuid") && node.raw.size() >= 24 &&
-         std::equal(UsmtUuid.begin(), UsmtUuid.end(), node.raw.begin() + 8);
+  const std::size_t header = LeafHeader(node);
+  return node.type == Code("uuid") && node.raw.size() >= header + 16 &&
+         std::equal(UsmtUuid.begin(), UsmtUuid.end(), node.raw.begin() + static_cast<long>(header));
 }
 
 // The PSP's metadata box taken apart: the boxes of its payload, the entries of its MTDT.
@@ -241,10 +250,11 @@ struct Usmt {
 };
 
 std::optional<Usmt> ParseUsmt(const Node& node) {
-  if (node.raw.size() < 24 || Get32(node.raw.data()) == 1) return std::nullopt;
+  const std::size_t start = LeafHeader(node) + 16;
+  if (node.raw.size() < start) return std::nullopt;
   Usmt usmt;
-  const std::uint8_t* data = node.raw.data() + 24;
-  const std::size_t size = node.raw.size() - 24;
+  const std::uint8_t* data = node.raw.data() + start;
+  const std::size_t size = node.raw.size() - start;
   bool found = false;
   for (std::size_t at = 0; at < size;) {
     if (size - at < 8) return std::nullopt;
@@ -323,6 +333,7 @@ struct TopBox {
   std::uint32_t type = 0;
   std::uint64_t offset = 0;
   std::uint64_t size = 0;
+  std::uint64_t header = 8;
 };
 
 // A file whose header we understand in full: its one moov in memory, where the header and the
@@ -332,6 +343,9 @@ struct Layout {
   std::uint64_t regionStart = 0;  // the moov
   std::uint64_t regionEnd = 0;    // after the moov and the free boxes right behind it
   bool mediaAfter = false;
+  bool moovToEnd = false;           // its size written as 0
+  std::optional<TopBox> roomAfter;  // a free box right behind the moov
+  std::optional<platform::FileStamp> stamp;
   Node moov;
 };
 
@@ -346,6 +360,7 @@ std::optional<std::vector<TopBox>> TopBoxes(platform::IFileReader& file) {
     TopBox box{Get32(head + 4), at, Get32(head)};
     if (box.size == 1) {
       if (want < 16) return std::nullopt;
+      box.header = 16;
       box.size = Get64(head + 8);
       if (box.size < 16) return std::nullopt;
     } else if (box.size == 0) {
@@ -360,7 +375,7 @@ std::optional<std::vector<TopBox>> TopBoxes(platform::IFileReader& file) {
   return boxes;
 }
 
-std::optional<Node> ReadMoov(platform::IFileReader& file, const TopBox& moov) {
+std::optional<Node> ReadMoov(platform::IFileReader& file, const TopBox& moov, bool& moovToEnd) {
   if (moov.size > MaxMoovBytes) return std::nullopt;
   Bytes bytes(static_cast<std::size_t>(moov.size));
   if (file.ReadAt(moov.offset, bytes.data(), bytes.size()) != bytes.size()) return std::nullopt;
@@ -368,6 +383,7 @@ std::optional<Node> ReadMoov(platform::IFileReader& file, const TopBox& moov) {
   std::uint64_t size = 0;
   // A last box of size 0 reaches to the end of the file: it is written back with its size.
   if (Get32(bytes.data()) == 0) {
+    moovToEnd = true;
     const auto real = static_cast<std::uint32_t>(moov.size);
     if (moov.size > Max32) return std::nullopt;
     bytes[0] = static_cast<std::uint8_t>(real >> 24);
@@ -382,6 +398,8 @@ std::optional<Node> ReadMoov(platform::IFileReader& file, const TopBox& moov) {
 }
 
 std::optional<Layout> ReadLayout(platform::IFileReader& file) {
+  // Before the first read, so that a change while we read shows as one.
+  const auto stamp = file.Stamp();
   if (!ReadMp4Details(file)) return std::nullopt;
   const auto boxes = TopBoxes(file);
   if (!boxes) return std::nullopt;
@@ -397,15 +415,17 @@ std::optional<Layout> ReadLayout(platform::IFileReader& file) {
   }
   if (!moovAt) return std::nullopt;
   Layout layout;
+  layout.stamp = stamp;
   layout.fileSize = file.Size();
   const TopBox& moov = (*boxes)[*moovAt];
   layout.regionStart = moov.offset;
   layout.regionEnd = moov.offset + moov.size;
   for (std::size_t i = *moovAt + 1; i < boxes->size(); ++i) {
     if ((*boxes)[i].type != Code("free") && (*boxes)[i].type != Code("skip")) break;
+    if (i == *moovAt + 1) layout.roomAfter = (*boxes)[i];
     layout.regionEnd += (*boxes)[i].size;
   }
-  auto node = ReadMoov(file, moov);
+  auto node = ReadMoov(file, moov, layout.moovToEnd);
   if (!node) return std::nullopt;
   layout.moov = std::move(*node);
 
@@ -464,9 +484,13 @@ bool PutTitle(Layout& layout, const std::string& title, const std::string& encod
   Node box;
   box.type = Code("uuid");
   box.raw = UsmtBox(usmt, title, encoder);
+  // A second box, as older versions of ours could add, would hide the new title.
+  const bool more =
+      old != children.end() && std::find_if(old + 1, children.end(), IsUsmt) != children.end();
   if (old != children.end()) {
-    if (box.raw == old->raw) unchanged = true;
+    if (box.raw == old->raw && !more) unchanged = true;
     *old = std::move(box);
+    if (more) children.erase(std::remove_if(old + 1, children.end(), IsUsmt), children.end());
   } else {
     children.push_back(std::move(box));
   }
@@ -506,6 +530,7 @@ Bytes NewHeader(Layout& layout, std::uint64_t room) {
 
 platform::CopyPlan Rewrite(Layout& layout) {
   platform::CopyPlan plan;
+  plan.source = layout.stamp;
   if (layout.regionStart > 0) plan.push_back(platform::PlanPiece::Source(0, layout.regionStart));
   plan.push_back(platform::PlanPiece::Memory(NewHeader(layout, TitleRoomBytes)));
   if (layout.regionEnd < layout.fileSize) {
@@ -513,6 +538,84 @@ platform::CopyPlan Rewrite(Layout& layout) {
         platform::PlanPiece::Source(layout.regionEnd, layout.fileSize - layout.regionEnd));
   }
   return plan;
+}
+
+// A box of the moov, or the free box behind it, as it lies in the file.
+struct Slot {
+  std::uint64_t at = 0;
+  std::uint64_t size = 0;
+  std::uint64_t header = 8;
+  bool inMoov = true;
+};
+
+bool OneSector(const PlacedBytes& write) {
+  return write.offset / SectorBytes == (write.offset + write.bytes.size() - 1) / SectorBytes;
+}
+
+Bytes Field32(std::uint32_t v) {
+  Bytes b;
+  Put32(b, v);
+  return b;
+}
+
+// The writes that put box into the first slot it fits, each leaving a file that reads: the
+// old boxes become free ones (their title goes), the box is made ready as a free box's
+// content, split off as a free box of its own size, taken into the moov when it lies behind
+// it, and last given its type (the new title comes). A write into a free box's content changes
+// nothing a reader sees however much of it lands; every other write is a few bytes in one
+// sector, which a disk writes whole or not at all. Empty when no slot fits.
+std::optional<std::vector<PlacedBytes>> InPlaceWrites(const Layout& layout,
+                                                      const std::vector<Slot>& olds,
+                                                      const std::vector<Slot>& frees,
+                                                      const Bytes& box) {
+  std::vector<Slot> slots = olds;
+  slots.insert(slots.end(), frees.begin(), frees.end());
+  if (layout.roomAfter && !layout.moovToEnd) {
+    slots.push_back(
+        {layout.roomAfter->offset, layout.roomAfter->size, layout.roomAfter->header, false});
+  }
+  const std::uint64_t u = box.size();
+  const auto part = [&](std::size_t from, std::size_t to) {
+    return Bytes(box.begin() + static_cast<long>(from), box.begin() + static_cast<long>(to));
+  };
+  for (const Slot& slot : slots) {
+    if (slot.size != u && slot.size < u + 8) continue;
+    std::vector<PlacedBytes> writes;
+    std::vector<std::size_t> commits;
+    const auto commit = [&](std::uint64_t at, Bytes bytes) {
+      commits.push_back(writes.size());
+      writes.push_back({at, std::move(bytes)});
+    };
+    const Bytes freeType = {'f', 'r', 'e', 'e'};
+    for (const Slot& old : olds) commit(old.at + 4, freeType);
+    if (slot.size > u) {
+      Bytes rest = Field32(static_cast<std::uint32_t>(slot.size - u));
+      rest.insert(rest.end(), freeType.begin(), freeType.end());
+      if (slot.size - u > Max32) continue;
+      writes.push_back({slot.at + u, std::move(rest)});
+    }
+    if (u > slot.header) writes.push_back({slot.at + slot.header, part(slot.header, u)});
+    if (slot.header != 8 || slot.size != u) commit(slot.at, Field32(static_cast<std::uint32_t>(u)));
+    if (slot.header > 8) writes.push_back({slot.at + 8, part(8, slot.header)});
+    if (!slot.inMoov) {
+      const std::uint64_t grown = slot.at + u - layout.regionStart;
+      if (layout.moov.large) {
+        Bytes size;
+        Put64(size, grown);
+        commit(layout.regionStart + 8, std::move(size));
+      } else if (grown <= Max32) {
+        commit(layout.regionStart, Field32(static_cast<std::uint32_t>(grown)));
+      } else {
+        continue;
+      }
+    }
+    commit(slot.at + 4, part(4, 8));
+    if (std::all_of(commits.begin(), commits.end(),
+                    [&](std::size_t i) { return OneSector(writes[i]); })) {
+      return writes;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -556,31 +659,27 @@ platform::CopyPlan PlanTitledCopy(platform::IFileReader& source, const std::stri
 std::optional<TitleEdit> PlanTitleChange(platform::IFileReader& source, const std::string& title,
                                          const std::string& encoder) {
   auto layout = ReadLayout(source);
-  TitleEdit edit;
-  if (!layout || !PutTitle(*layout, CutTitle(title), encoder, false, edit.unchanged)) {
-    return std::nullopt;
-  }
-  if (edit.unchanged) return edit;
-  const std::uint64_t region = layout->regionEnd - layout->regionStart;
-  const std::uint64_t moov = SizeOf(layout->moov);
-  if (moov == region || moov + 8 <= region) {
-    // The header and its room keep their size: nothing behind them moves.
-    const Bytes header = NewHeader(*layout, region - moov);
-    const std::uint64_t start = layout->regionStart / SectorBytes * SectorBytes;
-    const std::uint64_t end = std::min(
-        (layout->regionEnd + SectorBytes - 1) / SectorBytes * SectorBytes, layout->fileSize);
-    edit.inPlace = true;
-    edit.writeOffset = start;
-    edit.writeBytes.resize(static_cast<std::size_t>(end - start));
-    const auto lead = static_cast<std::size_t>(layout->regionStart - start);
-    const auto trail = static_cast<std::size_t>(end - layout->regionEnd);
-    if (source.ReadAt(start, edit.writeBytes.data(), lead) != lead ||
-        source.ReadAt(layout->regionEnd, edit.writeBytes.data() + lead + header.size(), trail) !=
-            trail) {
-      return std::nullopt;
+  if (!layout) return std::nullopt;
+  // The places the new box may take, read before the title changes the moov in memory.
+  std::vector<Slot> olds, frees;
+  for (const Node& child : layout->moov.children) {
+    const Slot slot{layout->regionStart + child.offset, child.raw.size(), LeafHeader(child)};
+    if (IsUsmt(child)) olds.push_back(slot);
+    if (!child.container && (child.type == Code("free") || child.type == Code("skip"))) {
+      frees.push_back(slot);
     }
-    std::copy(header.begin(), header.end(), edit.writeBytes.begin() + static_cast<long>(lead));
-    return edit;
+  }
+  TitleEdit edit;
+  edit.source = layout->stamp;
+  if (!PutTitle(*layout, CutTitle(title), encoder, false, edit.unchanged)) return std::nullopt;
+  if (edit.unchanged) return edit;
+  const auto box = std::find_if(layout->moov.children.begin(), layout->moov.children.end(), IsUsmt);
+  if (box != layout->moov.children.end()) {
+    if (auto writes = InPlaceWrites(*layout, olds, frees, box->raw)) {
+      edit.inPlace = true;
+      edit.writes = std::move(*writes);
+      return edit;
+    }
   }
   edit.rewrite = Rewrite(*layout);
   return edit;
@@ -591,7 +690,8 @@ std::optional<std::vector<std::uint64_t>> ReadChunkOffsets(platform::IFileReader
   if (!boxes) return std::nullopt;
   for (const TopBox& box : *boxes) {
     if (box.type != Code("moov")) continue;
-    auto moov = ReadMoov(file, box);
+    bool toEnd = false;
+    auto moov = ReadMoov(file, box, toEnd);
     if (!moov) return std::nullopt;
     std::vector<std::uint64_t> offsets;
     ForEachNode(

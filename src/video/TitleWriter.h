@@ -31,14 +31,22 @@ bool HasControlCharacters(const std::string& utf8);
 platform::CopyPlan PlanTitledCopy(platform::IFileReader& source, const std::string& title,
                                   const std::string& encoder);
 
+// Bytes for one place of a file.
+struct PlacedBytes {
+  std::uint64_t offset = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
 // A new PSP title for an existing file; an empty title removes it.
 struct TitleEdit {
   bool unchanged = false;  // the file already says so
-  // When inPlace, the change is one write of writeBytes at writeOffset, whole sectors that
-  // replace the header and the room behind it; the file keeps its size.
+  // When inPlace, the change is these writes, in this order, to the file that source names; the
+  // file keeps its size, and reads whole after each write, also after one that stopped on a
+  // sector's edge. The new box is made ready in room no reader looks at; writes of a few bytes
+  // that each lie in one sector then take the old box out and the new one in.
   bool inPlace = false;
-  std::uint64_t writeOffset = 0;
-  std::vector<std::uint8_t> writeBytes;
+  std::vector<PlacedBytes> writes;
+  std::optional<platform::FileStamp> source;
   // Otherwise the file made anew from this plan.
   platform::CopyPlan rewrite;
 };

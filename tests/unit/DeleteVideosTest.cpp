@@ -102,3 +102,45 @@ TEST_F(DeleteFolder, WithoutAFolderNothingIsResolvedAgainstTheCurrentOne) {
   EXPECT_TRUE(Has("clip.THM"));
   EXPECT_TRUE(Has("MP_ROOT/100MNV01/M4V00001.MP4"));
 }
+
+// The bin only where the system keeps one: on any other drive the question says so and the
+// files are deleted for good, never sent where the system would destroy them without a word.
+TEST(DeleteQuestion, TheRecycleBinOnlyOnAFixedDrive) {
+  platform::TableDrives drives;
+  drives.drives = {{'C', platform::DriveType::Fixed, ""},
+                   {'E', platform::DriveType::Removable, ""},
+                   {'N', platform::DriveType::Remote, ""},
+                   {'R', platform::DriveType::RamDisk, ""}};
+  const struct {
+    const char* folder;
+    bool recycle;
+  } cases[] = {{"C:\\Videos\\", true},         {"c:\\", true},  {"E:\\Clips\\", false},
+               {"N:\\Share\\", false},         {"R:\\", false}, {"Q:\\", false},
+               {"\\\\server\\share\\", false}, {"C:", false},   {"", false}};
+  for (const auto& c : cases) EXPECT_EQ(RecycleBinTakes(drives, c.folder), c.recycle) << c.folder;
+  EXPECT_EQ(DeleteQuestion(1, false, true),
+            "Move the selected video and its thumbnail to the Recycle Bin?");
+  EXPECT_EQ(DeleteQuestion(3, false, false),
+            "Delete the 3 selected videos and their thumbnails? They cannot be restored.");
+  EXPECT_EQ(DeleteQuestion(1, true, false),
+            "Delete the selected video and its thumbnail from the PSP? It cannot be restored.");
+}
+
+// A file the bin did not take stays, its thumbnail with it, and its row is named.
+TEST_F(DeleteFolder, AFailedRecycleIsNamedAndKeepsItsFiles) {
+  struct NoBinFor : platform::StdFileSystem {
+    bool Recycle(const std::string& path) override {
+      return path.find("big") == std::string::npos && Delete(path);
+    }
+  } bin;
+  bin.MapDrive('G', root.string());
+  Make({"big.mp4", "big.THM", "small.mp4", "small.THM"});
+  const auto failed =
+      DeleteSelectedVideos(bin, "G:\\", {"big.mp4", "small.mp4"}, DeleteKind::ToRecycleBin);
+  EXPECT_EQ(failed, std::vector<std::string>{"big.mp4"});
+  EXPECT_TRUE(Has("big.mp4") && Has("big.THM"));
+  EXPECT_FALSE(Has("small.mp4") || Has("small.THM"));
+  EXPECT_EQ(NotDeletedText(failed, DeleteKind::ToRecycleBin),
+            "These videos could not be moved to the Recycle Bin, so they were not deleted:\r\n"
+            "big.mp4");
+}

@@ -2,6 +2,7 @@
 // in place or by a whole new file that takes the old one's place.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -56,6 +57,34 @@ std::vector<std::uint8_t> LongVideo(const char* name) {
   return bytes;
 }
 
+// The real files, but one write (failAt, counted from 0) stops part-way: only its first keep
+// sectors land, as on a memory stick pulled out while it writes. Something may happen to a
+// source between its plan and its copy.
+class StoppingFiles : public platform::StdFileSystem {
+ public:
+  std::function<void(const std::string&)> beforePlannedCopy;
+  platform::CopyResult CopyPlanInSteps(const std::string& from, const std::string& to,
+                                       const platform::CopyPlan& plan,
+                                       const platform::CopyProgress& progress) override {
+    if (beforePlannedCopy && !plan.empty()) beforePlannedCopy(from);
+    return StdFileSystem::CopyPlanInSteps(from, to, plan, progress);
+  }
+  int failAt = -1;
+  std::uint64_t keep = 0;
+  int writes = 0;
+  bool WriteAt(const std::string& path, std::uint64_t offset,
+               const std::vector<std::uint8_t>& bytes) override {
+    if (writes++ != failAt) return StdFileSystem::WriteAt(path, offset, bytes);
+    const std::uint64_t edge = (offset / 512 + keep) * 512;
+    const auto landed = static_cast<std::size_t>(
+        std::min<std::uint64_t>(bytes.size(), edge > offset ? edge - offset : 0));
+    if (landed > 0)
+      StdFileSystem::WriteAt(path, offset,
+                             {bytes.begin(), bytes.begin() + static_cast<long>(landed)});
+    return false;
+  }
+};
+
 class PspTitles : public ::testing::Test {
  protected:
   PspTitles() {
@@ -78,7 +107,7 @@ class PspTitles : public ::testing::Test {
   fs::path pc = scratch.Dir("pc");
   fs::path psp = scratch.Dir("psp");
   fs::path m4v = scratch.Dir("psp/MP_ROOT/100MNV01");
-  platform::StdFileSystem files;
+  StoppingFiles files;
   platform::ScriptedDialogs dialogs;
   platform::CallbackPump pump;
   Progress progress;
@@ -106,6 +135,28 @@ TEST_F(PspTitles, CopiesToThePspTakeTheirFileNamesAsTitlesUnlessTheyHaveOne) {
     EXPECT_TRUE(Read(m4v / "M4V00002.MP4") == Read(pc / "Lecture 3.mp4"));
     EXPECT_EQ(Read(m4v / "M4V00003.MP4"), "not a video");
   }
+}
+
+TEST_F(PspTitles, ASourceReplacedBetweenItsPlanAndItsCopyIsAFailedRowNeverACopy) {
+  const auto original = brevlo::testing::ReadTestVideo("mpeg4-320x240.mp4");
+  Write(pc / "Holiday.mp4", original);
+  host.pc = {{"Holiday.mp4", true}};
+  // Another file of the same size, a moment newer, takes its name.
+  files.beforePlannedCopy = [&](const std::string&) {
+    auto other = original;
+    other[other.size() / 2] ^= 0xFF;
+    Write(pc / "other.mp4", other);
+    fs::last_write_time(pc / "other.mp4",
+                        fs::last_write_time(pc / "Holiday.mp4") + std::chrono::seconds(2));
+    fs::rename(pc / "other.mp4", pc / "Holiday.mp4");
+  };
+  TransferEngine engine(
+      TransferEnvironment{files, dialogs, pump, host, progress, "", true, "Brevlo"});
+  engine.TransferVideos(1);
+  EXPECT_TRUE(fs::is_empty(m4v));
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].text.find("\r\nHoliday.mp4: "), std::string::npos)
+      << dialogs.shown[0].text;
 }
 
 TEST_F(PspTitles, StopDuringATitledCopyLeavesNothingOnThePsp) {
@@ -158,6 +209,50 @@ TEST_F(PspTitles, ATitleChangesInPlaceOrByAWholeNewFileNeverHalfWay) {
   EXPECT_TRUE(Read(m4v / "M4V00003.MP4") == old);
   for (const auto& e : fs::directory_iterator(m4v)) {
     EXPECT_EQ(e.path().string().find(".part"), std::string::npos) << e.path();
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PspTitles, AChangeInPlaceStoppedPartWayLeavesAVideoThatReadsAndSaysSo) {
+  const fs::path file = m4v / "M4V00001.MP4";
+  Write(file, brevlo::testing::ReadTestVideo("avc-main-480x272-psp.mp4"));
+  ASSERT_EQ(SetTitle("M4V00001.MP4", "Birthday at the seaside"), TitleOutcome::Changed);
+  const std::string before = Read(file);
+  const auto details = Details(file);
+  // Shorter, longer than the room the old box leaves (so behind the header), and none.
+  for (const std::string title : {"Birthday", "A birthday at the lake, with a cake", ""}) {
+    int failAt = 0;
+    for (bool done = false; !done; ++failAt) {
+      for (const std::uint64_t keep : {0, 1, 2}) {
+        SCOPED_TRACE(title + ": write " + std::to_string(failAt) + " stops after " +
+                     std::to_string(keep) + " sectors");
+        std::ofstream(file, std::ios::binary) << before;
+        files.failAt = failAt, files.keep = keep, files.writes = 0;
+        dialogs.shown.clear();
+        const TitleOutcome outcome = SetTitle("M4V00001.MP4", title);
+        files.failAt = -1;
+        if (outcome == TitleOutcome::Changed) {
+          done = true;  // every write went through
+          break;
+        }
+        EXPECT_EQ(outcome, TitleOutcome::Failed);
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_NE(dialogs.shown[0].text, TitleFailedText);  // not "as it was"
+        EXPECT_EQ(dialogs.shown[0].text, TitleBrokenOffText);
+        const auto now = Details(file);
+        ASSERT_TRUE(now);
+        EXPECT_TRUE(now->title == "Birthday at the seaside" || now->title == title ||
+                    !now->pspTitle)
+            << now->title;
+        EXPECT_EQ(now->seconds, details->seconds);
+        EXPECT_EQ(fs::file_size(file), before.size());
+      }
+    }
+    EXPECT_GT(failAt, 2);  // in place, in several writes
+    EXPECT_EQ(Details(file)->title, title);
   }
 }
 

@@ -173,6 +173,15 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
     std::string title;  // read back from the copy
   };
   const auto co64 = [](Bytes& b) { EditBoxes(b, 0, b.size(), StcoPath, 0, ToCo64); };
+  const auto usmt64 = [](Bytes& b) {
+    EditBoxes(b, 0, b.size(), {"moov", "uuid"}, 0, [](const Bytes& box) {
+      Bytes large = {0, 0, 0, 1, 'u', 'u', 'i', 'd', 0, 0, 0, 0};
+      large.resize(16);
+      Put32(large, 12, Get32(box, 0) + 8);
+      large.insert(large.end(), box.begin() + 8, box.end());
+      return large;
+    });
+  };
   const Case cases[] = {
       {"MPEG-4 Visual, header at the end", "mpeg4-320x240.mp4", {}, true, Holiday},
       {"MPEG-4 Visual, header first, common title",
@@ -184,6 +193,8 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
       {"H.264 Main, header at the end", "avc-main-720x480.mp4", {}, true, Holiday},
       {"its chunk offsets in co64 tables", "avc-main-720x480.mp4", co64, true, Holiday},
       {"a PSP title already", "avc-main-480x272-psp.mp4", {}, false, Holiday},
+      {"a PSP title already, its box's size in 64 bits", "avc-main-480x272-psp.mp4", usmt64, false,
+       Holiday},
       {"fragmented", "avc-fragmented.mp4", {}, false, ""},
       {"not an MP4 file", "made", [](Bytes& b) { b.assign(5000, 'x'); }, false, ""},
   };
@@ -221,15 +232,20 @@ TEST(TitleWriterTest, CopiesOfRealVideosCarryTheTitleAndTheSameMedia) {
     EXPECT_NE(frames.find("#format: frame checksums"), std::string::npos) << frames;
     EXPECT_EQ(Frames(dst), frames);
     EXPECT_EQ(Shell("ffprobe -v error '" + dst + "' 2>&1"), "");
-    // A second title fits in the room the copy left, and an empty one takes it away.
-    for (const std::string& again : {std::string("Another"), std::string()}) {
+    // A shorter title takes the old one's place, a longer one the room the copy left, and an
+    // empty one takes the title away.
+    for (const std::string& again :
+         {std::string("Another"), std::string(), std::string("Longer than the holiday was")}) {
+      SCOPED_TRACE(again);
       MemoryFile titled(copy);
       const auto edit = PlanTitleChange(titled, again, "Brevlo");
       ASSERT_TRUE(edit && edit->inPlace);
-      EXPECT_EQ(edit->writeOffset % 512, 0u);
       Bytes changed = copy;
-      std::copy(edit->writeBytes.begin(), edit->writeBytes.end(),
-                changed.begin() + static_cast<long>(edit->writeOffset));
+      for (const PlacedBytes& write : edit->writes) {
+        ASSERT_LE(write.offset + write.bytes.size(), changed.size());
+        std::copy(write.bytes.begin(), write.bytes.end(),
+                  changed.begin() + static_cast<long>(write.offset));
+      }
       MemoryFile result(changed);
       const auto reread = ReadMp4Details(result);
       ASSERT_TRUE(reread);

@@ -66,4 +66,18 @@ TEST(FileAdapter, CopiesNeverEmptyAFileAndAttributesWaitForTheNameAndTheBinTakes
   const std::string trashed = std::string(home + 4) + "\\.local\\share\\Trash\\files\\" + name;
   EXPECT_EQ(ReadText(trashed), "recycled");
   DeleteFileA(trashed.c_str());
+
+  // A plan holds for the file it was read from: one written anew since fails.
+  ASSERT_TRUE(WriteText(folder / "planned.mp4", "abcdef"));
+  platform::CopyPlan plan;
+  plan.push_back(platform::PlanPiece::Source(2, 3));
+  plan.source = files.OpenReader(folder / "planned.mp4")->Stamp();
+  ASSERT_EQ(files.CopyPlanInSteps(folder / "planned.mp4", folder / "a.part", plan, go),
+            platform::CopyResult::Done);
+  EXPECT_EQ(ReadText(folder / "a.part"), "cde");
+  Sleep(20);
+  ASSERT_TRUE(DeleteFileA((folder / "planned.mp4").c_str()) &&
+              WriteText(folder / "planned.mp4", "ABCDEF"));
+  EXPECT_EQ(files.CopyPlanInSteps(folder / "planned.mp4", folder / "b.part", plan, go),
+            platform::CopyResult::Failed);
 }

@@ -104,3 +104,32 @@ TEST(Keys, EachKeyGoesThroughItsButtonOrMenuItemAndNoneDuringATransfer) {
   EXPECT_TRUE(Exists(kind0 + "M4V00001.MP4") && Exists(videos + "a.mp4"));
   EXPECT_EQ(form->StatusBar1->PanelText(0) + form->StatusBar1->PanelText(2), "");
 }
+
+// A PC folder on a removable drive has no Recycle Bin: the question says so, and the videos are
+// deleted rather than handed to a bin that would destroy them without a word.
+TEST(Keys, DeleteInAPcFolderWithoutARecycleBinSaysTheVideosCannotBeRestored) {
+  TempFolder app;
+  WriteBytes(app / "DefaultPreview.THM", MakeJpeg(80, 60, 0, 0, 200));
+  CreateDirectoryA((app / "psp\\").c_str(), nullptr);
+  CreateDirectoryA((app / "psp\\videos").c_str(), nullptr);
+  WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=P:\\videos\\\r\n");
+  MainFormFixture form(app.Path());
+  const std::string videos = "P:\\videos\\";
+  // A name of its own: the desktop's trash is the user's, shared with every run.
+  const std::string clip = "brevlo-nobin-" + std::to_string(GetTickCount());
+  WriteSized(videos + clip + ".mp4", 100);
+  WriteBytes(videos + clip + ".THM", MakeJpeg(80, 60, 0, 0, 200));
+  form->btnRefreshPC->Click();
+  ASSERT_EQ(form->ltvPC->Count(), 1);
+  SetForegroundWindow(form->Handle());
+  form->ltvPC->SetSelected(0, true);
+  BoxWatcher boxes({{"Delete", IDYES}});
+  Press(form->ltvPC, {VK_DELETE});
+  ASSERT_EQ(boxes.Seen().size(), 1u);
+  EXPECT_EQ(boxes.Seen()[0].text,
+            "Delete the selected video and its thumbnail? It cannot be restored.");
+  EXPECT_FALSE(Exists(videos + clip + ".mp4") || Exists(videos + clip + ".THM"));
+  char home[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableA("WINEHOMEDIR", home, MAX_PATH), 4u);
+  EXPECT_FALSE(Exists(std::string(home + 4) + "\\.local\\share\\Trash\\files\\" + clip + ".mp4"));
+}

@@ -4,11 +4,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/AppValues.h"
 #include "dirtree/win32/FileExplorer.h"
 #include "library/PaneFolders.h"
 #include "library/VideoList.h"
+#include "operations/DeleteVideos.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
@@ -201,6 +203,7 @@ class TMainForm : public ui::TForm {
   void ListKeyDown(ui::TListView* list, WORD& key);
   // Whether the Delete key may delete the selected rows of a list: the one question it asks.
   bool ConfirmDeleteKey(ui::TListView* list);
+  void TellNotDeleted(const std::vector<std::string>& captions, operations::DeleteKind kind);
   void labAboutClick(ui::TObject* sender);
   void labWebsiteClick(ui::TObject* sender);
   void Timer1Timer(ui::TObject* sender);

@@ -48,24 +48,38 @@ void TMainForm::Rename1Click(ui::TObject*) {
 void TMainForm::btnDeleteClick(ui::TObject*) {
   if (transferRunning_) return;
   const std::string folder = folders_.PspFolder();
+  std::vector<std::string> failed;
   if (operations::IsRootedFolder(folder)) {
-    operations::DeleteSelectedVideos(*services_.fs, folder, SelectedCaptions(ltvPSP));
+    failed = operations::DeleteSelectedVideos(*services_.fs, folder, SelectedCaptions(ltvPSP));
   }
   btnRefreshPSP->Click();
   StatusBar1->SetPanelText(2, "");
+  TellNotDeleted(failed, operations::DeleteKind::ForGood);
+}
+
+void TMainForm::TellNotDeleted(const std::vector<std::string>& captions,
+                               operations::DeleteKind kind) {
+  if (captions.empty()) return;
+  services_.dialogs->Show(operations::NotDeletedText(captions, kind), "Delete",
+                          platform::MbOk | platform::MbIconExclamation);
 }
 
 void TMainForm::Delete1Click(ui::TObject*) {
   if (transferRunning_) return;
   const std::string folder = folders_.PcFolder();
   // Never names resolved against whatever folder happens to be current.
+  // Where the Recycle Bin takes them, deleted files go there, as everywhere else on the PC.
+  const auto kind =
+      services_.drives != nullptr && operations::RecycleBinTakes(*services_.drives, folder)
+          ? operations::DeleteKind::ToRecycleBin
+          : operations::DeleteKind::ForGood;
+  std::vector<std::string> failed;
   if (operations::IsRootedFolder(folder)) {
-    // From a fixed drive a deleted file goes where the user can take it back, as everywhere else.
-    operations::DeleteSelectedVideos(*services_.fs, folder, SelectedCaptions(ltvPC),
-                                     operations::DeleteKind::ToRecycleBin);
+    failed = operations::DeleteSelectedVideos(*services_.fs, folder, SelectedCaptions(ltvPC), kind);
   }
   btnRefreshPC->Click();
   StatusBar1->SetPanelText(0, "");
+  TellNotDeleted(failed, kind);
 }
 
 void TMainForm::PlaySelectedVideo(ui::TListView* list, int row) {

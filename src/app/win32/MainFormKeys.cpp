@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "operations/DeleteVideos.h"
+
 namespace brevlo::app {
 
 namespace {
@@ -13,17 +15,12 @@ bool Down(int key) {
 }  // namespace
 
 bool TMainForm::ConfirmDeleteKey(ui::TListView* list) {
-  const int count = list->SelCount();
   const bool psp = list == ltvPSP;
-  const std::string what =
-      count == 1 ? "the selected video and its thumbnail"
-                 : "the " + std::to_string(count) + " selected videos and their thumbnails";
-  const std::string text = psp ? "Delete " + what + " from the PSP? " +
-                                     (count == 1 ? "It cannot" : "They cannot") + " be restored."
-                               : "Move " + what + " to the Recycle Bin?";
-  const unsigned icon = psp ? platform::MbIconExclamation : platform::MbIconQuestion;
-  return services_.dialogs->Show(text, "Delete",
-                                 platform::MbYesNo | icon | platform::MbDefButton2) ==
+  const bool recycle = !psp && services_.drives != nullptr &&
+                       operations::RecycleBinTakes(*services_.drives, folders_.PcFolder());
+  const unsigned icon = recycle ? platform::MbIconQuestion : platform::MbIconExclamation;
+  return services_.dialogs->Show(operations::DeleteQuestion(list->SelCount(), psp, recycle),
+                                 "Delete", platform::MbYesNo | icon | platform::MbDefButton2) ==
          platform::Answer::Yes;
 }
 

@@ -22,6 +22,10 @@
 
 namespace fs = std::filesystem;
 
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+
 namespace brevlo::platform {
 namespace {
 
@@ -142,37 +146,6 @@ bool StdFileSystem::ReadFile(const std::string& path, std::vector<unsigned char>
 }
 
 namespace {
-class StreamFileReader : public IFileReader {
- public:
-  StreamFileReader(std::ifstream in, std::uint64_t size) : in_(std::move(in)), size_(size) {}
-  std::uint64_t Size() const override { return size_; }
-  std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) override {
-    in_.clear();
-    if (!in_.seekg(static_cast<std::streamoff>(offset))) return 0;
-    in_.read(static_cast<char*>(out), static_cast<std::streamsize>(count));
-    return static_cast<std::size_t>(in_.gcount());
-  }
-
- private:
-  std::ifstream in_;
-  std::uint64_t size_;
-};
-}  // namespace
-
-std::unique_ptr<IFileReader> StdFileSystem::OpenReader(const std::string& path) {
-  const auto size = FileSize(path);
-  if (!size) return nullptr;
-  std::ifstream in(Host(path), std::ios::binary);
-  if (!in) return nullptr;
-  return std::make_unique<StreamFileReader>(std::move(in), *size);
-}
-
-bool StdFileSystem::Copy(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  return fs::copy_file(Host(from), Host(to), fs::copy_options::none, ec) && !ec;
-}
-
-namespace {
 
 class Fd {
  public:
@@ -190,6 +163,68 @@ class Fd {
  private:
   int fd_;
 };
+
+std::optional<FileStamp> StampOf(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+#if defined(_WIN32)
+  const std::int64_t nanoseconds = 0;  // the C runtime's stat has whole seconds only
+#else
+  const std::int64_t nanoseconds = info.st_mtim.tv_nsec;
+#endif
+  return FileStamp{static_cast<std::uint64_t>(info.st_size),
+                   static_cast<std::int64_t>(info.st_mtime) * 1000000000 + nanoseconds};
+}
+
+// Reads through a descriptor it may or may not own, so that a copy reads its plan's ranges
+// from the very file it checked. One position, so one reader at a time.
+class FdFileReader : public IFileReader {
+ public:
+  FdFileReader(int fd, std::uint64_t size, bool own) : fd_(fd), size_(size), own_(own) {}
+  ~FdFileReader() override {
+    if (own_) ::close(fd_);
+  }
+  FdFileReader(const FdFileReader&) = delete;
+  FdFileReader& operator=(const FdFileReader&) = delete;
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) override {
+    std::size_t done = 0;
+    while (done < count) {
+      if (::lseek(fd_, static_cast<off_t>(offset + done), SEEK_SET) < 0) break;
+      const auto got = ::read(fd_, static_cast<char*>(out) + done,
+                              static_cast<unsigned>(std::min<std::size_t>(count - done, 1u << 20)));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    return done;
+  }
+  std::optional<FileStamp> Stamp() override { return StampOf(fd_); }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+  bool own_;
+};
+}  // namespace
+
+std::unique_ptr<IFileReader> StdFileSystem::OpenReader(const std::string& path) {
+  const int fd = ::open(Host(path).c_str(), O_RDONLY | O_BINARY);
+  if (fd < 0) return nullptr;
+  const auto stamp = StampOf(fd);
+  if (!stamp) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<FdFileReader>(fd, stamp->size, true);
+}
+
+bool StdFileSystem::Copy(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  return fs::copy_file(Host(from), Host(to), fs::copy_options::none, ec) && !ec;
+}
+
+namespace {
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
@@ -211,7 +246,7 @@ CopyResult StdFileSystem::CopyInSteps(const std::string& from, const std::string
 
 CopyResult StdFileSystem::CopyPlanInSteps(const std::string& from, const std::string& to,
                                           const CopyPlan& plan, const CopyProgress& progress) {
-  Fd source(::open(Host(from).c_str(), O_RDONLY));
+  Fd source(::open(Host(from).c_str(), O_RDONLY | O_BINARY));
   struct stat info {};
   if (source.Get() < 0 || ::fstat(source.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
     return CopyResult::Failed;
@@ -219,9 +254,10 @@ CopyResult StdFileSystem::CopyPlanInSteps(const std::string& from, const std::st
   auto total = static_cast<std::uint64_t>(info.st_size);
   std::unique_ptr<IFileReader> reader;
   std::optional<PlanReader> pieces;
+  const auto stamp = StampOf(source.Get());
   if (!plan.empty()) {
-    reader = OpenReader(from);
-    if (reader == nullptr) return CopyResult::Failed;
+    if (!plan.source || stamp != plan.source) return CopyResult::Failed;
+    reader = std::make_unique<FdFileReader>(source.Get(), total, false);
     pieces.emplace(plan, *reader);
     total = PlanSize(plan);
   }
@@ -240,6 +276,10 @@ CopyResult StdFileSystem::CopyPlanInSteps(const std::string& from, const std::st
       },
       [&](const char* data, std::size_t size) { return WriteAll(out.Get(), data, size); },
       progress);
+  // Nothing here keeps writers out: a source changed meanwhile gave a mixed copy.
+  if (!plan.empty() && result == CopyResult::Done && StampOf(source.Get()) != stamp) {
+    result = CopyResult::Failed;
+  }
   if (!out.Close() && result == CopyResult::Done) result = CopyResult::Failed;
   return result;
 }

@@ -114,6 +114,13 @@ bool Win32FileSystem::ReadFile(const std::string& path, std::vector<unsigned cha
 }
 
 namespace {
+FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
+          static_cast<std::int64_t>(static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime)
+                                        << 32 |
+                                    info.ftLastWriteTime.dwLowDateTime)};
+}
+
 class Win32FileReader : public IFileReader {
  public:
   Win32FileReader(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
@@ -132,6 +139,11 @@ class Win32FileReader : public IFileReader {
       done += got;
     }
     return done;
+  }
+  std::optional<FileStamp> Stamp() override {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file_, &info)) return std::nullopt;
+    return StampOf(info);
   }
 
  private:
@@ -216,6 +228,9 @@ CopyResult Win32FileSystem::CopyPlanInSteps(const std::string& from, const std::
   std::unique_ptr<IFileReader> reader;
   std::optional<PlanReader> pieces;
   if (!plan.empty()) {
+    // The source is held against writers and renames from here on, so it stays the file
+    // checked now until the copy ends.
+    if (!plan.source || !(*plan.source == StampOf(info))) return CopyResult::Failed;
     reader = OpenReader(from);
     if (reader == nullptr) return CopyResult::Failed;
     pieces.emplace(plan, *reader);
@@ -345,6 +360,32 @@ void Win32FileSystem::CopyAttributes(const std::string& from, const std::string&
   }
 }
 
+namespace {
+// What the user set for the Recycle Bin of the volume at root: files deleted at once, or a
+// largest size in megabytes, past which the system deletes a file for good without a word.
+bool BinTakes(const wchar_t* root, std::uint64_t size) {
+  wchar_t volume[64] = {};
+  if (!GetVolumeNameForVolumeMountPointW(root, volume, 64)) return true;  // the system decides
+  std::wstring id(volume);
+  const auto open = id.find(L'{'), close = id.find(L'}');
+  if (open == std::wstring::npos || close == std::wstring::npos) return true;
+  const std::wstring key =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\BitBucket\\Volume\\" +
+      id.substr(open, close - open + 1);
+  DWORD value = 0, bytes = sizeof value;
+  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"NukeOnDelete", RRF_RT_REG_DWORD, nullptr,
+                   &value, &bytes) == ERROR_SUCCESS &&
+      value != 0) {
+    return false;
+  }
+  bytes = sizeof value;
+  return RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"MaxCapacity", RRF_RT_REG_DWORD, nullptr,
+                      &value, &bytes) != ERROR_SUCCESS ||
+         size <= (static_cast<std::uint64_t>(value) << 20);
+}
+}  // namespace
+
+// Never a deletion for good: a file the bin would not take is left where it is.
 bool Win32FileSystem::Recycle(const std::string& path) {
   QuietErrors quiet;
   const int length = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
@@ -354,12 +395,21 @@ bool Win32FileSystem::Recycle(const std::string& path) {
   MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), length);
   wchar_t full[MAX_PATH * 4] = {};
   const DWORD fullLength = GetFullPathNameW(wide.c_str(), MAX_PATH * 4 - 1, full, nullptr);
-  if (fullLength == 0 || fullLength >= MAX_PATH * 4 - 1) return false;
+  if (fullLength < 3 || fullLength >= MAX_PATH * 4 - 1 || full[1] != L':') return false;
+  const wchar_t root[4] = {full[0], L':', L'\\', L'\0'};
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (GetDriveTypeW(root) != DRIVE_FIXED ||
+      !GetFileAttributesExW(full, GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+      !BinTakes(root, static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow)) {
+    return false;
+  }
   SHFILEOPSTRUCTW op{};
   op.wFunc = FO_DELETE;
   op.pFrom = full;
   op.fFlags = FOF_ALLOWUNDO | FOF_NO_UI;
-  return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
+  return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted &&
+         GetFileAttributesW(full) == INVALID_FILE_ATTRIBUTES;
 }
 
 std::string Win32Profile::ReadString(const std::string& file, const std::string& section,
