@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "about/win32/AboutForm.h"
+#include "app/VideoConverter.h"
 #include "app/win32/MainFormTransferHost.h"
 #include "library/PspDetection.h"
 #include "library/PspNaming.h"
@@ -238,6 +239,7 @@ void TMainForm::FormCreate() {
   pspTitles_ = prefs.pspTitles;
   framePictures_ = prefs.frameThumbnails;
   convert_ = prefs.convert;
+  if (convert_) converter_ = std::make_unique<VideoConverter>(*services_.fs);
   StartPictures();
   edtPath->SetText(prefs.outputPath);
   // 6-7: help file and the task bar's title.

@@ -27,6 +27,9 @@
 namespace brevlo::skin {
 class TskSkinEngine;
 }
+namespace brevlo::operations {
+class IVideoConverter;
+}
 namespace brevlo::media {
 class IVideoPictures;
 class PictureWorker;
@@ -251,6 +254,7 @@ class TMainForm : public ui::TForm {
   bool convert_ = true;        // "Convert" in the preferences
   std::unique_ptr<media::IVideoPictures> ownPictures_;
   std::unique_ptr<media::PictureWorker> pictures_;
+  std::unique_ptr<operations::IVideoConverter> converter_;
   platform::JpegThumbnailDecoder pictureDecoder_;
   std::shared_ptr<ui::TComponent* const> titleFormAlive_;
   // The program as it names itself in the PSP titles it writes.

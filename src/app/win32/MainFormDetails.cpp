@@ -2,7 +2,9 @@
 // PSP plays it.
 #include "app/win32/MainForm.h"
 
+#include "app/VideoConverter.h"
 #include "library/PspNaming.h"
+#include "library/VideoList.h"
 #include "video/PspPlayability.h"
 
 namespace brevlo::app {
@@ -29,7 +31,17 @@ std::string TMainForm::VideoTip(ui::TListView* list, int row) {
   if (details == nullptr) return video::UnreadableText;
   // The kind chosen now: a video of the PC list goes to the PSP as that kind.
   const library::VideoKind kind = cmbType->ItemIndex() == 0 ? library::Mpeg4 : library::Mpeg4Avc;
-  return video::DetailsTip(*details, kind, services_.locale->DecimalSeparator());
+  const char separator = services_.locale->DecimalSeparator();
+  const std::string& name = list->Item(row).caption;
+  if (list == ltvPC && converter_) {
+    // What is not an MP4 goes converted, and so does what the verdict turns away.
+    if (!library::IsVideoName(name)) return OtherVideoTip(folders_.PcFolder() + name, separator);
+    if (*details &&
+        video::JudgeForPsp(**details, kind).playability == video::Playability::WillNotPlay) {
+      return video::DetailsTip(*details, kind, separator) + "\r\n" + WillBeConvertedText;
+    }
+  }
+  return video::DetailsTip(*details, kind, separator);
 }
 
 // The title the PSP lists the video under. A PC video without one gets its file name on the way,

@@ -41,6 +41,7 @@ class TMainForm::TransferHost : public operations::ITransferHost {
       if (form_.pictures_) {
         env.pictureOf = [this](const std::string& video) { return form_.PictureOfFile(video); };
       }
+      env.converter = form_.converter_.get();
       engine_ = std::make_unique<operations::TransferEngine>(env);
     }
     return *engine_;
