@@ -54,7 +54,10 @@ class FaultyFileSystem : public platform::StdFileSystem {
   std::vector<std::string> copiesFrom;
   std::set<std::string> failDelete;  // write-protected or locked: deletion refused
 
-  bool refuseReplace = false;  // the old file held open by another program
+  bool refuseReplace = false;            // the old file held open by another program
+  std::uint64_t freeBytes = 1ull << 30;  // what the PSP seems to have left
+
+  std::optional<std::uint64_t> FreeBytes(const std::string&) override { return freeBytes; }
 
   bool Delete(const std::string& path) override {
     return failDelete.count(path) == 0 && StdFileSystem::Delete(path);
@@ -831,4 +834,104 @@ TEST_F(TransferTest, DroppedFilesAreCopiedAsRowsAndOnlyVideosAreTaken) {
   EXPECT_EQ(log.events, (std::vector<std::string>{"show", "bar 100", "refresh pc", "close",
                                                   "box Transfer Incomplete", "bar 0"}));
   EXPECT_EQ(engine.TransferFiles(MoveToPsp, {"C:\\Desk\\x.MP4"}).end, TransferEnd::Refused);
+}
+
+namespace {
+// Converts by name: "keep" goes as it is, "junk" is no video, "huge" would not fit the PSP's
+// file limit, "bad" converts to something the PSP refuses; the rest convert in three steps into
+// "converted <name>". stopAt: the step during which Stop is pressed.
+class FakeConverter : public IVideoConverter {
+ public:
+  FakeProgress* progress = nullptr;
+  int stopAt = 0;
+  int steps = 0;
+  platform::StdFileSystem* fs = nullptr;
+
+  ConversionCheck Check(const std::string& source, int) override {
+    if (source.find("keep") != std::string::npos) return {SourceFate::AsItIs, 0};
+    if (source.find("junk") != std::string::npos) return {SourceFate::Unreadable, 0};
+    if (source.find("huge") != std::string::npos) return {SourceFate::Convert, PspFileSizeLimit};
+    if (source.find("roomy") != std::string::npos) return {SourceFate::Convert, 1ull << 40};
+    return {SourceFate::Convert, 1000};
+  }
+  class Job : public IConversionJob {
+   public:
+    Job(FakeConverter& c, std::string target, std::string text)
+        : c_(c), target_(std::move(target)), text_(std::move(text)) {}
+    Step Run() override {
+      ++c_.steps;
+      if (c_.stopAt == c_.steps) c_.progress->PressStop();
+      Put(c_.fs->Host(target_), text_.substr(0, ++done_ * text_.size() / 3));
+      return done_ == 3 ? Step::Done : Step::Working;
+    }
+    double Fraction() const override { return done_ / 3.0; }
+    std::string Error() const override { return {}; }
+    std::uint64_t BytesWritten() const override { return text_.size(); }
+
+   private:
+    FakeConverter& c_;
+    std::string target_, text_;
+    int done_ = 0;
+  };
+  std::unique_ptr<IConversionJob> Open(const std::string& source, const std::string& target, int,
+                                       const std::string& title, std::string&) override {
+    return std::make_unique<Job>(*this, target, "converted " + title);
+  }
+  bool Plays(const std::string& file, int) override {
+    return Read(fs->Host(file)).find("bad") == std::string::npos;
+  }
+};
+}  // namespace
+
+TEST_F(TransferTest, WhatThePspWouldNotPlayIsConvertedOnTheWayAndTheOriginalsStay) {
+  FakeConverter converter;
+  converter.progress = &progress;
+  converter.fs = &fs;
+  PcVideo("clip.mkv", "mkv", "own thumb");
+  PcVideo("keep.mp4", "mp4");
+  PcVideo("junk.wmv", "?");
+  PcVideo("huge.avi", "avi");
+  PcVideo("bad.mkv", "mkv");
+  PcVideo("roomy.mkv", "mkv");
+  TransferEnvironment env{fs, dialogs, pump, host, progress, "A:\\", true, "Brevlo"};
+  env.converter = &converter;
+  TransferEngine engine(env);
+  const TransferReport report = engine.TransferVideos(MoveToPsp);
+
+  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "converted clip");
+  EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), "own thumb");
+  EXPECT_EQ(Names(m4vDir), (std::set<std::string>{"M4V00001.MP4", "M4V00001.THM", "M4V00002.MP4",
+                                                  "M4V00002.THM"}));
+  // Converted: the original and its thumbnail stay; as it is: moved.
+  EXPECT_EQ(Names(pcDir), (std::set<std::string>{"clip.mkv", "clip.THM", "junk.wmv", "huge.avi",
+                                                 "bad.mkv", "roomy.mkv"}));
+  EXPECT_EQ(report.convertedKept, std::vector<std::string>{"C:\\Videos\\clip.mkv"});
+  ASSERT_EQ(report.notTransferred.size(), 4u);
+  EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::NotReadable);
+  EXPECT_EQ(report.notTransferred[1].reason, NotTransferredReason::TooLargeForPsp);
+  EXPECT_EQ(report.notTransferred[2].reason, NotTransferredReason::ConversionFailed);
+  EXPECT_EQ(report.notTransferred[3].reason, NotTransferredReason::NoRoom);
+  const std::string& text = dialogs.shown.back().text;
+  EXPECT_NE(text.find("bad.mkv: it could not be converted for the PSP (the result would not play "
+                      "on the PSP)."),
+            std::string::npos);
+  EXPECT_NE(
+      text.find(
+          "converted for the PSP, so their originals stay on the PC:\r\nC:\\Videos\\clip.mkv"),
+      std::string::npos);
+}
+
+TEST_F(TransferTest, StopDuringAConversionLeavesNothingOnThePsp) {
+  FakeConverter converter;
+  converter.progress = &progress;
+  converter.fs = &fs;
+  converter.stopAt = 2;
+  PcVideo("clip.mkv", "mkv");
+  TransferEnvironment env{fs, dialogs, pump, host, progress, "A:\\"};
+  env.converter = &converter;
+  const TransferReport report = TransferEngine(env).TransferVideos(CopyToPsp);
+  EXPECT_EQ(report.end, TransferEnd::Canceled);
+  EXPECT_EQ(converter.steps, 2);
+  EXPECT_TRUE(Names(m4vDir).empty());
+  EXPECT_EQ(Names(pcDir), std::set<std::string>{"clip.mkv"});
 }
