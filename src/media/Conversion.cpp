@@ -30,6 +30,9 @@ constexpr double KeySeconds = 2;
 // A gap in the source's frames longer than this is a jump in its timestamps, not a still.
 constexpr double MaxGapSeconds = 10;
 constexpr int AacFrame = 1024;
+// How much shorter than its stated length a converted video may come out (streams often differ
+// a little in length).
+constexpr double MaxShortfall = 1.0;
 
 struct FormatCloser {
   void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
@@ -679,7 +682,13 @@ bool Conversion::Work::Drain(AVCodecContext* encoder, AVStream* stream) {
 
 bool Conversion::Work::Finish() {
   if (nextPicture == 0) return Fail("no picture of the video could be decoded");
-  if (plan.silentSound) {
+  // A download cut short reads to its end without an error: its stated length tells.
+  const double made = static_cast<double>(nextPicture) * plan.fpsDen / plan.fpsNum;
+  if (facts.seconds > 0 && made < facts.seconds - std::max(MaxShortfall, facts.seconds / 20)) {
+    return Fail("the video ends before its stated length: damaged or cut short");
+  }
+  // Sound none of which decodes leaves silence, as a source without sound does.
+  if (plan.silentSound || soundQueued == 0) {
     const std::int64_t until = av_rescale(
         nextPicture, static_cast<std::int64_t>(plan.audioRate) * plan.fpsDen, plan.fpsNum);
     if (until > soundQueued && !QueueSilence(until - soundQueued)) return false;

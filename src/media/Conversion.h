@@ -57,8 +57,10 @@ class Conversion {
   // Converts for about `seconds` of wall time and returns; the caller runs each step off the
   // window's thread and checks Stop between steps. Done once the target is complete and closed.
   Step Run(double seconds = 0.1);
-  double Fraction() const;    // of the source's length done, 0..1, never going back
-  std::string Error() const;  // a short reason for a failed row
+  // Of the source's length done, 0..1, never going back; may be read from another thread
+  // while Run works.
+  double Fraction() const;
+  std::string Error() const;  // a short reason for a failed row, once Run said Failed
 
  private:
   struct Work;

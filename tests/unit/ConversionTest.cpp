@@ -226,6 +226,13 @@ TEST(Conversion, RealVideosArrivePlayableAt480x272WithStereoAacAndTheirWholeLeng
   }
 }
 
+TEST(Conversion, AVideoCutShortIsAFailedConversionNotAShortOne) {
+  testing::ScratchFolder scratch("brevlo-convert");
+  const Converted out = Convert(testing::TestVideoFolder() + "convert-cut-short.mkv",
+                                (scratch.Path() / "out.MP4").string(), TargetKind::Mpeg4);
+  EXPECT_EQ(out.error, "the video ends before its stated length: damaged or cut short");
+}
+
 TEST(Conversion, WhatIsNoVideoIsRefusedWithAReason) {
   testing::ScratchFolder scratch("brevlo-convert");
   for (const char* file : {"picture-audio-only.mp4", "picture-not-a-video.mp4", "no-such.mkv"}) {
