@@ -60,6 +60,14 @@ rm "$out/lying-cyan.mp4"
 # shellcheck disable=SC2046
 pictured picture-black-start-yellow.mp4 yellow 320x240 10 -vf fade=t=in:st=3:d=0.04 \
   $(x264 main 3.0) -g 25
+# To be converted for the PSP: a 60 frames a second H.264 High MKV with 5.1 sound.
+# shellcheck disable=SC2046
+ff -f lavfi -i "testsrc=size=320x180:rate=60:duration=3" -f lavfi \
+  -i "sine=frequency=440:sample_rate=44100:duration=3" $(x264 high 3.1) -c:a aac -ac 6 \
+  "$out/convert-60fps-surround.mkv"
+# The same cut short, as a download that stopped: it reads to its end without an error.
+head -c "$(($(stat -c %s "$out/convert-60fps-surround.mkv") * 4 / 10))" \
+  "$out/convert-60fps-surround.mkv" >"$out/convert-cut-short.mkv"
 # Sound alone; a video cut off before its header; a text that claims to be a video.
 ff -f lavfi -i "$(sound 44100)" -c:a aac "$out/picture-audio-only.mp4"
 head -c 2500 "$out/picture-16x9-red.mp4" >"$out/picture-damaged.mp4"

@@ -102,14 +102,16 @@ cp "$deps"/src/ffmpeg_*.orig.tar.xz "$deps"/src/ffmpeg_*.debian.tar.xz "$deps"/s
 cp "$brevlo_ffmpeg_prefix/configure-line.txt" "$lgpl_stage/ffmpeg/"
 cp "$build/CMakeFiles/Brevlo.dir/src/app/win32/main.cpp.obj" \
   "$build/CMakeFiles/Brevlo.dir/res/Brevlo.rc.res" "$build/libbrevlo_win.a" \
-  "$build/libbrevlo_core.a" "$brevlo_jpeg_prefix/lib/libjpeg.a" "$lgpl_stage/objects/"
+  "$build/libbrevlo_core.a" "$brevlo_jpeg_prefix/lib/libjpeg.a" \
+  "$brevlo_openh264_prefix/lib/libopenh264.a" "$lgpl_stage/objects/"
 # The last command of the target is the link, followed by the copy of the default thumbnail.
 link=$(cd "$build" && ninja -t commands Brevlo | tail -n 1 | sed 's/^: && //; s/ && cd .*$//; s/ && :$//')
 link=$(sed -E "s#^[^ ]*x86_64-w64-mingw32-g\+\+-posix#\"\${CXX:-x86_64-w64-mingw32-g++-posix}\"#;
   s#CMakeFiles/Brevlo.dir/src/app/win32/main.cpp.obj#objects/main.cpp.obj#;
   s#CMakeFiles/Brevlo.dir/res/Brevlo.rc.res#objects/Brevlo.rc.res#;
   s#(^| )(libbrevlo_[a-z]*\.a)#\1objects/\2#g;
-  s#$brevlo_jpeg_prefix/lib/#objects/#; s#$brevlo_ffmpeg_prefix/lib/#\"\$FFMPEG/lib/\"#g;
+  s#$brevlo_jpeg_prefix/lib/#objects/#; s#$brevlo_openh264_prefix/lib/#objects/#;
+  s#$brevlo_ffmpeg_prefix/lib/#\"\$FFMPEG/lib/\"#g;
   s#-o Brevlo.exe#-o \"\$out\"#; s# -Wl,--out-implib,[^ ]*##" <<<"$link")
 case $link in *"$brevlo_build"* | *CMakeFiles*) brevlo_die "the link command names build folders: $link" ;; esac
 {

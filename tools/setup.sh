@@ -55,8 +55,10 @@ if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
   cmake --build "$build/deps/libjpeg-build" --target install >/dev/null
 fi
 
-# FFmpeg's libraries, static, LGPL, with only what the program reads.
+# FFmpeg's libraries, static, LGPL, with only what the program reads and writes; OpenH264 for its
+# H.264 encoder.
 fetch_source ffmpeg
+fetch_source openh264
 source "$top/tools/lib/ffmpeg-build.sh"
 brevlo_build_ffmpeg "$build/deps"
 echo "setup: ready"

@@ -11,6 +11,10 @@ brevlo_ffmpeg_demuxers=(mov matroska avi asf flv mpegps mpegts mpegvideo m4v h26
   eac3 mp3)
 brevlo_ffmpeg_parsers=(h264 hevc mpeg4video mpegvideo h263 vc1 vp8 vp9 mjpeg aac aac_latm
   mpegaudio ac3 opus vorbis)
+# What the conversion to the PSP writes: MPEG-4 Part 2 and H.264 (OpenH264, BSD) with AAC, in the
+# PSP's MP4 variant.
+brevlo_ffmpeg_encoders=(mpeg4 libopenh264 aac)
+brevlo_ffmpeg_muxers=(psp mp4)
 
 # The configure line, less the install prefix and the compilers' file-name map; the LGPL archive
 # prints it as it stands. LGPL 2.1 or later: never --enable-gpl or --enable-nonfree.
@@ -21,13 +25,42 @@ brevlo_ffmpeg_options() {
     --cxx=x86_64-w64-mingw32-g++-posix --enable-static --disable-shared --disable-programs \
     --disable-doc --disable-debug --disable-network --disable-avdevice --disable-avfilter \
     --disable-postproc --disable-autodetect --enable-w32threads --disable-everything \
-    --enable-protocol=file --enable-swscale --enable-swresample
+    --enable-protocol=file --enable-swscale --enable-swresample --enable-libopenh264 \
+    --pkg-config=pkg-config --pkg-config-flags=--static
   list=$(IFS=,; echo "${brevlo_ffmpeg_decoders[*]}")
   echo "--enable-decoder=$list"
   list=$(IFS=,; echo "${brevlo_ffmpeg_demuxers[*]}")
   echo "--enable-demuxer=$list"
   list=$(IFS=,; echo "${brevlo_ffmpeg_parsers[*]}")
   echo "--enable-parser=$list"
+  list=$(IFS=,; echo "${brevlo_ffmpeg_encoders[*]}")
+  echo "--enable-encoder=$list"
+  list=$(IFS=,; echo "${brevlo_ffmpeg_muxers[*]}")
+  echo "--enable-muxer=$list"
+}
+
+# OpenH264 (BSD), static, cross-built from the distribution's source package with its patches into
+# DEPS/openh264-mingw, where FFmpeg's configure finds it through pkg-config.
+brevlo_build_openh264() {
+  local deps=$1 prefix=$1/openh264-mingw tarball debian src
+  [ -f "$prefix/lib/libopenh264.a" ] && return 0
+  tarball=$(ls "$deps"/src/openh264_*.orig.tar.xz | head -n 1)
+  debian=$(ls "$deps"/src/openh264_*.debian.tar.xz | head -n 1)
+  src=$deps/openh264-source
+  rm -rf "$src" && mkdir -p "$src"
+  tar -xJf "$tarball" -C "$src" --strip-components=1
+  tar -xJf "$debian" -C "$src"
+  local patch
+  while read -r patch; do
+    case $patch in '' | '#'*) continue ;; esac
+    patch -d "$src" -p1 -s <"$src/debian/patches/$patch"
+  done <"$src/debian/patches/series"
+  make -C "$src" -j"$(nproc)" OS=mingw_nt ARCH=x86_64 CC=x86_64-w64-mingw32-gcc-posix \
+    CXX=x86_64-w64-mingw32-g++-posix AR=x86_64-w64-mingw32-ar PREFIX="$prefix" \
+    install-static >"$src/make.log" 2>&1 || {
+    tail -n 30 "$src/make.log" >&2
+    return 1
+  }
 }
 
 # Unpacks the source with the distribution's patches into DIR/ffmpeg-source (again only when the
@@ -56,6 +89,9 @@ brevlo_ffmpeg_unpack() {
 brevlo_build_ffmpeg() {
   local deps=$1 prefix=$1/ffmpeg-mingw src stamp
   stamp=$(brevlo_ffmpeg_options)
+  brevlo_build_openh264 "$deps" || return 1
+  # Only the cross-built libraries, never the machine's own .pc files.
+  export PKG_CONFIG_LIBDIR=$deps/openh264-mingw/lib/pkgconfig PKG_CONFIG_PATH=
   if [ -f "$prefix/lib/libavcodec.a" ] && [ "$(cat "$prefix/configure-line.txt" 2>/dev/null)" = "$stamp" ]; then
     return 0
   fi

@@ -1,0 +1,773 @@
+#include "media/Conversion.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/display.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+namespace brevlo::media {
+namespace {
+
+constexpr int OutWidth = 480;
+constexpr int OutHeight = 272;
+constexpr int MaxFps = 30;
+// The MPEG-4 encoder writes its time base into the stream in 16 bits.
+constexpr int MaxTimeBase = 65535;
+// A key frame about every two seconds: seeking on the PSP stays quick, the rate stays low.
+constexpr double KeySeconds = 2;
+// A gap in the source's frames longer than this is a jump in its timestamps, not a still.
+constexpr double MaxGapSeconds = 10;
+constexpr int AacFrame = 1024;
+// How much shorter than its stated length a converted video may come out (streams often differ
+// a little in length).
+constexpr double MaxShortfall = 1.0;
+
+struct FormatCloser {
+  void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
+};
+struct OutputCloser {
+  void operator()(AVFormatContext* f) const {
+    if (f->pb != nullptr) avio_closep(&f->pb);
+    avformat_free_context(f);
+  }
+};
+struct CodecCloser {
+  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameCloser {
+  void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketCloser {
+  void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct ScaleCloser {
+  void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+struct ResampleCloser {
+  void operator()(SwrContext* s) const { swr_free(&s); }
+};
+struct FifoCloser {
+  void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
+};
+
+using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
+using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
+
+void QuietLibraries() {
+  static const bool quiet = [] {
+    av_log_set_level(AV_LOG_QUIET);
+    return true;
+  }();
+  (void)quiet;
+}
+
+int QuarterTurns(const AVStream* stream) {
+  const auto* matrix = reinterpret_cast<const std::int32_t*>(
+      av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
+  if (matrix == nullptr) return 0;
+  const double degrees = -av_display_rotation_get(matrix);
+  if (!std::isfinite(degrees)) return 0;
+  const long turns = std::lround(degrees / 90.0);
+  return static_cast<int>(((turns % 4) + 4) % 4);
+}
+
+// The source opened with its best picture stream (not a song's cover) and its best sound.
+struct OpenedSource {
+  FormatPtr format;
+  int video = -1;
+  int audio = -1;
+  const AVCodec* videoDecoder = nullptr;
+  const AVCodec* audioDecoder = nullptr;
+};
+
+std::optional<OpenedSource> OpenSource(const std::string& path) {
+  QuietLibraries();
+  AVFormatContext* opened = nullptr;
+  if (avformat_open_input(&opened, path.c_str(), nullptr, nullptr) < 0) return std::nullopt;
+  OpenedSource source;
+  source.format.reset(opened);
+  if (avformat_find_stream_info(opened, nullptr) < 0) return std::nullopt;
+  source.video = av_find_best_stream(opened, AVMEDIA_TYPE_VIDEO, -1, -1, &source.videoDecoder, 0);
+  if (source.video < 0 || source.videoDecoder == nullptr) return std::nullopt;
+  const AVStream* video = opened->streams[source.video];
+  if ((video->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0) return std::nullopt;
+  if (video->codecpar->width <= 0 || video->codecpar->height <= 0) return std::nullopt;
+  source.audio =
+      av_find_best_stream(opened, AVMEDIA_TYPE_AUDIO, -1, source.video, &source.audioDecoder, 0);
+  if (source.audio < 0 || source.audioDecoder == nullptr) {
+    source.audio = -1;
+    source.audioDecoder = nullptr;
+  }
+  return source;
+}
+
+SourceFacts FactsOf(const OpenedSource& source) {
+  AVFormatContext* format = source.format.get();
+  AVStream* video = format->streams[source.video];
+  SourceFacts facts;
+  facts.width = video->codecpar->width;
+  facts.height = video->codecpar->height;
+  const AVRational aspect = av_guess_sample_aspect_ratio(format, video, nullptr);
+  if (aspect.num > 0 && aspect.den > 0) facts.sampleAspect = av_q2d(aspect);
+  facts.quarterTurns = QuarterTurns(video);
+  const AVRational rate = av_guess_frame_rate(format, video, nullptr);
+  if (rate.num > 0 && rate.den > 0) {
+    facts.fpsNum = rate.num;
+    facts.fpsDen = rate.den;
+  }
+  if (source.audio >= 0) {
+    const AVCodecParameters* sound = format->streams[source.audio]->codecpar;
+    facts.audioChannels = sound->ch_layout.nb_channels;
+    facts.audioRate = sound->sample_rate;
+  }
+  if (format->duration != AV_NOPTS_VALUE && format->duration > 0) {
+    facts.seconds = static_cast<double>(format->duration) / AV_TIME_BASE;
+  } else if (video->duration != AV_NOPTS_VALUE && video->duration > 0) {
+    facts.seconds = static_cast<double>(video->duration) * av_q2d(video->time_base);
+  }
+  return facts;
+}
+
+// The nearest even number from 2 to most.
+int Even(double value, int most) {
+  const long half = std::lround(value / 2);
+  return static_cast<int>(std::clamp(half * 2, 2L, static_cast<long>(most)));
+}
+
+}  // namespace
+
+std::optional<SourceFacts> ProbeSource(const std::string& path) {
+  const auto source = OpenSource(path);
+  if (!source) return std::nullopt;
+  return FactsOf(*source);
+}
+
+OutputSettings PlanOutput(const SourceFacts& source, TargetKind) {
+  OutputSettings out;
+  double shownW = source.width;
+  double shownH = source.height;
+  if (std::isfinite(source.sampleAspect) && source.sampleAspect > 0) {
+    shownW *= source.sampleAspect;
+  }
+  if (source.quarterTurns % 2 != 0) std::swap(shownW, shownH);
+  if (shownW > 0 && shownH > 0) {
+    const double scale = std::min(OutWidth / shownW, OutHeight / shownH);
+    out.pictureWidth = Even(shownW * scale, OutWidth);
+    out.pictureHeight = Even(shownH * scale, OutHeight);
+  } else {
+    out.pictureWidth = OutWidth;
+    out.pictureHeight = OutHeight;
+  }
+  // Even places keep the colour planes, which have half the rows and columns, on the picture.
+  out.left = (OutWidth - out.pictureWidth) / 2 / 2 * 2;
+  out.top = (OutHeight - out.pictureHeight) / 2 / 2 * 2;
+
+  AVRational rate{30000, 1001};  // unknown: the most the PSP takes, so no frame is dropped
+  if (source.fpsNum > 0 && source.fpsDen > 0) {
+    av_reduce(&rate.num, &rate.den, source.fpsNum, source.fpsDen, MaxTimeBase);
+    if (av_cmp_q(rate, AVRational{MaxFps, 1}) > 0) {
+      av_reduce(&rate.num, &rate.den, rate.num, static_cast<std::int64_t>(rate.den) * 2,
+                MaxTimeBase);
+      if (av_cmp_q(rate, AVRational{MaxFps, 1}) > 0) rate = AVRational{30000, 1001};
+    }
+  }
+  out.fpsNum = rate.num;
+  out.fpsDen = rate.den;
+  out.silentSound = source.audioChannels <= 0;
+  return out;
+}
+
+std::uint64_t EstimateOutputBytes(const SourceFacts& source) {
+  const OutputSettings plan;
+  const double seconds = std::isfinite(source.seconds) ? std::max(source.seconds, 0.0) : 0.0;
+  // The video never passes its maximum rate beyond one buffer; the sound encoder may pass its
+  // rate a little; the container's tables take about 16 bytes a sample (30 pictures and 47
+  // sound frames a second).
+  const double video = (plan.videoMaxBitRate * seconds + plan.videoBufferBits) / 8;
+  const double sound = plan.audioBitRate * 1.1 * seconds / 8;
+  const double tables = 16.0 * (MaxFps + 47) * seconds;
+  return static_cast<std::uint64_t>(std::ceil(video + sound + tables)) + (1u << 20);
+}
+
+struct Conversion::Work {
+  TargetKind kind = TargetKind::Mpeg4;
+  std::string title;
+  std::uint64_t written = 0;
+  OutputSettings plan;
+  SourceFacts facts;
+  OpenedSource source;
+  std::unique_ptr<AVFormatContext, OutputCloser> out;
+  CodecPtr videoDecoder, audioDecoder, videoEncoder, audioEncoder;
+  AVStream* videoOut = nullptr;
+  AVStream* audioOut = nullptr;
+  std::unique_ptr<SwsContext, ScaleCloser> scaler;
+  std::unique_ptr<SwrContext, ResampleCloser> resampler;
+  std::unique_ptr<AVAudioFifo, FifoCloser> fifo;
+  std::unique_ptr<AVPacket, PacketCloser> packet{av_packet_alloc()};
+  std::unique_ptr<AVPacket, PacketCloser> encoded{av_packet_alloc()};
+  FramePtr decoded{av_frame_alloc()};
+  FramePtr scaled;  // the picture in the source's own orientation, before it is turned
+  FramePtr canvas;  // 480 x 272, black bars around the picture
+  FramePtr soundFrame{av_frame_alloc()};
+  double origin = 0;             // the source's start, in seconds
+  std::int64_t nextPicture = 0;  // output frames written
+  std::int64_t soundQueued = 0;  // samples put into the fifo, silence included
+  std::int64_t soundSent = 0;    // samples given to the encoder
+  std::int64_t soundToDrop = 0;  // samples of sound that starts before the picture
+  bool soundStarted = false;
+  AVChannelLayout inLayout{};  // the shape of the sound the resampler is set up for
+  int inRate = 0;
+  int inFormat = -1;
+  bool headerWritten = false;
+  bool inputEnded = false;
+  bool done = false;
+  std::atomic<double> fraction{0};
+  std::string error;
+
+  ~Work() { av_channel_layout_uninit(&inLayout); }
+  bool Fail(const char* reason) {
+    if (error.empty()) error = reason;
+    return false;
+  }
+  bool OpenDecoders();
+  bool OpenOutput(const std::string& target);
+  bool Feed();
+  bool DecodeVideo(const AVPacket* packet);
+  bool DecodeAudio(const AVPacket* packet);
+  bool TakePicture(const AVFrame* frame);
+  bool Draw(const AVFrame* frame);
+  bool SendPicture();
+  bool TakeSound(const AVFrame* frame);
+  bool Resample(const std::uint8_t** input, int count);
+  bool QueueSilence(std::int64_t samples);
+  bool SendSound(bool last);
+  bool Drain(AVCodecContext* encoder, AVStream* stream);
+  bool Finish();
+  void Progress(double seconds);
+};
+
+namespace {
+
+CodecPtr OpenDecoder(const AVCodec* decoder, const AVStream* stream, int threads) {
+  CodecPtr codec(avcodec_alloc_context3(decoder));
+  if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) return {};
+  codec->pkt_timebase = stream->time_base;
+  codec->thread_count = threads;
+  codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+  if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return {};
+  return codec;
+}
+
+FramePtr NewPicture(int width, int height) {
+  FramePtr frame(av_frame_alloc());
+  if (!frame) return {};
+  frame->format = AV_PIX_FMT_YUV420P;
+  frame->width = width;
+  frame->height = height;
+  if (av_frame_get_buffer(frame.get(), 0) < 0) return {};
+  return frame;
+}
+
+void FillBlack(AVFrame* frame) {
+  for (int plane = 0; plane < 3; ++plane) {
+    const int rows = plane == 0 ? frame->height : (frame->height + 1) / 2;
+    const int value = plane == 0 ? 16 : 128;
+    for (int y = 0; y < rows; ++y) {
+      std::fill_n(frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane],
+                  frame->linesize[plane], static_cast<std::uint8_t>(value));
+    }
+  }
+}
+
+}  // namespace
+
+bool Conversion::Work::OpenDecoders() {
+  AVFormatContext* format = source.format.get();
+  videoDecoder = OpenDecoder(source.videoDecoder, format->streams[source.video], 2);
+  if (!videoDecoder) return Fail("the picture cannot be decoded");
+  if (source.audio >= 0) {
+    audioDecoder = OpenDecoder(source.audioDecoder, format->streams[source.audio], 1);
+    // Sound that cannot be decoded is left out: the picture still goes, with silence.
+    if (!audioDecoder) {
+      source.audio = -1;
+      plan.silentSound = true;
+    }
+  }
+  for (unsigned i = 0; i < format->nb_streams; ++i) {
+    const int index = static_cast<int>(i);
+    if (index != source.video && index != source.audio) {
+      format->streams[i]->discard = AVDISCARD_ALL;
+    }
+  }
+  origin = format->start_time == AV_NOPTS_VALUE
+               ? 0
+               : static_cast<double>(format->start_time) / AV_TIME_BASE;
+  return true;
+}
+
+bool Conversion::Work::OpenOutput(const std::string& target) {
+  AVFormatContext* made = nullptr;
+  if (avformat_alloc_output_context2(&made, nullptr, "psp", target.c_str()) < 0 ||
+      made == nullptr) {
+    return Fail("the PSP's video format cannot be written");
+  }
+  out.reset(made);
+  const bool globalHeader = (out->oformat->flags & AVFMT_GLOBALHEADER) != 0;
+
+  const AVCodec* pictureCodec = kind == TargetKind::Avc
+                                    ? avcodec_find_encoder_by_name("libopenh264")
+                                    : avcodec_find_encoder(AV_CODEC_ID_MPEG4);
+  if (pictureCodec == nullptr) {
+    return Fail(kind == TargetKind::Avc ? "no H.264 encoder (OpenH264) in this build"
+                                        : "no MPEG-4 encoder in this build");
+  }
+  videoEncoder.reset(avcodec_alloc_context3(pictureCodec));
+  if (!videoEncoder) return Fail("out of memory");
+  AVCodecContext* v = videoEncoder.get();
+  v->width = plan.width;
+  v->height = plan.height;
+  v->pix_fmt = AV_PIX_FMT_YUV420P;
+  v->sample_aspect_ratio = AVRational{1, 1};
+  v->framerate = AVRational{plan.fpsNum, plan.fpsDen};
+  v->time_base = AVRational{plan.fpsDen, plan.fpsNum};
+  v->gop_size = std::max(1, static_cast<int>(std::lround(KeySeconds * av_q2d(v->framerate))));
+  v->max_b_frames = 0;
+  // An average below the maximum leaves the rate control room to keep under it.
+  v->bit_rate = plan.videoMaxBitRate / 8 * 7;
+  v->rc_max_rate = plan.videoMaxBitRate;
+  v->rc_buffer_size = plan.videoBufferBits;
+  v->thread_count = 2;
+  AVDictionary* options = nullptr;
+  if (kind == TargetKind::Avc) {
+    v->profile = FF_PROFILE_H264_MAIN;
+    v->slices = 2;  // one a thread
+    av_dict_set(&options, "rc_mode", "bitrate", 0);
+    av_dict_set(&options, "coder", "cabac", 0);
+  } else {
+    v->profile = FF_PROFILE_MPEG4_SIMPLE;
+    v->level = 3;
+    v->thread_type = FF_THREAD_SLICE;
+  }
+  if (globalHeader) v->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  const int opened = avcodec_open2(v, pictureCodec, &options);
+  av_dict_free(&options);
+  if (opened < 0) return Fail("the picture encoder does not start");
+  videoOut = avformat_new_stream(out.get(), nullptr);
+  if (videoOut == nullptr || avcodec_parameters_from_context(videoOut->codecpar, v) < 0) {
+    return Fail("out of memory");
+  }
+  videoOut->time_base = v->time_base;
+  videoOut->avg_frame_rate = v->framerate;
+
+  const AVCodec* soundCodec = avcodec_find_encoder(AV_CODEC_ID_AAC);
+  if (soundCodec == nullptr) return Fail("no AAC encoder in this build");
+  audioEncoder.reset(avcodec_alloc_context3(soundCodec));
+  if (!audioEncoder) return Fail("out of memory");
+  AVCodecContext* a = audioEncoder.get();
+  a->sample_fmt = AV_SAMPLE_FMT_FLTP;
+  a->sample_rate = plan.audioRate;
+  av_channel_layout_default(&a->ch_layout, plan.audioChannels);
+  a->bit_rate = plan.audioBitRate;
+  a->profile = FF_PROFILE_AAC_LOW;
+  a->time_base = AVRational{1, plan.audioRate};
+  if (globalHeader) a->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  if (avcodec_open2(a, soundCodec, nullptr) < 0) return Fail("the sound encoder does not start");
+  audioOut = avformat_new_stream(out.get(), nullptr);
+  if (audioOut == nullptr || avcodec_parameters_from_context(audioOut->codecpar, a) < 0) {
+    return Fail("out of memory");
+  }
+  audioOut->time_base = a->time_base;
+  fifo.reset(av_audio_fifo_alloc(a->sample_fmt, a->ch_layout.nb_channels, AacFrame * 4));
+  if (!fifo) return Fail("out of memory");
+
+  if (avio_open(&out->pb, target.c_str(), AVIO_FLAG_WRITE) < 0) {
+    return Fail("the converted file cannot be created");
+  }
+  // The psp muxer writes it where the PSP lists it.
+  if (!title.empty()) av_dict_set(&out->metadata, "title", title.c_str(), 0);
+  if (avformat_write_header(out.get(), nullptr) < 0)
+    return Fail("the converted file cannot be written");
+  headerWritten = true;
+
+  canvas = NewPicture(plan.width, plan.height);
+  const bool sideways = facts.quarterTurns % 2 != 0;
+  scaled = NewPicture(sideways ? plan.pictureHeight : plan.pictureWidth,
+                      sideways ? plan.pictureWidth : plan.pictureHeight);
+  if (!canvas || !scaled) return Fail("out of memory");
+  FillBlack(canvas.get());
+  return true;
+}
+
+void Conversion::Work::Progress(double seconds) {
+  if (!(facts.seconds > 0) || !std::isfinite(seconds)) return;
+  const double part = std::clamp((seconds - origin) / facts.seconds, 0.0, 1.0);
+  if (part > fraction.load()) fraction.store(part);
+}
+
+// Reads one packet and takes what the decoders make of it; at the end, drains them.
+bool Conversion::Work::Feed() {
+  const int read = av_read_frame(source.format.get(), packet.get());
+  if (read == AVERROR(EAGAIN)) return true;
+  if (read < 0) {
+    if (read != AVERROR_EOF && !avio_feof(source.format->pb)) {
+      return Fail("the video cannot be read to its end");
+    }
+    inputEnded = true;
+    if (!DecodeVideo(nullptr)) return false;
+    if (audioDecoder && !DecodeAudio(nullptr)) return false;
+    if (resampler && !Resample(nullptr, 0)) return false;
+    return Finish();
+  }
+  bool ok = true;
+  const AVStream* stream = source.format->streams[packet->stream_index];
+  if (packet->pts != AV_NOPTS_VALUE) {
+    Progress(static_cast<double>(packet->pts) * av_q2d(stream->time_base));
+  }
+  if (packet->stream_index == source.video) {
+    ok = DecodeVideo(packet.get());
+  } else if (packet->stream_index == source.audio) {
+    ok = DecodeAudio(packet.get());
+  }
+  av_packet_unref(packet.get());
+  return ok;
+}
+
+bool Conversion::Work::DecodeVideo(const AVPacket* input) {
+  // A damaged packet costs its picture, not the video: the decoder goes on at the next one.
+  const int sent = avcodec_send_packet(videoDecoder.get(), input);
+  if (sent == AVERROR(ENOMEM)) return Fail("out of memory");
+  for (;;) {
+    const int got = avcodec_receive_frame(videoDecoder.get(), decoded.get());
+    if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
+    if (got == AVERROR(ENOMEM)) return Fail("out of memory");
+    if (got < 0) return true;
+    const bool ok = TakePicture(decoded.get());
+    av_frame_unref(decoded.get());
+    if (!ok) return false;
+  }
+}
+
+bool Conversion::Work::DecodeAudio(const AVPacket* input) {
+  const int sent = avcodec_send_packet(audioDecoder.get(), input);
+  if (sent == AVERROR(ENOMEM)) return Fail("out of memory");
+  for (;;) {
+    const int got = avcodec_receive_frame(audioDecoder.get(), decoded.get());
+    if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
+    if (got == AVERROR(ENOMEM)) return Fail("out of memory");
+    if (got < 0) return true;
+    const bool ok = TakeSound(decoded.get());
+    av_frame_unref(decoded.get());
+    if (!ok) return false;
+  }
+}
+
+// Puts the frame on the canvas for each output frame time it stands for: frames between two
+// output times are dropped, a gap is filled by repeating the frame.
+bool Conversion::Work::TakePicture(const AVFrame* frame) {
+  const AVStream* stream = source.format->streams[source.video];
+  const double rate = static_cast<double>(plan.fpsNum) / plan.fpsDen;
+  double seconds = static_cast<double>(nextPicture) / rate;
+  if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+    seconds =
+        static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream->time_base) - origin;
+  }
+  std::int64_t slot = std::llround(seconds * rate);
+  if (slot < nextPicture) return true;
+  if (static_cast<double>(slot - nextPicture) > MaxGapSeconds * rate) slot = nextPicture;
+  if (!Draw(frame)) return false;
+  while (nextPicture <= slot) {
+    if (!SendPicture()) return false;
+  }
+  return true;
+}
+
+bool Conversion::Work::Draw(const AVFrame* frame) {
+  if (av_frame_make_writable(canvas.get()) < 0) return Fail("out of memory");
+  const int turns = facts.quarterTurns;
+  scaler.reset(sws_getCachedContext(
+      scaler.release(), frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+      scaled->width, scaled->height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+  if (!scaler) return Fail("the picture cannot be scaled");
+  if (turns == 0) {
+    // Straight into its place on the canvas.
+    std::uint8_t* planes[4] = {};
+    for (int p = 0; p < 3; ++p) {
+      const int shift = p == 0 ? 0 : 1;
+      planes[p] = canvas->data[p] +
+                  static_cast<std::ptrdiff_t>(plan.top >> shift) * canvas->linesize[p] +
+                  (plan.left >> shift);
+    }
+    if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, planes,
+                  canvas->linesize) <= 0) {
+      return Fail("the picture cannot be scaled");
+    }
+    return true;
+  }
+  if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, scaled->data,
+                scaled->linesize) <= 0) {
+    return Fail("the picture cannot be scaled");
+  }
+  for (int p = 0; p < 3; ++p) {
+    const int shift = p == 0 ? 0 : 1;
+    const int sw = scaled->width >> shift, sh = scaled->height >> shift;
+    const int w = plan.pictureWidth >> shift, h = plan.pictureHeight >> shift;
+    const std::uint8_t* from = scaled->data[p];
+    const int fromStride = scaled->linesize[p];
+    for (int y = 0; y < h; ++y) {
+      std::uint8_t* to =
+          canvas->data[p] +
+          static_cast<std::ptrdiff_t>((plan.top >> shift) + y) * canvas->linesize[p] +
+          (plan.left >> shift);
+      for (int x = 0; x < w; ++x) {
+        int sx = x, sy = y;  // the pixel of the scaled picture shown at (x, y)
+        switch (turns) {
+          case 1:
+            sx = y, sy = sh - 1 - x;
+            break;
+          case 2:
+            sx = sw - 1 - x, sy = sh - 1 - y;
+            break;
+          default:
+            sx = sw - 1 - y, sy = x;
+            break;
+        }
+        to[x] = from[static_cast<std::ptrdiff_t>(sy) * fromStride + sx];
+      }
+    }
+  }
+  return true;
+}
+
+bool Conversion::Work::SendPicture() {
+  canvas->pts = nextPicture++;
+  if (avcodec_send_frame(videoEncoder.get(), canvas.get()) < 0) {
+    return Fail("the picture cannot be encoded");
+  }
+  if (!Drain(videoEncoder.get(), videoOut)) return false;
+  // Silence keeps pace with the picture.
+  if (plan.silentSound) {
+    const std::int64_t until = av_rescale(
+        nextPicture, static_cast<std::int64_t>(plan.audioRate) * plan.fpsDen, plan.fpsNum);
+    if (until > soundQueued && !QueueSilence(until - soundQueued)) return false;
+    return SendSound(false);
+  }
+  return true;
+}
+
+bool Conversion::Work::TakeSound(const AVFrame* frame) {
+  const AVStream* stream = source.format->streams[source.audio];
+  if (!soundStarted) {
+    soundStarted = true;
+    // Sound that starts after the picture is preceded by silence; before it, is cut.
+    if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+      const double start =
+          static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream->time_base) - origin;
+      const auto samples = static_cast<std::int64_t>(std::llround(start * plan.audioRate));
+      if (samples > 0 && !QueueSilence(samples)) return false;
+      if (samples < 0) soundToDrop = -samples;
+    }
+  }
+  AVChannelLayout layout{};
+  if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels == 0) {
+    av_channel_layout_default(&layout, std::max(frame->ch_layout.nb_channels, 1));
+  } else if (av_channel_layout_copy(&layout, &frame->ch_layout) < 0) {
+    return Fail("out of memory");
+  }
+  // Set up again when the sound's shape changes within the stream.
+  if (!resampler || frame->sample_rate != inRate || frame->format != inFormat ||
+      av_channel_layout_compare(&layout, &inLayout) != 0) {
+    if (resampler && !Resample(nullptr, 0)) return false;
+    SwrContext* made = nullptr;
+    const int set = swr_alloc_set_opts2(
+        &made, &audioEncoder->ch_layout, audioEncoder->sample_fmt, audioEncoder->sample_rate,
+        &layout, static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr);
+    resampler.reset(made);
+    if (set < 0 || swr_init(made) < 0) {
+      av_channel_layout_uninit(&layout);
+      return Fail("the sound cannot be mixed to stereo");
+    }
+    inRate = frame->sample_rate;
+    inFormat = frame->format;
+    av_channel_layout_uninit(&inLayout);
+    inLayout = layout;
+  } else {
+    av_channel_layout_uninit(&layout);
+  }
+  if (!Resample(const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples)) {
+    return false;
+  }
+  return SendSound(false);
+}
+
+// Mixes and resamples into the fifo; no input drains what the resampler holds.
+bool Conversion::Work::Resample(const std::uint8_t** input, int count) {
+  const int room = swr_get_out_samples(resampler.get(), count);
+  if (room < 0) return Fail("the sound cannot be mixed to stereo");
+  if (room == 0) return true;
+  std::vector<float> left(static_cast<std::size_t>(room)), right(static_cast<std::size_t>(room));
+  std::uint8_t* planes[2] = {reinterpret_cast<std::uint8_t*>(left.data()),
+                             reinterpret_cast<std::uint8_t*>(right.data())};
+  const int got = swr_convert(resampler.get(), planes, room, input, count);
+  if (got < 0) return Fail("the sound cannot be mixed to stereo");
+  const int skip = static_cast<int>(std::min<std::int64_t>(soundToDrop, got));
+  soundToDrop -= skip;
+  void* from[2] = {left.data() + skip, right.data() + skip};
+  const int keep = got - skip;
+  if (keep > 0 && av_audio_fifo_write(fifo.get(), from, keep) < keep) {
+    return Fail("out of memory");
+  }
+  soundQueued += keep;
+  return true;
+}
+
+bool Conversion::Work::QueueSilence(std::int64_t samples) {
+  std::vector<float> zeros(AacFrame, 0.0f);
+  void* planes[8] = {};
+  for (int c = 0; c < plan.audioChannels && c < 8; ++c) planes[c] = zeros.data();
+  while (samples > 0) {
+    const int now = static_cast<int>(std::min<std::int64_t>(samples, AacFrame));
+    if (av_audio_fifo_write(fifo.get(), planes, now) < now) return Fail("out of memory");
+    samples -= now;
+    soundQueued += now;
+  }
+  return true;
+}
+
+// Gives the encoder whole frames from the fifo, and the rest as the last frame at the end.
+bool Conversion::Work::SendSound(bool last) {
+  AVCodecContext* a = audioEncoder.get();
+  while (av_audio_fifo_size(fifo.get()) >= AacFrame ||
+         (last && av_audio_fifo_size(fifo.get()) > 0)) {
+    av_frame_unref(soundFrame.get());
+    soundFrame->nb_samples = std::min(av_audio_fifo_size(fifo.get()), AacFrame);
+    soundFrame->format = a->sample_fmt;
+    soundFrame->sample_rate = a->sample_rate;
+    if (av_channel_layout_copy(&soundFrame->ch_layout, &a->ch_layout) < 0 ||
+        av_frame_get_buffer(soundFrame.get(), 0) < 0) {
+      return Fail("out of memory");
+    }
+    if (av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(soundFrame->data),
+                           soundFrame->nb_samples) < soundFrame->nb_samples) {
+      return Fail("out of memory");
+    }
+    soundFrame->pts = soundSent;
+    soundSent += soundFrame->nb_samples;
+    if (avcodec_send_frame(a, soundFrame.get()) < 0) return Fail("the sound cannot be encoded");
+    if (!Drain(a, audioOut)) return false;
+  }
+  return true;
+}
+
+bool Conversion::Work::Drain(AVCodecContext* encoder, AVStream* stream) {
+  for (;;) {
+    const int got = avcodec_receive_packet(encoder, encoded.get());
+    if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
+    if (got < 0) return Fail("the video cannot be encoded");
+    av_packet_rescale_ts(encoded.get(), encoder->time_base, stream->time_base);
+    encoded->stream_index = stream->index;
+    if (av_interleaved_write_frame(out.get(), encoded.get()) < 0) {
+      return Fail("the converted file cannot be written (is the disk full?)");
+    }
+  }
+}
+
+bool Conversion::Work::Finish() {
+  if (nextPicture == 0) return Fail("no picture of the video could be decoded");
+  // A download cut short reads to its end without an error: its stated length tells.
+  const double made = static_cast<double>(nextPicture) * plan.fpsDen / plan.fpsNum;
+  if (facts.seconds > 0 && made < facts.seconds - std::max(MaxShortfall, facts.seconds / 20)) {
+    return Fail("the video ends before its stated length: damaged or cut short");
+  }
+  // Sound none of which decodes leaves silence, as a source without sound does.
+  if (plan.silentSound || soundQueued == 0) {
+    const std::int64_t until = av_rescale(
+        nextPicture, static_cast<std::int64_t>(plan.audioRate) * plan.fpsDen, plan.fpsNum);
+    if (until > soundQueued && !QueueSilence(until - soundQueued)) return false;
+  }
+  if (!SendSound(true)) return false;
+  if (avcodec_send_frame(audioEncoder.get(), nullptr) < 0 || !Drain(audioEncoder.get(), audioOut)) {
+    return Fail("the sound cannot be encoded");
+  }
+  if (avcodec_send_frame(videoEncoder.get(), nullptr) < 0 || !Drain(videoEncoder.get(), videoOut)) {
+    return Fail("the picture cannot be encoded");
+  }
+  if (av_write_trailer(out.get()) < 0) {
+    return Fail("the converted file cannot be written (is the disk full?)");
+  }
+  written = static_cast<std::uint64_t>(std::max<std::int64_t>(avio_tell(out->pb), 0));
+  if (avio_closep(&out->pb) < 0)
+    return Fail("the converted file cannot be written (is the disk full?)");
+  fraction.store(1);
+  done = true;
+  return true;
+}
+
+Conversion::Conversion(std::unique_ptr<Work> work) : work_(std::move(work)) {}
+
+Conversion::~Conversion() = default;
+
+std::unique_ptr<Conversion> Conversion::Open(const std::string& source, const std::string& target,
+                                             TargetKind kind, std::string& error,
+                                             const std::string& title) {
+  auto opened = OpenSource(source);
+  if (!opened) {
+    error = "not a video that can be read";
+    return nullptr;
+  }
+  auto work = std::make_unique<Work>();
+  work->kind = kind;
+  work->title = title;
+  work->facts = FactsOf(*opened);
+  work->plan = PlanOutput(work->facts, kind);
+  work->source = std::move(*opened);
+  if (!work->packet || !work->encoded || !work->decoded || !work->soundFrame) {
+    error = "out of memory";
+    return nullptr;
+  }
+  if (!work->OpenDecoders() || !work->OpenOutput(target)) {
+    error = work->error;
+    return nullptr;
+  }
+  return std::unique_ptr<Conversion>(new Conversion(std::move(work)));
+}
+
+Conversion::Step Conversion::Run(double seconds) {
+  Work& w = *work_;
+  if (w.done) return Step::Done;
+  if (!w.error.empty()) return Step::Failed;
+  const auto until = std::chrono::steady_clock::now() +
+                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                         std::chrono::duration<double>(std::max(seconds, 0.0)));
+  do {
+    if (!w.Feed()) return Step::Failed;
+    if (w.done) return Step::Done;
+  } while (std::chrono::steady_clock::now() < until);
+  return Step::Working;
+}
+
+double Conversion::Fraction() const {
+  return work_->fraction.load();
+}
+
+std::string Conversion::Error() const {
+  return work_->error;
+}
+
+std::uint64_t Conversion::BytesWritten() const {
+  return work_->written;
+}
+
+}  // namespace brevlo::media
