@@ -851,7 +851,7 @@ class FakeConverter : public IVideoConverter {
     if (source.find("keep") != std::string::npos) return {SourceFate::AsItIs, 0};
     if (source.find("junk") != std::string::npos) return {SourceFate::Unreadable, 0};
     if (source.find("huge") != std::string::npos) return {SourceFate::Convert, PspFileSizeLimit};
-    if (source.find("roomy") != std::string::npos) return {SourceFate::Convert, 1ull << 40};
+    if (source.find("roomy") != std::string::npos) return {SourceFate::Convert, 2ull << 30};
     return {SourceFate::Convert, 1000};
   }
   class Job : public IConversionJob {
@@ -873,7 +873,7 @@ class FakeConverter : public IVideoConverter {
     std::string target_, text_;
     int done_ = 0;
   };
-  std::unique_ptr<IConversionJob> Open(const std::string& source, const std::string& target, int,
+  std::unique_ptr<IConversionJob> Open(const std::string&, const std::string& target, int,
                                        const std::string& title, std::string&) override {
     return std::make_unique<Job>(*this, target, "converted " + title);
   }
@@ -917,7 +917,7 @@ TEST_F(TransferTest, WhatThePspWouldNotPlayIsConvertedOnTheWayAndTheOriginalsSta
             std::string::npos);
   EXPECT_NE(
       text.find(
-          "converted for the PSP, so their originals stay on the PC:\r\nC:\\Videos\\clip.mkv"),
+          "converted for the PSP, so their originals stay on the PC:\r\n\r\nC:\\Videos\\clip.mkv"),
       std::string::npos);
 }
 
