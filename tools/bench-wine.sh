@@ -25,11 +25,14 @@
 #   - the fill of 2,000 real videos without thumbnails with their pictures on (made by the worker
 #     meanwhile) against the same fill with the pictures off; the pictures of 100 videos of
 #     720p H.264 made by the program against the native ffmpeg program making the same frames
-#     (one process per video, as a script would); the size of Brevlo.exe.
+#     (one process per video, as a script would); the size of Brevlo.exe;
+#   - the real Brevlo.exe converting 60 s of 1080p H.264 on its way to the PSP, from the click to
+#     "Mission Accomplished", against the native ffmpeg program converting the same video at the
+#     same settings with the same two threads, and the worst answer of the main window meanwhile.
 # Ends with one line per figure: figure, baseline, ratio. Uses its own Wine prefix
 # (build/wineprefix-bench) and its own virtual display. Called by tools/bench.sh.
 #   tools/bench-wine.sh [fill] [memory] [tree] [transfer] [startup] [paint] [tips] [titles]
-#                       [pictures]
+#                       [pictures] [convert]
 #   default: all
 set -eEuo pipefail
 BREVLO_LOG_NAME=bench-wine
@@ -40,7 +43,7 @@ source "$(dirname "$0")/lib/psp-rig.sh"
 source "$(dirname "$0")/lib/e2e.sh"
 
 parts=("$@")
-[ ${#parts[@]} -gt 0 ] || parts=(fill memory tree transfer startup paint tips titles pictures)
+[ ${#parts[@]} -gt 0 ] || parts=(fill memory tree transfer startup paint tips titles pictures convert)
 fill_rows=${BREVLO_BENCH_FILL_ROWS:-2000}
 memory_rows=${BREVLO_BENCH_MEMORY_ROWS:-10000}
 fill_repeats=${BREVLO_BENCH_FILL_REPEATS:-5}
@@ -547,6 +550,54 @@ bench_pictures() {
     "-" "-" "-"
 }
 
+bench_convert() {
+  local root=$data/convert app pc psp kind film t native i
+  app=$root/app
+  pc=$data/convert-film
+  psp=$root/psp
+  kind=$psp/MP_ROOT/100MNV01
+  rm -rf "$root"
+  mkdir -p "$app" "$kind" "$psp/MP_ROOT/101ANV01"
+  film=$pc/film.mp4
+  if [ ! -f "$film" ]; then
+    mkdir -p "$pc"
+    ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i testsrc2=size=1920x1080:rate=30:duration=60 \
+      -f lavfi -i sine=frequency=440:duration=60 -c:v libx264 -preset veryfast -profile:v high \
+      -pix_fmt yuv420p -c:a aac -ac 2 "$film"
+  fi
+  cp "$win/Brevlo.exe" "$win/DefaultPreview.THM" "$app/"
+  printf '[Main]\r\nOutput Path=%s\r\n' "$(brevlo_winpath "$pc")" >"$app/Preferences.ini"
+  psp_link G "$psp" floppy
+  echo "== convert: Brevlo.exe converts 60 s of 1080p H.264 on its way to the PSP; the native ffmpeg at the same settings"
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v brevlo-convert /d 1280x1024 /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d brevlo-convert /f >/dev/null 2>&1
+  (cd "$app" && exec wine "$app/Brevlo.exe" </dev/null >"$root/wine.log" 2>&1) &
+  app_pid=$!
+  timeout -k 10 900 wine "$win/fill_bench.exe" click "$e2e_main_title" "&Copy to PSP -->" \
+    "Mission Accomplished" </dev/null 2>&1 | tr -d '\r' >"$root/click.txt" || true
+  t=$(value "$root/click.txt" click_seconds)
+  [ -n "$t" ] || brevlo_die "no \"Mission Accomplished\" after the click: $(tail -n 3 "$root/click.txt")"
+  [ -f "$kind/M4V00001.MP4" ] || brevlo_die "nothing arrived on the PSP"
+  timeout -k 10 60 wine "$win/fill_bench.exe" close "$e2e_main_title" </dev/null >/dev/null 2>&1 || true
+  end_app
+  wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
+  psp_unplug G >/dev/null 2>&1 || true
+  local start
+  start=$(now)
+  ffmpeg -hide_banner -loglevel error -nostdin -y -threads 2 -i "$film" -threads 2 \
+    -vf 'scale=480:270,pad=480:272:0:1' -r 30 -c:v mpeg4 -profile:v 0 -level 3 -b:v 672k \
+    -maxrate 768k -bufsize 655360 -c:a aac -b:a 128k -ar 48000 -ac 2 -f psp "$root/native.mp4"
+  native=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
+  echo "Brevlo.exe: $t s (click to end box); ffmpeg: $native s"
+  figure "Brevlo.exe conversion, 60 s of 1080p (s)" "$(fmt "$t" '%.2f')" \
+    "native ffmpeg, same settings (s)" "$(fmt "$native" '%.2f')" "$(ratio "$t" "$native")"
+  figure "worst answer during the conversion (ms)" \
+    "$(fmt "$(value "$root/click.txt" worst_answer_busy_seconds)" '%.4f' | awk '{ printf "%.1f", $1 * 1000 }')" \
+    "worst answer of the idle program (ms)" \
+    "$(fmt "$(value "$root/click.txt" worst_answer_idle_seconds)" '%.4f' | awk '{ printf "%.1f", $1 * 1000 }')" \
+    "$(ratio "$(value "$root/click.txt" worst_answer_busy_seconds)" "$(value "$root/click.txt" worst_answer_idle_seconds)")"
+}
+
 for part in "${parts[@]}"; do
   case $part in
   fill) bench_fill ;;
@@ -558,6 +609,7 @@ for part in "${parts[@]}"; do
   tips) bench_tips ;;
   titles) bench_titles ;;
   pictures) bench_pictures ;;
+  convert) bench_convert ;;
   *) brevlo_die "unknown part $part (fill, memory, tree, transfer, startup, paint, tips)" ;;
   esac
 done

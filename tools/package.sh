@@ -50,12 +50,15 @@ cp "$build/Brevlo.exe" "$brevlo_top/res/art/DefaultPreview.THM" "$stage/"
 deps=$brevlo_build/deps
 ffmpeg_src=$deps/ffmpeg-source
 jpeg_tar=$(ls "$deps"/src/libjpeg-turbo_*.orig.tar.gz | head -n 1)
+openh264_tar=$(ls "$deps"/src/openh264_*.orig.tar.xz | head -n 1)
 notices=$build/notices.txt
 {
   printf '\n\nlibjpeg-turbo\n-------------\n\n'
   echo "This software is based in part on the work of the Independent JPEG Group."
   echo
   tar -xzOf "$jpeg_tar" --wildcards '*/LICENSE.md'
+  printf '\n\nOpenH264\n--------\n\n'
+  tar -xJOf "$openh264_tar" --wildcards '*/LICENSE'
   printf '\n\nFFmpeg\n------\n\n'
   cat "$ffmpeg_src/LICENSE.md"
   printf '\n\nGNU Lesser General Public License, version 2.1\n\n'

@@ -49,79 +49,6 @@ e2e_start "$app"
 e2e_wait_main 60
 e2e_wait_rows 1 1
 
-# Watches one transfer from its progress window to its end box; prints what it saw as
-# "name value" lines.
-watcher_source() {
-  cat <<'EOF_C'
-#include <stdio.h>
-#include <stdlib.h>
-#include <windows.h>
-#include <commctrl.h>
-
-static double now(void) {
-  LARGE_INTEGER t, f;
-  QueryPerformanceCounter(&t);
-  QueryPerformanceFrequency(&f);
-  return (double)t.QuadPart / (double)f.QuadPart;
-}
-
-static HWND shown(const char *title) {
-  HWND w = FindWindowA(NULL, title);
-  return w && IsWindowVisible(w) ? w : NULL;
-}
-
-/* A person's click in the middle of the window: pressed, then released. */
-static void click(HWND w) {
-  RECT r;
-  INPUT in;
-  GetWindowRect(w, &r);
-  ZeroMemory(&in, sizeof in);
-  in.type = INPUT_MOUSE;
-  in.mi.dx = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  in.mi.dy = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
-  SendInput(1, &in, sizeof in);
-  Sleep(30);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
-  SendInput(1, &in, sizeof in);
-}
-
-/* watcher MAINTITLE STOPAT: with STOPAT > 0, presses Stop once the bar shows that much.
-   It starts before the click and ends at the end box. An answer counts from the moment it was
-   due, 20 ms after the last answer: a program that stalls Wine as a whole stalls this watcher
-   too, and the user waits all the same. */
-int main(int argc, char **argv) {
-  const char *ends[] = {"Mission Accomplished", "Canceled", "Transfer Incomplete"};
-  HWND main_window = argc > 2 ? FindWindowA(NULL, argv[1]) : NULL, progress = NULL, bar = NULL, end = NULL;
-  double start = now(), due = now(), worst = 0, worst_stopped = 0, stopped = 0;
-  int stop_at = argc > 2 ? atoi(argv[2]) : 0, last = 0, rising = 0, worst_at = -1, i;
-  if (!main_window) return printf("error no main window\n"), 1;
-  while (!end && now() - start < 600) {
-    DWORD_PTR pos = 0;
-    double answered, took;
-    SendMessageTimeoutA(main_window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &pos);
-    answered = now();
-    took = answered - due;
-    if (stopped == 0 && took > worst) worst = took, worst_at = last;
-    if (stopped > 0 && took > worst_stopped) worst_stopped = took;
-    if (!progress && (progress = shown("Transfering...")) != NULL) bar = FindWindowExA(progress, NULL, PROGRESS_CLASSA, NULL);
-    if (progress && IsWindowVisible(progress) && SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_NORMAL, 10000, &pos)) {
-      if ((int)pos > last && (int)pos < 100) rising += last > 0, last = (int)pos;
-      if (stop_at > 0 && stopped == 0 && (int)pos >= stop_at) {
-        click(FindWindowExA(progress, NULL, "Button", NULL));
-        stopped = answered = now();  /* the click's own pause is the watcher's */
-      }
-    }
-    for (i = 0; i < 3 && !end && progress; ++i) end = shown(ends[i]);
-    if (end) printf("end %s\nend_after_stop_ms %.0f\n", ends[i - 1], stopped > 0 ? (now() - stopped) * 1000 : 0);
-    due = answered + 0.020;
-    while (!end && now() < due) Sleep(1);
-  }
-  printf("worst_ms %.0f\nworst_at_position %d\nworst_after_stop_ms %.0f\nrising %d\n", worst * 1000, worst_at, worst_stopped * 1000, rising);
-  return end ? 0 : 1;
-}
-EOF_C
-}
 
 seen() { sed -n "s/^$1 //p" "$2" | head -n 1; }
 md5_same() { (cd "$pc" && md5sum -c --quiet "$e2e_dir/pc-before.md5") >/dev/null 2>&1; }
@@ -133,7 +60,7 @@ watched_transfer() {
   out=$e2e_dir/watch-$label.txt
   button=$(e2e_button "$e2e_main_title" "$3")
   [ -n "$button" ] || e2e_fail "no button \"$3\""
-  e2e_tool watcher watcher_source "$e2e_main_title" "$stop_at" >"$out" &
+  e2e_tool watcher e2e_watcher_source "$e2e_main_title" "$stop_at" >"$out" &
   local watcher=$!
   sleep 1
   e2e_click_row 1 0

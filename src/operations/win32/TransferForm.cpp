@@ -63,6 +63,7 @@ void TTransferForm::CloseProgress() {
 }
 
 void TTransferForm::SetSource(const std::string& path) {
+  source_ = path;
   labSource->SetCaption(path);
 }
 
@@ -70,10 +71,10 @@ void TTransferForm::SetDestination(const std::string& path) {
   labDestination->SetCaption(path);
 }
 
-// The caption says what the row in hand is doing when it is more than a copy.
+// In place of the source's path while the row in hand is more than a copy.
 void TTransferForm::SetStatus(const std::string& text) {
-  const std::string caption = text.empty() ? "Transfering..." : text;
-  if (Caption() != caption) SetCaption(caption);
+  const std::string& shown = text.empty() ? source_ : text;
+  if (labSource->Caption() != shown) labSource->SetCaption(shown);
 }
 
 void TTransferForm::SetPosition(int percent) {

@@ -46,6 +46,7 @@ class TTransferForm : public ui::TForm, public operations::ITransferProgress {
   operations::TransferStopFlag* stop_ = nullptr;
   bool closingByTransfer_ = false;
   bool copying_ = false;
+  std::string source_;
 };
 
 extern TTransferForm* TransferForm;
