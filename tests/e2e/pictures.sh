@@ -81,11 +81,16 @@ e2e_wait_for 20 row_shows 2 0 255 0 0 || e2e_fail "the PSP row 0 shows $(row_col
 line=$(e2e_rows 2 | awk -F'\t' '$7 == "M4V00009.MP4"')
 [ -n "$line" ] || e2e_fail "no PSP row for M4V00009.MP4: $(names 2)"
 IFS=$'\t' read -r row x y w h _ <<<"$line"
+# Every PSP row selected: those with a thumbnail keep theirs.
+(cd "$kind0" && md5sum -- *.THM) >"$e2e_dir/thumbs-before.md5"
 e2e_click_row 2 "$row"
+e2e_key "$e2e_main" ctrl+a
 xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 3
 sleep 0.5
 xdotool key --clearmodifiers Up Return
 e2e_wait_for 30 test -f "$kind0/M4V00009.THM" || e2e_fail "Make Thumbnails wrote nothing"
+(cd "$kind0" && md5sum -c --quiet "$e2e_dir/thumbs-before.md5") >/dev/null 2>&1 ||
+  e2e_fail "Make Thumbnails changed a thumbnail that was there"
 colour_near "$(pixel "$kind0/M4V00009.THM" 80 60)" 0 0 255 ||
   e2e_fail "M4V00009.THM shows $(pixel "$kind0/M4V00009.THM" 80 60), not blue"
 e2e_wait_for 20 row_shows 2 "$row" 0 0 255 || e2e_fail "the PSP row shows $(row_colour 2 "$row")"

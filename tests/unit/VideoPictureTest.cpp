@@ -1,18 +1,13 @@
 // Pictures of real videos made by ffmpeg at build time, and the worker that makes them for the
-// lists; then what the program does with them: a thumbnail on the way to the PSP and "Make
-// Thumbnails".
+// lists.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include "media/PictureWorker.h"
 #include "media/VideoPicture.h"
-#include "operations/MakeThumbnails.h"
-#include "platform/portable/PortablePlatform.h"
-#include "support/ScratchFolder.h"
 
 namespace brevlo {
 namespace {
@@ -150,34 +145,6 @@ TEST(PictureWorker, MakesEachPictureOnceAndDropsWorkThatNoLongerMatters) {
   EXPECT_EQ(*worker.PictureOf({"d", 10, 20}), std::vector<std::uint8_t>({'d'}));
   EXPECT_EQ(maker.calls, 3);
   EXPECT_EQ(worker.Pending(), 0u);
-}
-
-TEST(MakeThumbnails, WritesPicturesOnlyWhereNoThumbnailIsAndNamesTheRest) {
-  testing::ScratchFolder dir;
-  platform::StdFileSystem fs;
-  fs.MapDrive('G', dir.Path().string());
-  const std::string folder = "G:\\";
-  std::filesystem::copy_file(Videos + "picture-4x3-lime.mp4", dir.Path() / "M4V00001.MP4");
-  std::filesystem::copy_file(Videos + "picture-16x9-red.mp4", dir.Path() / "M4V00002.MP4");
-  ASSERT_TRUE(fs.WriteNew(folder + "M4V00002.THM", {'o', 'w', 'n'}));
-  std::filesystem::copy_file(Videos + "picture-not-a-video.mp4", dir.Path() / "M4V00003.MP4");
-  media::VideoPictures pictures;
-  const auto report = operations::MakeThumbnails(
-      fs, folder, {"M4V00001.MP4", "M4V00002.MP4", "M4V00003.MP4"},
-      [&](const std::string& video) { return pictures.ThumbnailOf(fs.Host(video)); });
-  EXPECT_EQ(report.written, 1);
-  EXPECT_EQ(report.noPicture, std::vector<std::string>{"M4V00003.MP4"});
-  std::vector<unsigned char> bytes;
-  ASSERT_TRUE(fs.ReadFile(folder + "M4V00001.THM", bytes, 1 << 20));
-  platform::Thumbnail t(media::PictureWidth, media::PictureHeight);
-  ASSERT_TRUE(platform::DecodeJpegThumbnail(bytes.data(), bytes.size(), t).ok);
-  EXPECT_TRUE(Near(At(t, 80, 60), Rgb{0, 255, 0}));
-  ASSERT_TRUE(fs.ReadFile(folder + "M4V00002.THM", bytes, 1 << 20));
-  EXPECT_EQ(bytes, std::vector<unsigned char>({'o', 'w', 'n'}));
-  EXPECT_FALSE(fs.FileExists(folder + "M4V00003.THM"));
-  EXPECT_FALSE(fs.FileExists(folder + "M4V00001.THM.part"));
-  EXPECT_NE(operations::ThumbnailsReportText(report).find("M4V00003.MP4: no picture"),
-            std::string::npos);
 }
 
 }  // namespace
