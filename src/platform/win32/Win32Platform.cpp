@@ -8,21 +8,10 @@
 
 #include "platform/CopyPlan.h"
 #include "platform/CopySteps.h"
+#include "platform/win32/QuietErrors.h"
 
 namespace brevlo::platform {
 namespace {
-
-// No "insert a disk" boxes while we look at removable drives.
-class QuietErrors {
- public:
-  QuietErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
-  ~QuietErrors() { SetErrorMode(previous_); }
-  QuietErrors(const QuietErrors&) = delete;
-  QuietErrors& operator=(const QuietErrors&) = delete;
-
- private:
-  UINT previous_;
-};
 
 std::string Joined(const std::string& folder, const std::string& name) {
   if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') {
