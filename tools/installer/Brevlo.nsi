@@ -223,10 +223,12 @@ Function un.PreferencesAreOurs
     ${IfThen} $R6 == 0 ${|} ${Continue} ${|}
     StrCpy $R3 $R2 12
     StrCpy $R4 $R2 8
+    StrCpy $R7 $R2 11
     ${If} $R2 != ""
     ${AndIf} $R2 != "[Main]"
     ${AndIf} $R3 != "Output Path="
     ${AndIf} $R4 != "Version="
+    ${AndIf} $R7 != "PSP Titles="
       StrCpy $R0 0
       ${Break}
     ${EndIf}

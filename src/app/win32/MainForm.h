@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -205,6 +206,7 @@ class TMainForm : public ui::TForm {
 
  protected:
   void DpiChanged() override;
+  void WndProc(ui::TMessage& message) override;
 
  private:
   void BuildControls();
@@ -227,6 +229,12 @@ class TMainForm : public ui::TForm {
   class TransferHost;
   std::unique_ptr<TransferHost> transferHost_;
   bool transferRunning_ = false;
+  // Asked to end during a transfer: stopped as Stop does, the program ends once it has.
+  bool endAfterTransfer_ = false;
+  // Runs a transfer, then ends the program if that was asked for meanwhile.
+  void RunTransfer(const std::function<void()>& transfer);
+  // Whether a transfer runs; if so, it is stopped and the program ends after it.
+  bool StopForEnd();
   bool pspTitles_ = true;  // "PSP Titles" in the preferences
   std::shared_ptr<ui::TComponent* const> titleFormAlive_;
   // The program as it names itself in the PSP titles it writes.
