@@ -349,7 +349,6 @@ drive_scan:  of which the drive scan
 file:  of which file calls (first fill, preferences)
 show:main window shown and painted
 other_forms:other forms built once it is painted (not counted)
-skin_other_forms:other forms skinned after that (not counted)
 EOF
   figure "start-up, Brevlo.exe to its window (s)" "$(printf '%s\n' "${brevlo[@]}" | median)" \
     "notepad to its window (s)" "$(printf '%s\n' "${notepad[@]}" | median)" \

@@ -31,7 +31,7 @@
 //                                             and read, the skin's pictures, the main window
 //                                             built (its drive scan and first fill apart,
 //                                             the drive tree's shell names and icons before
-//                                             it), shown and painted; the other forms after
+//                                             it), shown and painted; the other forms built after
 // FOLDER holds .mp4 videos with their .THM thumbnails (list_bench make FOLDER COUNT).
 // Lines starting with "result " are read by tools/bench-wine.sh.
 #include <windows.h>
@@ -877,31 +877,12 @@ int TimeStartup(const std::string& folder, double atMain) {
     GdiFlush();
   });
   const double others = bench::Seconds([] { ui::Application->CreatePendingForms(); });
-  // The other forms take the skin once the main window is up and painted.
-  const double skinOthers = bench::Seconds([&] {
-    const auto skinned = [&] {
-      for (ui::TCustomForm* other : {static_cast<ui::TCustomForm*>(app::TransferForm),
-                                     static_cast<ui::TCustomForm*>(app::RenameForm),
-                                     static_cast<ui::TCustomForm*>(app::AboutForm)}) {
-        if (!other->HandleAllocated() ||
-            form->skSkinEngine1->WrapperOf(other->Handle()) == nullptr) {
-          return false;
-        }
-      }
-      return true;
-    };
-    for (int i = 0; i < 500 && !skinned(); ++i) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-      Pump();
-    }
-  });
   std::printf(
       "start-up parts: process to main %.4f s, skin file written %.4f s and read %.4f s, skin's "
       "frame pictures %.4f s, drive tree's shell names and icons %.4f s, main window built %.4f s "
       "(drive scan %.4f s, file calls %.4f s), shown and painted %.4f s; after it: other forms "
-      "built %.4f s and skinned %.4f s\n",
-      atMain, write, read, pictures, shell, build, drives.seconds, fs.seconds, show, others,
-      skinOthers);
+      "built %.4f s\n",
+      atMain, write, read, pictures, shell, build, drives.seconds, fs.seconds, show, others);
   Result("startup_process_seconds", atMain);
   Result("startup_skin_write_seconds", write);
   Result("startup_skin_read_seconds", read);
@@ -912,7 +893,6 @@ int TimeStartup(const std::string& folder, double atMain) {
   Result("startup_file_seconds", fs.seconds);
   Result("startup_other_forms_seconds", others);
   Result("startup_show_seconds", show);
-  Result("startup_skin_other_forms_seconds", skinOthers);
   std::fflush(stdout);
   delete form;
   return 0;

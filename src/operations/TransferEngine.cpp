@@ -120,6 +120,24 @@ bool IsPspTemporaryName(int kind, const std::string& name) {
   return library::PspNumberOf(kind, base) != 0;
 }
 
+bool IsPcTemporaryName(const std::string& name) {
+  const std::size_t mark = name.rfind(".part");
+  if (mark == std::string::npos) return false;
+  const std::string base = name.substr(0, mark);
+  std::string stem = WithoutExtension(base);
+  // A PSP video's name with "_New", "_New2", ... when the PC folder already had it.
+  const std::size_t newMark = stem.rfind("_New");
+  if (newMark != std::string::npos) {
+    const std::string number = stem.substr(newMark + 4);
+    if (number.size() <= 5 && number.find_first_not_of("0123456789") == std::string::npos) {
+      stem.resize(newMark);
+    }
+  }
+  const std::string candidate = stem + library::ExtensionOf(base) + name.substr(mark);
+  return IsPspTemporaryName(library::Mpeg4, candidate) ||
+         IsPspTemporaryName(library::Mpeg4Avc, candidate);
+}
+
 std::string NewName(const std::string& fileName, int n) {
   std::string suffix = "_New";
   if (n > 1) suffix += std::to_string(n);
@@ -311,11 +329,10 @@ TransferEngine::Copied TransferEngine::ConvertComplete(const std::string& source
   return result;
 }
 
-void TransferEngine::RemoveStaleTemporaries(int kind, const std::string& pspFolder) {
-  for (const platform::DirEntry& e : env_.fs.ListDirectory(pspFolder, "*.part*")) {
-    if ((e.attributes & platform::AttrDirectory) == 0 && IsPspTemporaryName(kind, e.name)) {
-      RemovePart(pspFolder + e.name);
-    }
+void TransferEngine::RemoveStaleTemporaries(const std::string& folder,
+                                            const std::function<bool(const std::string&)>& ours) {
+  for (const platform::DirEntry& e : env_.fs.ListDirectory(folder, "*.part*")) {
+    if ((e.attributes & platform::AttrDirectory) == 0 && ours(e.name)) RemovePart(folder + e.name);
   }
 }
 
@@ -471,11 +488,25 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
   // The videos that go, by their full paths, in order.
   std::vector<std::string> sources;
   if (dropped != nullptr) {
+    // A folder window's selection holds each video's thumbnail beside it: it goes with its video.
+    const auto lowered = [](std::string text) {
+      for (char& c : text) c = AsciiLower(c);
+      return text;
+    };
+    std::vector<std::string> companions;
     for (const std::string& path : *dropped) {
-      std::string extension = library::ExtensionOf(FileNamePartOf(path));
-      for (char& c : extension) c = AsciiLower(c);
+      if (lowered(library::ExtensionOf(FileNamePartOf(path))) == ".mp4" ||
+          library::IsOtherVideoName(FileNamePartOf(path))) {
+        companions.push_back(lowered(CompanionOf(path)));
+      }
+    }
+    for (const std::string& path : *dropped) {
+      const std::string extension = lowered(library::ExtensionOf(FileNamePartOf(path)));
       if (env_.fs.DirectoryExists(path)) {
         report.notTransferred.push_back({FileNamePartOf(path), NotTransferredReason::Folder});
+      } else if (extension == ".thm" &&
+                 std::ranges::find(companions, lowered(path)) != companions.end()) {
+        continue;
       } else if (extension != ".mp4" && !(toPsp && env_.converter != nullptr &&
                                           library::IsOtherVideoName(FileNamePartOf(path)))) {
         report.notTransferred.push_back({FileNamePartOf(path), NotTransferredReason::NotAVideo});
@@ -503,7 +534,11 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
     for (int i = 0; i < pspRows; ++i) captions.push_back(env_.host.RowCaption(VideoListId::Psp, i));
     names.emplace(kind, captions);
     names->SetFolderCheck(&PspNameInUse, &check);
-    RemoveStaleTemporaries(kind, folders.PspFolder);
+    RemoveStaleTemporaries(folders.PspFolder, [kind](const std::string& name) {
+      return IsPspTemporaryName(kind, name);
+    });
+  } else {
+    RemoveStaleTemporaries(folders.PcFolder, IsPcTemporaryName);
   }
 
   for (const std::string& source : sources) {

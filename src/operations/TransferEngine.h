@@ -183,6 +183,10 @@ int ProgressPercent(int handled, int selected, std::uint64_t copied, std::uint64
 // Whether a name in a PSP video folder is one of our temporary files: a PSP video name of that
 // kind, or its thumbnail's, followed by ".part" and perhaps a number.
 bool IsPspTemporaryName(int kind, const std::string& name);
+// The same in a PC folder: a PSP video name of either kind, perhaps with "_New", "_New2", ...,
+// or its thumbnail's, followed by ".part" and perhaps a number. Other names there may be
+// another program's (a download in progress).
+bool IsPcTemporaryName(const std::string& name);
 
 // "clip_New.mp4", "clip_New2.mp4", ... for n = 1, 2, ...
 std::string NewName(const std::string& fileName, int n);
@@ -238,8 +242,10 @@ class TransferEngine {
   // dropped: the paths of TransferFiles; none: the selected rows of the source list.
   TransferReport Transfer(int mode, const std::vector<std::string>* dropped);
   TransferReport EndCanceled(TransferReport& report, bool move);
-  // Temporary files that a copy cut short by the end of the program left in a PSP folder.
-  void RemoveStaleTemporaries(int kind, const std::string& pspFolder);
+  // Temporary files that a copy cut short by the end of the program left in the folder sent to;
+  // ours: whether a name there is one of them.
+  void RemoveStaleTemporaries(const std::string& folder,
+                              const std::function<bool(const std::string&)>& ours);
   // Empty when every temporary name is taken.
   std::string TempNameFor(const std::string& target);
   // The source's own thumbnail (unless own is false), else with picture a picture of the video,

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace brevlo::ui {
@@ -144,16 +145,63 @@ void CALLBACK RunSoonNow(HWND, UINT, UINT_PTR id, DWORD) {
 
 }  // namespace
 
-std::vector<std::string> PathsOfDrop(HDROP drop) {
+// Read within the block's own size, never by the system's reader: a block from another program
+// may claim a list that runs past its end.
+std::vector<std::string> PathsOfDrop(HGLOBAL block) {
   std::vector<std::string> paths;
-  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
-    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-    std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
-    DragQueryFileW(drop, i, path.data(), length + 1);
-    path.resize(length);
-    if (!path.empty()) paths.push_back(Narrow(path.c_str()));
+  const SIZE_T size = block != nullptr ? GlobalSize(block) : 0;
+  if (size < sizeof(DROPFILES)) return paths;
+  const auto* bytes = static_cast<const char*>(GlobalLock(block));
+  if (bytes == nullptr) return paths;
+  DROPFILES header;
+  std::memcpy(&header, bytes, sizeof header);
+  const SIZE_T unit = header.fWide ? sizeof(wchar_t) : 1;
+  if (header.pFiles >= sizeof(DROPFILES) && header.pFiles <= size) {
+    std::wstring wide;
+    std::string name;
+    bool ended = false;
+    for (SIZE_T at = header.pFiles; at + unit <= size; at += unit) {
+      wchar_t c = 0;
+      if (header.fWide) {
+        std::memcpy(&c, bytes + at, sizeof c);
+      } else {
+        c = static_cast<unsigned char>(bytes[at]);
+      }
+      if (c != 0) {
+        if (header.fWide) {
+          wide.push_back(c);
+        } else {
+          name.push_back(static_cast<char>(c));
+        }
+        continue;
+      }
+      if (wide.empty() && name.empty()) {
+        ended = true;
+        break;
+      }
+      paths.push_back(header.fWide ? Narrow(wide.c_str()) : name);
+      wide.clear();
+      name.clear();
+    }
+    // A list without its closing zero inside the block is not taken at all.
+    if (!ended) paths.clear();
   }
+  GlobalUnlock(block);
+  std::erase_if(paths, [](const std::string& path) { return path.empty(); });
+  return paths;
+}
+
+std::optional<std::vector<std::string>> PathsOfData(IDataObject* data) {
+  if (data == nullptr) return std::nullopt;
+  FORMATETC format = FilesFormat();
+  STGMEDIUM medium{};
+  if (data->GetData(&format, &medium) != S_OK) return std::nullopt;
+  // Another medium (a stream, a file) would be read as a block of memory that it is not.
+  std::optional<std::vector<std::string>> paths;
+  if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
+    paths = PathsOfDrop(medium.hGlobal);
+  }
+  ReleaseStgMedium(&medium);
   return paths;
 }
 
@@ -213,15 +261,12 @@ class TFileDropTarget::Target : public Counted<IDropTarget> {
     Answer(effect);
     files_ = false;
     if (effect == nullptr || *effect == DROPEFFECT_NONE || data == nullptr) return S_OK;
-    FORMATETC format = FilesFormat();
-    STGMEDIUM medium{};
-    if (data->GetData(&format, &medium) != S_OK) {
+    const std::optional<std::vector<std::string>> paths = PathsOfData(data);
+    if (!paths) {
       *effect = DROPEFFECT_NONE;
       return S_OK;
     }
-    const std::vector<std::string> paths = PathsOfDrop(static_cast<HDROP>(medium.hGlobal));
-    ReleaseStgMedium(&medium);
-    if (events_.dropped) events_.dropped(paths);
+    if (events_.dropped) events_.dropped(*paths);
     return S_OK;
   }
 

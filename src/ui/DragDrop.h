@@ -8,13 +8,17 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace brevlo::ui {
 
-// The paths of a CF_HDROP block, in the program's code page.
-std::vector<std::string> PathsOfDrop(HDROP drop);
+// The paths of a CF_HDROP block in global memory, in the program's code page; none when the
+// block is malformed.
+std::vector<std::string> PathsOfDrop(HGLOBAL block);
+// The paths a data object offers as CF_HDROP in global memory; nothing when it offers none.
+std::optional<std::vector<std::string>> PathsOfData(IDataObject* data);
 // A CF_HDROP block with wide paths, in movable global memory; null when it cannot be made.
 HGLOBAL MakeDropFiles(const std::vector<std::string>& paths);
 

@@ -183,11 +183,47 @@ void TCustomForm::Close() {
   }
 }
 
+// A button of this form that can be pressed now, the default or the cancel one.
+TButton* TCustomForm::DialogButton(bool cancel) {
+  for (TComponent* component : Components()) {
+    auto* button = dynamic_cast<TButton*>(component);
+    if (button == nullptr || !(cancel ? button->Cancel : button->Default)) continue;
+    if (button->HandleAllocated() && IsWindowVisible(button->Handle()) &&
+        IsWindowEnabled(button->Handle())) {
+      return button;
+    }
+  }
+  return nullptr;
+}
+
 void TCustomForm::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_CLOSE:
       Close();
       message.Result = 0;
+      return;
+    // The dialog manager asks for the button that Enter presses, then sends its command.
+    case DM_GETDEFID:
+      if (TButton* button = DialogButton(false)) {
+        message.Result = MAKELRESULT(GetDlgCtrlID(button->Handle()), DC_HASDEFID);
+      } else {
+        message.Result = 0;
+      }
+      return;
+    // Escape and Enter, from the dialog manager. No control of ours has the numbers of Cancel
+    // and OK, and it finds only the form's own children by number, not a panel's.
+    case WM_COMMAND:
+      if (message.LParam == 0 && HIWORD(message.WParam) == BN_CLICKED) {
+        const UINT command = LOWORD(message.WParam);
+        TButton* button = DialogButton(command == IDCANCEL);
+        if (button != nullptr && (command == IDCANCEL || command == IDOK ||
+                                  command == static_cast<UINT>(GetDlgCtrlID(button->Handle())))) {
+          button->Click();
+          message.Result = 0;
+          return;
+        }
+      }
+      TCustomControl::WndProc(message);
       return;
     case WM_GETDLGCODE:
       message.Result = 0;

@@ -54,6 +54,7 @@ class TCustomForm : public TCustomControl {
  private:
   void PlaceOnFirstShow();
   void ResizeClient(int width, int height);
+  TButton* DialogButton(bool cancel);
   int clientWidth_ = 0;
   int clientHeight_ = 0;
   SIZE designClient_{};

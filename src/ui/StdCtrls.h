@@ -101,7 +101,9 @@ class TButton : public TButtonControl {
   BREVLO_CLASS(TButton, TButtonControl)
  public:
   using TButtonControl::TButtonControl;
+  // Enter in its form presses the default button, Escape the cancel one (one may be both).
   bool Default = false;
+  bool Cancel = false;
 
  protected:
   void CreateParamsFor(CreateParams& params) override;

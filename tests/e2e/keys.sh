@@ -41,4 +41,13 @@ e2e_wait_for 10 offers || e2e_fail "the rename window offers: $(e2e_controls Ren
 e2e_screenshot keys-rename
 e2e_click_in "$(e2e_button Rename "&Cancel")"
 e2e_wait_gone Rename 10
+# Escape closes it as Cancel does; Enter with the name as it was, as OK does.
+for key in Escape Return; do
+  e2e_click_row 2 1
+  e2e_key "$e2e_main" F2
+  e2e_wait_window Rename 10
+  e2e_key "$e2e_window" "$key"
+  e2e_wait_gone Rename 10
+done
+[ -f "$psp/MP_ROOT/100MNV01/M4V00002.MP4" ] || e2e_fail "Enter in the rename window renamed the video"
 e2e_close_main

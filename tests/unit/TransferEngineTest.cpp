@@ -756,23 +756,27 @@ TEST_F(TransferTest, PcFolderThatIsThePspFolderLosesNothingInAnySpelling) {
 // Temporary names belong to us only when we made them: a user's "x.part" stays, and with every
 // name taken the row fails instead of writing into one.
 TEST_F(TransferTest, TemporaryNamesNeverTakeAFileOfTheUsers) {
-  PspVideo("M4V00001.MP4", "psp video", "psp thumb", true);
-  Put(pcDir / "M4V00001.MP4.part", "user's own");
-  Run(CopyToPc);
-  EXPECT_EQ(Read(pcDir / "M4V00001.MP4"), "psp video");
-  EXPECT_EQ(Read(pcDir / "M4V00001.MP4.part"), "user's own");
+  scratch.Dir("pc/Desk");
+  Put(pcRoot / "Desk" / "clip.mp4", "clip");
+  Put(pcDir / "clip.mp4.part", "user's own");
+  const auto drop = [&] {
+    TransferEngine engine(TransferEnvironment{fs, dialogs, pump, host, progress, "A:\\"});
+    return engine.TransferFiles(CopyToPc, {"C:\\Desk\\clip.mp4"});
+  };
+  drop();
+  EXPECT_EQ(Read(pcDir / "clip.mp4"), "clip");
+  EXPECT_EQ(Read(pcDir / "clip.mp4.part"), "user's own");
 
-  fs::remove(pcDir / "M4V00001.MP4");
-  fs::remove(pcDir / "M4V00001.THM");
-  for (int n = 2; n < 1000; ++n) Put(pcDir / ("M4V00001.MP4.part" + std::to_string(n)), "taken");
-  const TransferReport report = Run(MoveToPc);
+  fs::remove(pcDir / "clip.mp4");
+  fs::remove(pcDir / "clip.THM");
+  for (int n = 2; n < 1000; ++n) Put(pcDir / ("clip.mp4.part" + std::to_string(n)), "taken");
+  const TransferReport report = drop();
   ASSERT_EQ(report.notTransferred.size(), 1u);
   EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::NoTemporaryName);
   EXPECT_EQ(Names(pcDir).size(), 999u);
-  EXPECT_EQ(Read(pcDir / "M4V00001.MP4.part"), "user's own");
-  EXPECT_EQ(Read(pcDir / "M4V00001.MP4.part999"), "taken");
-  EXPECT_EQ(Read(m4vDir / "M4V00001.MP4"), "psp video");
-  EXPECT_EQ(Read(m4vDir / "M4V00001.THM"), "psp thumb");
+  EXPECT_EQ(Read(pcDir / "clip.mp4.part"), "user's own");
+  EXPECT_EQ(Read(pcDir / "clip.mp4.part999"), "taken");
+  EXPECT_EQ(Read(pcRoot / "Desk" / "clip.mp4"), "clip");
 }
 
 // Yes to "Overwrite" puts the new file in place in one step; when that step is refused (the old
@@ -792,9 +796,10 @@ TEST_F(TransferTest, ReplaceRefusedAtTheLastStepKeepsTheOldFileWhole) {
   EXPECT_EQ(report.notTransferred[0].reason, NotTransferredReason::NotReplaced);
 }
 
-// Left by a copy that the end of the program cut short: ours only in the PSP folder that a
-// transfer goes to; elsewhere such names may be another program's.
-TEST_F(TransferTest, LeftoverTemporaryNamesGoOnlyFromThePspFolderSentTo) {
+// Left by a copy that the end of the program cut short: ours only in the folder that a transfer
+// goes to, and in a PC folder only under a PSP video's name; other names may be another
+// program's.
+TEST_F(TransferTest, LeftoverTemporaryNamesGoOnlyFromTheFolderSentTo) {
   for (const char* name : {"M4V00001.MP4.part", "m4v00007.thm.part12", "notes.part",
                            "MAQ00001.MP4.part", "M4V00002.MP4.partial"}) {
     Put(m4vDir / name, "left");
@@ -810,11 +815,17 @@ TEST_F(TransferTest, LeftoverTemporaryNamesGoOnlyFromThePspFolderSentTo) {
   EXPECT_EQ(Read(pcDir / "M4V00002.MP4.part"), "someone's file");
 
   Put(m4vDir / "M4V00003.MP4.part", "left");
+  for (const char* name : {"maq00004_New2.thm.part7", "M4V00005_New.MP4.part", "movie.mp4.part",
+                           "M4V00006_Newer.MP4.part", "M4V00007.MP4.partial"}) {
+    Put(pcDir / name, "left");
+  }
   host.psp = {{"M4V00001.MP4", true}};
   dialogs.answers = {Answer::No};
   Run(CopyToPc);
   EXPECT_TRUE(fs::exists(m4vDir / "M4V00003.MP4.part"));
-  EXPECT_EQ(Read(pcDir / "M4V00002.MP4.part"), "someone's file");
+  EXPECT_EQ(Names(pcDir),
+            (std::set<std::string>{"a.mp4", "M4V00001.MP4", "M4V00001.THM", "movie.mp4.part",
+                                   "M4V00006_Newer.MP4.part", "M4V00007.MP4.partial"}));
 }
 
 }  // namespace
@@ -823,14 +834,20 @@ TEST_F(TransferTest, LeftoverTemporaryNamesGoOnlyFromThePspFolderSentTo) {
 // PSP, whose list is then left alone.
 TEST_F(TransferTest, DroppedFilesAreCopiedAsRowsAndOnlyVideosAreTaken) {
   scratch.Dir("pc/Desk/folder.mp4");
-  for (const char* name : {"x.MP4", "notes.txt"}) Put(pcRoot / "Desk" / name, name);
+  for (const char* name : {"x.MP4", "x.THM", "z.THM", "notes.txt"}) {
+    Put(pcRoot / "Desk" / name, name);
+  }
   host.folders.SetPspDrive("");
   TransferEngine engine(TransferEnvironment{fs, dialogs, pump, host, progress, "A:\\"});
+  // A thumbnail beside its video goes with it; one without its video is named.
   const TransferReport report = engine.TransferFiles(
-      CopyToPc, {"C:\\Desk\\notes.txt", "C:\\Desk\\folder.mp4", "C:\\Desk\\x.MP4"});
+      CopyToPc, {"C:\\Desk\\x.THM", "C:\\Desk\\notes.txt", "C:\\Desk\\folder.mp4",
+                 "C:\\Desk\\z.THM", "C:\\Desk\\x.MP4"});
   EXPECT_EQ(Read(pcDir / "x.MP4"), "x.MP4");
-  ASSERT_EQ(report.notTransferred.size(), 2u);
+  EXPECT_EQ(Read(pcDir / "x.THM"), "x.THM");
+  ASSERT_EQ(report.notTransferred.size(), 3u);
   EXPECT_EQ(report.notTransferred[1].reason, NotTransferredReason::Folder);
+  EXPECT_EQ(report.notTransferred[2].caption, "z.THM");
   EXPECT_EQ(log.events, (std::vector<std::string>{"show", "bar 100", "refresh pc", "close",
                                                   "box Transfer Incomplete", "bar 0"}));
   EXPECT_EQ(engine.TransferFiles(MoveToPsp, {"C:\\Desk\\x.MP4"}).end, TransferEnd::Refused);

@@ -2,6 +2,9 @@
 // dragging files of its own folder onto the lists and taking rows dragged out of them.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +70,14 @@ TEST(DragDrop, FilesOfAFolderWindowGoAsCopiesToThePspOrThePcAndRowsGoOutAsFiles)
     DropAt({desk + "Y.MP4"}, form->ltvPC->Handle());
   }
   EXPECT_EQ(ReadText(videos + "Y_New.MP4"), ReadText(desk + "Y.MP4"));
+  // A folder window's selection holds the thumbnail beside its video: it goes with the video.
+  {
+    BoxWatcher boxes({{"Mission Accomplished"}});
+    DropAt({desk + "x.THM", desk + "x.mp4"}, form->ltvPC->Handle());
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].caption, "Mission Accomplished");
+  }
+  EXPECT_EQ(ReadText(videos + "x.THM"), ReadText(desk + "x.THM"));
 
   // Out of the PSP list, onto a window of the test's beside the main window.
   HWND folder = CreateWindowExA(WS_EX_TOPMOST, "LISTBOX", "", WS_POPUP | WS_VISIBLE, 1010, 100, 240,
@@ -84,7 +95,90 @@ TEST(DragDrop, FilesOfAFolderWindowGoAsCopiesToThePspOrThePcAndRowsGoOutAsFiles)
   const std::string g = "P:\\MP_ROOT\\100MNV01\\";
   EXPECT_EQ(received, (std::vector<std::string>{g + "M4V00001.MP4", g + "M4V00001.THM",
                                                 g + "M4V00002.MP4", g + "M4V00002.THM"}));
-  EXPECT_EQ(form->ltvPC->Count(), 2);  // nothing for our own PC list
+  EXPECT_EQ(form->ltvPC->Count(), 3);  // nothing for our own PC list
   target.Revoke();
   DestroyWindow(folder);
+}
+
+namespace {
+// Another program's data object: its CF_HDROP on the medium it chooses.
+class OfferedData : public IDataObject {
+ public:
+  explicit OfferedData(STGMEDIUM medium) : medium_(medium) {}
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC*, STGMEDIUM* medium) override {
+    *medium = medium_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+ private:
+  STGMEDIUM medium_;
+};
+
+// A DROPFILES header followed by the bytes given, in a block of exactly that size.
+HGLOBAL Block(DWORD offset, BOOL wide, const std::string& list) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(DROPFILES) + list.size());
+  auto* bytes = static_cast<char*>(GlobalLock(block));
+  DROPFILES header{};
+  header.pFiles = offset;
+  header.fWide = wide;
+  std::memcpy(bytes, &header, sizeof header);
+  std::memcpy(bytes + sizeof header, list.data(), list.size());
+  GlobalUnlock(block);
+  return block;
+}
+
+// The whole literal, its inner zeros included, without the one that ends it.
+template <std::size_t N>
+std::string WideBytes(const wchar_t (&text)[N]) {
+  return std::string(reinterpret_cast<const char*>(text), (N - 1) * sizeof(wchar_t));
+}
+}  // namespace
+
+// Blocks from other programs are read within their size and only from global memory.
+TEST(DragDrop, MalformedBlocksAndOtherMediaGiveNoFiles) {
+  const DWORD at = sizeof(DROPFILES);
+  const struct {
+    HGLOBAL block;
+    std::vector<std::string> paths;
+  } cases[] = {
+      {Block(at, TRUE, WideBytes(L"C:\\a.mp4\0D:\\b.THM\0\0")), {"C:\\a.mp4", "D:\\b.THM"}},
+      {Block(at, FALSE, std::string("C:\\c.mp4\0", 10)), {"C:\\c.mp4"}},
+      {Block(0x7FFF0000, TRUE, WideBytes(L"C:\\a.mp4")), {}},
+      {Block(at, TRUE, WideBytes(L"C:\\unended.mp4")), {}},
+      {Block(at + 2, TRUE, WideBytes(L"\0")), {}},
+      {GlobalAlloc(GMEM_MOVEABLE, 8), {}},
+  };
+  for (const auto& c : cases) {
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = c.block;
+    OfferedData data(medium);
+    const auto paths = ui::PathsOfData(&data);
+    ASSERT_TRUE(paths.has_value());
+    EXPECT_EQ(*paths, c.paths);
+  }
+  STGMEDIUM stream{};
+  stream.tymed = TYMED_ISTREAM;
+  ASSERT_EQ(CreateStreamOnHGlobal(Block(at, TRUE, WideBytes(L"C:\\a\0\0")), TRUE, &stream.pstm),
+            S_OK);
+  OfferedData data(stream);
+  EXPECT_FALSE(ui::PathsOfData(&data).has_value());
 }

@@ -81,3 +81,25 @@ TEST(FileAdapter, CopiesNeverEmptyAFileAndAttributesWaitForTheNameAndTheBinTakes
   EXPECT_EQ(files.CopyPlanInSteps(folder / "planned.mp4", folder / "b.part", plan, go),
             platform::CopyResult::Failed);
 }
+
+// The helper thread looks at drives while the window's thread does: each quiets its own errors,
+// never the process's, which the other would restore under it.
+TEST(FileAdapter, DrivesAreLookedAtWithTheThreadsOwnErrorMode) {
+  TempFolder folder;
+  ASSERT_TRUE(WriteText(folder / "clip.mp4", "clip"));
+  const UINT processBefore = SetErrorMode(0);
+  const DWORD threadBefore = GetThreadErrorMode();
+  platform::Win32FileSystem files;
+  UINT processDuring = 0xFFFF;
+  DWORD threadDuring = 0;
+  files.VisitDirectory(folder.Path(), "*", [&](const platform::DirEntry&) {
+    processDuring = GetErrorMode();
+    threadDuring = GetThreadErrorMode();
+    return false;
+  });
+  EXPECT_EQ(processDuring, 0u);
+  EXPECT_NE(threadDuring & SEM_FAILCRITICALERRORS, 0u);
+  EXPECT_EQ(GetThreadErrorMode(), threadBefore);
+  EXPECT_EQ(GetErrorMode(), 0u);
+  SetErrorMode(processBefore);
+}

@@ -341,6 +341,20 @@ static INPUT MouseEvent(POINT screen, DWORD buttons) {
   return input;
 }
 
+void Key(WORD vk, bool pump) {
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof in[0]);
+  if (!pump) return;
+  const DWORD end = GetTickCount() + 100;
+  while (static_cast<LONG>(GetTickCount() - end) < 0) {
+    ui::Application->ProcessMessages();
+    Sleep(10);
+  }
+}
+
 // Handles the input that SendInput queued: until the cursor is there and no input waits, at
 // most two seconds.
 static void PumpInput(POINT screen) {

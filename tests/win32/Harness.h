@@ -36,6 +36,9 @@ bool WriteSized(const std::string& path, std::size_t bytes);
 std::string ReadText(const std::string& path);
 bool Exists(const std::string& path);
 void Pump(int milliseconds = 0);
+// A key pressed and released on the keyboard, then pumped through the program's own loop for a
+// while, which hands dialog keys to the form; a modal box's loop does that for itself.
+void Key(WORD vk, bool pump = true);
 
 // Watches for message boxes of this process from a second thread and answers the ones the test
 // expects, in the order it expects them. Any other box is closed (Cancel, No or OK) and fails

@@ -9,6 +9,8 @@
 #include "Harness.h"
 #include "app/win32/SecondaryForms.h"
 #include "operations/win32/RenameForm.h"
+#include "operations/win32/TitleForm.h"
+#include "platform/win32/Win32Platform.h"
 #include "support/JpegWriter.h"
 
 using namespace brevlo;
@@ -224,4 +226,56 @@ TEST_F(RenameWindow, WithoutAPcFolderNoFileChanges) {
   EXPECT_FALSE(IsWindowVisible(rename->Handle()));
   EXPECT_TRUE(Exists(videos + "clip.mp4"));
   EXPECT_FALSE(Exists(videos + "holiday.MP4"));
+}
+
+namespace {
+int escapeTicks = 0;
+}  // namespace
+
+// Escape closes each window of ours as its Cancel does (the About window has only OK), and a
+// question of Yes and No says No; Enter presses the default button, also with the name as it was.
+TEST_F(RenameWindow, EscapeCancelsAndEnterPressesOkInEveryWindowOfOurs) {
+  WriteText(videos + "clip.mp4", "video");
+  const auto shown = [](ui::TCustomForm* window) { return IsWindowVisible(window->Handle()) != 0; };
+  rename->ShowFor("PC", videos + "clip.mp4", "clip.mp4");
+  rename->edtNewname->SetText("holiday");
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(shown(rename));
+  EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
+  rename->ShowFor("PC", videos + "clip.mp4", "clip.mp4");
+  Key(VK_RETURN);
+  EXPECT_FALSE(shown(rename));
+  EXPECT_TRUE(renamedSides.empty());
+  rename->ShowFor("PC", videos + "clip.mp4", "clip.mp4");
+  rename->edtNewname->SetText("holiday");
+  Key(VK_RETURN);
+  EXPECT_FALSE(shown(rename));
+  EXPECT_TRUE(Exists(videos + "holiday.MP4"));
+
+  app::TTitleForm* title = Form()->TitleForm;
+  title->ShowFor(videos + "holiday.MP4", "Beach");
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(shown(title));
+  EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
+
+  std::unique_ptr<app::TAboutForm> about(app::NewAboutForm(ui::Application));
+  for (WORD key : {VK_ESCAPE, VK_RETURN}) {
+    about->Show();
+    Key(key);
+    EXPECT_FALSE(shown(about.get())) << key;
+    EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
+  }
+
+  // Escape while the question is up; Yes after a second, should Escape not answer.
+  escapeTicks = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindWindowA("#32770", "Question");
+    if (box == nullptr) return;
+    if (++escapeTicks == 1) Key(VK_ESCAPE, false);
+    if (escapeTicks == 5) PostMessageA(box, WM_COMMAND, IDYES, 0);
+  });
+  platform::Win32Dialogs dialogs([this]() -> void* { return Form()->Handle(); }, {});
+  EXPECT_EQ(dialogs.Show("Go on?", "Question", platform::MbYesNo | platform::MbIconQuestion),
+            platform::Answer::No);
+  KillTimer(nullptr, timer);
 }

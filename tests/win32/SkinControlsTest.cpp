@@ -101,22 +101,6 @@ int ArrowMismatches(skin::TskSkinEngine* engine, HWND panel) {
   return wrong;
 }
 
-// Pumped through the program's own loop, which hands dialog keys to the form; a modal box's
-// loop does that for itself.
-void Key(WORD vk, bool pump = true) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof in[0]);
-  if (!pump) return;
-  const DWORD end = GetTickCount() + 100;
-  while (static_cast<LONG>(GetTickCount() - end) < 0) {
-    ui::Application->ProcessMessages();
-    Sleep(10);
-  }
-}
-
 }  // namespace
 
 TEST(SkinControls, MainWindowButtonsBordersAndScrollBars) {

@@ -21,6 +21,8 @@ struct BoxUp {
 };
 std::vector<BoxUp> boxesUp;
 HWND stopButton = nullptr;
+bool endSession = false;
+LRESULT endAnswer = -1;
 
 LRESULT CALLBACK RecordBoxUp(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_ACTIVATE) {
@@ -32,9 +34,13 @@ LRESULT CALLBACK RecordBoxUp(int code, WPARAM wParam, LPARAM lParam) {
       const bool usable = IsWindowVisible(stopButton) && IsWindowEnabled(stopButton) &&
                           IsWindowEnabled(GetParent(stopButton));
       boxesUp.push_back({caption, GetWindow(box, GW_OWNER), usable});
-      // Pressed while the question is up, as a person would.
+      // Pressed while the question is up, as a person would; or the session ends meanwhile.
       if (usable && std::string(caption) == "Overwrite") {
-        PostMessageA(stopButton, BM_CLICK, 0, 0);
+        if (endSession) {
+          endAnswer = SendMessageA(GetWindow(box, GW_OWNER), WM_QUERYENDSESSION, 0, 0);
+        } else {
+          PostMessageA(stopButton, BM_CLICK, 0, 0);
+        }
       }
     }
   }
@@ -184,4 +190,23 @@ TEST_F(Transfers, BoxesBelongToTheMainWindowAndStopStaysUsableDuringTheQuestion)
   EXPECT_TRUE(Exists(videos + "M4V00001_New.MP4"));
   EXPECT_FALSE(Exists(videos + "M4V00002.MP4"));
   EXPECT_TRUE(IsWindowEnabled(Form()->Handle()));
+
+  // Asked to end then, as the session's end asks: it stops as Stop does, then the program ends.
+  DeleteFileA((videos + "M4V00001_New.MP4").c_str());
+  DeleteFileA((videos + "M4V00001_New.THM").c_str());
+  boxes.Expect("Overwrite", IDNO);
+  boxes.Expect("Canceled");
+  boxesUp.clear();
+  endSession = true;
+  hook = SetWindowsHookExA(WH_CBT, RecordBoxUp, nullptr, GetCurrentThreadId());
+  Form()->btnCopyPC->Perform(BM_CLICK);
+  Pump();
+  UnhookWindowsHookEx(hook);
+  endSession = false;
+  EXPECT_EQ(endAnswer, FALSE);
+  ASSERT_EQ(boxesUp.size(), 2u);
+  EXPECT_EQ(boxesUp[1].caption, "Canceled");
+  EXPECT_TRUE(Exists(videos + "M4V00001_New.MP4"));
+  EXPECT_FALSE(Exists(videos + "M4V00002.MP4"));
+  EXPECT_FALSE(IsWindowVisible(Form()->Handle()));
 }

@@ -223,10 +223,15 @@ Function un.PreferencesAreOurs
     ${IfThen} $R6 == 0 ${|} ${Continue} ${|}
     StrCpy $R3 $R2 12
     StrCpy $R4 $R2 8
+    StrCpy $R7 $R2 11
+    StrCpy $R8 $R2 17
     ${If} $R2 != ""
     ${AndIf} $R2 != "[Main]"
     ${AndIf} $R3 != "Output Path="
     ${AndIf} $R4 != "Version="
+    ${AndIf} $R4 != "Convert="
+    ${AndIf} $R7 != "PSP Titles="
+    ${AndIf} $R8 != "Frame Thumbnails="
       StrCpy $R0 0
       ${Break}
     ${EndIf}

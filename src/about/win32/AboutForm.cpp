@@ -72,6 +72,9 @@ TAboutForm::TAboutForm(ui::TComponent* owner, ui::TCustomForm* mainWindow,
   btnTech->OnClick = [this](ui::TObject* s) { btnTechClick(s); };
   btnOK = AddButton(this, panBottom, "btnOK", 408, 88, "&OK");
   btnOK->OnClick = [this](ui::TObject* s) { btnOKClick(s); };
+  // Nothing to cancel: Escape closes the window as OK does.
+  btnOK->Default = true;
+  btnOK->Cancel = true;
 
   OnShow = [this](ui::TObject* s) { FormShow(s); };
   OnClose = [this](ui::TObject* s, ui::TCloseAction& a) { FormClose(s, a); };

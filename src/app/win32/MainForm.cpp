@@ -265,6 +265,10 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormClose(ui::TObject*, ui::TCloseAction& action) {
+  if (StopForEnd()) {
+    action = ui::TCloseAction::None;
+    return;
+  }
   const SaveOutcome outcome =
       SaveOutputPath(*services_.profile, *services_.fs, values_, edtPath->Text());
   if (outcome == SaveOutcome::Failed) {

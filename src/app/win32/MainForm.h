@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -249,6 +250,12 @@ class TMainForm : public ui::TForm {
   class TransferHost;
   std::unique_ptr<TransferHost> transferHost_;
   bool transferRunning_ = false;
+  // Asked to end during a transfer: stopped as Stop does, the program ends once it has.
+  bool endAfterTransfer_ = false;
+  // Runs a transfer, then ends the program if that was asked for meanwhile.
+  void RunTransfer(const std::function<void()>& transfer);
+  // Whether a transfer runs; if so, it is stopped and the program ends after it.
+  bool StopForEnd();
   bool pspTitles_ = true;      // "PSP Titles" in the preferences
   bool framePictures_ = true;  // "Frame Thumbnails" in the preferences
   bool convert_ = true;        // "Convert" in the preferences

@@ -13,18 +13,43 @@ struct Running {
 };
 }  // namespace
 
-void TMainForm::TransferVideos(int mode) {
+void TMainForm::RunTransfer(const std::function<void()>& transfer) {
   if (TransferForm == nullptr || transferRunning_) return;
   if (!transferHost_) transferHost_ = std::make_unique<TransferHost>(*this);
-  Running running(transferRunning_);
-  transferHost_->Engine().TransferVideos(mode);
+  {
+    Running running(transferRunning_);
+    transfer();
+  }
+  if (endAfterTransfer_) {
+    endAfterTransfer_ = false;
+    Close();
+  }
+}
+
+void TMainForm::TransferVideos(int mode) {
+  RunTransfer([&] { transferHost_->Engine().TransferVideos(mode); });
 }
 
 void TMainForm::TransferDroppedFiles(int mode, const std::vector<std::string>& paths) {
-  if (TransferForm == nullptr || transferRunning_) return;
-  if (!transferHost_) transferHost_ = std::make_unique<TransferHost>(*this);
-  Running running(transferRunning_);
-  transferHost_->Engine().TransferFiles(mode, paths);
+  RunTransfer([&] { transferHost_->Engine().TransferFiles(mode, paths); });
+}
+
+// The taskbar, the Task Manager and the end of the session ask through these. During a
+// transfer the rest would go on unseen and beyond Stop: it stops as Stop does, and the program
+// ends once it has; the session is told to wait.
+bool TMainForm::StopForEnd() {
+  if (!transferRunning_) return false;
+  endAfterTransfer_ = true;
+  if (TransferForm != nullptr) TransferForm->Button1Click(this);
+  return true;
+}
+
+void TMainForm::WndProc(ui::TMessage& message) {
+  if (message.Msg == WM_QUERYENDSESSION && StopForEnd()) {
+    message.Result = FALSE;
+    return;
+  }
+  ui::TForm::WndProc(message);
 }
 
 // Buttons, their accelerators, the menus' items and drops all come here; during a transfer

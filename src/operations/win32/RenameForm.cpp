@@ -17,10 +17,12 @@ TRenameForm::TRenameForm(ui::TComponent* owner, ui::TCustomForm* mainWindow,
   edtNewname->TabOrder = 0;
   btnOK = ui::NewButton(this, this, "btnOK", 192, 64, 75, 25, "&OK");
   btnOK->TabOrder = 1;
+  btnOK->Default = true;
   btnOK->OnClick = [this](ui::TObject* s) { btnOKClick(s); };
 
   Button2 = ui::NewButton(this, this, "Button2", 288, 64, 75, 25, "&Cancel");
   Button2->TabOrder = 2;
+  Button2->Cancel = true;
   Button2->OnClick = [this](ui::TObject* s) { Button2Click(s); };
 
   OnShow = [this](ui::TObject* s) { FormShow(s); };
@@ -31,6 +33,7 @@ TRenameForm::TRenameForm(ui::TComponent* owner, ui::TCustomForm* mainWindow,
 void TRenameForm::ShowFor(const std::string& side, const std::string& sourcePath,
                           const std::string& currentName) {
   edtNewname->SetText(currentName);
+  shownName_ = currentName;
   RenameSide = side;
   RenameSourcePath = sourcePath;
   Show();
@@ -51,6 +54,11 @@ void TRenameForm::FormClose(ui::TObject*, ui::TCloseAction& action) {
 }
 
 void TRenameForm::btnOKClick(ui::TObject*) {
+  // The name as it was: nothing to rename, and no rule to refuse it by.
+  if (edtNewname->Text() == shownName_) {
+    Close();
+    return;
+  }
   // Boxes belong to the window in front; make sure that is this one.
   if (Showing()) SetActiveWindow(Handle());
   const operations::RenameResult result =

@@ -45,6 +45,7 @@ class TRenameForm : public ui::TForm {
   ui::TCustomForm* mainWindow_;
   platform::IFileSystem& fs_;
   platform::IDialogs& dialogs_;
+  std::string shownName_;  // the name the window was shown with
 };
 
 extern TRenameForm* RenameForm;

@@ -13,9 +13,11 @@ TTitleForm::TTitleForm(ui::TComponent* owner, ui::TCustomForm* mainWindow, Title
   edtTitle->TabOrder = 0;
   btnOK = ui::NewButton(this, this, "btnOK", 192, 64, 75, 25, "&OK");
   btnOK->TabOrder = 1;
+  btnOK->Default = true;
   btnOK->OnClick = [this](ui::TObject* s) { btnOKClick(s); };
   Button2 = ui::NewButton(this, this, "Button2", 288, 64, 75, 25, "&Cancel");
   Button2->TabOrder = 2;
+  Button2->Cancel = true;
   Button2->OnClick = [this](ui::TObject* s) { Button2Click(s); };
   OnShow = [this](ui::TObject* s) { FormShow(s); };
   OnClose = [this](ui::TObject* s, ui::TCloseAction& a) { FormClose(s, a); };

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/QuietErrors.h"
+
 namespace brevlo::platform {
 namespace {
 
@@ -49,9 +51,10 @@ std::optional<std::string> PathOf(LPCITEMIDLIST item) {
 }  // namespace
 
 bool BrowseForFolder(HWND owner, const std::string& title, std::string& folder) {
-  const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-  if (!folder.empty() && !IsFolder(folder)) folder.clear();
-  SetErrorMode(previousMode);
+  {
+    QuietErrors quiet;
+    if (!folder.empty() && !IsFolder(folder)) folder.clear();
+  }
 
   IMalloc* allocator = nullptr;
   if (FAILED(SHGetMalloc(&allocator)) || allocator == nullptr) return false;
@@ -75,11 +78,13 @@ bool BrowseForFolder(HWND owner, const std::string& title, std::string& folder) 
 
   std::vector<HWND> disabled;
   EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(&disabled));
-  const UINT savedMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-  OleInitialize(nullptr);
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
-  OleUninitialize();
-  SetErrorMode(savedMode);
+  LPITEMIDLIST chosen = nullptr;
+  {
+    QuietErrors quiet;
+    OleInitialize(nullptr);
+    chosen = SHBrowseForFolderA(&info);
+    OleUninitialize();
+  }
   for (HWND window : disabled) EnableWindow(window, TRUE);
   if (owner != nullptr) SetActiveWindow(owner);
 

@@ -8,21 +8,10 @@
 
 #include "platform/CopyPlan.h"
 #include "platform/CopySteps.h"
+#include "platform/win32/QuietErrors.h"
 
 namespace brevlo::platform {
 namespace {
-
-// No "insert a disk" boxes while we look at removable drives.
-class QuietErrors {
- public:
-  QuietErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
-  ~QuietErrors() { SetErrorMode(previous_); }
-  QuietErrors(const QuietErrors&) = delete;
-  QuietErrors& operator=(const QuietErrors&) = delete;
-
- private:
-  UINT previous_;
-};
 
 std::string Joined(const std::string& folder, const std::string& name) {
   if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') {
@@ -472,9 +461,41 @@ bool Win32Shell::Open(const std::string& target) {
   return result > 32;
 }
 
+namespace {
+
+thread_local HHOOK noOnEscape = nullptr;
+
+// A box of Yes and No has no Cancel, and the system's box ignores Escape there; ours answer No,
+// as every other window of ours closes on Escape as its Cancel does.
+LRESULT CALLBACK AnswerNoOnEscape(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* msg = reinterpret_cast<const MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && msg != nullptr && msg->message == WM_KEYDOWN &&
+      msg->wParam == VK_ESCAPE) {
+    HWND box = GetAncestor(msg->hwnd, GA_ROOT);
+    HWND no = box != nullptr ? GetDlgItem(box, IDNO) : nullptr;
+    if (no != nullptr && GetDlgItem(box, IDCANCEL) == nullptr) {
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(no));
+      return 1;
+    }
+  }
+  return CallNextHookEx(noOnEscape, code, wParam, lParam);
+}
+
+}  // namespace
+
 Answer Win32Dialogs::Show(const std::string& text, const std::string& caption, unsigned flags) {
   HWND owner = owner_ ? static_cast<HWND>(owner_()) : nullptr;
-  return static_cast<Answer>(MessageBoxA(owner, text.c_str(), caption.c_str(), flags));
+  // Boxes may nest (a box of the window's while the helper's asks): only the outer one hooks.
+  const bool hook = (flags & MbYesNo) != 0 && noOnEscape == nullptr;
+  if (hook) {
+    noOnEscape = SetWindowsHookExA(WH_MSGFILTER, AnswerNoOnEscape, nullptr, GetCurrentThreadId());
+  }
+  const int answer = MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+  if (hook && noOnEscape != nullptr) {
+    UnhookWindowsHookEx(noOnEscape);
+    noOnEscape = nullptr;
+  }
+  return static_cast<Answer>(answer);
 }
 
 void Win32Dialogs::ShowError(const std::string& text) {
