@@ -230,6 +230,8 @@ class TMainForm : public ui::TForm {
   void QueuePictures(int which, unsigned generation,
                      const std::vector<library::RowWithoutThumbnail>& rows);
   void ApplyPictures(const std::vector<media::PictureDone>& done);
+  // The worker's word that pictures are ready; false for any other message.
+  bool PicturesMessage(ui::TMessage& message);
   void BuildControls();
   void BuildMenus();
   void BuildSkinEngine();

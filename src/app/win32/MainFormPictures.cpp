@@ -66,13 +66,11 @@ void TMainForm::ApplyPictures(const std::vector<media::PictureDone>& done) {
   }
 }
 
-void TMainForm::WndProc(ui::TMessage& message) {
-  if (message.Msg == PicturesReadyMessage) {
-    if (pictures_) ApplyPictures(pictures_->TakeDone());
-    message.Result = 0;
-    return;
-  }
-  ui::TForm::WndProc(message);
+bool TMainForm::PicturesMessage(ui::TMessage& message) {
+  if (message.Msg != PicturesReadyMessage) return false;
+  if (pictures_) ApplyPictures(pictures_->TakeDone());
+  message.Result = 0;
+  return true;
 }
 
 std::size_t TMainForm::PicturesPending() const {

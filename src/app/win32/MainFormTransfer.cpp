@@ -49,6 +49,7 @@ void TMainForm::WndProc(ui::TMessage& message) {
     message.Result = FALSE;
     return;
   }
+  if (PicturesMessage(message)) return;
   ui::TForm::WndProc(message);
 }
 
