@@ -66,7 +66,7 @@ watched() {
   sleep 1
   e2e_click_row 1 "$row"
   e2e_click_control "$button"
-  if [ "$label" = mkv ]; then
+  if [ "$label" = stop ]; then
     e2e_wait_window "Transfering..." 20 && sleep 2 && e2e_screenshot convert-progress
   fi
   wait "$watcher" || e2e_fail "the watcher saw no end of the $label transfer: $(tr '\n' ' ' <"$out")"
