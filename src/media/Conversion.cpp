@@ -17,8 +17,12 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "media/LibraryHandles.h"
+
 namespace brevlo::media {
 namespace {
+
+using namespace detail;
 
 constexpr int OutWidth = 480;
 constexpr int OutHeight = 272;
@@ -34,26 +38,11 @@ constexpr int AacFrame = 1024;
 // a little in length).
 constexpr double MaxShortfall = 1.0;
 
-struct FormatCloser {
-  void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
 struct OutputCloser {
   void operator()(AVFormatContext* f) const {
     if (f->pb != nullptr) avio_closep(&f->pb);
     avformat_free_context(f);
   }
-};
-struct CodecCloser {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameCloser {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketCloser {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct ScaleCloser {
-  void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
 struct ResampleCloser {
   void operator()(SwrContext* s) const { swr_free(&s); }
@@ -65,24 +54,6 @@ struct FifoCloser {
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
 using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
-
-void QuietLibraries() {
-  static const bool quiet = [] {
-    av_log_set_level(AV_LOG_QUIET);
-    return true;
-  }();
-  (void)quiet;
-}
-
-int QuarterTurns(const AVStream* stream) {
-  const auto* matrix = reinterpret_cast<const std::int32_t*>(
-      av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
-  if (matrix == nullptr) return 0;
-  const double degrees = -av_display_rotation_get(matrix);
-  if (!std::isfinite(degrees)) return 0;
-  const long turns = std::lround(degrees / 90.0);
-  return static_cast<int>(((turns % 4) + 4) % 4);
-}
 
 // The source opened with its best picture stream (not a song's cover) and its best sound.
 struct OpenedSource {

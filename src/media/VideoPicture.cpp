@@ -12,8 +12,12 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "media/LibraryHandles.h"
+
 namespace brevlo::media {
 namespace {
+
+using namespace detail;
 
 using platform::Thumbnail;
 
@@ -27,36 +31,9 @@ constexpr int MaxPacketsPerFrame = 600;
 // Average brightness (0-255) under which a frame counts as almost black.
 constexpr int DarkAverage = 24;
 
-struct FormatCloser {
-  void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct CodecCloser {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameCloser {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketCloser {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct ScaleCloser {
-  void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-
 int Interrupted(void* opaque) {
   const auto* stop = static_cast<const StopAsked*>(opaque);
   return *stop && (*stop)() ? 1 : 0;
-}
-
-// Clockwise quarter turns the picture is shown with (a phone's portrait video is stored lying).
-int QuarterTurns(const AVStream* stream) {
-  const auto* matrix = reinterpret_cast<const std::int32_t*>(
-      av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
-  if (matrix == nullptr) return 0;
-  const double degrees = -av_display_rotation_get(matrix);
-  if (!std::isfinite(degrees)) return 0;
-  const long turns = std::lround(degrees / 90.0);
-  return static_cast<int>(((turns % 4) + 4) % 4);
 }
 
 class FrameSource {
@@ -179,14 +156,6 @@ int AverageBrightness(const Thumbnail& picture) {
     }
   }
   return count == 0 ? 0 : static_cast<int>(sum / count);
-}
-
-void QuietLibraries() {
-  static const bool quiet = [] {
-    av_log_set_level(AV_LOG_QUIET);
-    return true;
-  }();
-  (void)quiet;
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ e2e_click_row 2 "$row"
 e2e_key "$e2e_main" ctrl+a
 xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 3
 sleep 0.5
-xdotool key --clearmodifiers Up Return
+xdotool key --clearmodifiers Up Return  # the last item, "Make Thumbnails"
 e2e_wait_for 30 test -f "$kind0/M4V00009.THM" || e2e_fail "Make Thumbnails wrote nothing"
 (cd "$kind0" && md5sum -c --quiet "$e2e_dir/thumbs-before.md5") >/dev/null 2>&1 ||
   e2e_fail "Make Thumbnails changed a thumbnail that was there"

@@ -49,7 +49,7 @@ sleep 1
 e2e_screenshot titles-copied
 
 # --- Set Title... from the PSP row's menu ---------------------------------------------------
-# Opens the PSP row's menu and picks its last item, "Set Title...".
+# Opens the PSP row's menu and picks "Set Title...", the last but one item.
 set_title_window() {
   local line x y w h
   line=$(e2e_rows 2 | awk -F'\t' -v r="$1" '$1 == r')
@@ -57,7 +57,7 @@ set_title_window() {
   e2e_click_row 2 "$1"
   xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 3
   sleep 0.5
-  xdotool key --clearmodifiers Up Return
+  xdotool key --clearmodifiers Up Up Return
   e2e_wait_window "PSP Title" 10
 }
 edit_text() { e2e_controls "PSP Title" | awk -F'\t' '$1 == "Edit" { print $7 }'; }

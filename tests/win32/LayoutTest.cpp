@@ -207,7 +207,8 @@ TEST_F(MainWindow, ContextMenusHoldTheirItemsInOrder) {
       {"Rename2", "Rename"},
       {"Delete2", "Delete"},
       {"", "-"},
-      {"SetTitle2", "Set Title..."}};
+      {"SetTitle2", "Set Title..."},
+      {"MakeThumbnails2", "Make Thumbnails"}};
   auto check = [](ui::TPopupMenu* menu,
                   const std::vector<std::pair<std::string, std::string>>& want) {
     const auto& items = menu->Items()->Items();

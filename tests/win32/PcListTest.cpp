@@ -78,7 +78,7 @@ class PcList : public ::testing::Test {
     WriteSized(videos + "a.mp4", 1500000);
     WriteBytes(videos + "a.THM", MakeJpeg(160, 120, 200, 0, 0));
     WriteSized(videos + "b.MP4", 2250000);
-    WriteSized(videos + "c.avi", 10);
+    WriteSized(videos + "c.txt", 10);
     WriteSized(videos + "d.mp4", 10);
     SetFileAttributesA((videos + "d.mp4").c_str(), FILE_ATTRIBUTE_HIDDEN);
     WriteSized(videos + "e.mp4", 1234567);

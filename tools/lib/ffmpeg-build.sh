@@ -17,7 +17,7 @@ brevlo_ffmpeg_encoders=(mpeg4 libopenh264 aac)
 brevlo_ffmpeg_muxers=(psp mp4)
 
 # The configure line, less the install prefix and the compilers' file-name map; the LGPL archive
-# prints it as it stands. LGPL 2.1 or later: never --enable-gpl or --enable-nonfree.
+# prints it as it stands. LGPL 2.1 or later: never the options that make it GPL or non-free.
 brevlo_ffmpeg_options() {
   local list
   printf '%s\n' --target-os=mingw32 --arch=x86_64 --enable-cross-compile \
