@@ -42,19 +42,9 @@ brevlo_ffmpeg_options() {
 # OpenH264 (BSD), static, cross-built from the distribution's source package with its patches into
 # DEPS/openh264-mingw, where FFmpeg's configure finds it through pkg-config.
 brevlo_build_openh264() {
-  local deps=$1 prefix=$1/openh264-mingw tarball debian src
+  local deps=$1 prefix=$1/openh264-mingw src
   [ -f "$prefix/lib/libopenh264.a" ] && return 0
-  tarball=$(ls "$deps"/src/openh264_*.orig.tar.xz | head -n 1)
-  debian=$(ls "$deps"/src/openh264_*.debian.tar.xz | head -n 1)
-  src=$deps/openh264-source
-  rm -rf "$src" && mkdir -p "$src"
-  tar -xJf "$tarball" -C "$src" --strip-components=1
-  tar -xJf "$debian" -C "$src"
-  local patch
-  while read -r patch; do
-    case $patch in '' | '#'*) continue ;; esac
-    patch -d "$src" -p1 -s <"$src/debian/patches/$patch"
-  done <"$src/debian/patches/series"
+  src=$(brevlo_unpack_source "$deps" openh264)
   make -C "$src" -j"$(nproc)" OS=mingw_nt ARCH=x86_64 CC=x86_64-w64-mingw32-gcc-posix \
     CXX=x86_64-w64-mingw32-g++-posix AR=x86_64-w64-mingw32-ar PREFIX="$prefix" \
     install-static >"$src/make.log" 2>&1 || {
@@ -63,18 +53,17 @@ brevlo_build_openh264() {
   }
 }
 
-# Unpacks the source with the distribution's patches into DIR/ffmpeg-source (again only when the
-# tarball is newer) and prints that folder.
-brevlo_ffmpeg_unpack() {
-  local deps=$1 tarball debian src
-  tarball=$(ls "$deps"/src/ffmpeg_*.orig.tar.xz | head -n 1)
-  debian=$(ls "$deps"/src/ffmpeg_*.debian.tar.xz | head -n 1)
-  src=$deps/ffmpeg-source
+# Unpacks the source package NAME with the distribution's patches into DEPS/NAME-source (again
+# only when the tarball is newer) and prints that folder.
+brevlo_unpack_source() {
+  local deps=$1 name=$2 tarball debian src patch
+  tarball=$(ls "$deps/src/${name}"_*.orig.tar.xz | head -n 1)
+  debian=$(ls "$deps/src/${name}"_*.debian.tar.xz | head -n 1)
+  src=$deps/$name-source
   if [ ! -f "$src/.unpacked" ] || [ "$tarball" -nt "$src/.unpacked" ]; then
     rm -rf "$src" && mkdir -p "$src"
     tar -xJf "$tarball" -C "$src" --strip-components=1
     tar -xJf "$debian" -C "$src"
-    local patch
     while read -r patch; do
       case $patch in '' | '#'*) continue ;; esac
       patch -d "$src" -p1 -s <"$src/debian/patches/$patch"
@@ -95,7 +84,7 @@ brevlo_build_ffmpeg() {
   if [ -f "$prefix/lib/libavcodec.a" ] && [ "$(cat "$prefix/configure-line.txt" 2>/dev/null)" = "$stamp" ]; then
     return 0
   fi
-  src=$(brevlo_ffmpeg_unpack "$deps")
+  src=$(brevlo_unpack_source "$deps" ffmpeg)
   rm -rf "$deps/ffmpeg-build" "$prefix"
   mkdir -p "$deps/ffmpeg-build"
   local options
