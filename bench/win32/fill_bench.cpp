@@ -32,6 +32,8 @@
 //                                             built (its drive scan and first fill apart,
 //                                             the drive tree's shell names and icons before
 //                                             it), shown and painted; the other forms built after
+//   fill_bench convert SOURCE TARGET [avc]   seconds of the conversion alone, in steps as
+//                                             the transfer runs it, without a window
 // FOLDER holds .mp4 videos with their .THM thumbnails (list_bench make FOLDER COUNT).
 // Lines starting with "result " are read by tools/bench-wine.sh.
 #include <windows.h>
@@ -51,10 +53,11 @@
 #include "../BenchSupport.h"
 #include "about/win32/AboutForm.h"
 #include "app/win32/MainForm.h"
-#include "media/VideoPicture.h"
 #include "app/win32/SecondaryForms.h"
 #include "dirtree/DirTreeModel.h"
 #include "dirtree/win32/FileExplorer.h"
+#include "media/Conversion.h"
+#include "media/VideoPicture.h"
 #include "operations/win32/RenameForm.h"
 #include "operations/win32/TransferForm.h"
 #include "platform/JpegDecoder.h"
@@ -1064,9 +1067,10 @@ int TimeClick(const std::string& title, const std::string& button, const std::st
 int TimePictures(const std::string& folder, int repeats) {
   ProgramFolder program(folder + "DefaultPreview.THM");
   const auto fill = [&](bool pictures) {
-    const std::string prefs = "[Main]\r\nFrame Thumbnails=" + std::string(pictures ? "1" : "0") + "\r\n";
-    HANDLE file = CreateFileA((program.path + "Preferences.ini").c_str(), GENERIC_WRITE, 0,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::string prefs =
+        "[Main]\r\nFrame Thumbnails=" + std::string(pictures ? "1" : "0") + "\r\n";
+    HANDLE file = CreateFileA((program.path + "Preferences.ini").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     WriteFile(file, prefs.data(), static_cast<DWORD>(prefs.size()), &written, nullptr);
     CloseHandle(file);
@@ -1125,6 +1129,30 @@ int TimeThumbs(const std::string& folder) {
   return made == static_cast<int>(names.size()) ? 0 : 1;
 }
 
+// The conversion as the transfer runs it, less the window: its steps back to back.
+int TimeConversion(const std::string& source, const std::string& target, bool avc) {
+  std::string error;
+  const double started = SinceProcessStart();
+  auto job = media::Conversion::Open(
+      source, target, avc ? media::TargetKind::Avc : media::TargetKind::Mpeg4, error, "Bench");
+  if (!job) {
+    std::fprintf(stderr, "cannot convert: %s\n", error.c_str());
+    return 1;
+  }
+  media::Conversion::Step step = media::Conversion::Step::Working;
+  int steps = 0;
+  while (step == media::Conversion::Step::Working) {
+    step = job->Run();
+    ++steps;
+  }
+  job.reset();
+  const double seconds = SinceProcessStart() - started;
+  std::printf("conversion in %d steps: %.3f s\n", steps, seconds);
+  Result("convert_seconds", seconds);
+  std::fflush(stdout);
+  return step == media::Conversion::Step::Done ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
   const double atMain = SinceProcessStart();
   if (argc < 3) {
@@ -1165,6 +1193,9 @@ int main(int argc, char** argv) {
                     std::vector<std::string>(argv + 4, argv + argc));
   }
   if (mode == "startup") return TimeStartup(folder, atMain);
+  if (mode == "convert" && argc > 3) {
+    return TimeConversion(argv[2], argv[3], argc > 4 && std::string(argv[4]) == "avc");
+  }
   if (mode == "hold") {
     // Keeps Wine's desktop up while other programs start and end, as a desktop is on Windows.
     Sleep(static_cast<DWORD>(std::max(1, std::atoi(argv[2]))) * 1000);

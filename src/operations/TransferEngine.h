@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -21,9 +22,9 @@ enum class VideoListId { Pc, Psp };
 inline constexpr std::uint64_t PspFileSizeLimit = 4294967295ull;
 
 // Shared by a transfer and its progress window: Stop only sets it, and the transfer looks at
-// it before its next row.
+// it before its next row. A conversion's worker reads it between its steps.
 struct TransferStopFlag {
-  int TransferCanceled = 0;
+  std::atomic<int> TransferCanceled = 0;
   void Stop() { TransferCanceled = -1; }
   bool Stopped() const { return TransferCanceled != 0; }
 };
@@ -75,8 +76,9 @@ class IConversionJob {
  public:
   virtual ~IConversionJob() = default;
   enum class Step { Working, Done, Failed };
+  // Works for a tenth of a second or so, so that Stop is seen between the steps.
   virtual Step Run() = 0;
-  // Of the video's length, 0 to 1.
+  // Of the video's length, 0 to 1; read by the window's thread while Run works on another.
   virtual double Fraction() const = 0;
   virtual std::string Error() const = 0;
   // Bytes of the converted file, known once it is Done and closed.

@@ -14,6 +14,13 @@ class IMessagePump {
   // the steps of a copy, and this returns once the call has ended, the thread's last error
   // being the call's. Unless an adapter knows better, the call simply runs here.
   virtual void RunWhilePumping(const std::function<void()>& call) { call(); }
+  // The same for a long piece of work, with tick called on this thread about every tenth of a
+  // second meanwhile (to show its progress). Unless an adapter knows better, the call simply
+  // runs here and tick never does.
+  virtual void RunWithTicks(const std::function<void()>& call, const std::function<void()>& tick) {
+    (void)tick;
+    call();
+  }
 };
 
 // The same, handing back the call's one result.

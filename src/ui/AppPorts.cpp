@@ -13,6 +13,10 @@ void AppPump::RunWhilePumping(const std::function<void()>& call) {
   platform::RunOnHelperThread(*this, call);
 }
 
+void AppPump::RunWithTicks(const std::function<void()>& call, const std::function<void()>& tick) {
+  platform::RunOnHelperThread(*this, call, tick);
+}
+
 AppDialogs::AppDialogs()
     : platform::Win32Dialogs(
           [] {

@@ -13,6 +13,7 @@ class AppPump : public platform::IMessagePump {
  public:
   void ProcessMessages() override;
   void RunWhilePumping(const std::function<void()>& call) override;
+  void RunWithTicks(const std::function<void()>& call, const std::function<void()>& tick) override;
 };
 
 // Boxes owned by the window in front; the error box under the application's title.

@@ -67,7 +67,7 @@ watched() {
   e2e_click_row 1 "$row"
   e2e_click_control "$button"
   if [ "$label" = stop ]; then
-    e2e_wait_window "Transfering..." 20 && sleep 2 && e2e_screenshot convert-progress
+    e2e_wait_window "Transfering..." 20 && sleep 1 && e2e_screenshot convert-progress
   fi
   wait "$watcher" || e2e_fail "the watcher saw no end of the $label transfer: $(tr '\n' ' ' <"$out")"
   brevlo_log "$label: $(tr '\n' ' ' <"$out")"

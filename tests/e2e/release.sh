@@ -78,8 +78,20 @@ run_setup() {
   timeout 180 wine "$setup" /S "$@" >>"$e2e_dir/setup.log" 2>&1 ||
     e2e_fail "the installer ended with status $?"
 }
+# A value that is not there reads empty; a reg that could not be run (seen once in a busy
+# prefix) is asked again rather than read as an absent value.
 reg_value() {
-  wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -F'    ' -v n="$1" '$2 == n { print $4 }'
+  local out i
+  for ((i = 0; i < 5; i++)); do
+    out=$(wine reg query "$key" /v "$1" 2>&1 | tr -d '\r')
+    if grep -qF 'HKEY_CURRENT_USER' <<<"$out"; then
+      awk -F'    ' -v n="$1" '$2 == n { print $4 }' <<<"$out"
+      return 0
+    fi
+    grep -qF 'Unable to find' <<<"$out" && return 0
+    sleep 1
+  done
+  e2e_fail "reg could not read $1: $out"
 }
 files_of() { (cd "$1" && find . -mindepth 1 | sed 's|^\./||' | sort | tr '\n' ' '); }
 ours="Brevlo.exe DefaultPreview.THM Preferences.ini README.txt Uninstall.exe "
@@ -131,9 +143,12 @@ timeout 180 wine "$setup" /S >>"$e2e_dir/setup.log" 2>&1 &&
   e2e_fail "the installer reported success over the running program"
 timeout 60 wine "$inst/Uninstall.exe" /S "_?=$inst_win" >>"$e2e_dir/setup.log" 2>&1 &&
   e2e_fail "the uninstaller reported success while the program ran"
-[ "$(files_of "$inst")" = "$ours" ] && cmp -s "$inst/Brevlo.exe" "$release/Brevlo.exe" &&
-  [ -f "$shortcut" ] && [ "$(reg_value DisplayName)" = Brevlo ] ||
-  e2e_fail "a refused installation or uninstall changed things"
+after=$(files_of "$inst")
+[ "$after" = "$ours" ] || e2e_fail "a refused installation or uninstall left $after"
+cmp -s "$inst/Brevlo.exe" "$release/Brevlo.exe" || e2e_fail "a refused installation changed Brevlo.exe"
+[ -f "$shortcut" ] || e2e_fail "a refused uninstall removed the shortcut"
+after=$(reg_value DisplayName)
+[ "$after" = Brevlo ] || e2e_fail "after a refused uninstall the list entry's name is \"$after\""
 e2e_close_main
 saved=$(e2e_ini_value "$inst/Preferences.ini" Main "Output Path") ||
   e2e_fail "no Output Path in $inst/Preferences.ini"

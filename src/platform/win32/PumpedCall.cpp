@@ -32,7 +32,8 @@ bool QuitPending() {
 
 }  // namespace
 
-void RunOnHelperThread(IMessagePump& pump, const std::function<void()>& call) {
+void RunOnHelperThread(IMessagePump& pump, const std::function<void()>& call,
+                       const std::function<void()>& tick) {
   HelperCall job{&call};
   const auto thread =
       reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &RunHelper, &job, 0, nullptr));
@@ -41,10 +42,20 @@ void RunOnHelperThread(IMessagePump& pump, const std::function<void()>& call) {
     return;
   }
   // Input already waiting counts as well as input that arrives, so nothing waits for the call.
-  while (MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
-             WAIT_OBJECT_0 + 1 &&
-         !QuitPending()) {
-    pump.ProcessMessages();
+  // A steady stream of messages must not hold the ticks back, hence the clock.
+  constexpr DWORD TickMs = 100;
+  DWORD ticked = GetTickCount();
+  for (;;) {
+    const DWORD since = GetTickCount() - ticked;
+    const DWORD wait = !tick ? INFINITE : since >= TickMs ? 0 : TickMs - since;
+    const DWORD woke =
+        MsgWaitForMultipleObjectsEx(1, &thread, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED || QuitPending()) break;
+    if (woke == WAIT_OBJECT_0 + 1) pump.ProcessMessages();
+    if (tick && GetTickCount() - ticked >= TickMs) {
+      ticked = GetTickCount();
+      tick();
+    }
   }
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);

@@ -11,6 +11,8 @@ namespace brevlo::platform {
 // The helper gets the call alone: it touches no window and shares nothing else. Once the
 // program is ending, this waits for the call without serving anything, so that no file is
 // left half renamed or half removed.
-void RunOnHelperThread(IMessagePump& pump, const std::function<void()>& call);
+// tick, when given, runs on this thread between its messages about every tenth of a second.
+void RunOnHelperThread(IMessagePump& pump, const std::function<void()>& call,
+                       const std::function<void()>& tick = {});
 
 }  // namespace brevlo::platform
