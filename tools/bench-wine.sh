@@ -14,8 +14,9 @@
 #     system's own copies (CopyFileA; CopyFileExW with a progress routine) and the program's
 #     copy in steps timed apart; the worst time its main window took to answer a message
 #     sent every 20 ms during the copy, against the same while it is idle;
-#   - start-up of Brevlo.exe to its main window against Wine's notepad to its window, with
-#     its parts timed in fresh processes (bench/win32/fill_bench.cpp startup);
+#   - start-up of Brevlo.exe to its main window against Wine's notepad to its window, and
+#     against the program as it was before the media libraries (built once from the history),
+#     with its parts timed in fresh processes (bench/win32/fill_bench.cpp startup);
 #   - a full repaint of the main window with 200 videos in both lists, skinned against the
 #     same window without its skin;
 #   - the fill of 2,000 videos with the rows' tips on (some of them read before each fill)
@@ -286,8 +287,28 @@ time_to_window() {
   printf '%s\n' "${out%% *}"
 }
 
+# The program as it was just before the media libraries came in, built once from the history
+# into DATA/before-win; prints its folder, or nothing without a history to build it from.
+build_before_libraries() {
+  local added commit src=$data/before-src dir=$data/before-win
+  added=$(git -C "$brevlo_top" log --diff-filter=A --format=%H -- tools/lib/ffmpeg-build.sh 2>/dev/null | tail -n 1)
+  [ -n "$added" ] || return 0
+  commit=$(git -C "$brevlo_top" rev-parse "$added^") || return 0
+  if [ "$(cat "$dir/commit" 2>/dev/null)" != "$commit" ] || [ ! -f "$dir/Brevlo.exe" ]; then
+    rm -rf "$src" "$dir"
+    mkdir -p "$src"
+    git -C "$brevlo_top" archive "$commit" | tar -x -C "$src"
+    cmake -S "$src" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-w64.cmake" \
+      -DBREVLO_JPEG_PREFIX="$brevlo_jpeg_prefix" -DCMAKE_BUILD_TYPE=Release -Wno-dev >/dev/null &&
+      brevlo_quiet_build "$dir" --target Brevlo || brevlo_die "the program before the libraries did not build"
+    echo "$commit" >"$dir/commit"
+  fi
+  echo "$dir"
+}
+
 bench_startup() {
   local root=$data/startup app pc brevlo=() notepad=() ratios=() i b n holder
+  local before_dir before_app olds=() old_ratios=() o
   # Started by its own path, as Brevlo.exe is: by its bare name Wine starts it through a
   # second process.
   local notepad_exe='C:\windows\system32\notepad.exe'
@@ -304,9 +325,15 @@ bench_startup() {
   mkdir -p "$app" "$pc" "$root/psp/MP_ROOT/100MNV01" "$root/psp/MP_ROOT/101ANV01"
   cp "$win/Brevlo.exe" "$win/DefaultPreview.THM" "$app/"
   printf '[Main]\r\nOutput Path=%s\r\n' "$(brevlo_winpath "$pc")" >"$app/Preferences.ini"
+  before_dir=$(build_before_libraries)
+  before_app=$root/app-before
+  if [ -n "$before_dir" ]; then
+    mkdir -p "$before_app"
+    cp "$before_dir/Brevlo.exe" "$app/DefaultPreview.THM" "$app/Preferences.ini" "$before_app/"
+  fi
   # An empty PSP is plugged in: without one, start-up stops at a question.
   psp_link G "$root/psp" floppy
-  echo "== start-up: Brevlo.exe (empty folder, empty PSP on G:) and notepad, in turn, on a desktop already up"
+  echo "== start-up: Brevlo.exe (empty folder, empty PSP on G:), notepad and the program before the media libraries, in turn, on a desktop already up"
   # On Windows the desktop is up before any program starts; Wine starts one with the first
   # program that needs it and ends it with the last, which would time its start with each.
   (exec wine "$win/fill_bench.exe" hold 1800 </dev/null >/dev/null 2>&1) &
@@ -321,6 +348,12 @@ bench_startup() {
     brevlo+=("$b")
     notepad+=("$n")
     ratios+=("$(ratio "$b" "$n")")
+    if [ -n "$before_dir" ]; then
+      o=$(time_to_window "$before_app" "$before_app/Brevlo.exe" '^Brevlo V') ||
+        brevlo_die "the program before the libraries showed no main window"
+      olds+=("$o")
+      old_ratios+=("$(ratio "$b" "$o")")
+    fi
   done
   # Where the time goes: each part of start-up, in fresh processes, medians.
   local parts=$data/startup-parts.txt part
@@ -335,6 +368,7 @@ bench_startup() {
   echo "Brevlo.exe: ${brevlo[*]}"
   echo "notepad:    ${notepad[*]}"
   echo "ratios:     ${ratios[*]}"
+  [ -z "$before_dir" ] || echo "before the libraries: ${olds[*]}"
   [ -n "$(value "$parts" startup_build_seconds)" ] || brevlo_die "fill_bench gave no start-up parts (see $parts)"
   part() { sed -nE "s/^result $1 ([0-9.e+-]+).*/\1/p" "$parts" | median; }
   echo "start-up parts, medians of $startup_part_runs fresh processes (s):"
@@ -355,6 +389,11 @@ EOF
   figure "start-up, Brevlo.exe to its window (s)" "$(printf '%s\n' "${brevlo[@]}" | median)" \
     "notepad to its window (s)" "$(printf '%s\n' "${notepad[@]}" | median)" \
     "$(printf '%s\n' "${ratios[@]}" | median)"
+  if [ -n "$before_dir" ]; then
+    figure "start-up, Brevlo.exe to its window (s)" "$(printf '%s\n' "${brevlo[@]}" | median)" \
+      "the same before the media libraries (s)" "$(printf '%s\n' "${olds[@]}" | median)" \
+      "$(printf '%s\n' "${old_ratios[@]}" | median)"
+  fi
 }
 
 # Three large videos copied to an empty PSP by the real program through its button, timed from
