@@ -29,7 +29,7 @@
 #     (one process per video, as a script would); the size of Brevlo.exe;
 #   - the real Brevlo.exe converting 60 s of 1080p H.264 on its way to the PSP, from the click to
 #     "Mission Accomplished", against the native ffmpeg program converting the same video at the
-#     same settings with the same two threads, in turns (medians of 3 rounds); the conversion
+#     same settings with the same two threads, in turns (medians of 5 rounds); the conversion
 #     alone under Wine without the windows; the worst answer of the main window meanwhile.
 # Ends with one line per figure: figure, baseline, ratio. Uses its own Wine prefix
 # (build/wineprefix-bench) and its own virtual display. Called by tools/bench.sh.
@@ -60,7 +60,7 @@ paint_repeats=${BREVLO_BENCH_PAINT_REPEATS:-9}
 tips_repeats=${BREVLO_BENCH_TIPS_REPEATS:-15}
 titles_repeats=${BREVLO_BENCH_TITLES_REPEATS:-5}
 pictures_repeats=${BREVLO_BENCH_PICTURES_REPEATS:-5}
-convert_rounds=${BREVLO_BENCH_CONVERT_ROUNDS:-3}
+convert_rounds=${BREVLO_BENCH_CONVERT_ROUNDS:-5}
 pictures_videos=${BREVLO_BENCH_PICTURES_VIDEOS:-100}
 
 brevlo_setup >/dev/null
