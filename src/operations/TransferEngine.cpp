@@ -54,6 +54,8 @@ const char* ReasonText(NotTransferredReason reason) {
       return "no free \"_New\" name is left for it";
     case NotTransferredReason::Stopped:
       return "Stop was pressed during its copy";
+    case NotTransferredReason::StoppedConverting:
+      return "Stop was pressed during its conversion";
     case NotTransferredReason::NotAVideo:
       return "it is not a video, and only videos (.mp4 files) are taken";
     case NotTransferredReason::Folder:
@@ -429,11 +431,13 @@ bool TransferEngine::RemovePart(const std::string& path) {
 // keep what they show.
 TransferReport TransferEngine::EndCanceled(TransferReport& report, bool move) {
   env_.progress.CloseProgress();
-  const bool stoppedOnly = report.thumbnailsLeft.empty() && report.notRemoved.empty() &&
-                           std::all_of(report.notTransferred.begin(), report.notTransferred.end(),
-                                       [](const NotTransferred& row) {
-                                         return row.reason == NotTransferredReason::Stopped;
-                                       });
+  const bool stoppedOnly =
+      report.thumbnailsLeft.empty() && report.notRemoved.empty() &&
+      std::all_of(report.notTransferred.begin(), report.notTransferred.end(),
+                  [](const NotTransferred& row) {
+                    return row.reason == NotTransferredReason::Stopped ||
+                           row.reason == NotTransferredReason::StoppedConverting;
+                  });
   env_.dialogs.Show(
       report.Incomplete() ? NotTransferredText(report, true, move) : std::string(CanceledText),
       CanceledCaption,
@@ -632,7 +636,8 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
                                                    BarPlace{report.handled, count}, title);
       if (copied == Copied::Stopped) {
         if (thumbStage == Stage::Arrived) Discard(thumb);
-        report.notTransferred.push_back({caption, NotTransferredReason::Stopped});
+        report.notTransferred.push_back({caption, convert ? NotTransferredReason::StoppedConverting
+                                                          : NotTransferredReason::Stopped});
         return EndCanceled(report, move);
       }
       if (copied != Copied::Complete) {

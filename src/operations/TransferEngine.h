@@ -127,19 +127,20 @@ struct TransferEnvironment {
 enum class TransferEnd { Completed, Canceled, NothingToDo, Refused };
 
 enum class NotTransferredReason {
-  CopyFailed,        // the video (or its own thumbnail) did not arrive complete
-  TooLargeForPsp,    // PspFileSizeLimit bytes or more
-  PspFull,           // every number from 1 to 99999 is taken
-  SameFile,          // source and destination are one file, or one folder, however spelt
-  NoFreeName,        // no free "_New" name
-  NoTemporaryName,   // every temporary name beside the destination is taken
-  NotReplaced,       // the old file could not be replaced and stays as it was
-  Stopped,           // Stop was pressed during its copy
-  NotAVideo,         // dropped, but not an ".mp4" file
-  Folder,            // dropped, but a folder
-  NotReadable,       // not an ".mp4", and not a video this program reads
-  NoRoom,            // its conversion would not fit in the PSP's free space
-  ConversionFailed,  // the conversion failed, or its result would not play
+  CopyFailed,         // the video (or its own thumbnail) did not arrive complete
+  TooLargeForPsp,     // PspFileSizeLimit bytes or more
+  PspFull,            // every number from 1 to 99999 is taken
+  SameFile,           // source and destination are one file, or one folder, however spelt
+  NoFreeName,         // no free "_New" name
+  NoTemporaryName,    // every temporary name beside the destination is taken
+  NotReplaced,        // the old file could not be replaced and stays as it was
+  Stopped,            // Stop was pressed during its copy
+  StoppedConverting,  // or during its conversion
+  NotAVideo,          // dropped, but not an ".mp4" file
+  Folder,             // dropped, but a folder
+  NotReadable,        // not an ".mp4", and not a video this program reads
+  NoRoom,             // its conversion would not fit in the PSP's free space
+  ConversionFailed,   // the conversion failed, or its result would not play
 };
 
 struct NotTransferred {

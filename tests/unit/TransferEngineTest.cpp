@@ -948,6 +948,8 @@ TEST_F(TransferTest, StopDuringAConversionLeavesNothingOnThePsp) {
   env.converter = &converter;
   const TransferReport report = TransferEngine(env).TransferVideos(CopyToPsp);
   EXPECT_EQ(report.end, TransferEnd::Canceled);
+  EXPECT_NE(dialogs.shown.back().text.find("clip.mkv: Stop was pressed during its conversion."),
+            std::string::npos);
   EXPECT_EQ(converter.steps, 2);
   EXPECT_TRUE(Names(m4vDir).empty());
   EXPECT_EQ(Names(pcDir), std::set<std::string>{"clip.mkv"});
