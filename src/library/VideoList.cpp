@@ -198,6 +198,8 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
       if (!DecodeFile(env.fs, decoder, bytes, base + own->second, thumb, code)) {
         if (report.jpegError == 0) report.jpegError = code;
         useDefault(thumb);
+        // A thumbnail that cannot be shown is none: the video's own picture may follow.
+        report.withoutThumbnail.push_back({report.rows, base + name, video.size, video.modified});
       }
     } else {
       if (!defaultChecked) {

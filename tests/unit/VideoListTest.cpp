@@ -102,13 +102,15 @@ TEST_F(FillTest, ListsVideosWithOwnOrDefaultThumbnailsAndSkipsOthers) {
 }
 
 // With conversion on, the PC list takes the videos people have, in any case, and tells which
-// rows came without a thumbnail (their pictures follow), by row, path, size and time.
+// rows came without a thumbnail that can be shown (their pictures follow), by row, path, size and
+// time.
 TEST_F(FillTest, OtherVideosWhenAskedAndTheRowsWithoutThumbnails) {
   const char* names[] = {"a.mp4", "b.M4V", "c.mov",  "d.3gp", "e.MKV",  "f.webm", "g.avi",
                          "h.wmv", "i.asf", "j.flv",  "k.mpg", "l.mpeg", "m.VOB",  "n.ts",
                          "o.m2ts", "p.mts", "q.txt", "r.mp3", "s.mkv.part", "ts"};
   for (const char* name : names) scratch.Put(std::string("videos/") + name, 10);
   scratch.Jpeg("videos/e.THM", 255, 0, 0);
+  scratch.Put("videos/g.THM", 10);  // damaged: no thumbnail to show
   EXPECT_EQ(FillVideoList(videos, sink, env).rows, 1);  // ".mp4" only, as always
   env.otherVideos = true;
   const FillReport report = FillVideoList(videos, sink, env);
@@ -120,6 +122,7 @@ TEST_F(FillTest, OtherVideosWhenAskedAndTheRowsWithoutThumbnails) {
   EXPECT_TRUE(report.withoutThumbnail[4].path.ends_with("f.webm"));
   EXPECT_EQ(report.withoutThumbnail[4].size, 10u);
   EXPECT_NE(report.withoutThumbnail[4].modified, 0u);
+  EXPECT_EQ(report.withoutThumbnail[5].row, 6);  // g.avi
 }
 
 TEST_F(FillTest, MissingFolderChangesNothing) {
