@@ -216,8 +216,9 @@ struct Conversion::Work {
   bool OpenDecoders();
   bool OpenOutput(const std::string& target);
   bool Feed();
-  bool DecodeVideo(const AVPacket* packet);
-  bool DecodeAudio(const AVPacket* packet);
+  // Sends a packet (null: the end) to a decoder and hands each frame it gives to take.
+  bool Decode(AVCodecContext* decoder, const AVPacket* packet,
+              bool (Work::*take)(const AVFrame* frame));
   bool TakePicture(const AVFrame* frame);
   bool Draw(const AVFrame* frame);
   bool SendPicture();
@@ -397,8 +398,8 @@ bool Conversion::Work::Feed() {
       return Fail("the video cannot be read to its end");
     }
     inputEnded = true;
-    if (!DecodeVideo(nullptr)) return false;
-    if (audioDecoder && !DecodeAudio(nullptr)) return false;
+    if (!Decode(videoDecoder.get(), nullptr, &Work::TakePicture)) return false;
+    if (audioDecoder && !Decode(audioDecoder.get(), nullptr, &Work::TakeSound)) return false;
     if (resampler && !Resample(nullptr, 0)) return false;
     return Finish();
   }
@@ -408,38 +409,25 @@ bool Conversion::Work::Feed() {
     Progress(static_cast<double>(packet->pts) * av_q2d(stream->time_base));
   }
   if (packet->stream_index == source.video) {
-    ok = DecodeVideo(packet.get());
+    ok = Decode(videoDecoder.get(), packet.get(), &Work::TakePicture);
   } else if (packet->stream_index == source.audio) {
-    ok = DecodeAudio(packet.get());
+    ok = Decode(audioDecoder.get(), packet.get(), &Work::TakeSound);
   }
   av_packet_unref(packet.get());
   return ok;
 }
 
-bool Conversion::Work::DecodeVideo(const AVPacket* input) {
-  // A damaged packet costs its picture, not the video: the decoder goes on at the next one.
-  const int sent = avcodec_send_packet(videoDecoder.get(), input);
+bool Conversion::Work::Decode(AVCodecContext* decoder, const AVPacket* input,
+                              bool (Work::*take)(const AVFrame* frame)) {
+  // A damaged packet costs its frame, not the video: the decoder goes on at the next one.
+  const int sent = avcodec_send_packet(decoder, input);
   if (sent == AVERROR(ENOMEM)) return Fail("out of memory");
   for (;;) {
-    const int got = avcodec_receive_frame(videoDecoder.get(), decoded.get());
+    const int got = avcodec_receive_frame(decoder, decoded.get());
     if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
     if (got == AVERROR(ENOMEM)) return Fail("out of memory");
     if (got < 0) return true;
-    const bool ok = TakePicture(decoded.get());
-    av_frame_unref(decoded.get());
-    if (!ok) return false;
-  }
-}
-
-bool Conversion::Work::DecodeAudio(const AVPacket* input) {
-  const int sent = avcodec_send_packet(audioDecoder.get(), input);
-  if (sent == AVERROR(ENOMEM)) return Fail("out of memory");
-  for (;;) {
-    const int got = avcodec_receive_frame(audioDecoder.get(), decoded.get());
-    if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
-    if (got == AVERROR(ENOMEM)) return Fail("out of memory");
-    if (got < 0) return true;
-    const bool ok = TakeSound(decoded.get());
+    const bool ok = (this->*take)(decoded.get());
     av_frame_unref(decoded.get());
     if (!ok) return false;
   }
@@ -503,18 +491,8 @@ bool Conversion::Work::Draw(const AVFrame* frame) {
           static_cast<std::ptrdiff_t>((plan.top >> shift) + y) * canvas->linesize[p] +
           (plan.left >> shift);
       for (int x = 0; x < w; ++x) {
-        int sx = x, sy = y;  // the pixel of the scaled picture shown at (x, y)
-        switch (turns) {
-          case 1:
-            sx = y, sy = sh - 1 - x;
-            break;
-          case 2:
-            sx = sw - 1 - x, sy = sh - 1 - y;
-            break;
-          default:
-            sx = sw - 1 - y, sy = x;
-            break;
-        }
+        int sx = 0, sy = 0;
+        TurnedFrom(turns, x, y, sw, sh, sx, sy);
         to[x] = from[static_cast<std::ptrdiff_t>(sy) * fromStride + sx];
       }
     }

@@ -51,4 +51,23 @@ inline int QuarterTurns(const AVStream* stream) {
   return static_cast<int>(((turns % 4) + 4) % 4);
 }
 
+// The pixel of a picture scaled in its stored orientation (width x height) that is shown at
+// (x, y) once it is turned clockwise by turns quarter turns.
+inline void TurnedFrom(int turns, int x, int y, int width, int height, int& sx, int& sy) {
+  switch (turns) {
+    case 1:
+      sx = y, sy = height - 1 - x;
+      break;
+    case 2:
+      sx = width - 1 - x, sy = height - 1 - y;
+      break;
+    case 3:
+      sx = width - 1 - y, sy = x;
+      break;
+    default:
+      sx = x, sy = y;
+      break;
+  }
+}
+
 }  // namespace brevlo::media::detail

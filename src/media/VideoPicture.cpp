@@ -120,20 +120,8 @@ std::optional<Thumbnail> Fit(const AVFrame* frame, AVRational sampleAspect, int 
   const int top = (PictureHeight - fitH) / 2;
   for (int y = 0; y < fitH; ++y) {
     for (int x = 0; x < fitW; ++x) {
-      int sx = x, sy = y;  // the pixel of the scaled frame shown at (x, y)
-      switch (turns) {
-        case 1:
-          sx = y, sy = scaledH - 1 - x;
-          break;
-        case 2:
-          sx = scaledW - 1 - x, sy = scaledH - 1 - y;
-          break;
-        case 3:
-          sx = scaledW - 1 - y, sy = x;
-          break;
-        default:
-          break;
-      }
+      int sx = 0, sy = 0;
+      TurnedFrom(turns, x, y, scaledW, scaledH, sx, sy);
       const std::uint8_t* from = scaled.data() + (static_cast<std::size_t>(sy) * scaledW + sx) * 3;
       std::uint8_t* to =
           out.bgr.data() + (static_cast<std::size_t>(top + y) * PictureWidth + left + x) * 3;

@@ -68,8 +68,6 @@ thm=$kind0/M4V00001.THM
   e2e_fail "the red clip's thumbnail is $(identify -format '%m %w %h %[interlace]' "$thm")"
 pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }
 colour_near "$(pixel "$thm" 80 60)" 255 0 0 || e2e_fail "its middle is $(pixel "$thm" 80 60)"
-colour_near "$(pixel "$thm" 80 5)" 0 0 0 || e2e_fail "its top bar is $(pixel "$thm" 80 5)"
-colour_near "$(pixel "$kind0/M4V00002.THM" 80 60)" 0 255 0 || e2e_fail "the lime clip's thumbnail"
 cmp -s "$kind0/M4V00003.THM" "$app/DefaultPreview.THM" ||
   e2e_fail "the file that is not a video did not get the default thumbnail"
 cmp -s "$videos/picture-16x9-red.mp4" "$pc/A red clip.mp4" || e2e_fail "the copy changed the PC file"
