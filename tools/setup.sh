@@ -9,8 +9,8 @@ mkdir -p "$build"
 
 packages=(g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth x11-utils imagemagick
   libx11-dev xdotool nasm libjpeg62-turbo-dev googletest libgtest-dev cmake ninja-build dpkg-dev g++
-  clang-format ffmpeg nsis fusefat dosfstools zip
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev)
+  clang-format ffmpeg nsis fusefat dosfstools zip meson pkgconf
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -37,6 +37,13 @@ fetch_source() {
     "${sudo_cmd[@]}" apt-get update -qq
   fi
   (cd "$src_root" && apt-get source --download-only "$name" >/dev/null 2>&1)
+  # A security update's archive may serve its patches without the original tarball, which the
+  # release it updates carries.
+  local version
+  for version in $(apt-cache showsrc "$name" 2>/dev/null | sed -n 's/^Version: //p'); do
+    ls "$src_root/${name}"_*.orig.tar.* >/dev/null 2>&1 && break
+    (cd "$src_root" && apt-get source --download-only --tar-only "$name=$version" >/dev/null 2>&1)
+  done
   ls "$src_root/${name}"_*.orig.tar.* >/dev/null 2>&1
 }
 
@@ -55,10 +62,12 @@ if [ ! -f "$jpeg_prefix/lib/libjpeg.a" ]; then
   cmake --build "$build/deps/libjpeg-build" --target install >/dev/null
 fi
 
-# FFmpeg's libraries, static, LGPL, with only what the program reads and writes; OpenH264 for its
-# H.264 encoder.
-fetch_source ffmpeg
-fetch_source openh264
+# FFmpeg's libraries, static, LGPL, with only what the program reads and writes, and the
+# libraries it is linked with: OpenH264 for its H.264 encoder, dav1d for AV1, libass with
+# FreeType, FriBidi and HarfBuzz for subtitles.
+for name in ffmpeg openh264 dav1d fribidi freetype harfbuzz libass; do
+  fetch_source "$name" || { echo "setup: the source package $name could not be fetched" >&2; exit 1; }
+done
 source "$top/tools/lib/ffmpeg-build.sh"
 brevlo_build_ffmpeg "$build/deps"
 echo "setup: ready"

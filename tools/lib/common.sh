@@ -6,7 +6,7 @@ brevlo_build=${BREVLO_BUILD:-$brevlo_top/build}
 brevlo_artifacts=${BREVLO_ARTIFACTS:-$brevlo_top/artifacts}
 brevlo_jpeg_prefix=$brevlo_build/deps/libjpeg-turbo-mingw
 brevlo_ffmpeg_prefix=$brevlo_build/deps/ffmpeg-mingw
-brevlo_openh264_prefix=$brevlo_build/deps/openh264-mingw
+brevlo_media_prefix=$brevlo_build/deps/media-mingw
 brevlo_win_dir=$brevlo_build/win
 brevlo_native_dir=$brevlo_build/native
 

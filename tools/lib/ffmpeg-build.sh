@@ -1,86 +1,202 @@
-# FFmpeg's libraries for the Windows build, from the distribution's source package. Sourced by
-# tools/setup.sh (which builds them) and tools/package.sh (which ships the source and the
-# configure line in the LGPL archive). Defines functions and variables only.
+# FFmpeg's libraries for the Windows build and the libraries it is linked with, each from the
+# distribution's source package, static. Sourced by tools/setup.sh (which builds them) and
+# tools/package.sh (which ships what the LGPL asks for). Defines functions and variables only.
+#
+# DEPS/media-mingw: OpenH264 (BSD), dav1d (BSD), FriBidi (LGPL), FreeType (FTL), HarfBuzz (MIT),
+# libass (ISC); DEPS/ffmpeg-mingw: FFmpeg (LGPL 2.1 or later).
 
-# What the program reads: the containers people have and their usual video and sound. The
-# program-stream demuxer identifies its streams through the raw-stream demuxers, hence those.
-brevlo_ffmpeg_decoders=(h264 hevc mpeg4 h263 flv mpeg1video mpeg2video msmpeg4v1 msmpeg4v2
-  msmpeg4v3 wmv1 wmv2 wmv3 vc1 vp8 vp9 mjpeg aac aac_latm mp3 mp3float mp2 mp2float ac3 eac3 opus
-  vorbis wmav1 wmav2 pcm_s16le pcm_s16be pcm_s24le pcm_u8 pcm_f32le pcm_alaw pcm_mulaw)
+# What the program reads: the containers people have and their usual video and sound, the
+# subtitles it draws, and the raw-stream demuxers the program-stream demuxer identifies its
+# streams through.
+brevlo_ffmpeg_decoders=(h264 hevc mpeg4 h263 h263p flv mpeg1video mpeg2video msmpeg4v1 msmpeg4v2
+  msmpeg4v3 wmv1 wmv2 wmv3 vc1 vp6 vp6a vp6f vp8 vp9 libdav1d theora vp3 dvvideo prores cinepak
+  indeo2 indeo3 indeo4 indeo5 msvideo1 huffyuv ffvhuff mjpeg mjpegb rawvideo svq1 svq3 rv10 rv20
+  rv30 rv40 png
+  aac aac_latm mp3 mp3float mp2 mp2float mp1 ac3 eac3 opus vorbis wmav1 wmav2 wmapro
+  wmalossless wmavoice flac dca truehd mlp alac amrnb amrwb cook ra_144 ra_288 atrac3 dvaudio
+  pcm_s16le pcm_s16be pcm_s16le_planar pcm_s24le pcm_s24be pcm_s32le pcm_s32be pcm_u8 pcm_s8
+  pcm_f32le pcm_f32be pcm_f64le pcm_alaw pcm_mulaw pcm_dvd pcm_bluray adpcm_ima_wav adpcm_ima_qt
+  adpcm_ms adpcm_g726 adpcm_g722 adpcm_yamaha adpcm_swf adpcm_ima_dk4
+  ass ssa srt subrip webvtt mov_text text pgssub dvdsub dvbsub)
 brevlo_ffmpeg_demuxers=(mov matroska avi asf flv mpegps mpegts mpegvideo m4v h264 hevc aac ac3
-  eac3 mp3)
-brevlo_ffmpeg_parsers=(h264 hevc mpeg4video mpegvideo h263 vc1 vp8 vp9 mjpeg aac aac_latm
-  mpegaudio ac3 opus vorbis)
+  eac3 mp3 ogg dv flac dts truehd mlp amr wav w64 rm ivf obu
+  srt ass webvtt)
+brevlo_ffmpeg_parsers=(h264 hevc mpeg4video mpegvideo h263 vc1 vp3 vp8 vp9 av1 mjpeg dvd_nav
+  aac aac_latm mpegaudio ac3 opus vorbis flac dca mlp amr cook dvaudio dvbsub dvdsub)
+brevlo_ffmpeg_bsfs=(extract_extradata av1_frame_split)
 # What the conversion to the PSP writes: MPEG-4 Part 2 and H.264 (OpenH264, BSD) with AAC, in the
 # PSP's MP4 variant.
 brevlo_ffmpeg_encoders=(mpeg4 libopenh264 aac)
 brevlo_ffmpeg_muxers=(psp mp4)
+# The picture's way from the decoder to the encoder: deinterlacing, colours, turns, subtitles.
+brevlo_ffmpeg_filters=(buffer buffersink abuffer abuffersink format aformat null anull scale pad
+  crop transpose hflip vflip bwdif idet colorspace lut3d subtitles ass overlay fps setpts setsar
+  settb aresample)
 
-# The configure line, less the install prefix and the compilers' file-name map; the LGPL archive
-# prints it as it stands. LGPL 2.1 or later: never the options that make it GPL or non-free.
+# The configure line as the LGPL archive prints it: SOURCE stands for the folder FFmpeg's source
+# was unpacked into, whose place on the machine stays out of the libraries (assertion texts name
+# files); the install prefix is added by whoever builds.
 brevlo_ffmpeg_options() {
   local list
   printf '%s\n' --target-os=mingw32 --arch=x86_64 --enable-cross-compile \
     --cross-prefix=x86_64-w64-mingw32- --cc=x86_64-w64-mingw32-gcc-posix \
     --cxx=x86_64-w64-mingw32-g++-posix --enable-static --disable-shared --disable-programs \
-    --disable-doc --disable-debug --disable-network --disable-avdevice --disable-avfilter \
-    --disable-postproc --disable-autodetect --enable-w32threads --disable-everything \
-    --enable-protocol=file --enable-swscale --enable-swresample --enable-libopenh264 \
-    --pkg-config=pkg-config --pkg-config-flags=--static
-  list=$(IFS=,; echo "${brevlo_ffmpeg_decoders[*]}")
-  echo "--enable-decoder=$list"
-  list=$(IFS=,; echo "${brevlo_ffmpeg_demuxers[*]}")
-  echo "--enable-demuxer=$list"
-  list=$(IFS=,; echo "${brevlo_ffmpeg_parsers[*]}")
-  echo "--enable-parser=$list"
-  list=$(IFS=,; echo "${brevlo_ffmpeg_encoders[*]}")
-  echo "--enable-encoder=$list"
-  list=$(IFS=,; echo "${brevlo_ffmpeg_muxers[*]}")
-  echo "--enable-muxer=$list"
+    --disable-doc --disable-debug --disable-network --disable-avdevice --disable-postproc \
+    --disable-autodetect --enable-w32threads --disable-everything --enable-protocol=file \
+    --enable-swscale --enable-swresample --enable-avfilter --enable-libopenh264 \
+    --enable-libdav1d --enable-libass --pkg-config=pkg-config \
+    '--pkg-config-flags=--static --define-prefix' '--extra-cflags=-ffile-prefix-map=SOURCE/=ffmpeg/'
+  local kind
+  for kind in decoder demuxer parser bsf encoder muxer filter; do
+    local -n names=brevlo_ffmpeg_${kind}s
+    list=$(IFS=,; echo "${names[*]}")
+    echo "--enable-$kind=$list"
+  done
 }
 
-# OpenH264 (BSD), static, cross-built from the distribution's source package with its patches into
-# DEPS/openh264-mingw, where FFmpeg's configure finds it through pkg-config.
-brevlo_build_openh264() {
-  local deps=$1 prefix=$1/openh264-mingw src
-  [ -f "$prefix/lib/libopenh264.a" ] && return 0
-  src=$(brevlo_unpack_source "$deps" openh264)
-  make -C "$src" -j"$(nproc)" OS=mingw_nt ARCH=x86_64 CC=x86_64-w64-mingw32-gcc-posix \
-    CXX=x86_64-w64-mingw32-g++-posix AR=x86_64-w64-mingw32-ar PREFIX="$prefix" \
-    install-static >"$src/make.log" 2>&1 || {
-    tail -n 30 "$src/make.log" >&2
-    return 1
-  }
+# The Meson cross file of the libraries built with Meson (the LGPL archive carries it for FriBidi).
+brevlo_meson_cross() {
+  cat <<'CROSS'
+[binaries]
+c = 'x86_64-w64-mingw32-gcc-posix'
+cpp = 'x86_64-w64-mingw32-g++-posix'
+ar = 'x86_64-w64-mingw32-ar'
+strip = 'x86_64-w64-mingw32-strip'
+windres = 'x86_64-w64-mingw32-windres'
+nasm = 'nasm'
+pkgconfig = 'pkg-config'
+
+[built-in options]
+default_library = 'static'
+buildtype = 'release'
+libdir = 'lib'
+wrap_mode = 'nofallback'
+
+[host_machine]
+system = 'windows'
+cpu_family = 'x86_64'
+cpu = 'x86_64'
+endian = 'little'
+CROSS
 }
+
+# Each Meson-built library's options, beside the cross file's.
+brevlo_fribidi_options=(-Ddocs=false)
+brevlo_freetype_options=(-Dharfbuzz=disabled -Dbrotli=disabled -Dbzip2=disabled -Dpng=disabled
+  -Dzlib=internal -Dmmap=disabled -Dtests=disabled)
+brevlo_harfbuzz_options=(-Dfreetype=enabled -Dglib=disabled -Dgobject=disabled -Dcairo=disabled
+  -Dchafa=disabled -Dicu=disabled -Dgraphite2=disabled -Dgdi=disabled -Ddirectwrite=disabled
+  -Dtests=disabled -Dintrospection=disabled -Ddocs=disabled -Dbenchmark=disabled)
+brevlo_dav1d_options=(-Denable_tools=false -Denable_tests=false -Denable_examples=false
+  -Denable_docs=false)
+brevlo_libass_options=(--host=x86_64-w64-mingw32 --enable-static --disable-shared
+  --enable-directwrite --disable-fontconfig --disable-libunibreak --disable-coretext
+  --enable-asm)
 
 # Unpacks the source package NAME with the distribution's patches into DEPS/NAME-source (again
 # only when the tarball is newer) and prints that folder.
 brevlo_unpack_source() {
   local deps=$1 name=$2 tarball debian src patch
-  tarball=$(ls "$deps/src/${name}"_*.orig.tar.xz | head -n 1)
-  debian=$(ls "$deps/src/${name}"_*.debian.tar.xz | head -n 1)
+  tarball=$(ls "$deps/src/${name}"_*.orig.tar.* | grep -v '\.asc$' | head -n 1)
+  debian=$(ls "$deps/src/${name}"_*.debian.tar.* | sort -V | tail -n 1)
   src=$deps/$name-source
-  if [ ! -f "$src/.unpacked" ] || [ "$tarball" -nt "$src/.unpacked" ]; then
+  if [ ! -f "$src/.unpacked" ] || [ "$tarball" -nt "$src/.unpacked" ] ||
+    [ "$debian" -nt "$src/.unpacked" ]; then
     rm -rf "$src" && mkdir -p "$src"
-    tar -xJf "$tarball" -C "$src" --strip-components=1
-    tar -xJf "$debian" -C "$src"
-    while read -r patch; do
-      case $patch in '' | '#'*) continue ;; esac
-      patch -d "$src" -p1 -s <"$src/debian/patches/$patch"
-    done <"$src/debian/patches/series"
+    tar -xaf "$tarball" -C "$src" --strip-components=1
+    tar -xaf "$debian" -C "$src"
+    if [ -f "$src/debian/patches/series" ]; then
+      while read -r patch; do
+        case $patch in '' | '#'*) continue ;; esac
+        patch -d "$src" -p1 -s <"$src/debian/patches/${patch%% *}"
+      done <"$src/debian/patches/series"
+    fi
     touch "$src/.unpacked"
   fi
   echo "$src"
 }
 
-# Builds and installs the static libraries into DEPS/ffmpeg-mingw; skipped when the installed
+# True when NAME was installed into PREFIX from the same tarballs with the same options.
+brevlo_built() {
+  local prefix=$1 name=$2 stamp=$3
+  [ "$(cat "$prefix/stamps/$name" 2>/dev/null)" = "$stamp" ]
+}
+brevlo_stamp() {
+  local deps=$1 name=$2
+  shift 2
+  (cd "$deps/src" && ls "${name}"_*.orig.tar.* "${name}"_*.debian.tar.* | grep -v '\.asc$')
+  printf '%s\n' "$@"
+}
+brevlo_step_log() {
+  local log=$1
+  shift
+  "$@" >>"$log" 2>&1 || {
+    tail -n 30 "$log" >&2
+    echo "setup: failed (see $log)" >&2
+    return 1
+  }
+}
+
+# A Meson-built library, static, into PREFIX.
+brevlo_build_meson() {
+  local deps=$1 name=$2 prefix=$1/media-mingw src stamp
+  shift 2
+  stamp=$(brevlo_stamp "$deps" "$name" "$@")
+  brevlo_built "$prefix" "$name" "$stamp" && return 0
+  src=$(brevlo_unpack_source "$deps" "$name")
+  brevlo_meson_cross >"$deps/mingw-cross.txt"
+  rm -rf "$src/build-mingw" "$src/build.log"
+  # Relative paths inside the source keep the build folder's place out of the library.
+  (cd "$src" && brevlo_step_log build.log meson setup build-mingw --cross-file "$deps/mingw-cross.txt" \
+    --prefix="$prefix" "$@" &&
+    brevlo_step_log build.log ninja -C build-mingw install) || return 1
+  mkdir -p "$prefix/stamps" && echo "$stamp" >"$prefix/stamps/$name"
+}
+
+# OpenH264, cross-built with its own makefile.
+brevlo_build_openh264() {
+  local deps=$1 prefix=$1/media-mingw src stamp
+  stamp=$(brevlo_stamp "$deps" openh264 OS=mingw_nt ARCH=x86_64)
+  brevlo_built "$prefix" openh264 "$stamp" && return 0
+  src=$(brevlo_unpack_source "$deps" openh264)
+  (cd "$src" && brevlo_step_log make.log make -j"$(nproc)" OS=mingw_nt ARCH=x86_64 \
+    CC=x86_64-w64-mingw32-gcc-posix CXX=x86_64-w64-mingw32-g++-posix AR=x86_64-w64-mingw32-ar \
+    PREFIX="$prefix" install-static) || return 1
+  mkdir -p "$prefix/stamps" && echo "$stamp" >"$prefix/stamps/openh264"
+}
+
+# libass, by its own configure script.
+brevlo_build_libass() {
+  local deps=$1 prefix=$1/media-mingw src stamp
+  stamp=$(brevlo_stamp "$deps" libass "${brevlo_libass_options[@]}")
+  brevlo_built "$prefix" libass "$stamp" && return 0
+  src=$(brevlo_unpack_source "$deps" libass)
+  (cd "$src" && rm -f build.log &&
+    brevlo_step_log build.log ./configure --prefix="$prefix" "${brevlo_libass_options[@]}" \
+      CC=x86_64-w64-mingw32-gcc-posix CFLAGS="-O2 -ffile-prefix-map=$src/=libass/" &&
+    brevlo_step_log build.log make -j"$(nproc)" install) || return 1
+  mkdir -p "$prefix/stamps" && echo "$stamp" >"$prefix/stamps/libass"
+}
+
+# The libraries FFmpeg is linked with, in the order they need each other.
+brevlo_build_media_libs() {
+  local deps=$1
+  # Only the cross-built libraries, never the machine's own .pc files.
+  export PKG_CONFIG_LIBDIR=$deps/media-mingw/lib/pkgconfig PKG_CONFIG_PATH=
+  brevlo_build_openh264 "$deps" &&
+    brevlo_build_meson "$deps" dav1d "${brevlo_dav1d_options[@]}" &&
+    brevlo_build_meson "$deps" fribidi "${brevlo_fribidi_options[@]}" &&
+    brevlo_build_meson "$deps" freetype "${brevlo_freetype_options[@]}" &&
+    brevlo_build_meson "$deps" harfbuzz "${brevlo_harfbuzz_options[@]}" &&
+    brevlo_build_libass "$deps"
+}
+
+# Builds and installs FFmpeg's static libraries into DEPS/ffmpeg-mingw; skipped when the installed
 # ones were built with the same configure line.
 brevlo_build_ffmpeg() {
   local deps=$1 prefix=$1/ffmpeg-mingw src stamp
   stamp=$(brevlo_ffmpeg_options)
-  brevlo_build_openh264 "$deps" || return 1
-  # Only the cross-built libraries, never the machine's own .pc files.
-  export PKG_CONFIG_LIBDIR=$deps/openh264-mingw/lib/pkgconfig PKG_CONFIG_PATH=
+  brevlo_build_media_libs "$deps" || return 1
   if [ -f "$prefix/lib/libavcodec.a" ] && [ "$(cat "$prefix/configure-line.txt" 2>/dev/null)" = "$stamp" ]; then
     return 0
   fi
@@ -88,11 +204,9 @@ brevlo_build_ffmpeg() {
   rm -rf "$deps/ffmpeg-build" "$prefix"
   mkdir -p "$deps/ffmpeg-build"
   local options
-  mapfile -t options < <(brevlo_ffmpeg_options)
-  # The source's place on this machine stays out of the libraries (assertion texts name files).
+  mapfile -t options < <(brevlo_ffmpeg_options | sed "s#SOURCE/#$src/#")
   (cd "$deps/ffmpeg-build" &&
-    "$src/configure" --prefix="$prefix" "${options[@]}" \
-      --extra-cflags="-ffile-prefix-map=$src/=ffmpeg/" >configure.log 2>&1) || {
+    "$src/configure" --prefix="$prefix" "${options[@]}" >configure.log 2>&1) || {
     echo "setup: FFmpeg's configure failed (see $deps/ffmpeg-build/configure.log)" >&2
     return 1
   }
