@@ -33,9 +33,10 @@ brevlo_ffmpeg_filters=(buffer buffersink abuffer abuffersink format aformat null
   crop transpose hflip vflip bwdif idet colorspace lut3d subtitles ass overlay fps setpts setsar
   settb aresample)
 
-# The configure line as the LGPL archive prints it: SOURCE stands for the folder FFmpeg's source
-# was unpacked into, whose place on the machine stays out of the libraries (assertion texts name
-# files); the install prefix is added by whoever builds.
+# The configure line, one option a line, as the LGPL archive prints it. FFmpeg is built inside its
+# source folder with the default prefix and installed with DESTDIR, so that no place on the
+# machine enters the libraries (assertion texts name files, the line itself is kept in them) and
+# anyone can build the same bytes in a folder of their own.
 brevlo_ffmpeg_options() {
   local list
   printf '%s\n' --target-os=mingw32 --arch=x86_64 --enable-cross-compile \
@@ -44,8 +45,7 @@ brevlo_ffmpeg_options() {
     --disable-doc --disable-debug --disable-network --disable-avdevice --disable-postproc \
     --disable-autodetect --enable-w32threads --disable-everything --enable-protocol=file \
     --enable-swscale --enable-swresample --enable-avfilter --enable-libopenh264 \
-    --enable-libdav1d --enable-libass --pkg-config=pkg-config \
-    '--pkg-config-flags=--static --define-prefix' '--extra-cflags=-ffile-prefix-map=SOURCE/=ffmpeg/'
+    --enable-libdav1d --enable-libass --pkg-config=pkg-config --pkg-config-flags=--static
   local kind
   for kind in decoder demuxer parser bsf encoder muxer filter; do
     local -n names=brevlo_ffmpeg_${kind}s
@@ -188,11 +188,14 @@ brevlo_build_media_libs() {
     brevlo_build_meson "$deps" fribidi "${brevlo_fribidi_options[@]}" &&
     brevlo_build_meson "$deps" freetype "${brevlo_freetype_options[@]}" &&
     brevlo_build_meson "$deps" harfbuzz "${brevlo_harfbuzz_options[@]}" &&
-    brevlo_build_libass "$deps"
+    brevlo_build_libass "$deps" || return 1
+  # Each .pc file finds its library beside itself, wherever the prefix is copied (the LGPL
+  # archive carries it).
+  sed -i 's|^prefix=.*|prefix=${pcfiledir}/../..|' "$deps"/media-mingw/lib/pkgconfig/*.pc
 }
 
-# Builds and installs FFmpeg's static libraries into DEPS/ffmpeg-mingw; skipped when the installed
-# ones were built with the same configure line.
+# Builds FFmpeg's static libraries and installs them into DEPS/ffmpeg-mingw; skipped when the
+# installed ones were built with the same configure line.
 brevlo_build_ffmpeg() {
   local deps=$1 prefix=$1/ffmpeg-mingw src stamp
   stamp=$(brevlo_ffmpeg_options)
@@ -200,23 +203,25 @@ brevlo_build_ffmpeg() {
   if [ -f "$prefix/lib/libavcodec.a" ] && [ "$(cat "$prefix/configure-line.txt" 2>/dev/null)" = "$stamp" ]; then
     return 0
   fi
+  # A source folder of its own, fresh: the build happens inside it.
+  rm -f "$deps/ffmpeg-source/.unpacked"
   src=$(brevlo_unpack_source "$deps" ffmpeg)
-  rm -rf "$deps/ffmpeg-build" "$prefix"
-  mkdir -p "$deps/ffmpeg-build"
+  rm -rf "$prefix" "$deps/ffmpeg-stage"
   local options
-  mapfile -t options < <(brevlo_ffmpeg_options | sed "s#SOURCE/#$src/#")
-  (cd "$deps/ffmpeg-build" &&
-    "$src/configure" --prefix="$prefix" "${options[@]}" >configure.log 2>&1) || {
-    echo "setup: FFmpeg's configure failed (see $deps/ffmpeg-build/configure.log)" >&2
+  mapfile -t options < <(brevlo_ffmpeg_options)
+  (cd "$src" && ./configure "${options[@]}" >configure.log 2>&1) || {
+    echo "setup: FFmpeg's configure failed (see $src/configure.log)" >&2
     return 1
   }
-  if ! grep -q '^License: LGPL version 2.1 or later' "$deps/ffmpeg-build/configure.log"; then
+  if ! grep -q '^License: LGPL version 2.1 or later' "$src/configure.log"; then
     echo "setup: FFmpeg is not configured LGPL 2.1 or later; the program must stay LGPL" >&2
     return 1
   fi
-  make -C "$deps/ffmpeg-build" -j"$(nproc)" install >"$deps/ffmpeg-build/make.log" 2>&1 || {
-    tail -n 30 "$deps/ffmpeg-build/make.log" >&2
+  make -C "$src" -j"$(nproc)" >"$src/make.log" 2>&1 &&
+    make -C "$src" install DESTDIR="$deps/ffmpeg-stage" >>"$src/make.log" 2>&1 || {
+    tail -n 30 "$src/make.log" >&2
     return 1
   }
+  mv "$deps/ffmpeg-stage/usr/local" "$prefix" && rm -rf "$deps/ffmpeg-stage"
   echo "$stamp" >"$prefix/configure-line.txt"
 }
