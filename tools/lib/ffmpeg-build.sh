@@ -96,7 +96,7 @@ brevlo_libass_options=(--host=x86_64-w64-mingw32 --enable-static --disable-share
 # Unpacks the source package NAME with the distribution's patches into DEPS/NAME-source (again
 # only when the tarball is newer) and prints that folder.
 brevlo_unpack_source() {
-  local deps=$1 name=$2 tarball debian src patch
+  local deps=$1 name=$2 tarball debian src patch part
   tarball=$(ls "$deps/src/${name}"_*.orig.tar.* | grep -v '\.asc$' | head -n 1)
   debian=$(ls "$deps/src/${name}"_*.debian.tar.* | sort -V | tail -n 1)
   src=$deps/$name-source
@@ -104,11 +104,17 @@ brevlo_unpack_source() {
     [ "$debian" -nt "$src/.unpacked" ]; then
     rm -rf "$src" && mkdir -p "$src"
     tar -xaf "$tarball" -C "$src" --strip-components=1
+    # Further parts of the original source (NAME_V.orig-PART.tar.*) go to folders of their name.
+    for part in $(ls "$deps/src/${name}"_*.orig-*.tar.* 2>/dev/null | grep -v '\.asc$'); do
+      part=${part##*.orig-}
+      mkdir -p "$src/${part%%.tar.*}"
+      tar -xaf "$deps/src/${name}"_*.orig-"$part" -C "$src/${part%%.tar.*}" --strip-components=1
+    done
     tar -xaf "$debian" -C "$src"
     if [ -f "$src/debian/patches/series" ]; then
       while read -r patch; do
         case $patch in '' | '#'*) continue ;; esac
-        patch -d "$src" -p1 -s <"$src/debian/patches/${patch%% *}"
+        patch -d "$src" -p1 -s -N <"$src/debian/patches/${patch%% *}" >&2 || return 1
       done <"$src/debian/patches/series"
     fi
     touch "$src/.unpacked"
@@ -143,7 +149,7 @@ brevlo_build_meson() {
   shift 2
   stamp=$(brevlo_stamp "$deps" "$name" "$@")
   brevlo_built "$prefix" "$name" "$stamp" && return 0
-  src=$(brevlo_unpack_source "$deps" "$name")
+  src=$(brevlo_unpack_source "$deps" "$name") || return 1
   brevlo_meson_cross >"$deps/mingw-cross.txt"
   rm -rf "$src/build-mingw" "$src/build.log"
   # Relative paths inside the source keep the build folder's place out of the library.
@@ -158,7 +164,7 @@ brevlo_build_openh264() {
   local deps=$1 prefix=$1/media-mingw src stamp
   stamp=$(brevlo_stamp "$deps" openh264 OS=mingw_nt ARCH=x86_64)
   brevlo_built "$prefix" openh264 "$stamp" && return 0
-  src=$(brevlo_unpack_source "$deps" openh264)
+  src=$(brevlo_unpack_source "$deps" openh264) || return 1
   (cd "$src" && brevlo_step_log make.log make -j"$(nproc)" OS=mingw_nt ARCH=x86_64 \
     CC=x86_64-w64-mingw32-gcc-posix CXX=x86_64-w64-mingw32-g++-posix AR=x86_64-w64-mingw32-ar \
     PREFIX="$prefix" install-static) || return 1
@@ -170,7 +176,7 @@ brevlo_build_libass() {
   local deps=$1 prefix=$1/media-mingw src stamp
   stamp=$(brevlo_stamp "$deps" libass "${brevlo_libass_options[@]}")
   brevlo_built "$prefix" libass "$stamp" && return 0
-  src=$(brevlo_unpack_source "$deps" libass)
+  src=$(brevlo_unpack_source "$deps" libass) || return 1
   (cd "$src" && rm -f build.log &&
     brevlo_step_log build.log ./configure --prefix="$prefix" "${brevlo_libass_options[@]}" \
       CC=x86_64-w64-mingw32-gcc-posix CFLAGS="-O2 -ffile-prefix-map=$src/=libass/" &&
@@ -205,7 +211,7 @@ brevlo_build_ffmpeg() {
   fi
   # A source folder of its own, fresh: the build happens inside it.
   rm -f "$deps/ffmpeg-source/.unpacked"
-  src=$(brevlo_unpack_source "$deps" ffmpeg)
+  src=$(brevlo_unpack_source "$deps" ffmpeg) || return 1
   rm -rf "$prefix" "$deps/ffmpeg-stage"
   local options
   mapfile -t options < <(brevlo_ffmpeg_options)
