@@ -863,6 +863,8 @@ class FakeConverter : public IVideoConverter {
   int stopAt = 0;
   int steps = 0;
   platform::StdFileSystem* fs = nullptr;
+  FaultyFileSystem* faulty = nullptr;  // with grow: the size each step adds, as the engine sees it
+  std::uint64_t grow = 0;
 
   ConversionCheck Check(const std::string& source, int) override {
     if (source.find("keep") != std::string::npos) return {SourceFate::AsItIs, 0};
@@ -875,10 +877,14 @@ class FakeConverter : public IVideoConverter {
    public:
     Job(FakeConverter& c, std::string target, std::string text)
         : c_(c), target_(std::move(target)), text_(std::move(text)) {}
+    ~Job() override {
+      if (c_.grow) c_.faulty->fakeSize.erase(target_);
+    }
     Step Run() override {
       ++c_.steps;
       if (c_.stopAt == c_.steps) c_.progress->PressStop();
       Put(c_.fs->Host(target_), text_.substr(0, ++done_ * text_.size() / 3));
+      if (c_.grow) c_.faulty->fakeSize[target_] = done_ * c_.grow;
       return done_ == 3 ? Step::Done : Step::Working;
     }
     double Fraction() const override { return done_ / 3.0; }
@@ -953,4 +959,28 @@ TEST_F(TransferTest, StopDuringAConversionLeavesNothingOnThePsp) {
   EXPECT_EQ(converter.steps, 2);
   EXPECT_TRUE(Names(m4vDir).empty());
   EXPECT_EQ(Names(pcDir), std::set<std::string>{"clip.mkv"});
+}
+
+// A conversion that outgrows its estimate stops once its file, with the index it closes with,
+// would pass the PSP's free space or its file limit, and leaves nothing.
+TEST_F(TransferTest, ConversionOutgrowingItsEstimateStopsInTime) {
+  PcVideo("clip.mkv", "mkv");
+  const struct {
+    std::uint64_t free, grow;
+    NotTransferredReason reason;
+  } cases[] = {{1ull << 30, 600ull << 20, NotTransferredReason::NoRoom},
+               {64ull << 30, 1950ull << 20, NotTransferredReason::TooLargeForPsp}};  // 3.8 GiB
+  for (const auto& c : cases) {
+    FakeConverter converter;
+    converter.fs = converter.faulty = &fs;
+    converter.grow = c.grow;
+    fs.freeBytes = c.free;
+    TransferEnvironment env{fs, dialogs, pump, host, progress, "A:\\"};
+    env.converter = &converter;
+    const TransferReport report = TransferEngine(env).TransferVideos(CopyToPsp);
+    EXPECT_EQ(converter.steps, 2);
+    ASSERT_EQ(report.notTransferred.size(), 1u);
+    EXPECT_EQ(report.notTransferred[0].reason, c.reason);
+    EXPECT_TRUE(Names(m4vDir).empty());
+  }
 }
