@@ -12,6 +12,7 @@
 #include <set>
 
 #include "library/PspNaming.h"
+#include "operations/MakeThumbnails.h"
 #include "platform/portable/PortablePlatform.h"
 #include "support/FakeTransferHost.h"
 #include "support/ScratchFolder.h"
@@ -58,6 +59,11 @@ class FaultyFileSystem : public platform::StdFileSystem {
   std::uint64_t freeBytes = 1ull << 30;  // what the PSP seems to have left
 
   std::optional<std::uint64_t> FreeBytes(const std::string&) override { return freeBytes; }
+  bool WriteNew(const std::string& path, const std::vector<std::uint8_t>& bytes) override {
+    if (!budget || bytes.size() <= *budget) return StdFileSystem::WriteNew(path, bytes);
+    StdFileSystem::WriteNew(path, {bytes.begin(), bytes.begin() + static_cast<long>(*budget)});
+    return false;
+  }
 
   bool Delete(const std::string& path) override {
     return failDelete.count(path) == 0 && StdFileSystem::Delete(path);
@@ -982,5 +988,20 @@ TEST_F(TransferTest, ConversionOutgrowingItsEstimateStopsInTime) {
     ASSERT_EQ(report.notTransferred.size(), 1u);
     EXPECT_EQ(report.notTransferred[0].reason, c.reason);
     EXPECT_TRUE(Names(m4vDir).empty());
+  }
+}
+
+// "Make Thumbnails" on a card that fills up during the write, and over the ".part" of a PSP
+// pulled out before: no ".part" stays, and the leftover never keeps the thumbnail out.
+TEST_F(TransferTest, MakeThumbnailsLeavesNoPartAndIsNeverBlockedByOne) {
+  PspVideo("M4V00001.MP4", "video", "");
+  for (const bool full : {true, false}) {
+    if (!full) Put(m4vDir / "M4V00001.THM.part", "half");
+    fs.budget = full ? std::optional<std::uint64_t>(50) : std::nullopt;
+    const auto report = MakeThumbnails(fs, "G:\\MP_ROOT\\100MNV01", {"M4V00001.MP4"},
+                                       [](auto&) { return std::vector<std::uint8_t>(99, 1); });
+    EXPECT_EQ(report.written, full ? 0 : 1);
+    EXPECT_EQ(Names(m4vDir).size(), full ? 1u : 2u);
+    EXPECT_FALSE(fs::exists(m4vDir / "M4V00001.THM.part"));
   }
 }
