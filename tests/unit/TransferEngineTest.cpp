@@ -1005,3 +1005,22 @@ TEST_F(TransferTest, MakeThumbnailsLeavesNoPartAndIsNeverBlockedByOne) {
     EXPECT_FALSE(fs::exists(m4vDir / "M4V00001.THM.part"));
   }
 }
+
+// The session's end comes inside the transfer's round of messages, and the process may be ended
+// as soon as it returns: the temporary files go then, and no box follows.
+TEST_F(TransferTest, EndOfTheSessionRemovesTheTemporaryFilesAtOnce) {
+  PcVideo("big.mp4", std::string(3 << 20, 'b'));
+  fs.inSteps = true;
+  TransferEngine engine(TransferEnvironment{fs, dialogs, pump, host, progress, "A:\\"});
+  std::size_t before = 0, after = 9;
+  pump.onPump = [&] {
+    if (pump.calls != 2) return;  // within the copy
+    before = Names(m4vDir).size();
+    engine.EndSession();
+    after = Names(m4vDir).size();
+  };
+  EXPECT_EQ(engine.TransferVideos(MoveToPsp).end, TransferEnd::Canceled);
+  EXPECT_EQ(before, 2u);  // the video's and its thumbnail's
+  EXPECT_EQ(after, 0u);
+  EXPECT_TRUE(dialogs.shown.empty());
+}

@@ -196,7 +196,7 @@ TEST_F(Faults, PspUnpluggedDuringAMoveKeepsEveryVideoWhole) {
 }
 
 // The program closed, or the session ending, during "Make Thumbnails": it stops within the
-// picture in hand, the program ends then, and nothing is left for a later transfer.
+// picture in hand and the program ends then, not after a later transfer.
 TEST_F(Faults, EndAskedDuringMakeThumbnailsStopsItAndEndsTheProgram) {
   for (const UINT request : {WM_CLOSE, WM_ENDSESSION}) {
     WriteSized(Kind0() + "M4V00001.MP4", 5000);
@@ -207,44 +207,35 @@ TEST_F(Faults, EndAskedDuringMakeThumbnailsStopsItAndEndsTheProgram) {
     pictures.window = Form()->Handle();
     pictures.request = request;
     pictures.armed = true;
-    BoxWatcher boxes({{"Mission Accomplished"}});
+    BoxWatcher boxes;
     Form()->ltvPSP->SetSelected(0, true);
     Form()->MakeThumbnails2Click(nullptr);
     EXPECT_TRUE(pictures.stopSeen) << request;
     EXPECT_FALSE(Exists(Kind0() + "M4V00001.THM") || Exists(Kind0() + "M4V00001.THM.part"));
     EXPECT_FALSE(IsWindowVisible(Form()->Handle()));
-    Form()->Show();  // a later transfer ends with its box, and the window stays
-    Form()->btnCopyPSP->Perform(BM_CLICK);
-    Pump();
-    EXPECT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_TRUE(IsWindowVisible(Form()->Handle()));
+    EXPECT_TRUE(boxes.Seen().empty());
     TearDown();
   }
 }
 
-// A forced log-off during a copy: once the session's end is answered the process may be ended at
-// any moment, so by then nothing of the copy may be left to open; and no box is shown.
-TEST_F(Faults, EndOfTheSessionDuringACopyRemovesItsFilesBeforeItIsAnswered) {
+// A forced log-off during a copy (told, not asked): the copy stops, nothing of it stays on the
+// PSP, no box is shown and the program ends. (The engine's suite checks that the files go
+// before the message is answered.)
+TEST_F(Faults, EndOfTheSessionDuringACopyLeavesNothingAndShowsNoBox) {
   WriteText(videos + "big.mp4", VideoBytes('b', 8 << 20));
   Open();
-  std::string left = "no copy";
+  bool copying = false;
   pump.at = 2;  // within the copy
   pump.hook = [&] {
-    if (Exists(Kind0() + "M4V00001.MP4.part")) left.clear();
+    copying = Exists(Kind0() + "M4V00001.MP4.part");
     SendMessageA(Form()->Handle(), WM_ENDSESSION, TRUE, 0);
-    for (const char* name : {"M4V00001.MP4.part", "M4V00001.THM.part"}) {
-      HANDLE file = CreateFileA((Kind0() + name).c_str(), FILE_READ_ATTRIBUTES, 7, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-      if (file != INVALID_HANDLE_VALUE && CloseHandle(file)) left += name;
-    }
   };
   Form()->Services().pump = &pump;
   BoxWatcher boxes;
   Form()->btnMovePSP->Perform(BM_CLICK);
   Pump();
-  EXPECT_EQ(left, "");
+  EXPECT_TRUE(copying);
   EXPECT_TRUE(boxes.Seen().empty() && !IsWindowVisible(Form()->Handle()));
-  EXPECT_TRUE(Exists(videos + "big.mp4"));
   WIN32_FIND_DATAA data;
   EXPECT_EQ(FindFirstFileA((Kind0() + "M4V*").c_str(), &data), INVALID_HANDLE_VALUE);
 }
