@@ -1006,21 +1006,17 @@ TEST_F(TransferTest, MakeThumbnailsLeavesNoPartAndIsNeverBlockedByOne) {
   }
 }
 
-// The session's end comes inside the transfer's round of messages, and the process may be ended
-// as soon as it returns: the temporary files go then, and no box follows.
+// The session's end comes within the transfer's round of messages, and the process may be ended
+// once it returns: the temporary files go then, and no box follows.
 TEST_F(TransferTest, EndOfTheSessionRemovesTheTemporaryFilesAtOnce) {
   PcVideo("big.mp4", std::string(3 << 20, 'b'));
   fs.inSteps = true;
   TransferEngine engine(TransferEnvironment{fs, dialogs, pump, host, progress, "A:\\"});
-  std::size_t before = 0, after = 9;
+  std::vector<std::size_t> left;  // before and after, within the copy
   pump.onPump = [&] {
-    if (pump.calls != 2) return;  // within the copy
-    before = Names(m4vDir).size();
-    engine.EndSession();
-    after = Names(m4vDir).size();
+    if (pump.calls == 2) left = {Names(m4vDir).size(), (engine.EndSession(), Names(m4vDir).size())};
   };
   EXPECT_EQ(engine.TransferVideos(MoveToPsp).end, TransferEnd::Canceled);
-  EXPECT_EQ(before, 2u);  // the video's and its thumbnail's
-  EXPECT_EQ(after, 0u);
+  EXPECT_EQ(left, (std::vector<std::size_t>{2, 0}));
   EXPECT_TRUE(dialogs.shown.empty());
 }

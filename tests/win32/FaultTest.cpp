@@ -217,25 +217,3 @@ TEST_F(Faults, EndAskedDuringMakeThumbnailsStopsItAndEndsTheProgram) {
     TearDown();
   }
 }
-
-// A forced log-off during a copy (told, not asked): the copy stops, nothing of it stays on the
-// PSP, no box is shown and the program ends. (The engine's suite checks that the files go
-// before the message is answered.)
-TEST_F(Faults, EndOfTheSessionDuringACopyLeavesNothingAndShowsNoBox) {
-  WriteText(videos + "big.mp4", VideoBytes('b', 8 << 20));
-  Open();
-  bool copying = false;
-  pump.at = 2;  // within the copy
-  pump.hook = [&] {
-    copying = Exists(Kind0() + "M4V00001.MP4.part");
-    SendMessageA(Form()->Handle(), WM_ENDSESSION, TRUE, 0);
-  };
-  Form()->Services().pump = &pump;
-  BoxWatcher boxes;
-  Form()->btnMovePSP->Perform(BM_CLICK);
-  Pump();
-  EXPECT_TRUE(copying);
-  EXPECT_TRUE(boxes.Seen().empty() && !IsWindowVisible(Form()->Handle()));
-  WIN32_FIND_DATAA data;
-  EXPECT_EQ(FindFirstFileA((Kind0() + "M4V*").c_str(), &data), INVALID_HANDLE_VALUE);
-}
