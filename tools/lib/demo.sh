@@ -43,7 +43,7 @@ demo_make() {
   demo_thumb "$pc/Harbour at dusk.mp4" "$pc/Harbour at dusk.THM"
   demo_psp_ready "$pc/Skate park.mp4" "testsrc=size=480x272:rate=25" 587 mpeg4
   # 16:9 H.264 High in Matroska, with subtitles.
-  printf '1\n00:00:00,500 --> 00:00:03,500\nThe mountain road at noon\n' >"$dir/road.srt"
+  printf '1\n00:00:00,000 --> 00:00:04,000\nThe mountain road at noon\n' >"$dir/road.srt"
   demo_ff -f lavfi -i "sierpinski=size=1280x720:rate=30" -f lavfi -i "$(demo_sound 659)" \
     -i "$dir/road.srt" -t 4 -c:v libx264 -preset veryfast -profile:v high -pix_fmt yuv420p \
     -c:a aac -ac 2 -c:s srt -metadata:s:s:0 language=eng "$pc/Mountain road.mkv"
