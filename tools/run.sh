@@ -3,7 +3,7 @@
 #
 #   tools/run.sh                 the PC folder the program remembers; any PSP mounted here
 #   tools/run.sh PCFOLDER        opens on PCFOLDER
-#   tools/run.sh --demo          a demo PC folder and a demo PSP with a few videos
+#   tools/run.sh --demo          a demo PC folder and a demo PSP with a few real videos
 #
 # Does its own set-up (packages, libjpeg-turbo, the Windows build, a Wine prefix in
 # build/wineprefix-run). Without a display it starts a virtual one and prints how to look
@@ -16,6 +16,7 @@ set -euo pipefail
 BREVLO_LOG_NAME=run
 source "$(dirname "$0")/lib/common.sh"
 source "$(dirname "$0")/lib/psp-rig.sh"
+source "$(dirname "$0")/lib/demo.sh"
 
 usage() {
   sed -n '2,7s/^# \{0,1\}//p' "$0" >&2
@@ -95,13 +96,8 @@ mounted_psps() {
 if [ $demo = yes ]; then
   demo_dir=$brevlo_build/demo
   rm -rf "$demo_dir"
-  psp_make_sample "$demo_dir/psp"
-  psp_add_video "$demo_dir/psp" 0 7
-  psp_add_video "$demo_dir/psp" 1 12
-  for clip in "Harbour at dusk" "Skate park" "Birthday cake" "Mountain road"; do
-    psp_pc_video "$demo_dir/pc" "$clip"
-  done
-  psp_pc_video "$demo_dir/pc" "Phone clip" nothumb
+  brevlo_log "making the demo videos"
+  demo_make "$demo_dir"
   plug "$demo_dir/psp"
   pc_folder=$demo_dir/pc
 fi

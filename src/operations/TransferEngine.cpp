@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "library/PspNaming.h"
 #include "library/VideoList.h"
@@ -278,11 +279,19 @@ std::string ConvertingStatus(const std::string& name, double fraction, double se
   return text + ", about " + clock + " left";
 }
 
+std::uint64_t ClosingReserve(std::uint64_t written) {
+  // About a hundredth of the media at the rates the PSP takes, more for a still picture; and
+  // what the muxer still holds in its buffers.
+  return written / 16 + (1ull << 20);
+}
+
 TransferEngine::Copied TransferEngine::ConvertComplete(const std::string& source,
                                                        const std::string& temp, int kind,
                                                        const std::string& title,
                                                        std::string& error) {
   if (temp.empty()) return Copied::NoName;
+  // The estimate judged before the start can fall short: the growing file is judged too.
+  const std::optional<std::uint64_t> room = env_.fs.FreeBytes(FolderPartOf(temp));
   std::unique_ptr<IConversionJob> job;
   Serving([&] {
     job = env_.converter->Open(source, temp, kind, title, error);
@@ -298,9 +307,11 @@ TransferEngine::Copied TransferEngine::ConvertComplete(const std::string& source
   env_.progress.SetStatus(ConvertingStatus(name, 0, 0));
   env_.progress.SetCopying(true);
   IConversionJob::Step step = IConversionJob::Step::Working;
+  Copied outgrown = Copied::Complete;
   int shown = 0;
   std::string status;
   const auto show = [&] {
+    if (!job) return;  // closed by the end of the session
     const double fraction = std::clamp(job->Fraction(), 0.0, 1.0);
     const int percent = static_cast<int>(fraction * 100);
     if (percent != shown) env_.progress.SetPosition(shown = percent);
@@ -310,20 +321,43 @@ TransferEngine::Copied TransferEngine::ConvertComplete(const std::string& source
   };
   // The worker goes from step to step without waiting for the window's thread, which shows the
   // progress meanwhile; each step ends within a tenth of a second or so, and Stop between two.
+  std::atomic<bool> working{true};
+  conversion_ = &job;
+  converting_ = &working;
   env_.pump.RunWithTicks(
       [&] {
-        while (step == IConversionJob::Step::Working && !stop_.Stopped()) step = job->Run();
+        while (step == IConversionJob::Step::Working && !stop_.Stopped()) {
+          step = job->Run();
+          if (step != IConversionJob::Step::Working) break;
+          const std::optional<std::uint64_t> size = env_.fs.FileSize(temp);
+          if (!size) continue;
+          const std::uint64_t closing = *size + ClosingReserve(*size);
+          if (closing >= PspFileSizeLimit) {
+            outgrown = Copied::TooLarge;
+          } else if (room && closing > *room) {
+            outgrown = Copied::NoRoom;
+          } else {
+            continue;
+          }
+          break;
+        }
+        working = false;
       },
       show);
+  conversion_ = nullptr;
+  converting_ = nullptr;
   show();
-  const std::uint64_t written = job->BytesWritten();
-  if (step == IConversionJob::Step::Failed) error = job->Error();
+  const bool closed = !job;
+  const std::uint64_t written = closed ? 0 : job->BytesWritten();
+  if (step == IConversionJob::Step::Failed && !closed) error = job->Error();
   // Closing lets go of the file; a stopped job cuts its output short there.
-  env_.pump.RunWhilePumping([&] { job.reset(); });
+  if (!closed) env_.pump.RunWhilePumping([&] { job.reset(); });
   env_.progress.SetCopying(false);
   env_.progress.SetStatus({});
   Copied result = Copied::Complete;
-  if (step == IConversionJob::Step::Working) {
+  if (outgrown != Copied::Complete) {
+    result = outgrown;
+  } else if (closed || step == IConversionJob::Step::Working) {
     result = Copied::Stopped;
   } else if (step == IConversionJob::Step::Failed) {
     result = Copied::Failed;
@@ -403,6 +437,22 @@ void TransferEngine::Discard(const Staged& staged) {
   if (!staged.temp.empty()) RemovePart(staged.temp);
 }
 
+void TransferEngine::EndSession() {
+  stop_.Stop();
+  sessionEnding_ = true;
+  if (conversion_ != nullptr && converting_ != nullptr) {
+    // Its worker leaves within a step once Stop is set; only then may the job close here.
+    for (int waited = 0; *converting_ && waited < 300; ++waited) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (!*converting_) conversion_->reset();
+  }
+  // A file still being copied goes once the copy lets go of it, at the latest with the process.
+  for (const Staged* staged : {rowThumb_, rowVideo_}) {
+    if (staged != nullptr && !staged->temp.empty()) env_.fs.Delete(staged->temp);
+  }
+}
+
 bool TransferEngine::Serving(const std::function<bool()>& call) {
   env_.progress.SetCopying(true);
   const bool result = platform::RunWhilePumping(env_.pump, call);
@@ -438,10 +488,13 @@ TransferReport TransferEngine::EndCanceled(TransferReport& report, bool move) {
                     return row.reason == NotTransferredReason::Stopped ||
                            row.reason == NotTransferredReason::StoppedConverting;
                   });
-  env_.dialogs.Show(
-      report.Incomplete() ? NotTransferredText(report, true, move) : std::string(CanceledText),
-      CanceledCaption,
-      platform::MbOk | (stoppedOnly ? platform::MbIconInformation : MbIconWarning));
+  // Nobody is left to read it once the session ends.
+  if (!sessionEnding_) {
+    env_.dialogs.Show(
+        report.Incomplete() ? NotTransferredText(report, true, move) : std::string(CanceledText),
+        CanceledCaption,
+        platform::MbOk | (stoppedOnly ? platform::MbIconInformation : MbIconWarning));
+  }
   env_.progress.SetPosition(0);
   report.end = TransferEnd::Canceled;
   return report;
@@ -485,6 +538,7 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
   }
 
   stop_.TransferCanceled = 0;
+  sessionEnding_ = false;
   env_.progress.ShowProgress(stop_);
 
   const int kind = env_.host.KindIndex();
@@ -619,6 +673,8 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
       // Companion first, then the video, each under a temporary name; neither takes its real
       // name before the video is complete, so a failure leaves the destination as it was.
       Staged thumb;
+      Staged video;
+      const RowFiles rowFiles(*this, thumb, video);
       Stage thumbStage = StageThumbnail(source, destination, thumb, true, toPsp);
       // An own thumbnail that cannot be read does not hold its video back: on the PSP the
       // video gets the default one instead, and the end message names the thumbnail.
@@ -628,7 +684,7 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
         thumbStage =
             toPsp ? StageThumbnail(source, destination, thumb, false, true) : Stage::Nothing;
       }
-      Staged video{TempNameFor(destination), destination, source, false};
+      video = Staged{TempNameFor(destination), destination, source, false};
       const std::string title =
           toPsp && env_.pspTitles ? video::TitleForFileName(caption) : std::string();
       const Copied copied = convert ? ConvertComplete(source, video.temp, kind, title, whyNot)
@@ -642,9 +698,11 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
       }
       if (copied != Copied::Complete) {
         if (thumbStage == Stage::Arrived) Discard(thumb);
-        refused = copied == Copied::NoName ? NotTransferredReason::NoTemporaryName
-                  : convert                ? NotTransferredReason::ConversionFailed
-                                           : NotTransferredReason::CopyFailed;
+        refused = copied == Copied::NoName     ? NotTransferredReason::NoTemporaryName
+                  : copied == Copied::NoRoom   ? NotTransferredReason::NoRoom
+                  : copied == Copied::TooLarge ? NotTransferredReason::TooLargeForPsp
+                  : convert                    ? NotTransferredReason::ConversionFailed
+                                               : NotTransferredReason::CopyFailed;
       } else if (!Place(video, replace)) {
         // The old video, if any, is untouched; so is its thumbnail.
         if (thumbStage == Stage::Arrived) Discard(thumb);
@@ -682,7 +740,9 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
   env_.host.ClickRefreshPc();
   if (needPsp) env_.host.ClickRefreshPsp();
   env_.progress.CloseProgress();
-  if (!report.Incomplete()) {
+  if (sessionEnding_) {
+    // A last row that ended as the session did: no box.
+  } else if (!report.Incomplete()) {
     env_.dialogs.Show(
         report.convertedKept.empty() ? CompletedText : NotTransferredText(report, false, move),
         CompletedCaption, platform::MbOk | platform::MbIconInformation);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -84,6 +85,10 @@ class IConversionJob {
   // Bytes of the converted file, known once it is Done and closed.
   virtual std::uint64_t BytesWritten() const = 0;
 };
+
+// What a conversion may still add to its file once it has stopped growing step by step: the
+// index a video file closes with, which grows with its length.
+std::uint64_t ClosingReserve(std::uint64_t written);
 
 // What a video needs on its way to the PSP as a kind.
 enum class SourceFate { AsItIs, Convert, Unreadable };
@@ -216,6 +221,10 @@ class TransferEngine {
 
   // The Stop button.
   void Stop() { stop_.Stop(); }
+  // The session ends, and the process may be ended as soon as this returns (it is called from
+  // inside the running transfer's round of messages): the transfer stops without another word,
+  // and what it wrote under temporary names goes now.
+  void EndSession();
   int TransferCanceled() const { return stop_.TransferCanceled; }
 
  private:
@@ -226,7 +235,18 @@ class TransferEngine {
     bool own = false;  // the source's own thumbnail, not the default one
   };
   enum class Stage { Arrived, Failed, Nothing };
-  enum class Copied { Complete, Failed, Stopped, NoName };
+  // Names the row's temporary files to the end of the session while the row is in hand.
+  struct RowFiles {
+    TransferEngine& engine;
+    RowFiles(TransferEngine& e, const Staged& thumb, const Staged& video) : engine(e) {
+      engine.rowThumb_ = &thumb;
+      engine.rowVideo_ = &video;
+    }
+    ~RowFiles() { engine.rowThumb_ = engine.rowVideo_ = nullptr; }
+    RowFiles(const RowFiles&) = delete;
+    RowFiles& operator=(const RowFiles&) = delete;
+  };
+  enum class Copied { Complete, Failed, Stopped, NoName, NoRoom, TooLarge };
   // Where a video's copy stands on the bar: rows handled before it, rows selected.
   struct BarPlace {
     int handled;
@@ -271,6 +291,14 @@ class TransferEngine {
 
   TransferEnvironment env_;
   TransferStopFlag stop_;
+  // The session is ending: no box, no question.
+  bool sessionEnding_ = false;
+  // The row in hand's temporary files, for the end of the session.
+  const Staged* rowThumb_ = nullptr;
+  const Staged* rowVideo_ = nullptr;
+  // The conversion in hand: its job, and whether its worker is still in a step.
+  std::unique_ptr<IConversionJob>* conversion_ = nullptr;
+  const std::atomic<bool>* converting_ = nullptr;
 };
 
 }  // namespace brevlo::operations

@@ -12,6 +12,7 @@
 #include <set>
 
 #include "library/PspNaming.h"
+#include "operations/MakeThumbnails.h"
 #include "platform/portable/PortablePlatform.h"
 #include "support/FakeTransferHost.h"
 #include "support/ScratchFolder.h"
@@ -58,6 +59,11 @@ class FaultyFileSystem : public platform::StdFileSystem {
   std::uint64_t freeBytes = 1ull << 30;  // what the PSP seems to have left
 
   std::optional<std::uint64_t> FreeBytes(const std::string&) override { return freeBytes; }
+  bool WriteNew(const std::string& path, const std::vector<std::uint8_t>& bytes) override {
+    if (!budget || bytes.size() <= *budget) return StdFileSystem::WriteNew(path, bytes);
+    StdFileSystem::WriteNew(path, {bytes.begin(), bytes.begin() + static_cast<long>(*budget)});
+    return false;
+  }
 
   bool Delete(const std::string& path) override {
     return failDelete.count(path) == 0 && StdFileSystem::Delete(path);
@@ -863,6 +869,8 @@ class FakeConverter : public IVideoConverter {
   int stopAt = 0;
   int steps = 0;
   platform::StdFileSystem* fs = nullptr;
+  FaultyFileSystem* faulty = nullptr;  // with grow: the size each step adds, as the engine sees it
+  std::uint64_t grow = 0;
 
   ConversionCheck Check(const std::string& source, int) override {
     if (source.find("keep") != std::string::npos) return {SourceFate::AsItIs, 0};
@@ -875,10 +883,14 @@ class FakeConverter : public IVideoConverter {
    public:
     Job(FakeConverter& c, std::string target, std::string text)
         : c_(c), target_(std::move(target)), text_(std::move(text)) {}
+    ~Job() override {
+      if (c_.grow) c_.faulty->fakeSize.erase(target_);
+    }
     Step Run() override {
       ++c_.steps;
       if (c_.stopAt == c_.steps) c_.progress->PressStop();
       Put(c_.fs->Host(target_), text_.substr(0, ++done_ * text_.size() / 3));
+      if (c_.grow) c_.faulty->fakeSize[target_] = done_ * c_.grow;
       return done_ == 3 ? Step::Done : Step::Working;
     }
     double Fraction() const override { return done_ / 3.0; }
@@ -953,4 +965,58 @@ TEST_F(TransferTest, StopDuringAConversionLeavesNothingOnThePsp) {
   EXPECT_EQ(converter.steps, 2);
   EXPECT_TRUE(Names(m4vDir).empty());
   EXPECT_EQ(Names(pcDir), std::set<std::string>{"clip.mkv"});
+}
+
+// A conversion that outgrows its estimate stops once its file, with the index it closes with,
+// would pass the PSP's free space or its file limit, and leaves nothing.
+TEST_F(TransferTest, ConversionOutgrowingItsEstimateStopsInTime) {
+  PcVideo("clip.mkv", "mkv");
+  const struct {
+    std::uint64_t free, grow;
+    NotTransferredReason reason;
+  } cases[] = {{1ull << 30, 600ull << 20, NotTransferredReason::NoRoom},
+               {64ull << 30, 1950ull << 20, NotTransferredReason::TooLargeForPsp}};  // 3.8 GiB
+  for (const auto& c : cases) {
+    FakeConverter converter;
+    converter.fs = converter.faulty = &fs;
+    converter.grow = c.grow;
+    fs.freeBytes = c.free;
+    TransferEnvironment env{fs, dialogs, pump, host, progress, "A:\\"};
+    env.converter = &converter;
+    const TransferReport report = TransferEngine(env).TransferVideos(CopyToPsp);
+    EXPECT_EQ(converter.steps, 2);
+    ASSERT_EQ(report.notTransferred.size(), 1u);
+    EXPECT_EQ(report.notTransferred[0].reason, c.reason);
+    EXPECT_TRUE(Names(m4vDir).empty());
+  }
+}
+
+// "Make Thumbnails" on a card that fills up during the write, and over the ".part" of a PSP
+// pulled out before: no ".part" stays, and the leftover never keeps the thumbnail out.
+TEST_F(TransferTest, MakeThumbnailsLeavesNoPartAndIsNeverBlockedByOne) {
+  PspVideo("M4V00001.MP4", "video", "");
+  for (const bool full : {true, false}) {
+    if (!full) Put(m4vDir / "M4V00001.THM.part", "half");
+    fs.budget = full ? std::optional<std::uint64_t>(50) : std::nullopt;
+    const auto report = MakeThumbnails(fs, "G:\\MP_ROOT\\100MNV01", {"M4V00001.MP4"},
+                                       [](auto&) { return std::vector<std::uint8_t>(99, 1); });
+    EXPECT_EQ(report.written, full ? 0 : 1);
+    EXPECT_EQ(Names(m4vDir).size(), full ? 1u : 2u);
+    EXPECT_FALSE(fs::exists(m4vDir / "M4V00001.THM.part"));
+  }
+}
+
+// The session's end comes within the transfer's round of messages, and the process may be ended
+// once it returns: the temporary files go then, and no box follows.
+TEST_F(TransferTest, EndOfTheSessionRemovesTheTemporaryFilesAtOnce) {
+  PcVideo("big.mp4", std::string(3 << 20, 'b'));
+  fs.inSteps = true;
+  TransferEngine engine(TransferEnvironment{fs, dialogs, pump, host, progress, "A:\\"});
+  std::vector<std::size_t> left;  // before and after, within the copy
+  pump.onPump = [&] {
+    if (pump.calls == 2) left = {Names(m4vDir).size(), (engine.EndSession(), Names(m4vDir).size())};
+  };
+  EXPECT_EQ(engine.TransferVideos(MoveToPsp).end, TransferEnd::Canceled);
+  EXPECT_EQ(left, (std::vector<std::size_t>{2, 0}));
+  EXPECT_TRUE(dialogs.shown.empty());
 }

@@ -1,6 +1,6 @@
 // Faults that only the real platform shows: names outside ASCII through the 8-bit calls (the
 // manifest's UTF-8 code page), and the PSP's drive letter taken away while a transfer started
-// from the main window's button runs.
+// from the main window's button runs, and the end asked for in the middle of an operation.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "TransferFixture.h"
+#include "media/VideoPicture.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/JpegWriter.h"
 #include "ui/AppPorts.h"
@@ -80,6 +81,21 @@ class HookedPump : public platform::IMessagePump {
 
  private:
   ui::AppPump pump_;
+};
+
+// Pictures as a slow file gives them: once armed, each posts the end request to the main window
+// and waits for its stop (five seconds at most).
+struct SlowPictures : media::IVideoPictures {
+  bool armed = false, stopSeen = false;
+  HWND window = nullptr;
+  UINT request = 0;
+  std::vector<std::uint8_t> ThumbnailOf(const std::string&, const media::StopAsked& stop) override {
+    if (armed) PostMessageA(window, request, request == WM_ENDSESSION, 0);
+    for (DWORD start = GetTickCount(); armed && GetTickCount() - start < 5000; Sleep(5)) {
+      if ((stopSeen = stop())) return {};
+    }
+    return MakeJpeg(160, 120, 0, 200, 0);
+  }
 };
 
 class Faults : public PspTransferTest {
@@ -177,4 +193,27 @@ TEST_F(Faults, PspUnpluggedDuringAMoveKeepsEveryVideoWhole) {
     EXPECT_EQ(name.rfind("M4V00001.", 0), 0u) << name;
   } while (FindNextFileA(find, &data));
   FindClose(find);
+}
+
+// The program closed, or the session ending, during "Make Thumbnails": it stops within the
+// picture in hand and the program ends then, not after a later transfer.
+TEST_F(Faults, EndAskedDuringMakeThumbnailsStopsItAndEndsTheProgram) {
+  for (const UINT request : {WM_CLOSE, WM_ENDSESSION}) {
+    WriteSized(Kind0() + "M4V00001.MP4", 5000);
+    SlowPictures pictures;
+    Open(&pictures);
+    while (Form()->PicturesPending() > 0) Pump(10);
+    WriteSized(Kind0() + "M4V00001.MP4", 6000);  // changed since: its picture is made anew
+    pictures.window = Form()->Handle();
+    pictures.request = request;
+    pictures.armed = true;
+    BoxWatcher boxes;
+    Form()->ltvPSP->SetSelected(0, true);
+    Form()->MakeThumbnails2Click(nullptr);
+    EXPECT_TRUE(pictures.stopSeen) << request;
+    EXPECT_FALSE(Exists(Kind0() + "M4V00001.THM") || Exists(Kind0() + "M4V00001.THM.part"));
+    EXPECT_FALSE(IsWindowVisible(Form()->Handle()));
+    EXPECT_TRUE(boxes.Seen().empty());
+    TearDown();
+  }
 }

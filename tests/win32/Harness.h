@@ -107,8 +107,9 @@ void MakePspFolders(const std::string& folder);
 // otherwise it finds a PSP, an empty one on drive P:, so that start-up asks nothing.
 class MainFormFixture {
  public:
+  // pictures: the maker of the videos' pictures, the program's own when null.
   explicit MainFormFixture(const std::string& appFolder, platform::IShell* shell = nullptr,
-                           bool withPsp = true);
+                           bool withPsp = true, media::IVideoPictures* pictures = nullptr);
   ~MainFormFixture();
   app::TMainForm* operator->() const { return form_; }
   app::TMainForm* Form() const { return form_; }

@@ -24,9 +24,9 @@ class PspTransferTest : public ::testing::Test {
     drive = std::make_unique<SimulatedDrive>('G', psp);
     ASSERT_TRUE(drive->Plugged());
   }
-  void Open() {
+  void Open(media::IVideoPictures* pictures = nullptr) {
     WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
-    form = std::make_unique<MainFormFixture>(app.Path(), nullptr, false);
+    form = std::make_unique<MainFormFixture>(app.Path(), nullptr, false, pictures);
     progress = std::unique_ptr<app::TTransferForm>(app::NewTransferForm(ui::Application));
   }
   void TearDown() override {

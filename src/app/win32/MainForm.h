@@ -30,7 +30,8 @@ class TskSkinEngine;
 }
 namespace brevlo::operations {
 class IVideoConverter;
-}
+struct TransferStopFlag;
+}  // namespace brevlo::operations
 namespace brevlo::media {
 class IVideoPictures;
 class PictureWorker;
@@ -170,7 +171,9 @@ class TMainForm : public ui::TForm {
   void MakeThumbnails2Click(ui::TObject* sender);
   // A video's picture as a thumbnail file's bytes, empty for none; made once per file, size and
   // time for the program's life. Blocks: call it off the window's thread.
-  std::vector<std::uint8_t> PictureOfFile(const std::string& path);
+  // stop: asked while the picture is made; true gives it up (nothing is then kept).
+  std::vector<std::uint8_t> PictureOfFile(const std::string& path,
+                                          const std::function<bool()>& stop = {});
   // Rows waiting for their pictures (tests wait on it).
   std::size_t PicturesPending() const;
   void Rename1Click(ui::TObject* sender);
@@ -256,8 +259,15 @@ class TMainForm : public ui::TForm {
   bool endAfterTransfer_ = false;
   // Runs a transfer, then ends the program if that was asked for meanwhile.
   void RunTransfer(const std::function<void()>& transfer);
-  // Whether a transfer runs; if so, it is stopped and the program ends after it.
+  // Whether a transfer (or "Make Thumbnails") runs; if so, it is stopped and the program ends
+  // after it.
   bool StopForEnd();
+  // Ends the program if that was asked for while the operation that just ended ran.
+  bool EndIfAsked();
+  // The session ends: the process may be ended once the message has been answered.
+  void SessionEnds();
+  // The Stop of a running "Make Thumbnails", which has no progress window.
+  operations::TransferStopFlag* thumbnailsStop_ = nullptr;
   bool pspTitles_ = true;      // "PSP Titles" in the preferences
   bool framePictures_ = true;  // "Frame Thumbnails" in the preferences
   bool convert_ = true;        // "Convert" in the preferences

@@ -7,6 +7,7 @@
 #include "library/PspNaming.h"
 #include "media/PictureWorker.h"
 #include "operations/MakeThumbnails.h"
+#include "operations/TransferEngine.h"
 #include "operations/VideoPaths.h"
 
 namespace brevlo::app {
@@ -77,7 +78,8 @@ std::size_t TMainForm::PicturesPending() const {
   return pictures_ ? pictures_->Pending() : 0;
 }
 
-std::vector<std::uint8_t> TMainForm::PictureOfFile(const std::string& path) {
+std::vector<std::uint8_t> TMainForm::PictureOfFile(const std::string& path,
+                                                   const std::function<bool()>& stop) {
   if (!pictures_) return {};
   media::PictureKey key{path, 0, 0};
   // The same file as a row of a list: its picture is made once.
@@ -87,7 +89,7 @@ std::vector<std::uint8_t> TMainForm::PictureOfFile(const std::string& path) {
                                  key.modified = e.modified;
                                  return false;
                                });
-  const media::PictureBytes bytes = pictures_->PictureOf(key);
+  const media::PictureBytes bytes = pictures_->PictureOf(key, stop);
   return bytes ? *bytes : std::vector<std::uint8_t>();
 }
 
@@ -100,13 +102,22 @@ void TMainForm::MakeThumbnails2Click(ui::TObject*) {
   operations::ThumbnailsReport report;
   {
     // No other operation starts while the pictures are made; the windows are served meanwhile.
+    // The end of the program or of the session stops it within the picture in hand.
+    operations::TransferStopFlag stop;
+    const auto stopped = [&stop] { return stop.Stopped(); };
     transferRunning_ = true;
+    thumbnailsStop_ = &stop;
     report = operations::MakeThumbnails(
-        *services_.fs, folder, selected, [this](const std::string& video) {
-          return platform::RunWhilePumping(*services_.pump, [&] { return PictureOfFile(video); });
-        });
+        *services_.fs, folder, selected,
+        [&](const std::string& video) {
+          return platform::RunWhilePumping(*services_.pump,
+                                           [&] { return PictureOfFile(video, stopped); });
+        },
+        stopped);
+    thumbnailsStop_ = nullptr;
     transferRunning_ = false;
   }
+  if (EndIfAsked()) return;
   btnRefreshPSP->Click();
   const std::string text = operations::ThumbnailsReportText(report);
   if (!text.empty()) {

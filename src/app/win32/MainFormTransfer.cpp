@@ -20,10 +20,14 @@ void TMainForm::RunTransfer(const std::function<void()>& transfer) {
     Running running(transferRunning_);
     transfer();
   }
-  if (endAfterTransfer_) {
-    endAfterTransfer_ = false;
-    Close();
-  }
+  EndIfAsked();
+}
+
+bool TMainForm::EndIfAsked() {
+  if (!endAfterTransfer_) return false;
+  endAfterTransfer_ = false;
+  Close();
+  return true;
 }
 
 void TMainForm::TransferVideos(int mode) {
@@ -40,13 +44,30 @@ void TMainForm::TransferDroppedFiles(int mode, const std::vector<std::string>& p
 bool TMainForm::StopForEnd() {
   if (!transferRunning_) return false;
   endAfterTransfer_ = true;
-  if (TransferForm != nullptr) TransferForm->Button1Click(this);
+  if (thumbnailsStop_ != nullptr) {
+    thumbnailsStop_->Stop();
+  } else if (TransferForm != nullptr) {
+    TransferForm->Button1Click(this);
+  }
   return true;
+}
+
+// Told without being asked first (a forced log-off), or after the answer above: nothing runs
+// after this message, so the transfer's temporary files go before it is answered.
+void TMainForm::SessionEnds() {
+  if (StopForEnd() && thumbnailsStop_ == nullptr && transferHost_) {
+    transferHost_->Engine().EndSession();
+  }
 }
 
 void TMainForm::WndProc(ui::TMessage& message) {
   if (message.Msg == WM_QUERYENDSESSION && StopForEnd()) {
     message.Result = FALSE;
+    return;
+  }
+  if (message.Msg == WM_ENDSESSION && message.WParam != 0) {
+    SessionEnds();
+    message.Result = 0;
     return;
   }
   if (PicturesMessage(message)) return;

@@ -225,8 +225,11 @@ CopyResult Win32FileSystem::CopyPlanInSteps(const std::string& from, const std::
     pieces.emplace(plan, *reader);
     total = PlanSize(plan);
   }
-  // Nobody else may write into the file while it grows, nor remove it under us.
-  Handle target(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  // Nobody else may write into the file while it grows. Its removal is let through, for the
+  // end of the session, which cannot wait for the copy: the file then goes once it is closed,
+  // at the latest with the process, and the copy never counts as arrived (the caller checks
+  // the file by its name).
+  Handle target(CreateFileA(to.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!target.Valid()) return CopyResult::Failed;
   CopyResult result = CopyLoop(
