@@ -25,6 +25,7 @@ extern "C" {
 #include "media/LibraryHandles.h"
 #include "media/PictureChain.h"
 #include "media/ToneMap.h"
+#include "video/PspPlayability.h"
 
 namespace brevlo::media {
 namespace {
@@ -135,6 +136,43 @@ std::optional<OpenedSource> OpenSource(const std::string& path) {
   return source;
 }
 
+// Our verdict on the picture stream as if it stood in an MP4 beside the sound we make.
+bool PicturePlays(const AVStream* stream, const SourceFacts& facts, TargetKind kind) {
+  const AVCodecParameters* par = stream->codecpar;
+  video::VideoFacts picture;
+  const char* profile = avcodec_profile_name(par->codec_id, par->profile);
+  if (profile == nullptr) return false;  // a stream that does not say may be any
+  if (par->codec_id == AV_CODEC_ID_H264) {
+    picture.codec = video::VideoCodec::H264;
+    picture.h264Profile = par->profile & 0xFF;  // constraint flags aside
+    picture.h264Level = par->level;
+    picture.level = std::to_string(par->level / 10) + "." + std::to_string(par->level % 10);
+  } else if (par->codec_id == AV_CODEC_ID_MPEG4) {
+    picture.codec = video::VideoCodec::Mpeg4Visual;
+    picture.mpeg4Simple = par->profile == FF_PROFILE_MPEG4_SIMPLE;
+  } else {
+    return false;
+  }
+  picture.profile = profile;
+  picture.width = static_cast<std::uint32_t>(par->width);
+  picture.height = static_cast<std::uint32_t>(par->height);
+  if (facts.fpsNum <= 0 || par->level <= 0) return false;
+  picture.frameRate = static_cast<double>(facts.fpsNum) / facts.fpsDen;
+  video::Mp4Details details;
+  details.seconds = facts.seconds;
+  details.video = picture;
+  details.sound = video::SoundFacts{video::SoundCodec::Aac, "AAC", 2, 48000, 2};
+  const auto verdict =
+      video::JudgeForPsp(details, kind == TargetKind::Avc ? video::Mpeg4Avc : video::Mpeg4);
+  if (verdict.playability != video::Playability::Plays) return false;
+  // Shown as stored, whole frames, in the colours the PSP reads.
+  const PictureFacts colours = PictureFactsOf(stream, nullptr);
+  const AVRational pixel = par->sample_aspect_ratio;
+  return colours.quarterTurns == 0 && colours.fields == Fields::Progressive &&
+         colours.matrix == Matrix::Bt601 && !colours.fullRange && colours.curve == Curve::Sdr &&
+         (pixel.num == 0 || pixel.num == pixel.den);
+}
+
 SourceFacts FactsOf(const OpenedSource& source) {
   AVFormatContext* format = source.format.get();
   AVStream* video = format->streams[source.video];
@@ -158,6 +196,16 @@ SourceFacts FactsOf(const OpenedSource& source) {
     facts.seconds = static_cast<double>(format->duration) / AV_TIME_BASE;
   } else if (video->duration != AV_NOPTS_VALUE && video->duration > 0) {
     facts.seconds = static_cast<double>(video->duration) * av_q2d(video->time_base);
+  }
+  facts.picturePlaysAsMpeg4 = PicturePlays(video, facts, TargetKind::Mpeg4);
+  facts.picturePlaysAsAvc = PicturePlays(video, facts, TargetKind::Avc);
+  // The picture's own rate when the file says it; else the whole file's, which holds it.
+  if (video->codecpar->bit_rate > 0) {
+    facts.pictureBitRate = static_cast<double>(video->codecpar->bit_rate);
+  } else if (format->bit_rate > 0) {
+    facts.pictureBitRate = static_cast<double>(format->bit_rate);
+  } else if (facts.seconds > 0 && format->pb != nullptr && avio_size(format->pb) > 0) {
+    facts.pictureBitRate = static_cast<double>(avio_size(format->pb)) * 8 / facts.seconds;
   }
   return facts;
 }
@@ -211,13 +259,16 @@ OutputSettings PlanOutput(const SourceFacts& source, TargetKind) {
   return out;
 }
 
-std::uint64_t EstimateOutputBytes(const SourceFacts& source) {
+std::uint64_t EstimateOutputBytes(const SourceFacts& source, TargetKind kind) {
   const OutputSettings plan;
   const double seconds = std::isfinite(source.seconds) ? std::max(source.seconds, 0.0) : 0.0;
   // The video never passes its maximum rate beyond one buffer; the sound encoder may pass its
   // rate a little; the container's tables take about 16 bytes a sample (30 pictures and 47
-  // sound frames a second).
-  const double video = (plan.videoMaxBitRate * seconds + plan.videoBufferBits) / 8;
+  // sound frames a second). A copied picture keeps its own rate, a little above its average.
+  const bool copied =
+      kind == TargetKind::Avc ? source.picturePlaysAsAvc : source.picturePlaysAsMpeg4;
+  const double video = copied ? source.pictureBitRate * 1.1 * seconds / 8
+                              : (plan.videoMaxBitRate * seconds + plan.videoBufferBits) / 8;
   const double sound = plan.audioBitRate * 1.1 * seconds / 8;
   const double tables = 16.0 * (MaxFps + 47) * seconds;
   return static_cast<std::uint64_t>(std::ceil(video + sound + tables)) + (1u << 20);
@@ -225,6 +276,9 @@ std::uint64_t EstimateOutputBytes(const SourceFacts& source) {
 
 struct Conversion::Work {
   TargetKind kind = TargetKind::Mpeg4;
+  bool copyPicture = false;       // the picture plays as it is: its packets go into the MP4
+  std::int64_t pictureShift = 0;  // the source's start, in the picture stream's time base
+  std::int64_t lastPictureDts = AV_NOPTS_VALUE;
   std::string title;
   std::uint64_t written = 0;
   OutputSettings plan;
@@ -278,6 +332,8 @@ struct Conversion::Work {
   }
   bool OpenDecoders();
   bool OpenOutput(const std::string& target);
+  bool OpenPictureEncoder(bool globalHeader);
+  bool OpenSoundAndFile(const std::string& target, bool globalHeader);
   bool Feed();
   // Sends a packet (null: the end) to a decoder and hands each frame it gives to take.
   bool Decode(AVCodecContext* decoder, const AVPacket* packet,
@@ -288,6 +344,7 @@ struct Conversion::Work {
   bool Filter(const AVFrame* frame);
   bool Scale(AVFrame* frame);
   bool TakePicture(const AVFrame* frame);
+  bool CopyPicture();
   bool Draw(const AVFrame* frame);
   bool SendPicture();
   bool TakeSound(const AVFrame* frame);
@@ -346,6 +403,25 @@ bool Conversion::Work::OpenOutput(const std::string& target) {
   out.reset(made);
   const bool globalHeader = (out->oformat->flags & AVFMT_GLOBALHEADER) != 0;
 
+  if (copyPicture) {
+    const AVStream* from = source.format->streams[source.video];
+    videoOut = avformat_new_stream(out.get(), nullptr);
+    if (videoOut == nullptr || avcodec_parameters_copy(videoOut->codecpar, from->codecpar) < 0) {
+      return Fail("out of memory");
+    }
+    videoOut->codecpar->codec_tag = 0;
+    videoOut->time_base = from->time_base;
+    videoOut->avg_frame_rate = AVRational{plan.fpsNum, plan.fpsDen};
+    if (source.format->start_time != AV_NOPTS_VALUE) {
+      pictureShift = av_rescale_q(source.format->start_time, AV_TIME_BASE_Q, from->time_base);
+    }
+  } else if (!OpenPictureEncoder(globalHeader)) {
+    return false;
+  }
+  return OpenSoundAndFile(target, globalHeader);
+}
+
+bool Conversion::Work::OpenPictureEncoder(bool globalHeader) {
   const AVCodec* pictureCodec = kind == TargetKind::Avc
                                     ? avcodec_find_encoder_by_name("libopenh264")
                                     : avcodec_find_encoder(AV_CODEC_ID_MPEG4);
@@ -393,7 +469,10 @@ bool Conversion::Work::OpenOutput(const std::string& target) {
   }
   videoOut->time_base = v->time_base;
   videoOut->avg_frame_rate = v->framerate;
+  return true;
+}
 
+bool Conversion::Work::OpenSoundAndFile(const std::string& target, bool globalHeader) {
   const AVCodec* soundCodec = avcodec_find_encoder(AV_CODEC_ID_AAC);
   if (soundCodec == nullptr) return Fail("no AAC encoder in this build");
   audioEncoder.reset(avcodec_alloc_context3(soundCodec));
@@ -441,7 +520,9 @@ bool Conversion::Work::Feed() {
       return Fail("the video cannot be read to its end");
     }
     inputEnded = true;
-    if (!Decode(videoDecoder.get(), nullptr, &Work::Filter) || !Filter(nullptr)) return false;
+    if (!copyPicture && (!Decode(videoDecoder.get(), nullptr, &Work::Filter) || !Filter(nullptr))) {
+      return false;
+    }
     if (audioDecoder && !Decode(audioDecoder.get(), nullptr, &Work::TakeSound)) return false;
     if (resampler && !Resample(nullptr, 0)) return false;
     return Finish();
@@ -452,7 +533,7 @@ bool Conversion::Work::Feed() {
     Progress(static_cast<double>(packet->pts) * av_q2d(stream->time_base));
   }
   if (packet->stream_index == source.video) {
-    ok = Decode(videoDecoder.get(), packet.get(), &Work::Filter);
+    ok = copyPicture ? CopyPicture() : Decode(videoDecoder.get(), packet.get(), &Work::Filter);
   } else if (packet->stream_index == source.audio) {
     ok = Decode(audioDecoder.get(), packet.get(), &Work::TakeSound);
   }
@@ -592,6 +673,42 @@ bool Conversion::Work::Draw(const AVFrame* frame) {
   if (av_frame_ref(canvas.get(), frame) < 0) return Fail("out of memory");
   canvas->pict_type = AV_PICTURE_TYPE_NONE;
   canvas->sample_aspect_ratio = AVRational{1, 1};
+  return true;
+}
+
+// The packet as it is, on the output's clock, which starts where the source starts.
+bool Conversion::Work::CopyPicture() {
+  AVPacket* p = packet.get();
+  const AVStream* from = source.format->streams[source.video];
+  if (p->dts == AV_NOPTS_VALUE && p->pts == AV_NOPTS_VALUE) return true;  // nowhere to put it
+  // The first packets of a stream with reordered frames may come without a decoding time (the
+  // reader works it out from those after): one frame apart, as far before as the reordering.
+  const std::int64_t step = std::max<std::int64_t>(
+      1, av_rescale_q(1, AVRational{plan.fpsDen, plan.fpsNum}, from->time_base));
+  if (p->dts == AV_NOPTS_VALUE) {
+    p->dts = lastPictureDts == AV_NOPTS_VALUE ? p->pts - from->codecpar->video_delay * step
+                                              : lastPictureDts + step;
+  }
+  if (lastPictureDts != AV_NOPTS_VALUE && p->dts <= lastPictureDts) p->dts = lastPictureDts + 1;
+  if (p->pts == AV_NOPTS_VALUE || p->pts < p->dts) p->pts = p->dts;
+  lastPictureDts = p->dts;
+  p->pts -= pictureShift;
+  p->dts -= pictureShift;
+  // The muxer chose its own clock when it wrote the header.
+  av_packet_rescale_ts(p, from->time_base, videoOut->time_base);
+  const double seconds = static_cast<double>(p->pts) * av_q2d(videoOut->time_base);
+  p->stream_index = videoOut->index;
+  p->pos = -1;
+  if (av_interleaved_write_frame(out.get(), p) < 0) {
+    return Fail("the converted file cannot be written (is the disk full?)");
+  }
+  ++nextPicture;
+  // Silence keeps pace with the picture.
+  if (plan.silentSound && seconds > 0) {
+    const auto until = static_cast<std::int64_t>(std::llround(seconds * plan.audioRate));
+    if (until > soundQueued && !QueueSilence(until - soundQueued)) return false;
+    return SendSound(false);
+  }
   return true;
 }
 
@@ -745,7 +862,8 @@ bool Conversion::Work::Finish() {
   if (avcodec_send_frame(audioEncoder.get(), nullptr) < 0 || !Drain(audioEncoder.get(), audioOut)) {
     return Fail("the sound cannot be encoded");
   }
-  if (avcodec_send_frame(videoEncoder.get(), nullptr) < 0 || !Drain(videoEncoder.get(), videoOut)) {
+  if (videoEncoder && (avcodec_send_frame(videoEncoder.get(), nullptr) < 0 ||
+                       !Drain(videoEncoder.get(), videoOut))) {
     return Fail("the picture cannot be encoded");
   }
   if (av_write_trailer(out.get()) < 0) {
@@ -776,6 +894,8 @@ std::unique_ptr<Conversion> Conversion::Open(const std::string& source, const st
   work->title = title;
   work->facts = FactsOf(*opened);
   work->plan = PlanOutput(work->facts, kind);
+  work->copyPicture =
+      kind == TargetKind::Avc ? work->facts.picturePlaysAsAvc : work->facts.picturePlaysAsMpeg4;
   work->source = std::move(*opened);
   if (!work->packet || !work->encoded || !work->decoded || !work->soundFrame) {
     error = "out of memory";
