@@ -447,9 +447,9 @@ bool Conversion::Work::OpenPictureEncoder(bool globalHeader) {
   v->thread_count = 2;
   AVDictionary* options = nullptr;
   if (kind == TargetKind::Avc) {
-    // One slice a frame: some of the PSP's system software reads only the first.
+    // One slice a frame: some of the PSP's system software reads only the first. OpenH264
+    // works the level out from the size, rate and bit rate (2.1 here, under the PSP's 3.0).
     v->profile = FF_PROFILE_H264_MAIN;
-    v->level = 30;
     v->slices = 1;
     av_dict_set(&options, "rc_mode", "bitrate", 0);
     av_dict_set(&options, "coder", "cabac", 0);
