@@ -358,12 +358,19 @@ struct Conversion::Work {
 
 namespace {
 
-CodecPtr OpenDecoder(const AVCodec* decoder, const AVStream* stream, int threads) {
+enum class Shortcuts { None, Fast, FastShrunk };
+
+CodecPtr OpenDecoder(const AVCodec* decoder, const AVStream* stream, int threads,
+                     Shortcuts shortcuts = Shortcuts::None) {
   CodecPtr codec(avcodec_alloc_context3(decoder));
   if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) return {};
   codec->pkt_timebase = stream->time_base;
   codec->thread_count = threads;
   codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+  // Shortcuts the picture bench found free at 768 kbit/s: the decoder's own fast path, and no
+  // deblocking of frames nothing refers to once the picture is shrunk to half or less.
+  if (shortcuts != Shortcuts::None) codec->flags2 |= AV_CODEC_FLAG2_FAST;
+  if (shortcuts == Shortcuts::FastShrunk) codec->skip_loop_filter = AVDISCARD_NONREF;
   if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return {};
   return codec;
 }
@@ -372,7 +379,10 @@ CodecPtr OpenDecoder(const AVCodec* decoder, const AVStream* stream, int threads
 
 bool Conversion::Work::OpenDecoders() {
   AVFormatContext* format = source.format.get();
-  videoDecoder = OpenDecoder(source.videoDecoder, format->streams[source.video], 2);
+  const AVCodecParameters* picture = format->streams[source.video]->codecpar;
+  const bool shrunk = picture->width >= 2 * plan.width || picture->height >= 2 * plan.height;
+  videoDecoder = OpenDecoder(source.videoDecoder, format->streams[source.video], 2,
+                             shrunk ? Shortcuts::FastShrunk : Shortcuts::Fast);
   if (!videoDecoder) return Fail("the picture cannot be decoded");
   if (source.audio >= 0) {
     audioDecoder = OpenDecoder(source.audioDecoder, format->streams[source.audio], 1);
