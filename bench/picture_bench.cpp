@@ -326,12 +326,19 @@ void ConversionAgainstFfmpeg(const fs::path& folder) {
       },
       3);
   bench::PrintFigures({figure});
-  // Both pictures against the source scaled by the finest scaler; each has its picture in its
-  // own place on the canvas (ffmpeg's one line lower).
+  // Both pictures against the source brought to the PSP's colours by the conversion's own chain
+  // with the finest scaler, as the PSP reads them; each has its picture in its own place on the
+  // canvas (ffmpeg's one line lower). The native program converts no colours: that counts.
   const Variant plain{"", "", "bicubic", ""};
+  media::PictureFacts facts;
+  facts.fields = media::Fields::Progressive;
+  facts.matrix = media::GuessedMatrix(1920, 1080);
+  std::string chain = media::PictureFilters(
+      facts, media::PlanOutput({1920, 1080, 1, 0, 30, 1}, media::TargetKind::Mpeg4));
+  const std::string flags = "flags=bicubic";
+  chain.replace(chain.find(flags), flags.size(), "flags=lanczos+accurate_rnd+full_chroma_int");
   const std::vector<Plane> reference =
-      Run(film.string(), plain, false, "scale=480:270:flags=lanczos+accurate_rnd+full_chroma_int")
-          .planes;
+      Run(film.string(), plain, false, chain + ",crop=480:270:0:0").planes;
   Measured mine = Run(ours.string(), plain, false, "crop=480:270:0:0");
   Measured native = Run(theirs.string(), plain, false, "crop=480:270:0:1");
   Compare(mine, reference, 480, 270);
