@@ -13,7 +13,8 @@ using media::Luma;
 
 constexpr int Width = 96, Height = 48;
 
-// A white bar, 24 wide, on black; the top field's lines show it at topX, the bottom field's at bottomX.
+// A white bar, 24 wide, on black; the top field's lines show it at topX, the bottom field's
+// at bottomX.
 std::vector<std::uint8_t> Bar(int topX, int bottomX) {
   std::vector<std::uint8_t> picture(Width * Height, 16);
   for (int y = 0; y < Height; ++y) {
