@@ -11,13 +11,13 @@
 brevlo_ffmpeg_decoders=(h264 hevc mpeg4 h263 h263p flv mpeg1video mpeg2video msmpeg4v1 msmpeg4v2
   msmpeg4v3 wmv1 wmv2 wmv3 vc1 vp6 vp6a vp6f vp8 vp9 libdav1d theora vp3 dvvideo prores cinepak
   indeo2 indeo3 indeo4 indeo5 msvideo1 huffyuv ffvhuff mjpeg mjpegb rawvideo svq1 svq3 rv10 rv20
-  rv30 rv40 png
+  rv30 rv40
   aac aac_latm mp3 mp3float mp2 mp2float mp1 ac3 eac3 opus vorbis wmav1 wmav2 wmapro
   wmalossless wmavoice flac dca truehd mlp alac amrnb amrwb cook ra_144 ra_288 atrac3 dvaudio
   pcm_s16le pcm_s16be pcm_s16le_planar pcm_s24le pcm_s24be pcm_s32le pcm_s32be pcm_u8 pcm_s8
   pcm_f32le pcm_f32be pcm_f64le pcm_alaw pcm_mulaw pcm_dvd pcm_bluray adpcm_ima_wav adpcm_ima_qt
   adpcm_ms adpcm_g726 adpcm_g722 adpcm_yamaha adpcm_swf adpcm_ima_dk4
-  ass ssa srt subrip webvtt mov_text text pgssub dvdsub dvbsub)
+  ass ssa srt subrip webvtt movtext text pgssub dvdsub dvbsub)
 brevlo_ffmpeg_demuxers=(mov matroska avi asf flv mpegps mpegts mpegvideo m4v h264 hevc aac ac3
   eac3 mp3 ogg dv flac dts truehd mlp amr wav w64 rm ivf obu
   srt ass webvtt)
