@@ -18,6 +18,7 @@ extern "C" {
 }
 
 #include "media/LibraryHandles.h"
+#include "media/SubtitleDrawer.h"
 
 namespace brevlo::media {
 namespace {
@@ -85,6 +86,11 @@ std::optional<OpenedSource> OpenSource(const std::string& path) {
   return source;
 }
 
+std::string LanguageOf(const AVStream* stream) {
+  const AVDictionaryEntry* tag = av_dict_get(stream->metadata, "language", nullptr, 0);
+  return tag != nullptr ? tag->value : "";
+}
+
 SourceFacts FactsOf(const OpenedSource& source) {
   AVFormatContext* format = source.format.get();
   AVStream* video = format->streams[source.video];
@@ -103,6 +109,23 @@ SourceFacts FactsOf(const OpenedSource& source) {
     const AVCodecParameters* sound = format->streams[source.audio]->codecpar;
     facts.audioChannels = sound->ch_layout.nb_channels;
     facts.audioRate = sound->sample_rate;
+  }
+  if (source.audio >= 0) facts.soundLanguage = LanguageOf(format->streams[source.audio]);
+  for (unsigned i = 0; i < format->nb_streams; ++i) {
+    const AVStream* st = format->streams[i];
+    if (st->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE) continue;
+    const AVCodecDescriptor* kind = avcodec_descriptor_get(st->codecpar->codec_id);
+    if (kind == nullptr || avcodec_find_decoder(st->codecpar->codec_id) == nullptr) continue;
+    const bool text = (kind->props & AV_CODEC_PROP_TEXT_SUB) != 0;
+    const bool bitmap = (kind->props & AV_CODEC_PROP_BITMAP_SUB) != 0;
+    if (!text && !bitmap) continue;
+    SubtitleTrack track;
+    track.stream = static_cast<int>(i);
+    track.language = LanguageOf(st);
+    track.forced = (st->disposition & AV_DISPOSITION_FORCED) != 0;
+    track.isDefault = (st->disposition & AV_DISPOSITION_DEFAULT) != 0;
+    track.picture = bitmap;
+    facts.subtitles.push_back(track);
   }
   if (format->duration != AV_NOPTS_VALUE && format->duration > 0) {
     facts.seconds = static_cast<double>(format->duration) / AV_TIME_BASE;
@@ -176,6 +199,7 @@ std::uint64_t EstimateOutputBytes(const SourceFacts& source) {
 struct Conversion::Work {
   TargetKind kind = TargetKind::Mpeg4;
   std::string title;
+  std::string sourcePath;
   std::uint64_t written = 0;
   OutputSettings plan;
   SourceFacts facts;
@@ -207,6 +231,12 @@ struct Conversion::Work {
   bool done = false;
   std::atomic<double> fraction{0};
   std::string error;
+  SubtitleSource subtitleSource;
+  std::unique_ptr<SubtitleDrawer> subtitles;
+  FramePtr drawn;                  // the canvas with the subtitles on it
+  double subtitleClock = 0;        // the subtitles' time at the first picture
+  bool subtitlesLost = false;
+  std::atomic<double> subtitleSeconds{0};
 
   ~Work() { av_channel_layout_uninit(&inLayout); }
   bool Fail(const char* reason) {
@@ -215,6 +245,7 @@ struct Conversion::Work {
   }
   bool OpenDecoders();
   bool OpenOutput(const std::string& target);
+  void OpenSubtitles();
   bool Feed();
   // Sends a packet (null: the end) to a decoder and hands each frame it gives to take.
   bool Decode(AVCodecContext* decoder, const AVPacket* packet,
@@ -383,6 +414,32 @@ bool Conversion::Work::OpenOutput(const std::string& target) {
   return true;
 }
 
+// Subtitles that cannot be read leave the picture without them; the conversion goes on.
+void Conversion::Work::OpenSubtitles() {
+  if (subtitleSource.path.empty()) return;
+  const auto start = std::chrono::steady_clock::now();
+  SubtitlePlace place;
+  place.frameWidth = plan.width;
+  place.frameHeight = plan.height;
+  place.left = plan.left;
+  place.top = plan.top;
+  place.width = plan.pictureWidth;
+  place.height = plan.pictureHeight;
+  place.sourceWidth = facts.width;
+  place.sourceHeight = facts.height;
+  const bool ownStream = subtitleSource.path == sourcePath;
+  subtitles = SubtitleDrawer::Open(subtitleSource, source.format.get(), place);
+  drawn = NewPicture(plan.width, plan.height);
+  if (!subtitles || !subtitles->HasAny() || !drawn) {
+    subtitles.reset();
+    subtitlesLost = true;
+  }
+  // The video's own subtitles keep its clock; a file beside it starts with the picture.
+  subtitleClock = ownStream ? origin : 0;
+  subtitleSeconds.store(
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+}
+
 void Conversion::Work::Progress(double seconds) {
   if (!(facts.seconds > 0) || !std::isfinite(seconds)) return;
   const double part = std::clamp((seconds - origin) / facts.seconds, 0.0, 1.0);
@@ -501,8 +558,22 @@ bool Conversion::Work::Draw(const AVFrame* frame) {
 }
 
 bool Conversion::Work::SendPicture() {
-  canvas->pts = nextPicture++;
-  if (avcodec_send_frame(videoEncoder.get(), canvas.get()) < 0) {
+  AVFrame* picture = canvas.get();
+  if (subtitles) {
+    // Drawn on a copy: the canvas may stand for more output frames, each with its own time.
+    const auto start = std::chrono::steady_clock::now();
+    if (av_frame_make_writable(drawn.get()) < 0 || av_frame_copy(drawn.get(), canvas.get()) < 0) {
+      return Fail("out of memory");
+    }
+    const double rate = static_cast<double>(plan.fpsNum) / plan.fpsDen;
+    subtitles->Draw(drawn.get(), subtitleClock + static_cast<double>(nextPicture) / rate);
+    picture = drawn.get();
+    subtitleSeconds.store(subtitleSeconds.load() +
+                          std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+                              .count());
+  }
+  picture->pts = nextPicture++;
+  if (avcodec_send_frame(videoEncoder.get(), picture) < 0) {
     return Fail("the picture cannot be encoded");
   }
   if (!Drain(videoEncoder.get(), videoOut)) return false;
@@ -670,7 +741,8 @@ Conversion::~Conversion() = default;
 
 std::unique_ptr<Conversion> Conversion::Open(const std::string& source, const std::string& target,
                                              TargetKind kind, std::string& error,
-                                             const std::string& title) {
+                                             const std::string& title,
+                                             const SubtitleSource& subtitles) {
   auto opened = OpenSource(source);
   if (!opened) {
     error = "not a video that can be read";
@@ -679,6 +751,8 @@ std::unique_ptr<Conversion> Conversion::Open(const std::string& source, const st
   auto work = std::make_unique<Work>();
   work->kind = kind;
   work->title = title;
+  work->sourcePath = source;
+  work->subtitleSource = subtitles;
   work->facts = FactsOf(*opened);
   work->plan = PlanOutput(work->facts, kind);
   work->source = std::move(*opened);
@@ -690,6 +764,7 @@ std::unique_ptr<Conversion> Conversion::Open(const std::string& source, const st
     error = work->error;
     return nullptr;
   }
+  work->OpenSubtitles();
   return std::unique_ptr<Conversion>(new Conversion(std::move(work)));
 }
 
@@ -717,6 +792,14 @@ std::string Conversion::Error() const {
 
 std::uint64_t Conversion::BytesWritten() const {
   return work_->written;
+}
+
+bool Conversion::SubtitlesLost() const {
+  return work_->subtitlesLost;
+}
+
+double Conversion::SubtitleSeconds() const {
+  return work_->subtitleSeconds.load();
 }
 
 }  // namespace brevlo::media

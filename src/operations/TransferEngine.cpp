@@ -195,6 +195,12 @@ std::string NotTransferredText(const TransferReport& report, bool canceled, bool
         "they are now on both sides:\r\n";
     AppendList(text, report.notRemoved);
   }
+  if (!report.subtitlesLost.empty()) {
+    text += text.empty() ? std::string(CompletedText) : std::string();
+    text += "\r\n\r\nThese videos were converted without their subtitles, which could not be "
+            "drawn:\r\n";
+    AppendList(text, report.subtitlesLost);
+  }
   if (!report.convertedKept.empty()) {
     text += text.empty() ? std::string(CompletedText) : std::string();
     text +=
@@ -281,7 +287,7 @@ std::string ConvertingStatus(const std::string& name, double fraction, double se
 TransferEngine::Copied TransferEngine::ConvertComplete(const std::string& source,
                                                        const std::string& temp, int kind,
                                                        const std::string& title,
-                                                       std::string& error) {
+                                                       std::string& error, bool& subtitlesLost) {
   if (temp.empty()) return Copied::NoName;
   std::unique_ptr<IConversionJob> job;
   Serving([&] {
@@ -318,6 +324,7 @@ TransferEngine::Copied TransferEngine::ConvertComplete(const std::string& source
   show();
   const std::uint64_t written = job->BytesWritten();
   if (step == IConversionJob::Step::Failed) error = job->Error();
+  subtitlesLost = step == IConversionJob::Step::Done && job->SubtitlesLost();
   // Closing lets go of the file; a stopped job cuts its output short there.
   env_.pump.RunWhilePumping([&] { job.reset(); });
   env_.progress.SetCopying(false);
@@ -631,7 +638,9 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
       Staged video{TempNameFor(destination), destination, source, false};
       const std::string title =
           toPsp && env_.pspTitles ? video::TitleForFileName(caption) : std::string();
-      const Copied copied = convert ? ConvertComplete(source, video.temp, kind, title, whyNot)
+      bool subtitlesLost = false;
+      const Copied copied = convert ? ConvertComplete(source, video.temp, kind, title, whyNot,
+                                                      subtitlesLost)
                                     : CopyComplete(source, video.temp, sourceSize,
                                                    BarPlace{report.handled, count}, title);
       if (copied == Copied::Stopped) {
@@ -655,6 +664,7 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
         // A thumbnail of the replaced video must not stay beside the new one.
         if (replace && !thumbPlaced) env_.fs.Delete(CompanionOf(destination));
         if (thumbLost) report.thumbnailsLeft.push_back(CompanionOf(source));
+        if (subtitlesLost) report.subtitlesLost.push_back(source);
         if (move && convert) {
           // The PSP got a changed picture and sound: the user's original stays.
           report.convertedKept.push_back(source);
@@ -684,7 +694,9 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
   env_.progress.CloseProgress();
   if (!report.Incomplete()) {
     env_.dialogs.Show(
-        report.convertedKept.empty() ? CompletedText : NotTransferredText(report, false, move),
+        report.convertedKept.empty() && report.subtitlesLost.empty()
+            ? CompletedText
+            : NotTransferredText(report, false, move),
         CompletedCaption, platform::MbOk | platform::MbIconInformation);
   } else {
     env_.dialogs.Show(NotTransferredText(report, false, move), IncompleteCaption,
