@@ -68,6 +68,31 @@ ff -f lavfi -i "testsrc=size=320x180:rate=60:duration=3" -f lavfi \
 # The same cut short, as a download that stopped: it reads to its end without an error.
 head -c "$(($(stat -c %s "$out/convert-60fps-surround.mkv") * 4 / 10))" \
   "$out/convert-60fps-surround.mkv" >"$out/convert-cut-short.mkv"
+# Colours as made: an HD green in the BT.709 matrix, a full-range red in the BT.601 one, and
+# greys coded with the two high dynamic range curves (PQ: 112/255, HLG: 128/255), 10 bits.
+coloured() { # NAME COLOUR SIZE FILTERS [ffmpeg options...]
+  local name=$1 colour=$2 size=$3 filters=$4
+  shift 4
+  ff -f lavfi -i "color=c=$colour:size=$size:rate=25:duration=1,format=rgb24,$filters" \
+    -c:v libx264 -preset veryfast -qp 4 "$@" "$out/$name"
+}
+coloured colour-bt709-green.mkv 0x1DAA3B 1280x720 \
+  scale=out_color_matrix=bt709:out_range=tv,format=yuv420p \
+  -colorspace bt709 -color_primaries bt709 -color_trc bt709
+coloured colour-full-range-red.mp4 0xC83C28 640x360 \
+  scale=out_color_matrix=bt601:out_range=pc,format=yuv420p -color_range pc -colorspace smpte170m
+coloured colour-pq-grey.mkv 0x707070 1280x720 scale=out_range=tv,format=yuv420p10le \
+  -colorspace bt2020nc -color_primaries bt2020 -color_trc smpte2084
+coloured colour-hlg-grey.mkv 0x808080 1280x720 scale=out_range=tv,format=yuv420p10le \
+  -colorspace bt2020nc -color_primaries bt2020 -color_trc arib-std-b67
+# Interlaced PAL: a white bar crossing fast (30 pixels a field), so that its two fields stand
+# apart; flagged as such (H.264 coded in fields, top first), and the same unflagged (MPEG-4
+# Visual coded as whole frames), as many a capture is.
+bar="color=black:size=720x576:rate=50:duration=2[b];color=white:size=24x576:rate=50[w];"
+bar+="[b][w]overlay=x='mod(t*1500,690)':y=0:shortest=1,tinterlace=interleave_top"
+ff -f lavfi -i "$bar,setfield=tff" -c:v libx264 -preset veryfast -pix_fmt yuv420p -qp 10 \
+  -flags +ildct+ilme -x264opts tff=1 -field_order tt "$out/interlaced-flagged.mkv"
+ff -f lavfi -i "$bar" -c:v mpeg4 -q:v 2 "$out/interlaced-unflagged.avi"
 # Sound alone; a video cut off before its header; a text that claims to be a video.
 ff -f lavfi -i "$(sound 44100)" -c:a aac "$out/picture-audio-only.mp4"
 head -c 2500 "$out/picture-16x9-red.mp4" >"$out/picture-damaged.mp4"

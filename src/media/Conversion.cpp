@@ -4,21 +4,28 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <utility>
 #include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/display.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 #include "media/LibraryHandles.h"
+#include "media/PictureChain.h"
 #include "media/SubtitleDrawer.h"
+#include "media/ToneMap.h"
 
 namespace brevlo::media {
 namespace {
@@ -51,10 +58,53 @@ struct ResampleCloser {
 struct FifoCloser {
   void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
 };
+struct GraphCloser {
+  void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
+};
 
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
 using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
+
+struct FilterGraph {
+  std::unique_ptr<AVFilterGraph, GraphCloser> graph;
+  AVFilterContext* in = nullptr;
+  AVFilterContext* out = nullptr;
+  explicit operator bool() const { return graph != nullptr; }
+};
+
+// A graph from frames of the given shape (time base: the stream's) through chain to a sink.
+bool MakeGraph(FilterGraph& made, const AVFrame* frame, AVRational timeBase,
+               const std::string& chain) {
+  made.graph.reset(avfilter_graph_alloc());
+  if (!made.graph) return false;
+  made.graph->nb_threads = 1;
+  AVRational pixel = frame->sample_aspect_ratio;
+  if (pixel.num <= 0 || pixel.den <= 0) pixel = AVRational{1, 1};
+  char args[160];
+  std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d",
+                frame->width, frame->height, frame->format, timeBase.num, timeBase.den, pixel.num,
+                pixel.den);
+  if (avfilter_graph_create_filter(&made.in, avfilter_get_by_name("buffer"), "in", args, nullptr,
+                                   made.graph.get()) < 0 ||
+      avfilter_graph_create_filter(&made.out, avfilter_get_by_name("buffersink"), "out", nullptr,
+                                   nullptr, made.graph.get()) < 0) {
+    return false;
+  }
+  AVFilterInOut* ins = avfilter_inout_alloc();
+  AVFilterInOut* outs = avfilter_inout_alloc();
+  int parsed = AVERROR(ENOMEM);
+  if (ins != nullptr && outs != nullptr) {
+    outs->name = av_strdup("in");
+    outs->filter_ctx = made.in;
+    ins->name = av_strdup("out");
+    ins->filter_ctx = made.out;
+    parsed = avfilter_graph_parse_ptr(made.graph.get(), chain.c_str(), &ins, &outs, nullptr);
+  }
+  avfilter_inout_free(&ins);
+  avfilter_inout_free(&outs);
+  return parsed >= 0 && avfilter_graph_config(made.graph.get(), nullptr) >= 0;
+}
 
 // The source opened with its best picture stream (not a song's cover) and its best sound.
 struct OpenedSource {
@@ -208,14 +258,22 @@ struct Conversion::Work {
   CodecPtr videoDecoder, audioDecoder, videoEncoder, audioEncoder;
   AVStream* videoOut = nullptr;
   AVStream* audioOut = nullptr;
-  std::unique_ptr<SwsContext, ScaleCloser> scaler;
+  // Decoded frames in, canvas frames out; made for the frames' shape and made again when it
+  // changes within the stream.
+  FilterGraph graph;
+  // For a source that does not say whether it holds fields: its frames judged, and the last one.
+  std::optional<FieldJudge> fieldJudge;
+  FramePtr judged{av_frame_alloc()};
+  int graphWidth = 0, graphHeight = 0, graphFormat = -1;
+  std::filesystem::path toneTable;  // written for a high dynamic range source, removed at the end
   std::unique_ptr<SwrContext, ResampleCloser> resampler;
   std::unique_ptr<AVAudioFifo, FifoCloser> fifo;
   std::unique_ptr<AVPacket, PacketCloser> packet{av_packet_alloc()};
   std::unique_ptr<AVPacket, PacketCloser> encoded{av_packet_alloc()};
   FramePtr decoded{av_frame_alloc()};
-  FramePtr scaled;  // the picture in the source's own orientation, before it is turned
-  FramePtr canvas;  // 480 x 272, black bars around the picture
+  FramePtr filtered{av_frame_alloc()};
+  FramePtr scaledFrame{av_frame_alloc()};
+  FramePtr canvas{av_frame_alloc()};  // 480 x 272, black bars around the picture
   FramePtr soundFrame{av_frame_alloc()};
   double origin = 0;             // the source's start, in seconds
   std::int64_t nextPicture = 0;  // output frames written
@@ -238,7 +296,12 @@ struct Conversion::Work {
   bool subtitlesLost = false;
   std::atomic<double> subtitleSeconds{0};
 
-  ~Work() { av_channel_layout_uninit(&inLayout); }
+  ~Work() {
+    av_channel_layout_uninit(&inLayout);
+    graph = {};
+    std::error_code ignored;
+    if (!toneTable.empty()) std::filesystem::remove(toneTable, ignored);
+  }
   bool Fail(const char* reason) {
     if (error.empty()) error = reason;
     return false;
@@ -250,6 +313,11 @@ struct Conversion::Work {
   // Sends a packet (null: the end) to a decoder and hands each frame it gives to take.
   bool Decode(AVCodecContext* decoder, const AVPacket* packet,
               bool (Work::*take)(const AVFrame* frame));
+  bool BuildGraph(const AVFrame* frame);
+  bool WriteToneTable(Curve curve);
+  // Gives a decoded frame (null: the end) to the graph and what comes out to TakePicture.
+  bool Filter(const AVFrame* frame);
+  bool Scale(AVFrame* frame);
   bool TakePicture(const AVFrame* frame);
   bool Draw(const AVFrame* frame);
   bool SendPicture();
@@ -272,27 +340,6 @@ CodecPtr OpenDecoder(const AVCodec* decoder, const AVStream* stream, int threads
   codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
   if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return {};
   return codec;
-}
-
-FramePtr NewPicture(int width, int height) {
-  FramePtr frame(av_frame_alloc());
-  if (!frame) return {};
-  frame->format = AV_PIX_FMT_YUV420P;
-  frame->width = width;
-  frame->height = height;
-  if (av_frame_get_buffer(frame.get(), 0) < 0) return {};
-  return frame;
-}
-
-void FillBlack(AVFrame* frame) {
-  for (int plane = 0; plane < 3; ++plane) {
-    const int rows = plane == 0 ? frame->height : (frame->height + 1) / 2;
-    const int value = plane == 0 ? 16 : 128;
-    for (int y = 0; y < rows; ++y) {
-      std::fill_n(frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane],
-                  frame->linesize[plane], static_cast<std::uint8_t>(value));
-    }
-  }
 }
 
 }  // namespace
@@ -355,13 +402,16 @@ bool Conversion::Work::OpenOutput(const std::string& target) {
   v->thread_count = 2;
   AVDictionary* options = nullptr;
   if (kind == TargetKind::Avc) {
+    // One slice a frame: some of the PSP's system software reads only the first.
     v->profile = FF_PROFILE_H264_MAIN;
-    v->slices = 2;  // one a thread
+    v->level = 30;
+    v->slices = 1;
     av_dict_set(&options, "rc_mode", "bitrate", 0);
     av_dict_set(&options, "coder", "cabac", 0);
   } else {
+    // Level 4a: the least whose limits hold 480 x 272 at 30 frames and 768 kbit/s.
     v->profile = FF_PROFILE_MPEG4_SIMPLE;
-    v->level = 3;
+    v->level = 4;
     v->thread_type = FF_THREAD_SLICE;
   }
   if (globalHeader) v->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -404,13 +454,6 @@ bool Conversion::Work::OpenOutput(const std::string& target) {
   if (avformat_write_header(out.get(), nullptr) < 0)
     return Fail("the converted file cannot be written");
   headerWritten = true;
-
-  canvas = NewPicture(plan.width, plan.height);
-  const bool sideways = facts.quarterTurns % 2 != 0;
-  scaled = NewPicture(sideways ? plan.pictureHeight : plan.pictureWidth,
-                      sideways ? plan.pictureWidth : plan.pictureHeight);
-  if (!canvas || !scaled) return Fail("out of memory");
-  FillBlack(canvas.get());
   return true;
 }
 
@@ -455,7 +498,7 @@ bool Conversion::Work::Feed() {
       return Fail("the video cannot be read to its end");
     }
     inputEnded = true;
-    if (!Decode(videoDecoder.get(), nullptr, &Work::TakePicture)) return false;
+    if (!Decode(videoDecoder.get(), nullptr, &Work::Filter) || !Filter(nullptr)) return false;
     if (audioDecoder && !Decode(audioDecoder.get(), nullptr, &Work::TakeSound)) return false;
     if (resampler && !Resample(nullptr, 0)) return false;
     return Finish();
@@ -466,7 +509,7 @@ bool Conversion::Work::Feed() {
     Progress(static_cast<double>(packet->pts) * av_q2d(stream->time_base));
   }
   if (packet->stream_index == source.video) {
-    ok = Decode(videoDecoder.get(), packet.get(), &Work::TakePicture);
+    ok = Decode(videoDecoder.get(), packet.get(), &Work::Filter);
   } else if (packet->stream_index == source.audio) {
     ok = Decode(audioDecoder.get(), packet.get(), &Work::TakeSound);
   }
@@ -510,50 +553,102 @@ bool Conversion::Work::TakePicture(const AVFrame* frame) {
   return true;
 }
 
-bool Conversion::Work::Draw(const AVFrame* frame) {
-  if (av_frame_make_writable(canvas.get()) < 0) return Fail("out of memory");
-  const int turns = facts.quarterTurns;
-  scaler.reset(sws_getCachedContext(
-      scaler.release(), frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-      scaled->width, scaled->height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
-  if (!scaler) return Fail("the picture cannot be scaled");
-  if (turns == 0) {
-    // Straight into its place on the canvas.
-    std::uint8_t* planes[4] = {};
-    for (int p = 0; p < 3; ++p) {
-      const int shift = p == 0 ? 0 : 1;
-      planes[p] = canvas->data[p] +
-                  static_cast<std::ptrdiff_t>(plan.top >> shift) * canvas->linesize[p] +
-                  (plan.left >> shift);
-    }
-    if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, planes,
-                  canvas->linesize) <= 0) {
-      return Fail("the picture cannot be scaled");
-    }
-    return true;
+bool Conversion::Work::BuildGraph(const AVFrame* frame) {
+  const AVStream* stream = source.format->streams[source.video];
+  PictureFacts picture = PictureFactsOf(stream, frame);
+  if (picture.curve != Curve::Sdr) {
+    if (!WriteToneTable(picture.curve)) return false;
+    const std::u8string name = toneTable.generic_u8string();
+    picture.toneTable = FilterEscaped(std::string(name.begin(), name.end()));
   }
-  if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, scaled->data,
-                scaled->linesize) <= 0) {
+  if (!MakeGraph(graph, frame, stream->time_base, PictureFilters(picture, plan))) {
+    graph = {};
     return Fail("the picture cannot be scaled");
   }
-  for (int p = 0; p < 3; ++p) {
-    const int shift = p == 0 ? 0 : 1;
-    const int sw = scaled->width >> shift, sh = scaled->height >> shift;
-    const int w = plan.pictureWidth >> shift, h = plan.pictureHeight >> shift;
-    const std::uint8_t* from = scaled->data[p];
-    const int fromStride = scaled->linesize[p];
-    for (int y = 0; y < h; ++y) {
-      std::uint8_t* to =
-          canvas->data[p] +
-          static_cast<std::ptrdiff_t>((plan.top >> shift) + y) * canvas->linesize[p] +
-          (plan.left >> shift);
-      for (int x = 0; x < w; ++x) {
-        int sx = 0, sy = 0;
-        TurnedFrom(turns, x, y, sw, sh, sx, sy);
-        to[x] = from[static_cast<std::ptrdiff_t>(sy) * fromStride + sx];
-      }
-    }
+  av_frame_unref(judged.get());
+  fieldJudge.reset();
+  const AVPixFmtDescriptor* format = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
+  // Judged on 8-bit brightness; other pictures are taken as they say.
+  if (picture.fields == Fields::Unknown && format != nullptr &&
+      (format->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) == 0 &&
+      format->comp[0].depth == 8 && format->comp[0].step == 1) {
+    fieldJudge.emplace();
   }
+  graphWidth = frame->width;
+  graphHeight = frame->height;
+  graphFormat = frame->format;
+  return true;
+}
+
+bool Conversion::Work::WriteToneTable(Curve curve) {
+  if (!toneTable.empty()) return true;
+  std::error_code failed;
+  const auto folder = std::filesystem::temp_directory_path(failed);
+  if (failed) return Fail("no folder for temporary files");
+  const auto unique = std::chrono::steady_clock::now().time_since_epoch().count();
+  toneTable = folder / ("brevlo-tone-" + std::to_string(unique) + ".cube");
+  std::ofstream file(toneTable, std::ios::binary);
+  // 33 points a side: finer than the 8 bits it ends in, small enough to write at once.
+  file << ToneTable(curve, 33);
+  file.close();
+  if (!file) return Fail("no room for a temporary file");
+  return true;
+}
+
+bool Conversion::Work::Filter(const AVFrame* frame) {
+  if (frame != nullptr && (!graph || frame->width != graphWidth || frame->height != graphHeight ||
+                           frame->format != graphFormat)) {
+    // What the old graphs hold goes out before the new shape comes in.
+    if (graph && !Filter(nullptr)) return false;
+    if (!BuildGraph(frame)) return false;
+  }
+  if (!graph) return true;
+  if (frame != nullptr) {
+    if (av_frame_ref(filtered.get(), frame) < 0) return Fail("out of memory");
+    filtered->pts = frame->best_effort_timestamp;
+  }
+  if (frame != nullptr && fieldJudge) {
+    const Luma luma{frame->data[0], frame->linesize[0], frame->width, frame->height};
+    const Luma before{judged->data[0], judged->linesize[0], judged->width, judged->height};
+    const auto verdict = fieldJudge->Judge(luma, judged->data[0] != nullptr ? &before : nullptr);
+    filtered->interlaced_frame = verdict.interlaced ? 1 : 0;
+    filtered->top_field_first = verdict.topFirst ? 1 : 0;
+    av_frame_unref(judged.get());
+    if (av_frame_ref(judged.get(), frame) < 0) return Fail("out of memory");
+  }
+  return Scale(frame != nullptr ? filtered.get() : nullptr);
+}
+
+// Gives a frame (null: the end) to the graph, which takes it over, and what comes out to
+// TakePicture.
+bool Conversion::Work::Scale(AVFrame* frame) {
+  const int added = av_buffersrc_add_frame(graph.in, frame);
+  if (frame != nullptr) av_frame_unref(frame);
+  if (added < 0) return Fail("the picture cannot be scaled");
+  const AVRational from = av_buffersink_get_time_base(graph.out);
+  const AVRational to = source.format->streams[source.video]->time_base;
+  for (;;) {
+    const int got = av_buffersink_get_frame(graph.out, scaledFrame.get());
+    if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) break;
+    if (got < 0) return Fail("the picture cannot be scaled");
+    // Deinterlacing counts time in fields: back to the stream's own clock.
+    scaledFrame->best_effort_timestamp = scaledFrame->pts == AV_NOPTS_VALUE
+                                             ? AV_NOPTS_VALUE
+                                             : av_rescale_q(scaledFrame->pts, from, to);
+    const bool ok = TakePicture(scaledFrame.get());
+    av_frame_unref(scaledFrame.get());
+    if (!ok) return false;
+  }
+  if (frame == nullptr) graph = {};
+  return true;
+}
+
+// The graph made the canvas: it is kept for each output time it stands for.
+bool Conversion::Work::Draw(const AVFrame* frame) {
+  av_frame_unref(canvas.get());
+  if (av_frame_ref(canvas.get(), frame) < 0) return Fail("out of memory");
+  canvas->pict_type = AV_PICTURE_TYPE_NONE;
+  canvas->sample_aspect_ratio = AVRational{1, 1};
   return true;
 }
 

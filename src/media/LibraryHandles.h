@@ -10,8 +10,11 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
+
+#include "media/PictureChain.h"
 
 namespace brevlo::media::detail {
 
@@ -68,6 +71,66 @@ inline void TurnedFrom(int turns, int x, int y, int width, int height, int& sx, 
       sx = x, sy = y;
       break;
   }
+}
+
+// How the picture's colours and fields were made: what the frame says, else what the stream
+// says, else the usual for its size.
+inline PictureFacts PictureFactsOf(const AVStream* stream, const AVFrame* frame) {
+  const AVCodecParameters* par = stream->codecpar;
+  PictureFacts facts;
+  facts.quarterTurns = QuarterTurns(stream);
+  const auto said = [](int fromFrame, int fromStream, int unsaid) {
+    return fromFrame != unsaid ? fromFrame : fromStream;
+  };
+  const int space = said(frame->colorspace, par->color_space, AVCOL_SPC_UNSPECIFIED);
+  const int primaries = said(frame->color_primaries, par->color_primaries, AVCOL_PRI_UNSPECIFIED);
+  const int curve = said(frame->color_trc, par->color_trc, AVCOL_TRC_UNSPECIFIED);
+  const int range = said(frame->color_range, par->color_range, AVCOL_RANGE_UNSPECIFIED);
+  switch (space) {
+    case AVCOL_SPC_BT709:
+      facts.matrix = Matrix::Bt709;
+      break;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+      facts.matrix = Matrix::Bt2020;
+      break;
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M:
+    case AVCOL_SPC_SMPTE240M:
+    case AVCOL_SPC_FCC:
+      facts.matrix = Matrix::Bt601;
+      break;
+    default:
+      facts.matrix = primaries == AVCOL_PRI_BT2020  ? Matrix::Bt2020
+                     : primaries == AVCOL_PRI_BT709 ? Matrix::Bt709
+                                                    : GuessedMatrix(frame->width, frame->height);
+      break;
+  }
+  const auto* format = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
+  const bool jpegFormat = format != nullptr && format->name[0] == 'y' && format->name[1] == 'u' &&
+                          format->name[2] == 'v' && format->name[3] == 'j';
+  facts.fullRange = range == AVCOL_RANGE_JPEG || (range == AVCOL_RANGE_UNSPECIFIED && jpegFormat);
+  facts.curve = curve == AVCOL_TRC_SMPTE2084      ? Curve::Pq
+                : curve == AVCOL_TRC_ARIB_STD_B67 ? Curve::Hlg
+                                                  : Curve::Sdr;
+  switch (par->field_order) {
+    case AV_FIELD_PROGRESSIVE:
+      facts.fields = Fields::Progressive;
+      break;
+    case AV_FIELD_TT:
+    case AV_FIELD_BB:
+    case AV_FIELD_TB:
+    case AV_FIELD_BT:
+      facts.fields = Fields::Interlaced;
+      break;
+    default: {
+      const AVRational rate =
+          stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
+      facts.fields = UnsaidFields(frame->height, rate.den > 0 ? av_q2d(rate) : 0);
+      break;
+    }
+  }
+  return facts;
 }
 
 }  // namespace brevlo::media::detail

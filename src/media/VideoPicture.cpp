@@ -13,6 +13,7 @@ extern "C" {
 }
 
 #include "media/LibraryHandles.h"
+#include "media/ToneMap.h"
 
 namespace brevlo::media {
 namespace {
@@ -88,9 +89,22 @@ class FrameSource {
   bool ended_ = false;
 };
 
+int SwsMatrix(Matrix matrix) {
+  switch (matrix) {
+    case Matrix::Bt709:
+      return SWS_CS_ITU709;
+    case Matrix::Bt2020:
+      return SWS_CS_BT2020;
+    default:
+      return SWS_CS_ITU601;
+  }
+}
+
 // The frame scaled into the middle of a black 160 x 120 picture with its shape kept, turned as
-// it is shown.
-std::optional<Thumbnail> Fit(const AVFrame* frame, AVRational sampleAspect, int turns) {
+// it is shown, in the colours an ordinary screen shows it with.
+std::optional<Thumbnail> Fit(const AVFrame* frame, AVRational sampleAspect,
+                             const PictureFacts& facts) {
+  const int turns = facts.quarterTurns;
   if (frame->width <= 0 || frame->height <= 0) return std::nullopt;
   double shownW = frame->width;
   const double shownH = frame->height;
@@ -106,14 +120,30 @@ std::optional<Thumbnail> Fit(const AVFrame* frame, AVRational sampleAspect, int 
   const int scaledH = sideways ? fitW : fitH;
   std::unique_ptr<SwsContext, ScaleCloser> scaler(
       sws_getContext(frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                     scaledW, scaledH, AV_PIX_FMT_BGR24, SWS_AREA, nullptr, nullptr, nullptr));
+                     scaledW, scaledH, AV_PIX_FMT_RGB48, SWS_AREA, nullptr, nullptr, nullptr));
   if (!scaler) return std::nullopt;
-  std::vector<std::uint8_t> scaled(static_cast<std::size_t>(scaledW) * scaledH * 3);
-  std::uint8_t* planes[4] = {scaled.data(), nullptr, nullptr, nullptr};
-  int strides[4] = {scaledW * 3, 0, 0, 0};
+  // 16 bits a colour: a high dynamic range curve keeps its steps through the mapping.
+  const int* toRgb = sws_getCoefficients(SwsMatrix(facts.matrix));
+  sws_setColorspaceDetails(scaler.get(), toRgb, facts.fullRange ? 1 : 0,
+                           sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+  std::vector<std::uint16_t> wide(static_cast<std::size_t>(scaledW) * scaledH * 3);
+  std::uint8_t* planes[4] = {reinterpret_cast<std::uint8_t*>(wide.data()), nullptr, nullptr,
+                             nullptr};
+  int strides[4] = {scaledW * 6, 0, 0, 0};
   if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, planes, strides) <=
       0) {
     return std::nullopt;
+  }
+  std::vector<std::uint8_t> scaled(wide.size());  // BGR
+  for (std::size_t i = 0; i + 2 < wide.size(); i += 3) {
+    Rgb colour{wide[i] / 65535.0, wide[i + 1] / 65535.0, wide[i + 2] / 65535.0};
+    colour = ToneMapped(facts.curve, colour);
+    const auto level = [](double v) {
+      return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+    };
+    scaled[i] = level(colour.b);
+    scaled[i + 1] = level(colour.g);
+    scaled[i + 2] = level(colour.r);
   }
   Thumbnail out(PictureWidth, PictureHeight);  // black
   const int left = (PictureWidth - fitW) / 2;
@@ -170,7 +200,6 @@ std::optional<Thumbnail> PictureOfVideo(const std::string& path, const StopAsked
   codec->thread_count = 1;  // one frame: threads would only add their start-up
   if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return std::nullopt;
 
-  const int turns = QuarterTurns(stream);
   const std::int64_t length = format->duration;
   const std::int64_t start = format->start_time == AV_NOPTS_VALUE ? 0 : format->start_time;
   bool seekable = length != AV_NOPTS_VALUE && length >= ShortClip;
@@ -191,7 +220,8 @@ std::optional<Thumbnail> PictureOfVideo(const std::string& path, const StopAsked
       if (!seekable) break;
       continue;
     }
-    auto picture = Fit(got, av_guess_sample_aspect_ratio(format.get(), stream, got), turns);
+    auto picture = Fit(got, av_guess_sample_aspect_ratio(format.get(), stream, got),
+                       PictureFactsOf(stream, got));
     av_frame_unref(frame.get());
     if (!picture) continue;
     const int brightness = AverageBrightness(*picture);

@@ -8,6 +8,16 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <memory>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+}
 
 #include "media/VideoPicture.h"
 #include "platform/portable/PortablePlatform.h"
@@ -207,6 +217,144 @@ TEST(Conversion, WhatIsNoVideoIsRefusedWithAReason) {
               nullptr);
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(scratch.Has("out.MP4"));
+  }
+}
+
+// Each decoded picture of a video after the given filters, as another reader sees it.
+void EachPicture(const std::string& path, const char* filters,
+                 const std::function<void(const AVFrame&)>& take) {
+  AVFormatContext* format = nullptr;
+  ASSERT_GE(avformat_open_input(&format, path.c_str(), nullptr, nullptr), 0) << path;
+  std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> closer(
+      format, [](AVFormatContext* f) { avformat_close_input(&f); });
+  ASSERT_GE(avformat_find_stream_info(format, nullptr), 0);
+  const AVCodec* codec = nullptr;
+  const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+  ASSERT_GE(index, 0);
+  const AVStream* stream = format->streams[index];
+  AVCodecContext* decoder = avcodec_alloc_context3(codec);
+  std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)> decoderCloser(
+      decoder, [](AVCodecContext* c) { avcodec_free_context(&c); });
+  avcodec_parameters_to_context(decoder, stream->codecpar);
+  ASSERT_GE(avcodec_open2(decoder, codec, nullptr), 0);
+  AVFilterGraph* graph = avfilter_graph_alloc();
+  std::unique_ptr<AVFilterGraph, void (*)(AVFilterGraph*)> graphCloser(
+      graph, [](AVFilterGraph* g) { avfilter_graph_free(&g); });
+  char args[128];
+  std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=1/90000",
+                stream->codecpar->width, stream->codecpar->height, stream->codecpar->format);
+  AVFilterContext *in = nullptr, *out = nullptr;
+  ASSERT_GE(
+      avfilter_graph_create_filter(&in, avfilter_get_by_name("buffer"), "in", args, nullptr, graph),
+      0);
+  ASSERT_GE(avfilter_graph_create_filter(&out, avfilter_get_by_name("buffersink"), "out", nullptr,
+                                         nullptr, graph),
+            0);
+  AVFilterInOut* outs = avfilter_inout_alloc();
+  AVFilterInOut* ins = avfilter_inout_alloc();
+  outs->name = av_strdup("in");
+  outs->filter_ctx = in;
+  ins->name = av_strdup("out");
+  ins->filter_ctx = out;
+  const int parsed = avfilter_graph_parse_ptr(graph, filters, &ins, &outs, nullptr);
+  avfilter_inout_free(&ins);
+  avfilter_inout_free(&outs);
+  ASSERT_GE(parsed, 0);
+  ASSERT_GE(avfilter_graph_config(graph, nullptr), 0);
+  AVPacket* packet = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  const auto pull = [&] {
+    while (avcodec_receive_frame(decoder, frame) == 0) {
+      frame->pts = frame->best_effort_timestamp;
+      EXPECT_GE(av_buffersrc_add_frame(in, frame), 0);
+    }
+    while (av_buffersink_get_frame(out, frame) == 0) {
+      take(*frame);
+      av_frame_unref(frame);
+    }
+  };
+  while (av_read_frame(format, packet) >= 0) {
+    if (packet->stream_index == index) avcodec_send_packet(decoder, packet);
+    av_packet_unref(packet);
+    pull();
+  }
+  avcodec_send_packet(decoder, nullptr);
+  pull();
+  EXPECT_GE(av_buffersrc_add_frame(in, nullptr), 0);
+  pull();
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+}
+
+// Colours arrive as made, read as the PSP reads them (BT.601, limited range) and as the list's
+// picture shows them; high dynamic range greys at the brightness an ordinary screen gives them.
+TEST(ConversionPicture, ColoursArriveAsMeant) {
+  struct Case {
+    const char* file;
+    int r, g, b;
+  };
+  const Case cases[] = {
+      {"colour-bt709-green.mkv", 29, 170, 59},
+      {"colour-full-range-red.mp4", 200, 60, 40},
+      // 49 cd/m2 and 51 cd/m2 against a white of 203, on a screen of gamma 2.4.
+      {"colour-pq-grey.mkv", 142, 142, 142},
+      {"colour-hlg-grey.mkv", 144, 144, 144},
+  };
+  testing::ScratchFolder scratch("brevlo-convert");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string source = testing::TestVideoFolder() + c.file;
+    const std::string target = (scratch.Path() / (std::string(c.file) + ".MP4")).string();
+    ASSERT_EQ(Convert(source, target, TargetKind::Mpeg4).error, "");
+    int pictures = 0;
+    EachPicture(target, "null", [&](const AVFrame& f) {
+      if (pictures++ != 10) return;
+      const auto at = [&](int plane, int x, int y) {
+        return f.data[plane][y * f.linesize[plane] + x];
+      };
+      const double y = 1.164 * (at(0, 240, 136) - 16);
+      const double u = at(1, 120, 68) - 128, v = at(2, 120, 68) - 128;
+      EXPECT_NEAR(y + 1.596 * v, c.r, 3);
+      EXPECT_NEAR(y - 0.392 * u - 0.813 * v, c.g, 3);
+      EXPECT_NEAR(y + 2.017 * u, c.b, 3);
+    });
+    EXPECT_GT(pictures, 10);
+    const auto listed = media::PictureOfVideo(source);
+    ASSERT_TRUE(listed);
+    const std::uint8_t* p = listed->bgr.data() + (60 * listed->width + 80) * 3;
+    EXPECT_NEAR(p[2], c.r, 3);
+    EXPECT_NEAR(p[1], c.g, 3);
+    EXPECT_NEAR(p[0], c.b, 3);
+  }
+}
+
+// A white bar crossing an interlaced picture fast: woven back, it is one whole bar in every
+// picture, never the two half-grey ghosts of its fields, and the result reads as progressive.
+TEST(ConversionPicture, InterlacedVideosArriveWithoutCombing) {
+  testing::ScratchFolder scratch("brevlo-convert");
+  for (const char* file : {"interlaced-flagged.mkv", "interlaced-unflagged.avi"}) {
+    SCOPED_TRACE(file);
+    const std::string target = (scratch.Path() / (std::string(file) + ".MP4")).string();
+    ASSERT_EQ(Convert(testing::TestVideoFolder() + file, target, TargetKind::Mpeg4).error, "");
+    int pictures = 0, whole = 0, progressive = 0;
+    EachPicture(target, "idet", [&](const AVFrame& f) {
+      ++pictures;
+      // The brightest column's darkest point, over the picture's rows.
+      int brightest = 0;
+      for (int x = 0; x < f.width; ++x) {
+        int darkest = 255;
+        for (int y = 8; y < f.height - 8; ++y)
+          darkest = std::min<int>(darkest, f.data[0][y * f.linesize[0] + x]);
+        brightest = std::max(brightest, darkest);
+      }
+      if (brightest > 200) ++whole;
+      const AVDictionaryEntry* seen =
+          av_dict_get(f.metadata, "lavfi.idet.multiple.current_frame", nullptr, 0);
+      if (seen != nullptr && std::string(seen->value) == "progressive") ++progressive;
+    });
+    EXPECT_EQ(pictures, 50);
+    EXPECT_EQ(whole, pictures);
+    EXPECT_GE(progressive, pictures - 5);  // idet needs a few pictures to make up its mind
   }
 }
 
