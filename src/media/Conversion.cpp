@@ -472,8 +472,13 @@ void Conversion::Work::OpenSubtitles() {
   place.sourceHeight = facts.height;
   const bool ownStream = subtitleSource.path == sourcePath;
   subtitles = SubtitleDrawer::Open(subtitleSource, source.format.get(), place);
-  drawn = NewPicture(plan.width, plan.height);
-  if (!subtitles || !subtitles->HasAny() || !drawn) {
+  drawn.reset(av_frame_alloc());
+  if (drawn) {
+    drawn->format = AV_PIX_FMT_YUV420P;
+    drawn->width = plan.width;
+    drawn->height = plan.height;
+  }
+  if (!subtitles || !subtitles->HasAny() || !drawn || av_frame_get_buffer(drawn.get(), 0) < 0) {
     subtitles.reset();
     subtitlesLost = true;
   }
