@@ -164,6 +164,101 @@ TEST(SubtitleDrawing, AStyleGetsTheFontAttachedToTheVideo) {
   EXPECT_LT(differing(lettering[1], lettering[2]), 20);   // both the fallback
 }
 
+// A copy of a 640 x 360 video with a DVD subtitle track made by libavcodec's own encoder: one
+// white box at (200, 280), 240 x 40, from 0.5 s to 2.5 s.
+bool MakeDvdSubtitled(const std::string& from, const std::string& to) {
+  AVFormatContext* in = nullptr;
+  if (avformat_open_input(&in, from.c_str(), nullptr, nullptr) < 0) return false;
+  AVFormatContext* out = nullptr;
+  avformat_alloc_output_context2(&out, nullptr, "matroska", to.c_str());
+  const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVD_SUBTITLE);
+  AVCodecContext* enc = codec != nullptr ? avcodec_alloc_context3(codec) : nullptr;
+  bool ok = out != nullptr && enc != nullptr && avformat_find_stream_info(in, nullptr) >= 0;
+  AVStream* video = ok ? avformat_new_stream(out, nullptr) : nullptr;
+  AVStream* subs = ok ? avformat_new_stream(out, nullptr) : nullptr;
+  if (video != nullptr && subs != nullptr) {
+    enc->width = 640;
+    enc->height = 360;
+    enc->time_base = AVRational{1, 1000};
+    ok = avcodec_parameters_copy(video->codecpar, in->streams[0]->codecpar) >= 0 &&
+         avcodec_open2(enc, codec, nullptr) >= 0 &&
+         avcodec_parameters_from_context(subs->codecpar, enc) >= 0;
+    video->codecpar->codec_tag = 0;
+    video->time_base = in->streams[0]->time_base;
+    subs->time_base = AVRational{1, 1000};
+    subs->disposition = AV_DISPOSITION_DEFAULT;
+  } else {
+    ok = false;
+  }
+  ok = ok && avio_open(&out->pb, to.c_str(), AVIO_FLAG_WRITE) >= 0 &&
+       avformat_write_header(out, nullptr) >= 0;
+  if (ok) {
+    std::vector<std::uint8_t> pixels(240 * 40, 1);
+    std::uint32_t palette[4] = {0x00000000, 0xFFFFFFFF, 0xFF000000, 0xFF808080};
+    AVSubtitleRect rect{};
+    rect.x = 200, rect.y = 280, rect.w = 240, rect.h = 40, rect.nb_colors = 4;
+    rect.type = SUBTITLE_BITMAP;
+    rect.data[0] = pixels.data();
+    rect.linesize[0] = 240;
+    rect.data[1] = reinterpret_cast<std::uint8_t*>(palette);
+    AVSubtitleRect* rects[] = {&rect};
+    AVSubtitle sub{};
+    sub.num_rects = 1;
+    sub.rects = rects;
+    sub.end_display_time = 2000;
+    std::vector<std::uint8_t> buffer(1 << 16);
+    const int size = avcodec_encode_subtitle(enc, buffer.data(), static_cast<int>(buffer.size()), &sub);
+    AVPacket* p = av_packet_alloc();
+    ok = size > 0 && av_new_packet(p, size) >= 0;
+    if (ok) {
+      std::copy_n(buffer.data(), size, p->data);
+      p->stream_index = 1;
+      p->pts = p->dts = 500;
+      p->duration = 2000;
+      ok = av_interleaved_write_frame(out, p) >= 0;
+    }
+    while (ok && av_read_frame(in, p) >= 0) {
+      if (p->stream_index == 0) {
+        p->pos = -1;
+        av_packet_rescale_ts(p, in->streams[0]->time_base, video->time_base);
+        ok = av_interleaved_write_frame(out, p) >= 0;
+      }
+      av_packet_unref(p);
+    }
+    av_packet_free(&p);
+    ok = ok && av_write_trailer(out) >= 0;
+  }
+  avcodec_free_context(&enc);
+  if (out != nullptr) avio_closep(&out->pb);
+  avformat_free_context(out);
+  avformat_close_input(&in);
+  return ok;
+}
+
+TEST(SubtitleDrawing, ADvdSubtitleLiesWhereItWasScaledWithThePicture) {
+  platform::StdFileSystem fs;
+  testing::ScratchFolder scratch("brevlo-subs");
+  const std::string source = (scratch.Path() / "dvd.mkv").string();
+  ASSERT_TRUE(MakeDvdSubtitled(testing::TestVideoFolder() + "subs-no-attached-font.mkv", source));
+  app::VideoConverter converter(fs, {}, Settings("en"));
+  const Result r = ConvertWith(converter, source, (scratch.Path() / "out.MP4").string());
+  ASSERT_EQ(r.error, "");
+  ASSERT_EQ(r.luma.size(), 480u * 272u);
+  // 640 x 360 becomes 480 x 270 at the top: the box lands at (150, 210), 180 x 30.
+  int inside = 0, outside = 0;
+  for (int y = 0; y < 272; ++y) {
+    for (int x = 0; x < 480; ++x) {
+      const bool bright = r.luma[static_cast<std::size_t>(y) * 480 + x] > 128;
+      const bool in = x >= 151 && x < 329 && y >= 211 && y < 239;
+      const bool near = x >= 148 && x < 332 && y >= 208 && y < 242;
+      inside += in && bright;
+      outside += !near && bright;
+    }
+  }
+  EXPECT_EQ(inside, 178 * 28);
+  EXPECT_EQ(outside, 0);
+}
+
 TEST(SubtitleDrawing, AVideoThePspPlaysGoesConvertedOnlyForSubtitlesToDraw) {
   platform::StdFileSystem fs;
   const std::string folder = testing::TestVideoFolder();
