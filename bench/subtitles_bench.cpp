@@ -54,6 +54,9 @@ int main(int argc, char** argv) {
       {"ASS track, attached font", Folder + "subs-default-ass.mkv", Folder + "subs-default-ass.mkv",
        2},
       {"SRT beside an MP4", Folder + "subs-beside.mp4", Folder + "subs-beside.srt", -1},
+      // Moving pictures, where the encoder's work does not hinge on the lettering alone.
+      {"SRT, 720p H.264", Folder + "avc-high-1280x720.mp4", Folder + "subs-beside.srt", -1},
+      {"SRT, 60 fps MKV", Folder + "convert-60fps-surround.mkv", Folder + "subs-beside.srt", -1},
   };
   std::vector<bench::Figure> figures;
   for (const Input& in : inputs) {
