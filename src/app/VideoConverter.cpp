@@ -190,9 +190,9 @@ std::string VideoConverter::Tip(const std::string& source,
   const WordsPlan words = PlanWords(source, *facts);
   const std::string lines = WordsTip(words);
   if (!lines.empty()) tip += "\r\n" + lines;
-  const bool plays = mp4 && details &&
-                     video::JudgeForPsp(*details, KindOf(kind)).playability !=
-                         video::Playability::WillNotPlay;
+  const bool plays =
+      mp4 && details &&
+      video::JudgeForPsp(*details, KindOf(kind)).playability != video::Playability::WillNotPlay;
   if (!plays) return tip + "\r\n" + WillBeConvertedText;
   if (words.subtitles.from != media::SubtitleChoice::From::None) {
     return tip + "\r\n" + ConvertedForSubtitlesText;

@@ -291,8 +291,8 @@ struct Conversion::Work {
   std::string error;
   SubtitleSource subtitleSource;
   std::unique_ptr<SubtitleDrawer> subtitles;
-  FramePtr drawn;                  // the canvas with the subtitles on it
-  double subtitleClock = 0;        // the subtitles' time at the first picture
+  FramePtr drawn;            // the canvas with the subtitles on it
+  double subtitleClock = 0;  // the subtitles' time at the first picture
   bool subtitlesLost = false;
   std::atomic<double> subtitleSeconds{0};
 
@@ -668,9 +668,9 @@ bool Conversion::Work::SendPicture() {
     const double rate = static_cast<double>(plan.fpsNum) / plan.fpsDen;
     subtitles->Draw(drawn.get(), subtitleClock + static_cast<double>(nextPicture) / rate);
     picture = drawn.get();
-    subtitleSeconds.store(subtitleSeconds.load() +
-                          std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-                              .count());
+    subtitleSeconds.store(
+        subtitleSeconds.load() +
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
   picture->pts = nextPicture++;
   if (avcodec_send_frame(videoEncoder.get(), picture) < 0) {

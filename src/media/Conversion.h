@@ -26,7 +26,7 @@ struct SourceFacts {
   int audioChannels = 0;       // 0: no sound
   int audioRate = 0;
   double seconds = 0;
-  std::string soundLanguage;            // of the sound that goes, as tagged
+  std::string soundLanguage;             // of the sound that goes, as tagged
   std::vector<SubtitleTrack> subtitles;  // the tracks that can be drawn
 };
 

@@ -87,7 +87,8 @@ Sprite ScaleBitmap(const AVSubtitleRect& r, const SubtitlePlace& p, int canvasW,
   Sprite s;
   const double sx = static_cast<double>(p.width) / canvasW;
   const double sy = static_cast<double>(p.height) / canvasH;
-  const int x0 = static_cast<int>(std::floor(r.x * sx)), y0 = static_cast<int>(std::floor(r.y * sy));
+  const int x0 = static_cast<int>(std::floor(r.x * sx)),
+            y0 = static_cast<int>(std::floor(r.y * sy));
   const int x1 = static_cast<int>(std::ceil((r.x + r.w) * sx));
   const int y1 = static_cast<int>(std::ceil((r.y + r.h) * sy));
   s.x = p.left + x0;
@@ -129,15 +130,18 @@ Sprite ScaleBitmap(const AVSubtitleRect& r, const SubtitlePlace& p, int canvasW,
 }
 
 bool IsFont(const AVStream* st) {
-  const AVDictionaryEntry* type = av_dict_get(st->metadata, "mimetype", nullptr, AV_DICT_MATCH_CASE);
+  const AVDictionaryEntry* type =
+      av_dict_get(st->metadata, "mimetype", nullptr, AV_DICT_MATCH_CASE);
   if (type != nullptr) {
     const char* m = type->value;
-    for (const char* font : {"font/", "application/x-truetype-font", "application/vnd.ms-opentype",
-                             "application/x-font-ttf", "application/x-font", "application/font-sfnt"}) {
+    for (const char* font :
+         {"font/", "application/x-truetype-font", "application/vnd.ms-opentype",
+          "application/x-font-ttf", "application/x-font", "application/font-sfnt"}) {
       if (std::strncmp(m, font, std::strlen(font)) == 0) return true;
     }
   }
-  const AVDictionaryEntry* name = av_dict_get(st->metadata, "filename", nullptr, AV_DICT_MATCH_CASE);
+  const AVDictionaryEntry* name =
+      av_dict_get(st->metadata, "filename", nullptr, AV_DICT_MATCH_CASE);
   if (name == nullptr) return false;
   const std::string n = name->value;
   const auto dot = n.rfind('.');
@@ -182,8 +186,8 @@ bool SubtitleDrawer::State::ReadText(AVCodecContext* decoder, AVFormatContext* f
             if (line == nullptr) continue;
             const std::size_t length = std::strlen(line);
             if (length > LongestLine) continue;
-            ass_process_chunk(track.get(), const_cast<char*>(line), static_cast<int>(length),
-                              start, sub.end_display_time);
+            ass_process_chunk(track.get(), const_cast<char*>(line), static_cast<int>(length), start,
+                              sub.end_display_time);
             ++events;
           }
         }
@@ -234,8 +238,8 @@ void SubtitleDrawer::State::Bound() {
   t->n_events = kept;
 }
 
-bool SubtitleDrawer::State::ReadBitmaps(AVCodecContext* decoder, AVFormatContext* file,
-                                        int stream, AVPacket* packet, int canvasW, int canvasH) {
+bool SubtitleDrawer::State::ReadBitmaps(AVCodecContext* decoder, AVFormatContext* file, int stream,
+                                        AVPacket* packet, int canvasW, int canvasH) {
   while (av_read_frame(file, packet) >= 0) {
     if (packet->stream_index == stream && static_cast<int>(shown.size()) < MostEvents) {
       AVSubtitle sub{};
@@ -245,8 +249,8 @@ bool SubtitleDrawer::State::ReadBitmaps(AVCodecContext* decoder, AVFormatContext
           Shown s;
           const std::int64_t at = av_rescale_q(sub.pts, AV_TIME_BASE_Q, AVRational{1, 1000});
           s.start = at + sub.start_display_time;
-          s.open = sub.end_display_time <= sub.start_display_time ||
-                   sub.end_display_time == UINT32_MAX;
+          s.open =
+              sub.end_display_time <= sub.start_display_time || sub.end_display_time == UINT32_MAX;
           s.end = s.open ? s.start + LongestOpenMs : at + sub.end_display_time;
           // The size the bitmaps were made for may be known only once one is decoded.
           const int w = decoder->width > 0 ? decoder->width : canvasW;

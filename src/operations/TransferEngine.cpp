@@ -197,8 +197,9 @@ std::string NotTransferredText(const TransferReport& report, bool canceled, bool
   }
   if (!report.subtitlesLost.empty()) {
     text += text.empty() ? std::string(CompletedText) : std::string();
-    text += "\r\n\r\nThese videos were converted without their subtitles, which could not be "
-            "drawn:\r\n";
+    text +=
+        "\r\n\r\nThese videos were converted without their subtitles, which could not be "
+        "drawn:\r\n";
     AppendList(text, report.subtitlesLost);
   }
   if (!report.convertedKept.empty()) {
@@ -286,8 +287,8 @@ std::string ConvertingStatus(const std::string& name, double fraction, double se
 
 TransferEngine::Copied TransferEngine::ConvertComplete(const std::string& source,
                                                        const std::string& temp, int kind,
-                                                       const std::string& title,
-                                                       std::string& error, bool& subtitlesLost) {
+                                                       const std::string& title, std::string& error,
+                                                       bool& subtitlesLost) {
   if (temp.empty()) return Copied::NoName;
   std::unique_ptr<IConversionJob> job;
   Serving([&] {
@@ -639,10 +640,10 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
       const std::string title =
           toPsp && env_.pspTitles ? video::TitleForFileName(caption) : std::string();
       bool subtitlesLost = false;
-      const Copied copied = convert ? ConvertComplete(source, video.temp, kind, title, whyNot,
-                                                      subtitlesLost)
-                                    : CopyComplete(source, video.temp, sourceSize,
-                                                   BarPlace{report.handled, count}, title);
+      const Copied copied =
+          convert ? ConvertComplete(source, video.temp, kind, title, whyNot, subtitlesLost)
+                  : CopyComplete(source, video.temp, sourceSize, BarPlace{report.handled, count},
+                                 title);
       if (copied == Copied::Stopped) {
         if (thumbStage == Stage::Arrived) Discard(thumb);
         report.notTransferred.push_back({caption, convert ? NotTransferredReason::StoppedConverting
@@ -693,11 +694,10 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
   if (needPsp) env_.host.ClickRefreshPsp();
   env_.progress.CloseProgress();
   if (!report.Incomplete()) {
-    env_.dialogs.Show(
-        report.convertedKept.empty() && report.subtitlesLost.empty()
-            ? CompletedText
-            : NotTransferredText(report, false, move),
-        CompletedCaption, platform::MbOk | platform::MbIconInformation);
+    env_.dialogs.Show(report.convertedKept.empty() && report.subtitlesLost.empty()
+                          ? CompletedText
+                          : NotTransferredText(report, false, move),
+                      CompletedCaption, platform::MbOk | platform::MbIconInformation);
   } else {
     env_.dialogs.Show(NotTransferredText(report, false, move), IncompleteCaption,
                       platform::MbOk | MbIconWarning);

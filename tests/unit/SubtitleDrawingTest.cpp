@@ -111,13 +111,13 @@ TEST(SubtitleDrawing, EachRuleDrawsItsSubtitlesWhereTheyBelong) {
     bool lost = false;  // subtitles were chosen, none could be drawn
   };
   const Case cases[] = {
-      {"subs-default-ass.mkv", "fr", true},      // marked default, attached font
-      {"subs-missing-font.mkv", "fr", true},     // its font nowhere: the fallback draws
-      {"subs-foreign.mkv", "en", true},          // English under Japanese sound; French at the top
-      {"subs-foreign.mkv", "de", false},         // none in the viewer's language
-      {"subs-beside.mp4", "en", true},           // an SRT beside it
+      {"subs-default-ass.mkv", "fr", true},     // marked default, attached font
+      {"subs-missing-font.mkv", "fr", true},    // its font nowhere: the fallback draws
+      {"subs-foreign.mkv", "en", true},         // English under Japanese sound; French at the top
+      {"subs-foreign.mkv", "de", false},        // none in the viewer's language
+      {"subs-beside.mp4", "en", true},          // an SRT beside it
       {"Odd, [name] 'q' Ærø.mp4", "en", true},  // its SRT under an odd name, with a language
-      {"subs-broken.mp4", "en", false, true},    // the SRT beside it is garbage
+      {"subs-broken.mp4", "en", false, true},   // the SRT beside it is garbage
   };
   platform::StdFileSystem fs;
   testing::ScratchFolder scratch("brevlo-subs");
@@ -147,15 +147,16 @@ TEST(SubtitleDrawing, AStyleGetsTheFontAttachedToTheVideo) {
   testing::ScratchFolder scratch("brevlo-subs");
   app::VideoConverter converter(fs, {}, Settings("en"));
   std::vector<std::vector<std::uint8_t>> lettering;
-  for (const char* file : {"subs-default-ass.mkv", "subs-no-attached-font.mkv",
-                           "subs-missing-font.mkv"}) {
+  for (const char* file :
+       {"subs-default-ass.mkv", "subs-no-attached-font.mkv", "subs-missing-font.mkv"}) {
     const auto target = scratch.Path() / (std::string(file) + ".MP4");
     const Result r = ConvertWith(converter, testing::TestVideoFolder() + file, target.string());
     ASSERT_EQ(r.error, "") << file;
     ASSERT_EQ(r.luma.size(), 480u * 272u) << file;
     lettering.push_back(r.luma);
   }
-  const auto differing = [](const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+  const auto differing = [](const std::vector<std::uint8_t>& a,
+                            const std::vector<std::uint8_t>& b) {
     int n = 0;
     for (std::size_t i = 0; i < a.size(); ++i) n += (a[i] > 128) != (b[i] > 128);
     return n;
@@ -207,7 +208,8 @@ bool MakeDvdSubtitled(const std::string& from, const std::string& to) {
     sub.rects = rects;
     sub.end_display_time = 2000;
     std::vector<std::uint8_t> buffer(1 << 16);
-    const int size = avcodec_encode_subtitle(enc, buffer.data(), static_cast<int>(buffer.size()), &sub);
+    const int size =
+        avcodec_encode_subtitle(enc, buffer.data(), static_cast<int>(buffer.size()), &sub);
     AVPacket* p = av_packet_alloc();
     ok = size > 0 && av_new_packet(p, size) >= 0;
     if (ok) {
@@ -266,8 +268,7 @@ TEST(SubtitleDrawing, AVideoThePspPlaysGoesConvertedOnlyForSubtitlesToDraw) {
   app::VideoConverter off(fs, {}, Settings("en", false));
   EXPECT_EQ(on.Check(folder + "subs-beside.mp4", 0).fate, operations::SourceFate::Convert);
   EXPECT_EQ(off.Check(folder + "subs-beside.mp4", 0).fate, operations::SourceFate::AsItIs);
-  EXPECT_EQ(on.Check(folder + "avc-main-480x272-psp.mp4", 0).fate,
-            operations::SourceFate::AsItIs);
+  EXPECT_EQ(on.Check(folder + "avc-main-480x272-psp.mp4", 0).fate, operations::SourceFate::AsItIs);
   const std::string tip = on.Tip(folder + "subs-foreign.mkv", std::nullopt, 0, '.');
   EXPECT_NE(tip.find("\r\nSubtitles: English, drawn into the picture\r\nSound: Japanese\r\n"),
             std::string::npos)

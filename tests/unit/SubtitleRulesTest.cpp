@@ -55,7 +55,10 @@ TEST(SubtitleRules, TheFirstRuleThatAppliesChooses) {
        {"Film.mp4", {"Film.forced.ger.srt", "Film.eng.srt"}, {}, "", "de"},
        "file Film.forced.ger.srt"},
       {"names of other videos and other kinds do not count",
-       {"Film.mp4", {"Film 2.srt", "Film.srt.txt", "Film.nfo", "Filmx.srt", "Film.mp4"}, {}, "",
+       {"Film.mp4",
+        {"Film 2.srt", "Film.srt.txt", "Film.nfo", "Filmx.srt", "Film.mp4"},
+        {},
+        "",
         "en"},
        "none"},
       {"odd names and case",
@@ -77,7 +80,8 @@ TEST(SubtitleRules, TheFirstRuleThatAppliesChooses) {
       {"none in the viewer's language", {"A.mkv", {}, japaneseThenEnglish, "fre", "de"}, "none"},
       {"nothing at all", {"A.mkv", {}, {}, "", ""}, "none"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Chosen(media::ChooseSubtitles(c.situation)), c.chosen) << c.name;
+  for (const Case& c : cases)
+    EXPECT_EQ(Chosen(media::ChooseSubtitles(c.situation)), c.chosen) << c.name;
 }
 
 TEST(SubtitleRules, LanguagesByAnyOfTheirTags) {
