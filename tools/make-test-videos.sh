@@ -138,6 +138,8 @@ ff -f lavfi -i "$(dark 480x272)" -f lavfi -i "$(long_sound)" $(x264 main 3.0) -c
   -t 3 "$out/subs-beside.mp4"
 cp "$out/subs-beside.mp4" "$out/subs-broken.mp4"
 printf '1\r\n00:00:0x,500 --> banana\r\nWig\r\n\r\n\xff\xfe\x00garbage' >"$out/subs-broken.srt"
+cp "$out/subs-beside.mp4" "$out/subs-latin.mp4"
+printf '1\r\n00:00:00,500 --> 00:00:02,500\r\nCaf\xe9 \x93cr\xe8me\x94\r\n' >"$out/subs-latin.srt"
 cp "$out/subs-beside.mp4" "$out/Odd, [name] 'q' Ærø.mp4"
 cp "$out/subs-beside.srt" "$out/Odd, [name] 'q' Ærø.en.srt"
 rm -r "$out/ass"

@@ -129,6 +129,45 @@ Sprite ScaleBitmap(const AVSubtitleRect& r, const SubtitlePlace& p, int canvasW,
   return s;
 }
 
+// Text that is not UTF-8 is most often in Windows' Western code page.
+std::string FromWindows1252(const std::uint8_t* text, int size) {
+  static const char16_t high[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+  std::string out;
+  for (int i = 0; i < size; ++i) {
+    const unsigned c = text[i] >= 0x80 && text[i] < 0xA0 ? high[text[i] - 0x80] : text[i];
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// A text subtitle decoded, read again as Windows' Western code page when it is not UTF-8.
+bool DecodeText(AVCodecContext* decoder, AVSubtitle& sub, const AVPacket* packet) {
+  int got = 0;
+  if (avcodec_decode_subtitle2(decoder, &sub, &got, const_cast<AVPacket*>(packet)) >= 0) {
+    return got != 0;
+  }
+  const std::string text = FromWindows1252(packet->data, packet->size);
+  std::unique_ptr<AVPacket, PacketCloser> again(av_packet_alloc());
+  if (!again || av_new_packet(again.get(), static_cast<int>(text.size())) < 0 ||
+      av_packet_copy_props(again.get(), packet) < 0) {
+    return false;
+  }
+  std::memcpy(again->data, text.data(), text.size());
+  return avcodec_decode_subtitle2(decoder, &sub, &got, again.get()) >= 0 && got != 0;
+}
+
 bool IsFont(const AVStream* st) {
   const AVDictionaryEntry* type =
       av_dict_get(st->metadata, "mimetype", nullptr, AV_DICT_MATCH_CASE);
@@ -176,9 +215,8 @@ bool SubtitleDrawer::State::ReadText(AVCodecContext* decoder, AVFormatContext* f
   while (av_read_frame(file, packet) >= 0) {
     if (packet->stream_index == stream && events < MostEvents) {
       AVSubtitle sub{};
-      int got = 0;
       // A line that does not decode is left out; the others are drawn.
-      if (avcodec_decode_subtitle2(decoder, &sub, &got, packet) >= 0 && got != 0) {
+      if (DecodeText(decoder, sub, packet)) {
         if (sub.pts != AV_NOPTS_VALUE) {
           const std::int64_t start = av_rescale_q(sub.pts, AV_TIME_BASE_Q, AVRational{1, 1000});
           for (unsigned i = 0; i < sub.num_rects; ++i) {

@@ -117,6 +117,7 @@ TEST(SubtitleDrawing, EachRuleDrawsItsSubtitlesWhereTheyBelong) {
       {"subs-foreign.mkv", "de", false},        // none in the viewer's language
       {"subs-beside.mp4", "en", true},          // an SRT beside it
       {"Odd, [name] 'q' Ærø.mp4", "en", true},  // its SRT under an odd name, with a language
+      {"subs-latin.mp4", "en", true},           // an SRT in Windows' Western code page
       {"subs-broken.mp4", "en", false, true},   // the SRT beside it is garbage
   };
   platform::StdFileSystem fs;
