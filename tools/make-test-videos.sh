@@ -138,6 +138,16 @@ ff -f lavfi -i "$(dark 480x272)" -f lavfi -i "$(long_sound)" $(x264 main 3.0) -c
   -t 3 "$out/subs-beside.mp4"
 cp "$out/subs-beside.mp4" "$out/subs-broken.mp4"
 printf '1\r\n00:00:0x,500 --> banana\r\nWig\r\n\r\n\xff\xfe\x00garbage' >"$out/subs-broken.srt"
+# Two sounds: the second marked default; then neither marked, the second of a higher rate.
+two_sounds() { # NAME DISPOSITION2 [options...]
+  local name=$1 second=$2
+  shift 2
+  ff -f lavfi -i "$(dark 320x180)" -f lavfi -i "$(long_sound)" -f lavfi -i "$(long_sound)" \
+    -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac -metadata:s:a:0 language=eng \
+    -metadata:s:a:1 language=jpn -disposition:a:0 0 -disposition:a:1 "$second" "$@" -t 3 "$out/$name"
+}
+two_sounds sound-second-default.mkv default
+two_sounds sound-none-default.mkv 0 -b:a:0 48k -b:a:1 192k
 cp "$out/subs-beside.mp4" "$out/subs-latin.mp4"
 printf '1\r\n00:00:00,500 --> 00:00:02,500\r\nCaf\xe9 \x93cr\xe8me\x94\r\n' >"$out/subs-latin.srt"
 cp "$out/subs-beside.mp4" "$out/Odd, [name] 'q' Ærø.mp4"

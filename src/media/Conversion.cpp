@@ -115,6 +115,23 @@ struct OpenedSource {
   const AVCodec* audioDecoder = nullptr;
 };
 
+// The sound marked default, else the first one the decoders read.
+int ChosenSound(const AVFormatContext* format, const AVCodec*& decoder) {
+  int chosen = -1;
+  for (unsigned i = 0; i < format->nb_streams; ++i) {
+    const AVStream* st = format->streams[i];
+    if (st->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) continue;
+    const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
+    if (codec == nullptr) continue;
+    if (chosen < 0 || (st->disposition & AV_DISPOSITION_DEFAULT) != 0) {
+      chosen = static_cast<int>(i);
+      decoder = codec;
+      if ((st->disposition & AV_DISPOSITION_DEFAULT) != 0) break;
+    }
+  }
+  return chosen;
+}
+
 std::optional<OpenedSource> OpenSource(const std::string& path) {
   QuietLibraries();
   AVFormatContext* opened = nullptr;
@@ -127,8 +144,7 @@ std::optional<OpenedSource> OpenSource(const std::string& path) {
   const AVStream* video = opened->streams[source.video];
   if ((video->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0) return std::nullopt;
   if (video->codecpar->width <= 0 || video->codecpar->height <= 0) return std::nullopt;
-  source.audio =
-      av_find_best_stream(opened, AVMEDIA_TYPE_AUDIO, -1, source.video, &source.audioDecoder, 0);
+  source.audio = ChosenSound(opened, source.audioDecoder);
   if (source.audio < 0 || source.audioDecoder == nullptr) {
     source.audio = -1;
     source.audioDecoder = nullptr;

@@ -270,6 +270,9 @@ TEST(SubtitleDrawing, AVideoThePspPlaysGoesConvertedOnlyForSubtitlesToDraw) {
   EXPECT_EQ(on.Check(folder + "subs-beside.mp4", 0).fate, operations::SourceFate::Convert);
   EXPECT_EQ(off.Check(folder + "subs-beside.mp4", 0).fate, operations::SourceFate::AsItIs);
   EXPECT_EQ(on.Check(folder + "avc-main-480x272-psp.mp4", 0).fate, operations::SourceFate::AsItIs);
+  // The sound marked default goes, else the first.
+  EXPECT_EQ(media::ProbeSource(folder + "sound-second-default.mkv")->soundLanguage, "jpn");
+  EXPECT_EQ(media::ProbeSource(folder + "sound-none-default.mkv")->soundLanguage, "eng");
   const std::string tip = on.Tip(folder + "subs-foreign.mkv", std::nullopt, 0, '.');
   EXPECT_NE(tip.find("\r\nSubtitles: English, drawn into the picture\r\nSound: Japanese\r\n"),
             std::string::npos)
