@@ -18,16 +18,11 @@ mkdir -p "$pc"
 ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
 dark="color=c=0x101010:size=1280x720:rate=25:duration=4"
 ass=$e2e_dir/episode.ass
-{
-  printf '[Script Info]\nScriptType: v4.00+\nPlayResX: 640\nPlayResY: 360\n\n[V4+ Styles]\n'
-  printf 'Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, '
-  printf 'BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, '
-  printf 'BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\n'
-  printf 'Style: Default,DejaVu Serif,36,&H0000FFFF,&H00FFFFFF,&H00000000,&H00000000,0,0,0,0,'
-  printf '100,100,0,0,1,2,0,2,10,10,14,1\n\n[Events]\n'
-  printf 'Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n'
-  printf 'Dialogue: 0,0:00:00.50,0:00:03.50,Default,,0,0,0,,Where is the {\\i1}train{\\i0}?\n'
-} >"$ass"
+fields='Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding'
+printf '[Script Info]\nScriptType: v4.00+\nPlayResX: 640\nPlayResY: 360\n\n[V4+ Styles]\nFormat: %s\n%s\n\n[Events]\n%s\n%s\n' \
+  "$fields" 'Style: Default,DejaVu Serif,36,&H0000FFFF,&H00FFFFFF,&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,2,0,2,10,10,14,1' \
+  'Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text' \
+  'Dialogue: 0,0:00:00.50,0:00:03.50,Default,,0,0,0,,Where is the {\i1}train{\i0}?' >"$ass"
 ff -f lavfi -i "$dark" -f lavfi -i sine=duration=4 -i "$ass" -map 0 -map 1 -map 2 \
   -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -c:s ass -metadata:s:a language=jpn \
   -metadata:s:s language=eng -disposition:s:0 default \

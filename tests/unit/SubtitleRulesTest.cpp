@@ -8,31 +8,19 @@ namespace {
 
 using media::SubtitleTrack;
 
-SubtitleTrack Track(int stream, const char* language, bool isDefault = false, bool forced = false) {
-  SubtitleTrack t;
-  t.stream = stream;
-  t.language = language;
-  t.isDefault = isDefault;
-  t.forced = forced;
-  return t;
-}
-
 // "file NAME", "track N", or "none".
-std::string Chosen(const media::SubtitleChoice& c) {
-  switch (c.from) {
-    case media::SubtitleChoice::From::File:
-      return "file " + c.file;
-    case media::SubtitleChoice::From::Track:
-      return "track " + std::to_string(c.track.stream);
-    case media::SubtitleChoice::From::None:
-      break;
-  }
-  return "none";
+std::string Chosen(const media::SubtitleSituation& s) {
+  const media::SubtitleChoice c = media::ChooseSubtitles(s);
+  using From = media::SubtitleChoice::From;
+  return c.from == From::File    ? "file " + c.file
+         : c.from == From::Track ? "track " + std::to_string(c.track.stream)
+                                 : "none";
 }
 
 TEST(SubtitleRules, TheFirstRuleThatAppliesChooses) {
-  const std::vector<SubtitleTrack> japaneseThenEnglish = {Track(2, "jpn"), Track(3, "eng")};
-  const std::vector<SubtitleTrack> defaultSecond = {Track(2, "fre"), Track(3, "ger", true)};
+  // stream, language, forced, default
+  const std::vector<SubtitleTrack> japaneseThenEnglish = {{2, "jpn"}, {3, "eng"}};
+  const std::vector<SubtitleTrack> defaultSecond = {{2, "fre"}, {3, "ger", false, true}};
   struct Case {
     const char* name;
     media::SubtitleSituation situation;
@@ -66,7 +54,7 @@ TEST(SubtitleRules, TheFirstRuleThatAppliesChooses) {
        "file Ærø, [1] 'x'.SRT"},
       {"a track marked default", {"A.mkv", {}, defaultSecond, "fre", "en"}, "track 3"},
       {"a forced track before a later default",
-       {"A.mkv", {}, {Track(2, "eng", false, true), Track(3, "fre", true)}, "", ""},
+       {"A.mkv", {}, {{2, "eng", true}, {3, "fre", false, true}}, "", ""},
        "track 2"},
       {"the viewer's language under foreign sound",
        {"A.mkv", {}, japaneseThenEnglish, "jpn", "en-US"},
@@ -80,20 +68,16 @@ TEST(SubtitleRules, TheFirstRuleThatAppliesChooses) {
       {"none in the viewer's language", {"A.mkv", {}, japaneseThenEnglish, "fre", "de"}, "none"},
       {"nothing at all", {"A.mkv", {}, {}, "", ""}, "none"},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(Chosen(media::ChooseSubtitles(c.situation)), c.chosen) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(Chosen(c.situation), c.chosen) << c.name;
 }
 
 TEST(SubtitleRules, LanguagesByAnyOfTheirTags) {
-  EXPECT_TRUE(media::SameLanguage("ger", "de"));
-  EXPECT_TRUE(media::SameLanguage("deu", "German"));
-  EXPECT_TRUE(media::SameLanguage("pt-BR", "por"));
-  EXPECT_TRUE(media::SameLanguage("xx", "XX"));
-  EXPECT_FALSE(media::SameLanguage("", ""));
-  EXPECT_FALSE(media::SameLanguage("und", "und"));
-  EXPECT_EQ(media::LanguageName("jpn"), "Japanese");
-  EXPECT_EQ(media::LanguageName("tlh"), "tlh");
-  EXPECT_EQ(media::LanguageName("und"), "");
+  EXPECT_TRUE(media::SameLanguage("ger", "de") && media::SameLanguage("deu", "German") &&
+              media::SameLanguage("pt-BR", "por") && media::SameLanguage("xx", "XX"));
+  EXPECT_FALSE(media::SameLanguage("", "") || media::SameLanguage("und", "und"));
+  EXPECT_EQ(media::LanguageName("jpn") + "|" + media::LanguageName("tlh") + "|" +
+                media::LanguageName("und"),
+            "Japanese|tlh|");
 }
 
 }  // namespace
