@@ -93,6 +93,15 @@ bar+="[b][w]overlay=x='mod(t*1500,690)':y=0:shortest=1,tinterlace=interleave_top
 ff -f lavfi -i "$bar,setfield=tff" -c:v libx264 -preset veryfast -pix_fmt yuv420p -qp 10 \
   -flags +ildct+ilme -x264opts tff=1 -field_order tt "$out/interlaced-flagged.mkv"
 ff -f lavfi -i "$bar" -c:v mpeg4 -q:v 2 "$out/interlaced-unflagged.avi"
+# A picture the PSP plays (H.264 Main 3.0, 480 x 272) with sound it does not (AC-3) in an MKV:
+# repackaged, not encoded again; and the same picture with AAC in a QuickTime file, which goes
+# as it is.
+# shellcheck disable=SC2046
+ff -f lavfi -i "$(picture 480x272 25)" -f lavfi -i "$(sound 48000)" $(x264 main 3.0) \
+  -c:a ac3 -ac 2 "$out/repackage-avc-ac3.mkv"
+# shellcheck disable=SC2046
+ff -f lavfi -i "$(picture 480x272 25)" -f lavfi -i "$(sound 48000)" $(x264 main 3.0) \
+  -c:a aac -ac 2 "$out/plays-avc-aac.mov"
 # Sound alone; a video cut off before its header; a text that claims to be a video.
 ff -f lavfi -i "$(sound 44100)" -c:a aac "$out/picture-audio-only.mp4"
 head -c 2500 "$out/picture-16x9-red.mp4" >"$out/picture-damaged.mp4"

@@ -19,6 +19,15 @@ library::VideoKind KindOf(int kind) {
   return kind == library::Mpeg4Avc ? library::Mpeg4Avc : library::Mpeg4;
 }
 
+// The MP4's own kin: the PSP reads them as it reads an MP4 when what they hold plays.
+bool IsMp4KinName(const std::string& name) {
+  const auto dot = name.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string ext = name.substr(dot);
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return ext == ".m4v" || ext == ".mov" || ext == ".3gp";
+}
+
 std::optional<video::Mp4Details> DetailsOf(platform::IFileSystem& fs, const std::string& path) {
   const auto reader = fs.OpenReader(path);
   if (reader == nullptr) return std::nullopt;
@@ -88,7 +97,7 @@ std::string VideoConverter::LibraryPath(const std::string& path) const {
 
 operations::ConversionCheck VideoConverter::Check(const std::string& source, int kind) {
   const bool mp4 = library::IsVideoName(source);
-  if (mp4) {
+  if (mp4 || IsMp4KinName(source)) {
     const auto details = DetailsOf(fs_, source);
     // What the PSP plays, or may play with later system software, goes byte for byte.
     if (details &&
@@ -104,7 +113,7 @@ operations::ConversionCheck VideoConverter::Check(const std::string& source, int
   const auto facts = media::ProbeSource(LibraryPath(source));
   // An ".mp4" that is no video at all still goes, as every ".mp4" always did.
   if (!facts) return {mp4 ? operations::SourceFate::AsItIs : operations::SourceFate::Unreadable, 0};
-  return {operations::SourceFate::Convert, media::EstimateOutputBytes(*facts)};
+  return {operations::SourceFate::Convert, media::EstimateOutputBytes(*facts, TargetOf(kind))};
 }
 
 std::unique_ptr<operations::IConversionJob> VideoConverter::Open(const std::string& source,

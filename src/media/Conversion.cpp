@@ -26,6 +26,7 @@ extern "C" {
 #include "media/PictureChain.h"
 #include "media/SubtitleDrawer.h"
 #include "media/ToneMap.h"
+#include "video/PspPlayability.h"
 
 namespace brevlo::media {
 namespace {
@@ -157,6 +158,43 @@ std::string LanguageOf(const AVStream* stream) {
   return tag != nullptr ? tag->value : "";
 }
 
+// Our verdict on the picture stream as if it stood in an MP4 beside the sound we make.
+bool PicturePlays(const AVStream* stream, const SourceFacts& facts, TargetKind kind) {
+  const AVCodecParameters* par = stream->codecpar;
+  video::VideoFacts picture;
+  const char* profile = avcodec_profile_name(par->codec_id, par->profile);
+  if (profile == nullptr) return false;  // a stream that does not say may be any
+  if (par->codec_id == AV_CODEC_ID_H264) {
+    picture.codec = video::VideoCodec::H264;
+    picture.h264Profile = par->profile & 0xFF;  // constraint flags aside
+    picture.h264Level = par->level;
+    picture.level = std::to_string(par->level / 10) + "." + std::to_string(par->level % 10);
+  } else if (par->codec_id == AV_CODEC_ID_MPEG4) {
+    picture.codec = video::VideoCodec::Mpeg4Visual;
+    picture.mpeg4Simple = par->profile == FF_PROFILE_MPEG4_SIMPLE;
+  } else {
+    return false;
+  }
+  picture.profile = profile;
+  picture.width = static_cast<std::uint32_t>(par->width);
+  picture.height = static_cast<std::uint32_t>(par->height);
+  if (facts.fpsNum <= 0 || par->level <= 0) return false;
+  picture.frameRate = static_cast<double>(facts.fpsNum) / facts.fpsDen;
+  video::Mp4Details details;
+  details.seconds = facts.seconds;
+  details.video = picture;
+  details.sound = video::SoundFacts{video::SoundCodec::Aac, "AAC", 2, 48000, 2};
+  const auto verdict =
+      video::JudgeForPsp(details, kind == TargetKind::Avc ? video::Mpeg4Avc : video::Mpeg4);
+  if (verdict.playability != video::Playability::Plays) return false;
+  // Shown as stored, whole frames, in the colours the PSP reads.
+  const PictureFacts colours = PictureFactsOf(stream, nullptr);
+  const AVRational pixel = par->sample_aspect_ratio;
+  return colours.quarterTurns == 0 && colours.fields == Fields::Progressive &&
+         colours.matrix == Matrix::Bt601 && !colours.fullRange && colours.curve == Curve::Sdr &&
+         (pixel.num == 0 || pixel.num == pixel.den);
+}
+
 SourceFacts FactsOf(const OpenedSource& source) {
   AVFormatContext* format = source.format.get();
   AVStream* video = format->streams[source.video];
@@ -197,6 +235,16 @@ SourceFacts FactsOf(const OpenedSource& source) {
     facts.seconds = static_cast<double>(format->duration) / AV_TIME_BASE;
   } else if (video->duration != AV_NOPTS_VALUE && video->duration > 0) {
     facts.seconds = static_cast<double>(video->duration) * av_q2d(video->time_base);
+  }
+  facts.picturePlaysAsMpeg4 = PicturePlays(video, facts, TargetKind::Mpeg4);
+  facts.picturePlaysAsAvc = PicturePlays(video, facts, TargetKind::Avc);
+  // The picture's own rate when the file says it; else the whole file's, which holds it.
+  if (video->codecpar->bit_rate > 0) {
+    facts.pictureBitRate = static_cast<double>(video->codecpar->bit_rate);
+  } else if (format->bit_rate > 0) {
+    facts.pictureBitRate = static_cast<double>(format->bit_rate);
+  } else if (facts.seconds > 0 && format->pb != nullptr && avio_size(format->pb) > 0) {
+    facts.pictureBitRate = static_cast<double>(avio_size(format->pb)) * 8 / facts.seconds;
   }
   return facts;
 }
@@ -250,13 +298,16 @@ OutputSettings PlanOutput(const SourceFacts& source, TargetKind) {
   return out;
 }
 
-std::uint64_t EstimateOutputBytes(const SourceFacts& source) {
+std::uint64_t EstimateOutputBytes(const SourceFacts& source, TargetKind kind) {
   const OutputSettings plan;
   const double seconds = std::isfinite(source.seconds) ? std::max(source.seconds, 0.0) : 0.0;
   // The video never passes its maximum rate beyond one buffer; the sound encoder may pass its
   // rate a little; the container's tables take about 16 bytes a sample (30 pictures and 47
-  // sound frames a second).
-  const double video = (plan.videoMaxBitRate * seconds + plan.videoBufferBits) / 8;
+  // sound frames a second). A copied picture keeps its own rate, a little above its average.
+  const bool copied =
+      kind == TargetKind::Avc ? source.picturePlaysAsAvc : source.picturePlaysAsMpeg4;
+  const double video = copied ? source.pictureBitRate * 1.1 * seconds / 8
+                              : (plan.videoMaxBitRate * seconds + plan.videoBufferBits) / 8;
   const double sound = plan.audioBitRate * 1.1 * seconds / 8;
   const double tables = 16.0 * (MaxFps + 47) * seconds;
   return static_cast<std::uint64_t>(std::ceil(video + sound + tables)) + (1u << 20);
@@ -264,6 +315,9 @@ std::uint64_t EstimateOutputBytes(const SourceFacts& source) {
 
 struct Conversion::Work {
   TargetKind kind = TargetKind::Mpeg4;
+  bool copyPicture = false;       // the picture plays as it is: its packets go into the MP4
+  std::int64_t pictureShift = 0;  // the source's start, in the picture stream's time base
+  std::int64_t lastPictureDts = AV_NOPTS_VALUE;
   std::string title;
   std::string sourcePath;
   std::uint64_t written = 0;
@@ -325,6 +379,8 @@ struct Conversion::Work {
   bool OpenDecoders();
   bool OpenOutput(const std::string& target);
   void OpenSubtitles();
+  bool OpenPictureEncoder(bool globalHeader);
+  bool OpenSoundAndFile(const std::string& target, bool globalHeader);
   bool Feed();
   // Sends a packet (null: the end) to a decoder and hands each frame it gives to take.
   bool Decode(AVCodecContext* decoder, const AVPacket* packet,
@@ -335,6 +391,7 @@ struct Conversion::Work {
   bool Filter(const AVFrame* frame);
   bool Scale(AVFrame* frame);
   bool TakePicture(const AVFrame* frame);
+  bool CopyPicture();
   bool Draw(const AVFrame* frame);
   bool SendPicture();
   bool TakeSound(const AVFrame* frame);
@@ -348,12 +405,19 @@ struct Conversion::Work {
 
 namespace {
 
-CodecPtr OpenDecoder(const AVCodec* decoder, const AVStream* stream, int threads) {
+enum class Shortcuts { None, Fast, FastShrunk };
+
+CodecPtr OpenDecoder(const AVCodec* decoder, const AVStream* stream, int threads,
+                     Shortcuts shortcuts = Shortcuts::None) {
   CodecPtr codec(avcodec_alloc_context3(decoder));
   if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) return {};
   codec->pkt_timebase = stream->time_base;
   codec->thread_count = threads;
   codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+  // Shortcuts the picture bench found free at 768 kbit/s: the decoder's own fast path, and no
+  // deblocking of frames nothing refers to once the picture is shrunk to half or less.
+  if (shortcuts != Shortcuts::None) codec->flags2 |= AV_CODEC_FLAG2_FAST;
+  if (shortcuts == Shortcuts::FastShrunk) codec->skip_loop_filter = AVDISCARD_NONREF;
   if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return {};
   return codec;
 }
@@ -362,7 +426,10 @@ CodecPtr OpenDecoder(const AVCodec* decoder, const AVStream* stream, int threads
 
 bool Conversion::Work::OpenDecoders() {
   AVFormatContext* format = source.format.get();
-  videoDecoder = OpenDecoder(source.videoDecoder, format->streams[source.video], 2);
+  const AVCodecParameters* picture = format->streams[source.video]->codecpar;
+  const bool shrunk = picture->width >= 2 * plan.width || picture->height >= 2 * plan.height;
+  videoDecoder = OpenDecoder(source.videoDecoder, format->streams[source.video], 2,
+                             shrunk ? Shortcuts::FastShrunk : Shortcuts::Fast);
   if (!videoDecoder) return Fail("the picture cannot be decoded");
   if (source.audio >= 0) {
     audioDecoder = OpenDecoder(source.audioDecoder, format->streams[source.audio], 1);
@@ -393,6 +460,25 @@ bool Conversion::Work::OpenOutput(const std::string& target) {
   out.reset(made);
   const bool globalHeader = (out->oformat->flags & AVFMT_GLOBALHEADER) != 0;
 
+  if (copyPicture) {
+    const AVStream* from = source.format->streams[source.video];
+    videoOut = avformat_new_stream(out.get(), nullptr);
+    if (videoOut == nullptr || avcodec_parameters_copy(videoOut->codecpar, from->codecpar) < 0) {
+      return Fail("out of memory");
+    }
+    videoOut->codecpar->codec_tag = 0;
+    videoOut->time_base = from->time_base;
+    videoOut->avg_frame_rate = AVRational{plan.fpsNum, plan.fpsDen};
+    if (source.format->start_time != AV_NOPTS_VALUE) {
+      pictureShift = av_rescale_q(source.format->start_time, AV_TIME_BASE_Q, from->time_base);
+    }
+  } else if (!OpenPictureEncoder(globalHeader)) {
+    return false;
+  }
+  return OpenSoundAndFile(target, globalHeader);
+}
+
+bool Conversion::Work::OpenPictureEncoder(bool globalHeader) {
   const AVCodec* pictureCodec = kind == TargetKind::Avc
                                     ? avcodec_find_encoder_by_name("libopenh264")
                                     : avcodec_find_encoder(AV_CODEC_ID_MPEG4);
@@ -418,9 +504,9 @@ bool Conversion::Work::OpenOutput(const std::string& target) {
   v->thread_count = 2;
   AVDictionary* options = nullptr;
   if (kind == TargetKind::Avc) {
-    // One slice a frame: some of the PSP's system software reads only the first.
+    // One slice a frame: some of the PSP's system software reads only the first. OpenH264
+    // works the level out from the size, rate and bit rate (2.1 here, under the PSP's 3.0).
     v->profile = FF_PROFILE_H264_MAIN;
-    v->level = 30;
     v->slices = 1;
     av_dict_set(&options, "rc_mode", "bitrate", 0);
     av_dict_set(&options, "coder", "cabac", 0);
@@ -440,7 +526,10 @@ bool Conversion::Work::OpenOutput(const std::string& target) {
   }
   videoOut->time_base = v->time_base;
   videoOut->avg_frame_rate = v->framerate;
+  return true;
+}
 
+bool Conversion::Work::OpenSoundAndFile(const std::string& target, bool globalHeader) {
   const AVCodec* soundCodec = avcodec_find_encoder(AV_CODEC_ID_AAC);
   if (soundCodec == nullptr) return Fail("no AAC encoder in this build");
   audioEncoder.reset(avcodec_alloc_context3(soundCodec));
@@ -499,7 +588,10 @@ void Conversion::Work::OpenSubtitles() {
     subtitlesLost = true;
   }
   // The video's own subtitles keep its clock; a file beside it starts with the picture.
-  subtitleClock = ownStream ? origin : 0;
+  const AVFormatContext* format = source.format.get();
+  subtitleClock = ownStream && format->start_time != AV_NOPTS_VALUE
+                      ? static_cast<double>(format->start_time) / AV_TIME_BASE
+                      : 0;
   subtitleSeconds.store(
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 }
@@ -519,7 +611,9 @@ bool Conversion::Work::Feed() {
       return Fail("the video cannot be read to its end");
     }
     inputEnded = true;
-    if (!Decode(videoDecoder.get(), nullptr, &Work::Filter) || !Filter(nullptr)) return false;
+    if (!copyPicture && (!Decode(videoDecoder.get(), nullptr, &Work::Filter) || !Filter(nullptr))) {
+      return false;
+    }
     if (audioDecoder && !Decode(audioDecoder.get(), nullptr, &Work::TakeSound)) return false;
     if (resampler && !Resample(nullptr, 0)) return false;
     return Finish();
@@ -530,7 +624,7 @@ bool Conversion::Work::Feed() {
     Progress(static_cast<double>(packet->pts) * av_q2d(stream->time_base));
   }
   if (packet->stream_index == source.video) {
-    ok = Decode(videoDecoder.get(), packet.get(), &Work::Filter);
+    ok = copyPicture ? CopyPicture() : Decode(videoDecoder.get(), packet.get(), &Work::Filter);
   } else if (packet->stream_index == source.audio) {
     ok = Decode(audioDecoder.get(), packet.get(), &Work::TakeSound);
   }
@@ -670,6 +764,42 @@ bool Conversion::Work::Draw(const AVFrame* frame) {
   if (av_frame_ref(canvas.get(), frame) < 0) return Fail("out of memory");
   canvas->pict_type = AV_PICTURE_TYPE_NONE;
   canvas->sample_aspect_ratio = AVRational{1, 1};
+  return true;
+}
+
+// The packet as it is, on the output's clock, which starts where the source starts.
+bool Conversion::Work::CopyPicture() {
+  AVPacket* p = packet.get();
+  const AVStream* from = source.format->streams[source.video];
+  if (p->dts == AV_NOPTS_VALUE && p->pts == AV_NOPTS_VALUE) return true;  // nowhere to put it
+  // The first packets of a stream with reordered frames may come without a decoding time (the
+  // reader works it out from those after): one frame apart, as far before as the reordering.
+  const std::int64_t step = std::max<std::int64_t>(
+      1, av_rescale_q(1, AVRational{plan.fpsDen, plan.fpsNum}, from->time_base));
+  if (p->dts == AV_NOPTS_VALUE) {
+    p->dts = lastPictureDts == AV_NOPTS_VALUE ? p->pts - from->codecpar->video_delay * step
+                                              : lastPictureDts + step;
+  }
+  if (lastPictureDts != AV_NOPTS_VALUE && p->dts <= lastPictureDts) p->dts = lastPictureDts + 1;
+  if (p->pts == AV_NOPTS_VALUE || p->pts < p->dts) p->pts = p->dts;
+  lastPictureDts = p->dts;
+  p->pts -= pictureShift;
+  p->dts -= pictureShift;
+  // The muxer chose its own clock when it wrote the header.
+  av_packet_rescale_ts(p, from->time_base, videoOut->time_base);
+  const double seconds = static_cast<double>(p->pts) * av_q2d(videoOut->time_base);
+  p->stream_index = videoOut->index;
+  p->pos = -1;
+  if (av_interleaved_write_frame(out.get(), p) < 0) {
+    return Fail("the converted file cannot be written (is the disk full?)");
+  }
+  ++nextPicture;
+  // Silence keeps pace with the picture.
+  if (plan.silentSound && seconds > 0) {
+    const auto until = static_cast<std::int64_t>(std::llround(seconds * plan.audioRate));
+    if (until > soundQueued && !QueueSilence(until - soundQueued)) return false;
+    return SendSound(false);
+  }
   return true;
 }
 
@@ -837,7 +967,8 @@ bool Conversion::Work::Finish() {
   if (avcodec_send_frame(audioEncoder.get(), nullptr) < 0 || !Drain(audioEncoder.get(), audioOut)) {
     return Fail("the sound cannot be encoded");
   }
-  if (avcodec_send_frame(videoEncoder.get(), nullptr) < 0 || !Drain(videoEncoder.get(), videoOut)) {
+  if (videoEncoder && (avcodec_send_frame(videoEncoder.get(), nullptr) < 0 ||
+                       !Drain(videoEncoder.get(), videoOut))) {
     return Fail("the picture cannot be encoded");
   }
   if (av_write_trailer(out.get()) < 0) {
@@ -872,6 +1003,11 @@ std::unique_ptr<Conversion> Conversion::Open(const std::string& source, const st
   work->facts = FactsOf(*opened);
   work->plan = PlanOutput(work->facts, kind);
   work->source = std::move(*opened);
+  // Subtitles to draw need the picture made again.
+  work->OpenSubtitles();
+  work->copyPicture =
+      !work->subtitles &&
+      (kind == TargetKind::Avc ? work->facts.picturePlaysAsAvc : work->facts.picturePlaysAsMpeg4);
   if (!work->packet || !work->encoded || !work->decoded || !work->soundFrame) {
     error = "out of memory";
     return nullptr;
@@ -880,7 +1016,6 @@ std::unique_ptr<Conversion> Conversion::Open(const std::string& source, const st
     error = work->error;
     return nullptr;
   }
-  work->OpenSubtitles();
   return std::unique_ptr<Conversion>(new Conversion(std::move(work)));
 }
 

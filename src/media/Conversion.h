@@ -28,6 +28,10 @@ struct SourceFacts {
   double seconds = 0;
   std::string soundLanguage;             // of the sound that goes, as tagged
   std::vector<SubtitleTrack> subtitles;  // the tracks that can be drawn
+  // The picture as it is already plays on the PSP as that kind, in colours the PSP shows as
+  // meant: it is copied into the PSP's MP4, not encoded again.
+  bool picturePlaysAsMpeg4 = false, picturePlaysAsAvc = false;
+  double pictureBitRate = 0;  // bits a second, an upper estimate; 0: unknown
 };
 
 // Where a style's font is found: the fonts attached to the video first, then the system's
@@ -61,7 +65,7 @@ struct OutputSettings {
 std::optional<SourceFacts> ProbeSource(const std::string& path);
 OutputSettings PlanOutput(const SourceFacts& source, TargetKind kind);
 // An upper estimate of the output's size, for the free-space check.
-std::uint64_t EstimateOutputBytes(const SourceFacts& source);
+std::uint64_t EstimateOutputBytes(const SourceFacts& source, TargetKind kind = TargetKind::Mpeg4);
 
 class Conversion {
  public:

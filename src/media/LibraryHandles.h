@@ -73,8 +73,8 @@ inline void TurnedFrom(int turns, int x, int y, int width, int height, int& sx, 
   }
 }
 
-// How the picture's colours and fields were made: what the frame says, else what the stream
-// says, else the usual for its size.
+// How the picture's colours and fields were made: what the frame says (when there is one), else
+// what the stream says, else the usual for its size.
 inline PictureFacts PictureFactsOf(const AVStream* stream, const AVFrame* frame) {
   const AVCodecParameters* par = stream->codecpar;
   PictureFacts facts;
@@ -82,10 +82,17 @@ inline PictureFacts PictureFactsOf(const AVStream* stream, const AVFrame* frame)
   const auto said = [](int fromFrame, int fromStream, int unsaid) {
     return fromFrame != unsaid ? fromFrame : fromStream;
   };
-  const int space = said(frame->colorspace, par->color_space, AVCOL_SPC_UNSPECIFIED);
-  const int primaries = said(frame->color_primaries, par->color_primaries, AVCOL_PRI_UNSPECIFIED);
-  const int curve = said(frame->color_trc, par->color_trc, AVCOL_TRC_UNSPECIFIED);
-  const int range = said(frame->color_range, par->color_range, AVCOL_RANGE_UNSPECIFIED);
+  const bool framed = frame != nullptr;
+  const int space = said(framed ? frame->colorspace : AVCOL_SPC_UNSPECIFIED, par->color_space,
+                         AVCOL_SPC_UNSPECIFIED);
+  const int primaries = said(framed ? frame->color_primaries : AVCOL_PRI_UNSPECIFIED,
+                             par->color_primaries, AVCOL_PRI_UNSPECIFIED);
+  const int curve = said(framed ? frame->color_trc : AVCOL_TRC_UNSPECIFIED, par->color_trc,
+                         AVCOL_TRC_UNSPECIFIED);
+  const int range = said(framed ? frame->color_range : AVCOL_RANGE_UNSPECIFIED, par->color_range,
+                         AVCOL_RANGE_UNSPECIFIED);
+  const int width = framed ? frame->width : par->width;
+  const int height = framed ? frame->height : par->height;
   switch (space) {
     case AVCOL_SPC_BT709:
       facts.matrix = Matrix::Bt709;
@@ -103,10 +110,11 @@ inline PictureFacts PictureFactsOf(const AVStream* stream, const AVFrame* frame)
     default:
       facts.matrix = primaries == AVCOL_PRI_BT2020  ? Matrix::Bt2020
                      : primaries == AVCOL_PRI_BT709 ? Matrix::Bt709
-                                                    : GuessedMatrix(frame->width, frame->height);
+                                                    : GuessedMatrix(width, height);
       break;
   }
-  const auto* format = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
+  const auto* format =
+      av_pix_fmt_desc_get(static_cast<AVPixelFormat>(framed ? frame->format : par->format));
   const bool jpegFormat = format != nullptr && format->name[0] == 'y' && format->name[1] == 'u' &&
                           format->name[2] == 'v' && format->name[3] == 'j';
   facts.fullRange = range == AVCOL_RANGE_JPEG || (range == AVCOL_RANGE_UNSPECIFIED && jpegFormat);
@@ -126,7 +134,7 @@ inline PictureFacts PictureFactsOf(const AVStream* stream, const AVFrame* frame)
     default: {
       const AVRational rate =
           stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
-      facts.fields = UnsaidFields(frame->height, rate.den > 0 ? av_q2d(rate) : 0);
+      facts.fields = UnsaidFields(height, rate.den > 0 ? av_q2d(rate) : 0);
       break;
     }
   }

@@ -609,7 +609,12 @@ void ReadSoundEntry(std::uint32_t format, Span entry, SoundFacts& sound) {
                                      {"enca", "encrypted sound"}});
   sound.format = name != nullptr ? name : FourCcText(format);
   if (format != Code("mp4a")) return;
-  ForEachBox(entry.From(boxes), [&](std::uint32_t type, Span payload) {
+  const auto take = [&](std::uint32_t type, Span payload, const auto& self) -> bool {
+    // A QuickTime file keeps it one box deeper, in "wave".
+    if (type == Code("wave")) {
+      ForEachBox(payload, [&](std::uint32_t inner, Span box) { return self(inner, box, self); });
+      return true;
+    }
     if (type != Code("esds")) return true;
     const auto config = ReadEsds(payload);
     if (!config) return true;
@@ -632,7 +637,9 @@ void ReadSoundEntry(std::uint32_t format, Span entry, SoundFacts& sound) {
         break;
     }
     return true;
-  });
+  };
+  ForEachBox(entry.From(boxes),
+             [&](std::uint32_t type, Span payload) { return take(type, payload, take); });
 }
 
 struct Track {

@@ -19,6 +19,7 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
+#include "app/VideoConverter.h"
 #include "media/VideoPicture.h"
 #include "platform/portable/PortablePlatform.h"
 #include "support/ScratchFolder.h"
@@ -356,6 +357,58 @@ TEST(ConversionPicture, InterlacedVideosArriveWithoutCombing) {
     EXPECT_EQ(whole, pictures);
     EXPECT_GE(progressive, pictures - 5);  // idet needs a few pictures to make up its mind
   }
+}
+
+// The picture packets of a file's picture stream, as they are stored.
+std::vector<std::vector<std::uint8_t>> PicturePackets(const std::string& path) {
+  std::vector<std::vector<std::uint8_t>> packets;
+  AVFormatContext* format = nullptr;
+  if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return packets;
+  if (avformat_find_stream_info(format, nullptr) >= 0) {
+    const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    AVPacket* packet = av_packet_alloc();
+    while (index >= 0 && av_read_frame(format, packet) >= 0) {
+      if (packet->stream_index == index)
+        packets.emplace_back(packet->data, packet->data + packet->size);
+      av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+  }
+  avformat_close_input(&format);
+  return packets;
+}
+
+// A picture the PSP plays is never encoded again: in another container or beside sound the PSP
+// does not play, its packets go into the PSP's MP4 as they are and only the sound is made; in
+// the MP4's own kin it goes as an MP4 does.
+TEST(ConversionPicture, APictureThatPlaysIsRepackagedNotEncodedAgain) {
+  testing::ScratchFolder scratch("brevlo-convert");
+  platform::StdFileSystem fs;
+  app::VideoConverter converter(fs, nullptr);
+  const std::string mkv = testing::TestVideoFolder() + "repackage-avc-ac3.mkv";
+  const auto check = converter.Check(mkv, library::Mpeg4Avc);
+  EXPECT_EQ(check.fate, operations::SourceFate::Convert);
+  const std::string target = (scratch.Path() / "repackaged.MP4").string();
+  const Converted out = Convert(mkv, target, TargetKind::Avc);
+  ASSERT_EQ(out.error, "");
+  ASSERT_TRUE(out.details);
+  EXPECT_EQ(Described(*out.details), "H.264 Main 480x272 25.00 fps, AAC-LC 48000 Hz 2 ch");
+  EXPECT_EQ(video::JudgeForPsp(*out.details, video::Mpeg4Avc).playability,
+            video::Playability::Plays);
+  EXPECT_NEAR(out.details->seconds, 1.0, 0.1);
+  EXPECT_LE(out.bytes, check.estimate);
+  const auto before = PicturePackets(mkv);
+  EXPECT_EQ(before.size(), 25u);
+  EXPECT_TRUE(before == PicturePackets(target));
+  // As MPEG-4 the H.264 picture does not play: it is encoded.
+  const Converted encoded =
+      Convert(mkv, (scratch.Path() / "encoded.MP4").string(), TargetKind::Mpeg4);
+  ASSERT_TRUE(encoded.details);
+  EXPECT_EQ(Described(*encoded.details), "MPEG-4 SP 480x272 25.00 fps, AAC-LC 48000 Hz 2 ch");
+
+  EXPECT_EQ(
+      converter.Check(testing::TestVideoFolder() + "plays-avc-aac.mov", library::Mpeg4Avc).fate,
+      operations::SourceFate::AsItIs);
 }
 
 }  // namespace
