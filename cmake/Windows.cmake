@@ -44,6 +44,7 @@ if(BREVLO_WIN32_TESTS)
   # The conversion's real videos run here too: only this build has the H.264 encoder.
   add_executable(brevlo_win32_tests ${BREVLO_WIN32_TESTS} ${BREVLO_PORTABLE_SOURCES}
                  ${CMAKE_SOURCE_DIR}/tests/unit/ConversionTest.cpp
+                 ${CMAKE_SOURCE_DIR}/tests/unit/SubtitleDrawingTest.cpp
                  ${CMAKE_SOURCE_DIR}/tests/support/JpegWriter.cpp ${CMAKE_SOURCE_DIR}/res/Brevlo.rc)
   target_include_directories(brevlo_win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(brevlo_win32_tests PRIVATE brevlo_win gtest)

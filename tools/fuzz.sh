@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets in fuzz/ (clang, AddressSanitizer, UndefinedBehaviorSanitizer)
 # into build/fuzz and runs each for SECONDS (default 120) on a copy of its seed corpus.
 # Kept out of tools/test.sh: a fuzz run is an investigation, not a check.
-#   tools/fuzz.sh [SECONDS] [TARGET...]      targets: jpeg skin mp4 picture (default all)
+#   tools/fuzz.sh [SECONDS] [TARGET...]      targets: jpeg skin mp4 picture subtitles (default all)
 # Findings (crash-*, leak-*, oom-*, timeout-*) and logs go to build/fuzz/findings/<target>/.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,7 +11,7 @@ out=$build/fuzz
 seconds=${1:-120}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(jpeg skin mp4 picture)
+[ ${#targets[@]} -gt 0 ] || targets=(jpeg skin mp4 picture subtitles)
 
 # The common set-up fetches the libjpeg-turbo source package we instrument below.
 "$top/tools/setup.sh"

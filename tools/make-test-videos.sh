@@ -106,4 +106,60 @@ ff -f lavfi -i "$(picture 480x272 25)" -f lavfi -i "$(sound 48000)" $(x264 main 
 ff -f lavfi -i "$(sound 44100)" -c:a aac "$out/picture-audio-only.mp4"
 head -c 2500 "$out/picture-16x9-red.mp4" >"$out/picture-damaged.mp4"
 echo "not a video" >"$out/picture-not-a-video.mp4"
+# Subtitles to draw into the picture, over a dark picture so that the lettering stands out.
+# Styled ASS whose style names a font attached to the file (an anime episode's way), marked
+# default, under Japanese sound; the same without the font; a film with French and English
+# tracks, neither marked, the French one at the top; an MP4 the PSP plays with an SRT beside it,
+# one with a broken SRT beside it, and one under an odd name.
+dark() { echo "color=c=0x101010:size=$1:rate=25:duration=3"; }
+long_sound() { echo "sine=frequency=440:sample_rate=48000:duration=3"; }
+serif=/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf
+ass_script() { # FONT ALIGNMENT TEXT
+  printf '[Script Info]\nScriptType: v4.00+\nPlayResX: 384\nPlayResY: 288\n\n'
+  printf '[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, '
+  printf 'OutlineColour, BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, '
+  printf 'Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\n'
+  printf 'Style: Default,%s,40,&H00FFFFFF,&H00FFFFFF,&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,1,0,%s,10,10,10,1\n\n' "$1" "$2"
+  printf '[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n'
+  printf 'Dialogue: 0,0:00:00.50,0:00:02.50,Default,,0,0,0,,%s\n' "$3"
+}
+mkdir -p "$out/ass"
+ass_script "DejaVu Serif" 2 "Wig Ham" >"$out/ass/serif.ass"
+ass_script "No Such Font Anywhere" 2 "Wig Ham" >"$out/ass/missing-font.ass"
+ass_script "DejaVu Serif" 8 "Haut" >"$out/ass/top.ass"
+ff -f lavfi -i "$(dark 640x360)" -f lavfi -i "$(long_sound)" -i "$out/ass/serif.ass" \
+  -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac -c:s ass -metadata:s:a language=jpn \
+  -metadata:s:s language=eng -disposition:s:0 default -attach "$serif" \
+  -metadata:s:t mimetype=font/ttf -t 3 "$out/subs-default-ass.mkv"
+ff -f lavfi -i "$(dark 640x360)" -f lavfi -i "$(long_sound)" -i "$out/ass/serif.ass" \
+  -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac -c:s ass -disposition:s:0 default -t 3 \
+  "$out/subs-no-attached-font.mkv"
+ff -f lavfi -i "$(dark 640x360)" -f lavfi -i "$(long_sound)" -i "$out/ass/missing-font.ass" \
+  -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac -c:s ass -disposition:s:0 default -t 3 \
+  "$out/subs-missing-font.mkv"
+ff -f lavfi -i "$(dark 640x360)" -f lavfi -i "$(long_sound)" -i "$out/ass/top.ass" \
+  -i "$out/ass/serif.ass" -map 0 -map 1 -map 2 -map 3 -c:v mpeg4 -c:a aac -c:s ass \
+  -metadata:s:a language=jpn -metadata:s:s:0 language=fre -metadata:s:s:1 language=eng \
+  -disposition:s:0 0 -disposition:s:1 0 -t 3 "$out/subs-foreign.mkv"
+printf '1\r\n00:00:00,500 --> 00:00:02,500\r\nWig Ham\r\n' >"$out/subs-beside.srt"
+# shellcheck disable=SC2046
+ff -f lavfi -i "$(dark 480x272)" -f lavfi -i "$(long_sound)" $(x264 main 3.0) -c:a aac -ac 2 \
+  -t 3 "$out/subs-beside.mp4"
+cp "$out/subs-beside.mp4" "$out/subs-broken.mp4"
+printf '1\r\n00:00:0x,500 --> banana\r\nWig\r\n\r\n\xff\xfe\x00garbage' >"$out/subs-broken.srt"
+# Two sounds: the second marked default; then neither marked, the second of a higher rate.
+two_sounds() { # NAME DISPOSITION2 [options...]
+  local name=$1 second=$2
+  shift 2
+  ff -f lavfi -i "$(dark 320x180)" -f lavfi -i "$(long_sound)" -f lavfi -i "$(long_sound)" \
+    -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac -metadata:s:a:0 language=eng \
+    -metadata:s:a:1 language=jpn -disposition:a:0 0 -disposition:a:1 "$second" "$@" -t 3 "$out/$name"
+}
+two_sounds sound-second-default.mkv default
+two_sounds sound-none-default.mkv 0 -b:a:0 48k -b:a:1 192k
+cp "$out/subs-beside.mp4" "$out/subs-latin.mp4"
+printf '1\r\n00:00:00,500 --> 00:00:02,500\r\nCaf\xe9 \x93cr\xe8me\x94\r\n' >"$out/subs-latin.srt"
+cp "$out/subs-beside.mp4" "$out/Odd, [name] 'q' Ærø.mp4"
+cp "$out/subs-beside.srt" "$out/Odd, [name] 'q' Ærø.en.srt"
+rm -r "$out/ass"
 touch "$out/made"

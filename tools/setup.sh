@@ -10,7 +10,8 @@ mkdir -p "$build"
 packages=(g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth x11-utils imagemagick
   libx11-dev xdotool nasm libjpeg62-turbo-dev googletest libgtest-dev cmake ninja-build dpkg-dev g++
   clang-format ffmpeg nsis fusefat dosfstools zip meson pkgconf
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev)
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev
+  libass-dev fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -45,6 +45,7 @@ StartupPreferences ReadPreferences(platform::IProfile& profile, const AppValues&
   prefs.frameThumbnails =
       profile.ReadString(file, PreferencesSection, FrameThumbnailsKey, "1") != "0";
   prefs.convert = profile.ReadString(file, PreferencesSection, ConvertKey, "1") != "0";
+  prefs.subtitles = profile.ReadString(file, PreferencesSection, SubtitlesKey, "1") != "0";
   return prefs;
 }
 

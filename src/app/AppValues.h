@@ -34,6 +34,7 @@ inline constexpr const char* OutputPathKey = "Output Path";
 inline constexpr const char* PspTitlesKey = "PSP Titles";
 inline constexpr const char* FrameThumbnailsKey = "Frame Thumbnails";
 inline constexpr const char* ConvertKey = "Convert";
+inline constexpr const char* SubtitlesKey = "Subtitles";
 inline constexpr const char* MarkerFileName = "wmaspi.dll";
 inline constexpr const char* HelpFileName = "Brevlo.chm";
 inline constexpr const char* DefaultVersion = BREVLO_VERSION;
@@ -50,6 +51,7 @@ struct StartupPreferences {
   bool pspTitles = true;        // a video copied to the PSP gets its file name as its PSP title
   bool frameThumbnails = true;  // a video without a thumbnail gets a picture of itself
   bool convert = true;          // videos the PSP cannot play are converted on the way to it
+  bool subtitles = true;        // converted videos get their subtitles drawn into the picture
 };
 
 // Missing file or keys give the defaults: version "1.8", the program's own folder, titles on

@@ -24,6 +24,7 @@ extern "C" {
 
 #include "media/LibraryHandles.h"
 #include "media/PictureChain.h"
+#include "media/SubtitleDrawer.h"
 #include "media/ToneMap.h"
 #include "video/PspPlayability.h"
 
@@ -115,6 +116,23 @@ struct OpenedSource {
   const AVCodec* audioDecoder = nullptr;
 };
 
+// The sound marked default, else the first one the decoders read.
+int ChosenSound(const AVFormatContext* format, const AVCodec*& decoder) {
+  int chosen = -1;
+  for (unsigned i = 0; i < format->nb_streams; ++i) {
+    const AVStream* st = format->streams[i];
+    if (st->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) continue;
+    const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
+    if (codec == nullptr) continue;
+    if (chosen < 0 || (st->disposition & AV_DISPOSITION_DEFAULT) != 0) {
+      chosen = static_cast<int>(i);
+      decoder = codec;
+      if ((st->disposition & AV_DISPOSITION_DEFAULT) != 0) break;
+    }
+  }
+  return chosen;
+}
+
 std::optional<OpenedSource> OpenSource(const std::string& path) {
   QuietLibraries();
   AVFormatContext* opened = nullptr;
@@ -127,13 +145,17 @@ std::optional<OpenedSource> OpenSource(const std::string& path) {
   const AVStream* video = opened->streams[source.video];
   if ((video->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0) return std::nullopt;
   if (video->codecpar->width <= 0 || video->codecpar->height <= 0) return std::nullopt;
-  source.audio =
-      av_find_best_stream(opened, AVMEDIA_TYPE_AUDIO, -1, source.video, &source.audioDecoder, 0);
+  source.audio = ChosenSound(opened, source.audioDecoder);
   if (source.audio < 0 || source.audioDecoder == nullptr) {
     source.audio = -1;
     source.audioDecoder = nullptr;
   }
   return source;
+}
+
+std::string LanguageOf(const AVStream* stream) {
+  const AVDictionaryEntry* tag = av_dict_get(stream->metadata, "language", nullptr, 0);
+  return tag != nullptr ? tag->value : "";
 }
 
 // Our verdict on the picture stream as if it stood in an MP4 beside the sound we make.
@@ -191,6 +213,23 @@ SourceFacts FactsOf(const OpenedSource& source) {
     const AVCodecParameters* sound = format->streams[source.audio]->codecpar;
     facts.audioChannels = sound->ch_layout.nb_channels;
     facts.audioRate = sound->sample_rate;
+  }
+  if (source.audio >= 0) facts.soundLanguage = LanguageOf(format->streams[source.audio]);
+  for (unsigned i = 0; i < format->nb_streams; ++i) {
+    const AVStream* st = format->streams[i];
+    if (st->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE) continue;
+    const AVCodecDescriptor* kind = avcodec_descriptor_get(st->codecpar->codec_id);
+    if (kind == nullptr || avcodec_find_decoder(st->codecpar->codec_id) == nullptr) continue;
+    const bool text = (kind->props & AV_CODEC_PROP_TEXT_SUB) != 0;
+    const bool bitmap = (kind->props & AV_CODEC_PROP_BITMAP_SUB) != 0;
+    if (!text && !bitmap) continue;
+    SubtitleTrack track;
+    track.stream = static_cast<int>(i);
+    track.language = LanguageOf(st);
+    track.forced = (st->disposition & AV_DISPOSITION_FORCED) != 0;
+    track.isDefault = (st->disposition & AV_DISPOSITION_DEFAULT) != 0;
+    track.picture = bitmap;
+    facts.subtitles.push_back(track);
   }
   if (format->duration != AV_NOPTS_VALUE && format->duration > 0) {
     facts.seconds = static_cast<double>(format->duration) / AV_TIME_BASE;
@@ -280,6 +319,7 @@ struct Conversion::Work {
   std::int64_t pictureShift = 0;  // the source's start, in the picture stream's time base
   std::int64_t lastPictureDts = AV_NOPTS_VALUE;
   std::string title;
+  std::string sourcePath;
   std::uint64_t written = 0;
   OutputSettings plan;
   SourceFacts facts;
@@ -319,6 +359,12 @@ struct Conversion::Work {
   bool done = false;
   std::atomic<double> fraction{0};
   std::string error;
+  SubtitleSource subtitleSource;
+  std::unique_ptr<SubtitleDrawer> subtitles;
+  FramePtr drawn;            // the canvas with the subtitles on it
+  double subtitleClock = 0;  // the subtitles' time at the first picture
+  bool subtitlesLost = false;
+  std::atomic<double> subtitleSeconds{0};
 
   ~Work() {
     av_channel_layout_uninit(&inLayout);
@@ -332,6 +378,7 @@ struct Conversion::Work {
   }
   bool OpenDecoders();
   bool OpenOutput(const std::string& target);
+  void OpenSubtitles();
   bool OpenPictureEncoder(bool globalHeader);
   bool OpenSoundAndFile(const std::string& target, bool globalHeader);
   bool Feed();
@@ -513,6 +560,40 @@ bool Conversion::Work::OpenSoundAndFile(const std::string& target, bool globalHe
     return Fail("the converted file cannot be written");
   headerWritten = true;
   return true;
+}
+
+// Subtitles that cannot be read leave the picture without them; the conversion goes on.
+void Conversion::Work::OpenSubtitles() {
+  if (subtitleSource.path.empty()) return;
+  const auto start = std::chrono::steady_clock::now();
+  SubtitlePlace place;
+  place.frameWidth = plan.width;
+  place.frameHeight = plan.height;
+  place.left = plan.left;
+  place.top = plan.top;
+  place.width = plan.pictureWidth;
+  place.height = plan.pictureHeight;
+  place.sourceWidth = facts.width;
+  place.sourceHeight = facts.height;
+  const bool ownStream = subtitleSource.path == sourcePath;
+  subtitles = SubtitleDrawer::Open(subtitleSource, source.format.get(), place);
+  drawn.reset(av_frame_alloc());
+  if (drawn) {
+    drawn->format = AV_PIX_FMT_YUV420P;
+    drawn->width = plan.width;
+    drawn->height = plan.height;
+  }
+  if (!subtitles || !subtitles->HasAny() || !drawn || av_frame_get_buffer(drawn.get(), 0) < 0) {
+    subtitles.reset();
+    subtitlesLost = true;
+  }
+  // The video's own subtitles keep its clock; a file beside it starts with the picture.
+  const AVFormatContext* format = source.format.get();
+  subtitleClock = ownStream && format->start_time != AV_NOPTS_VALUE
+                      ? static_cast<double>(format->start_time) / AV_TIME_BASE
+                      : 0;
+  subtitleSeconds.store(
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 }
 
 void Conversion::Work::Progress(double seconds) {
@@ -723,8 +804,22 @@ bool Conversion::Work::CopyPicture() {
 }
 
 bool Conversion::Work::SendPicture() {
-  canvas->pts = nextPicture++;
-  if (avcodec_send_frame(videoEncoder.get(), canvas.get()) < 0) {
+  AVFrame* picture = canvas.get();
+  if (subtitles) {
+    // Drawn on a copy: the canvas may stand for more output frames, each with its own time.
+    const auto start = std::chrono::steady_clock::now();
+    if (av_frame_make_writable(drawn.get()) < 0 || av_frame_copy(drawn.get(), canvas.get()) < 0) {
+      return Fail("out of memory");
+    }
+    const double rate = static_cast<double>(plan.fpsNum) / plan.fpsDen;
+    subtitles->Draw(drawn.get(), subtitleClock + static_cast<double>(nextPicture) / rate);
+    picture = drawn.get();
+    subtitleSeconds.store(
+        subtitleSeconds.load() +
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  picture->pts = nextPicture++;
+  if (avcodec_send_frame(videoEncoder.get(), picture) < 0) {
     return Fail("the picture cannot be encoded");
   }
   if (!Drain(videoEncoder.get(), videoOut)) return false;
@@ -893,7 +988,8 @@ Conversion::~Conversion() = default;
 
 std::unique_ptr<Conversion> Conversion::Open(const std::string& source, const std::string& target,
                                              TargetKind kind, std::string& error,
-                                             const std::string& title) {
+                                             const std::string& title,
+                                             const SubtitleSource& subtitles) {
   auto opened = OpenSource(source);
   if (!opened) {
     error = "not a video that can be read";
@@ -902,11 +998,16 @@ std::unique_ptr<Conversion> Conversion::Open(const std::string& source, const st
   auto work = std::make_unique<Work>();
   work->kind = kind;
   work->title = title;
+  work->sourcePath = source;
+  work->subtitleSource = subtitles;
   work->facts = FactsOf(*opened);
   work->plan = PlanOutput(work->facts, kind);
-  work->copyPicture =
-      kind == TargetKind::Avc ? work->facts.picturePlaysAsAvc : work->facts.picturePlaysAsMpeg4;
   work->source = std::move(*opened);
+  // Subtitles to draw need the picture made again.
+  work->OpenSubtitles();
+  work->copyPicture =
+      !work->subtitles &&
+      (kind == TargetKind::Avc ? work->facts.picturePlaysAsAvc : work->facts.picturePlaysAsMpeg4);
   if (!work->packet || !work->encoded || !work->decoded || !work->soundFrame) {
     error = "out of memory";
     return nullptr;
@@ -942,6 +1043,14 @@ std::string Conversion::Error() const {
 
 std::uint64_t Conversion::BytesWritten() const {
   return work_->written;
+}
+
+bool Conversion::SubtitlesLost() const {
+  return work_->subtitlesLost;
+}
+
+double Conversion::SubtitleSeconds() const {
+  return work_->subtitleSeconds.load();
 }
 
 }  // namespace brevlo::media

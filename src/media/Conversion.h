@@ -7,6 +7,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "media/SubtitleRules.h"
 
 namespace brevlo::media {
 
@@ -23,10 +26,27 @@ struct SourceFacts {
   int audioChannels = 0;       // 0: no sound
   int audioRate = 0;
   double seconds = 0;
+  std::string soundLanguage;             // of the sound that goes, as tagged
+  std::vector<SubtitleTrack> subtitles;  // the tracks that can be drawn
   // The picture as it is already plays on the PSP as that kind, in colours the PSP shows as
   // meant: it is copied into the PSP's MP4, not encoded again.
   bool picturePlaysAsMpeg4 = false, picturePlaysAsAvc = false;
   double pictureBitRate = 0;  // bits a second, an upper estimate; 0: unknown
+};
+
+// Where a style's font is found: the fonts attached to the video first, then the system's
+// (unless systemFonts is off), then fallbackFamily, then the font file fallbackFile.
+struct SubtitleFonts {
+  bool systemFonts = true;
+  std::string fallbackFamily;
+  std::string fallbackFile;  // as the libraries open it
+};
+
+// The subtitles drawn into the picture: a subtitle file, or a stream of the video itself.
+struct SubtitleSource {
+  std::string path;  // empty: none; as the libraries open it
+  int stream = -1;   // in path; -1: its first subtitle stream
+  SubtitleFonts fonts;
 };
 
 struct OutputSettings {
@@ -54,7 +74,8 @@ class Conversion {
   // title: the title the PSP lists it under (none when empty).
   static std::unique_ptr<Conversion> Open(const std::string& source, const std::string& target,
                                           TargetKind kind, std::string& error,
-                                          const std::string& title = {});
+                                          const std::string& title = {},
+                                          const SubtitleSource& subtitles = {});
   virtual ~Conversion();
   Conversion(const Conversion&) = delete;
   Conversion& operator=(const Conversion&) = delete;
@@ -69,6 +90,10 @@ class Conversion {
   std::string Error() const;  // a short reason for a failed row, once Run said Failed
   // The bytes of the finished file, once Run said Done.
   std::uint64_t BytesWritten() const;
+  // Whether subtitles were to be drawn and none of them could be, once Run said Done.
+  bool SubtitlesLost() const;
+  // Wall time spent reading and drawing the subtitles, in seconds.
+  double SubtitleSeconds() const;
 
  private:
   struct Work;

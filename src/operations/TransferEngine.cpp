@@ -196,6 +196,13 @@ std::string NotTransferredText(const TransferReport& report, bool canceled, bool
         "they are now on both sides:\r\n";
     AppendList(text, report.notRemoved);
   }
+  if (!report.subtitlesLost.empty()) {
+    text += text.empty() ? std::string(CompletedText) : std::string();
+    text +=
+        "\r\n\r\nThese videos were converted without their subtitles, which could not be "
+        "drawn:\r\n";
+    AppendList(text, report.subtitlesLost);
+  }
   if (!report.convertedKept.empty()) {
     text += text.empty() ? std::string(CompletedText) : std::string();
     text +=
@@ -287,8 +294,8 @@ std::uint64_t ClosingReserve(std::uint64_t written) {
 
 TransferEngine::Copied TransferEngine::ConvertComplete(const std::string& source,
                                                        const std::string& temp, int kind,
-                                                       const std::string& title,
-                                                       std::string& error) {
+                                                       const std::string& title, std::string& error,
+                                                       bool& subtitlesLost) {
   if (temp.empty()) return Copied::NoName;
   // The estimate judged before the start can fall short: the growing file is judged too.
   const std::optional<std::uint64_t> room = env_.fs.FreeBytes(FolderPartOf(temp));
@@ -350,6 +357,7 @@ TransferEngine::Copied TransferEngine::ConvertComplete(const std::string& source
   const bool closed = !job;
   const std::uint64_t written = closed ? 0 : job->BytesWritten();
   if (step == IConversionJob::Step::Failed && !closed) error = job->Error();
+  subtitlesLost = step == IConversionJob::Step::Done && !closed && job->SubtitlesLost();
   // Closing lets go of the file; a stopped job cuts its output short there.
   if (!closed) env_.pump.RunWhilePumping([&] { job.reset(); });
   env_.progress.SetCopying(false);
@@ -687,9 +695,11 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
       video = Staged{TempNameFor(destination), destination, source, false};
       const std::string title =
           toPsp && env_.pspTitles ? video::TitleForFileName(caption) : std::string();
-      const Copied copied = convert ? ConvertComplete(source, video.temp, kind, title, whyNot)
-                                    : CopyComplete(source, video.temp, sourceSize,
-                                                   BarPlace{report.handled, count}, title);
+      bool subtitlesLost = false;
+      const Copied copied =
+          convert ? ConvertComplete(source, video.temp, kind, title, whyNot, subtitlesLost)
+                  : CopyComplete(source, video.temp, sourceSize, BarPlace{report.handled, count},
+                                 title);
       if (copied == Copied::Stopped) {
         if (thumbStage == Stage::Arrived) Discard(thumb);
         report.notTransferred.push_back({caption, convert ? NotTransferredReason::StoppedConverting
@@ -713,6 +723,7 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
         // A thumbnail of the replaced video must not stay beside the new one.
         if (replace && !thumbPlaced) env_.fs.Delete(CompanionOf(destination));
         if (thumbLost) report.thumbnailsLeft.push_back(CompanionOf(source));
+        if (subtitlesLost) report.subtitlesLost.push_back(source);
         if (move && convert) {
           // The PSP got a changed picture and sound: the user's original stays.
           report.convertedKept.push_back(source);
@@ -743,9 +754,10 @@ TransferReport TransferEngine::Transfer(int mode, const std::vector<std::string>
   if (sessionEnding_) {
     // A last row that ended as the session did: no box.
   } else if (!report.Incomplete()) {
-    env_.dialogs.Show(
-        report.convertedKept.empty() ? CompletedText : NotTransferredText(report, false, move),
-        CompletedCaption, platform::MbOk | platform::MbIconInformation);
+    env_.dialogs.Show(report.convertedKept.empty() && report.subtitlesLost.empty()
+                          ? CompletedText
+                          : NotTransferredText(report, false, move),
+                      CompletedCaption, platform::MbOk | platform::MbIconInformation);
   } else {
     env_.dialogs.Show(NotTransferredText(report, false, move), IncompleteCaption,
                       platform::MbOk | MbIconWarning);

@@ -84,6 +84,8 @@ class IConversionJob {
   virtual std::string Error() const = 0;
   // Bytes of the converted file, known once it is Done and closed.
   virtual std::uint64_t BytesWritten() const = 0;
+  // Done, but the subtitles it was to draw into the picture could not be drawn at all.
+  virtual bool SubtitlesLost() const { return false; }
 };
 
 // What a conversion may still add to its file once it has stopped growing step by step: the
@@ -165,6 +167,8 @@ struct TransferReport {
   std::vector<std::string> notRemoved;
   // Moved videos that arrived converted: the originals stay where they were.
   std::vector<std::string> convertedKept;
+  // Videos converted without the subtitles they were to get, none of which could be drawn.
+  std::vector<std::string> subtitlesLost;
   bool Incomplete() const {
     return !notTransferred.empty() || !thumbnailsLeft.empty() || !notRemoved.empty();
   }
@@ -259,9 +263,10 @@ class TransferEngine {
                       std::optional<std::uint64_t> size = std::nullopt,
                       std::optional<BarPlace> bar = std::nullopt, const std::string& pspTitle = {});
   // The source converted for the PSP into temp, its progress on the bar across the video's
-  // length; Stop pressed meanwhile ends it within a step.
+  // length; Stop pressed meanwhile ends it within a step. subtitlesLost: it arrived without the
+  // subtitles it was to get.
   Copied ConvertComplete(const std::string& source, const std::string& temp, int kind,
-                         const std::string& title, std::string& error);
+                         const std::string& title, std::string& error, bool& subtitlesLost);
   // dropped: the paths of TransferFiles; none: the selected rows of the source list.
   TransferReport Transfer(int mode, const std::vector<std::string>* dropped);
   TransferReport EndCanceled(TransferReport& report, bool move);

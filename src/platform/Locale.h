@@ -11,6 +11,8 @@ class ILocale {
   // Negative, zero or positive, ignoring case, as a sorted list box orders its items.
   virtual int CompareIgnoreCase(const std::string& a, const std::string& b) = 0;
   virtual char DecimalSeparator() = 0;
+  // The language the system speaks to the user ("en"); empty when it cannot tell.
+  virtual std::string DisplayLanguage() { return {}; }
 };
 
 }  // namespace brevlo::platform

@@ -171,9 +171,9 @@ cp "$inst/Preferences.ini" "$e2e_dir/prefs-before"
 run_setup
 cmp "$inst/Preferences.ini" "$e2e_dir/prefs-before" || e2e_fail "the second installation changed Preferences.ini"
 
-# The program's own keys only, "PSP Titles", "Frame Thumbnails" and "Convert" among them: the
-# file and the folder go.
-printf 'PSP Titles=0\r\nFrame Thumbnails=0\r\nConvert=0\r\n' >>"$inst/Preferences.ini"
+# The program's own keys only, "PSP Titles", "Frame Thumbnails", "Convert" and "Subtitles"
+# among them: the file and the folder go.
+printf 'PSP Titles=0\r\nFrame Thumbnails=0\r\nConvert=0\r\nSubtitles=0\r\n' >>"$inst/Preferences.ini"
 
 uninstall_silently "$inst"
 [ ! -e "$inst" ] || e2e_fail "the uninstall left $inst with $(files_of "$inst")"

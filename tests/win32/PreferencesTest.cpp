@@ -30,6 +30,7 @@ TEST_F(Preferences, ReadAsWrittenOrTheDefaults) {
     std::string file;  // empty: no file
     std::string version, outputPath;
     bool pspTitles = true;
+    bool subtitles = true;
   };
   const std::string app = folder.Path();
   const std::vector<Case> cases = {
@@ -44,6 +45,7 @@ TEST_F(Preferences, ReadAsWrittenOrTheDefaults) {
        "1.8", std::string(2047, 'x')},
       {"titles turned off", "[Main]\r\nPSP Titles = 0\r\n", "1.8", app, false},
       {"titles on", "[Main]\r\nPSP Titles=1\r\n", "1.8", app, true},
+      {"subtitles never drawn", "[Main]\r\nSubtitles=0\r\n", "1.8", app, true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -53,6 +55,7 @@ TEST_F(Preferences, ReadAsWrittenOrTheDefaults) {
     EXPECT_EQ(prefs.version, c.version);
     EXPECT_EQ(prefs.outputPath, c.outputPath);
     EXPECT_EQ(prefs.pspTitles, c.pspTitles);
+    EXPECT_EQ(prefs.subtitles, c.subtitles);
     EXPECT_EQ(Exists(folder / "Preferences.ini"), !c.file.empty());
   }
 }

@@ -225,6 +225,7 @@ Function un.PreferencesAreOurs
     StrCpy $R4 $R2 8
     StrCpy $R7 $R2 11
     StrCpy $R8 $R2 17
+    StrCpy $R9 $R2 10
     ${If} $R2 != ""
     ${AndIf} $R2 != "[Main]"
     ${AndIf} $R3 != "Output Path="
@@ -232,6 +233,7 @@ Function un.PreferencesAreOurs
     ${AndIf} $R4 != "Convert="
     ${AndIf} $R7 != "PSP Titles="
     ${AndIf} $R8 != "Frame Thumbnails="
+    ${AndIf} $R9 != "Subtitles="
       StrCpy $R0 0
       ${Break}
     ${EndIf}

@@ -230,6 +230,28 @@ void TMainForm::BuildSkinEngine() {
   skSkinEngine1->SkinData = skin::BuiltInSkinBytes();
 }
 
+namespace {
+
+// A style naming a font the system lacks gets a family every Windows has (a Windows without
+// system-wide font fallback would otherwise draw nothing), then a font file of the system's.
+media::SubtitleFonts SystemSubtitleFonts() {
+  media::SubtitleFonts fonts;
+  fonts.fallbackFamily = "Tahoma";
+  char windows[MAX_PATH] = {};
+  const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return fonts;
+  for (const char* name : {"arial.ttf", "tahoma.ttf", "segoeui.ttf"}) {
+    const std::string path = std::string(windows) + "\\Fonts\\" + name;
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      fonts.fallbackFile = path;
+      break;
+    }
+  }
+  return fonts;
+}
+
+}  // namespace
+
 void TMainForm::FormCreate() {
   // 1-3: the banner has not turned yet; the program's folder and the marker beside it.
   values_ = MakeAppValues(FolderOfExecutable(services_.exePath));
@@ -239,7 +261,13 @@ void TMainForm::FormCreate() {
   pspTitles_ = prefs.pspTitles;
   framePictures_ = prefs.frameThumbnails;
   convert_ = prefs.convert;
-  if (convert_) converter_ = std::make_unique<VideoConverter>(*services_.fs);
+  if (convert_) {
+    SubtitleSettings subtitles;
+    subtitles.draw = prefs.subtitles;
+    subtitles.viewerLanguage = services_.locale->DisplayLanguage();
+    subtitles.fonts = SystemSubtitleFonts();
+    converter_ = std::make_unique<VideoConverter>(*services_.fs, nullptr, std::move(subtitles));
+  }
   StartPictures();
   edtPath->SetText(prefs.outputPath);
   // 6-7: help file and the task bar's title.

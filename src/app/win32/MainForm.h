@@ -40,6 +40,8 @@ struct PictureDone;
 
 namespace brevlo::app {
 
+class VideoConverter;
+
 // What the main window needs of the system; tests may put their own shell in.
 struct MainServices {
   platform::IFileSystem* fs = nullptr;
@@ -273,7 +275,7 @@ class TMainForm : public ui::TForm {
   bool convert_ = true;        // "Convert" in the preferences
   std::unique_ptr<media::IVideoPictures> ownPictures_;
   std::unique_ptr<media::PictureWorker> pictures_;
-  std::unique_ptr<operations::IVideoConverter> converter_;
+  std::unique_ptr<VideoConverter> converter_;
   platform::JpegThumbnailDecoder pictureDecoder_;
   std::shared_ptr<ui::TComponent* const> titleFormAlive_;
   // The program as it names itself in the PSP titles it writes.

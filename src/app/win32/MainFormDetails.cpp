@@ -33,13 +33,9 @@ std::string TMainForm::VideoTip(ui::TListView* list, int row) {
   const library::VideoKind kind = cmbType->ItemIndex() == 0 ? library::Mpeg4 : library::Mpeg4Avc;
   const char separator = services_.locale->DecimalSeparator();
   const std::string& name = list->Item(row).caption;
+  // What goes converted, and why: the kind, the verdict, the subtitles to draw.
   if (list == ltvPC && converter_) {
-    // What is not an MP4 goes converted, and so does what the verdict turns away.
-    if (!library::IsVideoName(name)) return OtherVideoTip(folders_.PcFolder() + name, separator);
-    if (*details &&
-        video::JudgeForPsp(**details, kind).playability == video::Playability::WillNotPlay) {
-      return video::DetailsTip(*details, kind, separator) + "\r\n" + WillBeConvertedText;
-    }
+    return converter_->Tip(folders_.PcFolder() + name, *details, kind, separator);
   }
   return video::DetailsTip(*details, kind, separator);
 }

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "app/VideoConverter.h"
 #include "app/win32/MainForm.h"
 #include "operations/TransferEngine.h"
 #include "operations/win32/TransferForm.h"

@@ -440,6 +440,13 @@ char Win32Locale::DecimalSeparator() {
   return '.';
 }
 
+std::string Win32Locale::DisplayLanguage() {
+  char buffer[16] = {};
+  const LCID language = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);
+  if (GetLocaleInfoA(language, LOCALE_SISO639LANGNAME, buffer, sizeof buffer) > 0) return buffer;
+  return {};
+}
+
 std::uint32_t Win32Drives::LogicalDriveMask() {
   return GetLogicalDrives();
 }

@@ -65,6 +65,7 @@ class Win32Locale : public ILocale {
  public:
   int CompareIgnoreCase(const std::string& a, const std::string& b) override;
   char DecimalSeparator() override;
+  std::string DisplayLanguage() override;
 };
 
 class Win32Drives : public IDrives {
