@@ -5,9 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
 
 #include "media/VideoPicture.h"
 #include "platform/portable/PortablePlatform.h"
@@ -92,6 +99,7 @@ struct Converted {
   std::uint64_t bytes = 0;
   std::optional<video::Mp4Details> details;
   bool fractionRose = true;  // never went back, ended at 1
+  double longestStep = 0;    // seconds
 };
 
 Converted Convert(const std::string& source, const std::string& target, TargetKind kind) {
@@ -100,7 +108,12 @@ Converted Convert(const std::string& source, const std::string& target, TargetKi
   if (!conversion) return result;
   double last = 0;
   media::Conversion::Step step;
-  while ((step = conversion->Run(0.02)) == media::Conversion::Step::Working) {
+  for (;;) {
+    const auto start = std::chrono::steady_clock::now();
+    step = conversion->Run(0.02);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    result.longestStep = std::max(result.longestStep, took.count());
+    if (step != media::Conversion::Step::Working) break;
     if (conversion->Fraction() < last) result.fractionRose = false;
     last = conversion->Fraction();
   }
@@ -186,6 +199,148 @@ TEST(Conversion, RealVideosArrivePlayableAt480x272WithStereoAacAndTheirWholeLeng
       EXPECT_GT(at(120, 60), 400);  // black bar, right
     }
   }
+}
+
+// A result as it plays: when its picture first turns white and its sound first beeps, how long
+// each stream lasts, how loud the sound is.
+struct Played {
+  double flash = -1, beep = -1;
+  double pictureSeconds = 0, soundSeconds = 0, frameSeconds = 0;
+  double loudness = 0;  // root mean square, full scale 1
+};
+
+Played Play(const std::string& path) {
+  Played played;
+  AVFormatContext* opened = nullptr;
+  if (avformat_open_input(&opened, path.c_str(), nullptr, nullptr) < 0) return played;
+  std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> format(
+      opened, [](AVFormatContext* f) { avformat_close_input(&f); });
+  if (avformat_find_stream_info(opened, nullptr) < 0) return played;
+  using Codec = std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)>;
+  std::vector<Codec> codecs;
+  for (unsigned i = 0; i < opened->nb_streams; ++i) {
+    const AVCodec* decoder = avcodec_find_decoder(opened->streams[i]->codecpar->codec_id);
+    codecs.emplace_back(avcodec_alloc_context3(decoder),
+                        [](AVCodecContext* c) { avcodec_free_context(&c); });
+    avcodec_parameters_to_context(codecs.back().get(), opened->streams[i]->codecpar);
+    codecs.back()->pkt_timebase = opened->streams[i]->time_base;
+    avcodec_open2(codecs.back().get(), decoder, nullptr);
+  }
+  AVPacket* packet = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  double squares = 0;
+  std::int64_t samples = 0, frames = 0;
+  const auto take = [&](unsigned index) {
+    AVCodecContext* codec = codecs[index].get();
+    const double base = av_q2d(opened->streams[index]->time_base);
+    while (avcodec_receive_frame(codec, frame) == 0) {
+      const double at = static_cast<double>(frame->best_effort_timestamp) * base;
+      if (codec->codec_type == AVMEDIA_TYPE_VIDEO) {
+        long sum = 0, count = 0;
+        for (int y = 0; y < frame->height; y += 4) {
+          for (int x = 0; x < frame->width; x += 4) sum += frame->data[0][y * frame->linesize[0] + x];
+          count += (frame->width + 3) / 4;
+        }
+        if (played.flash < 0 && sum > 150 * count) played.flash = at;
+        ++frames;
+        played.pictureSeconds = std::max(played.pictureSeconds,
+                                         at + static_cast<double>(frame->pkt_duration) * base);
+      } else if (frame->format == AV_SAMPLE_FMT_FLTP) {
+        const auto* left = reinterpret_cast<const float*>(frame->data[0]);
+        for (int i = 0; i < frame->nb_samples; ++i) {
+          if (played.beep < 0 && std::abs(left[i]) > 0.2f) {
+            played.beep = at + static_cast<double>(i) / frame->sample_rate;
+          }
+          squares += static_cast<double>(left[i]) * left[i];
+        }
+        samples += frame->nb_samples;
+        played.soundSeconds = at + static_cast<double>(frame->nb_samples) / frame->sample_rate;
+      }
+      av_frame_unref(frame);
+    }
+  };
+  while (av_read_frame(opened, packet) >= 0) {
+    const auto index = static_cast<unsigned>(packet->stream_index);
+    avcodec_send_packet(codecs[index].get(), packet);
+    av_packet_unref(packet);
+    take(index);
+  }
+  for (unsigned i = 0; i < codecs.size(); ++i) {
+    avcodec_send_packet(codecs[i].get(), nullptr);
+    take(i);
+  }
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  if (samples > 0) played.loudness = std::sqrt(squares / static_cast<double>(samples));
+  if (frames > 0) played.frameSeconds = played.pictureSeconds / static_cast<double>(frames);
+  return played;
+}
+
+// Sources whose clock has holes, late sound or jumps: a flash and a beep made together stay
+// together, and both streams last the source's length, in short steps.
+TEST(Conversion, PictureAndSoundStayInStepThroughStillsGapsJumpsAndLateSound) {
+  struct Case {
+    const char* file;
+    double flash;    // where flash and beep are, on the result's clock
+    double seconds;  // the source's length
+  };
+  const Case cases[] = {
+      {"timing-still.mp4", 13, 14},       {"timing-sound-gaps.ts", 9, 10},
+      {"timing-jump.ts", 4, 5},           {"timing-late-sound.mkv", 4, 5},
+      {"timing-late-10min.mkv", 601, 603},
+  };
+  testing::ScratchFolder scratch("brevlo-convert");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string target = (scratch.Path() / (std::string(c.file) + ".MP4")).string();
+    const Converted out =
+        Convert(testing::TestVideoFolder() + c.file, target, TargetKind::Mpeg4);
+    ASSERT_EQ(out.error, "");
+    EXPECT_LT(out.longestStep, 0.25);
+    const Played played = Play(target);
+    EXPECT_NEAR(played.flash, c.flash, 0.1);
+    EXPECT_NEAR(played.beep, played.flash, played.frameSeconds + 0.001);
+    EXPECT_NEAR(played.pictureSeconds, c.seconds, 0.1);
+    EXPECT_NEAR(played.soundSeconds, c.seconds, 0.1);
+  }
+}
+
+// FLAC, DTS 5.1, TrueHD, ALAC, AV1 and a slideshow arrive playable, heard and their whole length;
+// sound nothing reads is a reason, never a silent video.
+TEST(Conversion, UnusualSoundsAndPicturesAreReadAndHeard) {
+  struct Case {
+    const char* file;
+    const char* fps;  // of the result
+    double seconds;
+  };
+  const Case cases[] = {
+      {"sound-flac.mkv", "25.00", 1},     {"sound-dts.mkv", "25.00", 1},
+      {"sound-truehd.mkv", "25.00", 1},   {"sound-alac.mov", "25.00", 1},
+      {"picture-av1.webm", "25.00", 1},   {"slideshow.mkv", "29.97", 6},
+  };
+  testing::ScratchFolder scratch("brevlo-convert");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string target = (scratch.Path() / (std::string(c.file) + ".MP4")).string();
+    const Converted out = Convert(testing::TestVideoFolder() + c.file, target, TargetKind::Mpeg4);
+    ASSERT_EQ(out.error, "");
+    ASSERT_TRUE(out.details);
+    EXPECT_EQ(Described(*out.details),
+              std::string("MPEG-4 SP 480x272 ") + c.fps + " fps, AAC-LC 48000 Hz 2 ch");
+    EXPECT_EQ(video::JudgeForPsp(*out.details, video::Mpeg4).playability,
+              video::Playability::Plays);
+    const Played played = Play(target);
+    EXPECT_GT(played.loudness, 0.03);  // the tone, about 0.09
+    EXPECT_NEAR(played.pictureSeconds, c.seconds, 0.1);
+    EXPECT_NEAR(played.soundSeconds, c.seconds, 0.1);
+  }
+  std::string error;
+  EXPECT_EQ(media::Conversion::Open(testing::TestVideoFolder() + "sound-unknown.mkv",
+                                    (scratch.Path() / "unknown.MP4").string(), TargetKind::Mpeg4,
+                                    error),
+            nullptr);
+  EXPECT_EQ(error, "the sound cannot be read (an unknown kind)");
+  EXPECT_FALSE(scratch.Has("unknown.MP4"));
 }
 
 TEST(Conversion, AVideoCutShortIsAFailedConversionNotAShortOne) {
