@@ -40,7 +40,7 @@ constexpr int MaxPictureSide = 8192;
 constexpr int LeastFps = 10;
 // The most one call of Feed does of what was put off: held pictures and silence.
 constexpr int HeldPerFeed = 4;
-constexpr int SilencePerFeed = 8 * 1024;
+constexpr int SilencePerFeed = 4 * 1024;
 // How much shorter than its stated length a converted video may come out (streams often differ
 // a little in length).
 constexpr double MaxShortfall = 1.0;
