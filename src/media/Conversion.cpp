@@ -92,7 +92,8 @@ std::optional<OpenedSource> OpenSource(const std::string& path) {
       av_find_best_stream(opened, AVMEDIA_TYPE_AUDIO, -1, source.video, &source.audioDecoder, 0);
   if (source.audio < 0 || source.audioDecoder == nullptr) {
     // Sound this build has no decoder for is a reason, never a silent video.
-    const int unread = av_find_best_stream(opened, AVMEDIA_TYPE_AUDIO, -1, source.video, nullptr, 0);
+    const int unread =
+        av_find_best_stream(opened, AVMEDIA_TYPE_AUDIO, -1, source.video, nullptr, 0);
     if (unread >= 0 && source.refusal.empty()) {
       const AVCodecID codec = opened->streams[unread]->codecpar->codec_id;
       source.refusal = std::string("the sound cannot be read (") +
@@ -457,8 +458,7 @@ bool Conversion::Work::Feed() {
   bool more = false;
   if (!Receive(videoDecoder.get(), pictureDrained, more, &Work::TakePicture)) return false;
   if (more) return true;
-  if (audioDecoder &&
-      !Receive(audioDecoder.get(), soundDrained, more, &Work::TakeSound)) {
+  if (audioDecoder && !Receive(audioDecoder.get(), soundDrained, more, &Work::TakeSound)) {
     return false;
   }
   if (more) return true;
@@ -525,15 +525,15 @@ bool Conversion::Work::CatchUp(bool& busy) {
   } else if (soundWaits) {
     busy = true;
     soundWaits = false;
-    const bool ok =
-        Resample(const_cast<const std::uint8_t**>(waitingSound->extended_data),
-                 waitingSound->nb_samples) &&
-        SendSound(false);
+    const bool ok = Resample(const_cast<const std::uint8_t**>(waitingSound->extended_data),
+                             waitingSound->nb_samples) &&
+                    SendSound(false);
     av_frame_unref(waitingSound.get());
     if (!ok) return false;
   }
-  if (busy) Progress(std::max(static_cast<double>(nextPicture) * plan.fpsDen / plan.fpsNum,
-                              static_cast<double>(soundQueued) / plan.audioRate));
+  if (busy)
+    Progress(std::max(static_cast<double>(nextPicture) * plan.fpsDen / plan.fpsNum,
+                      static_cast<double>(soundQueued) / plan.audioRate));
   return true;
 }
 
@@ -624,10 +624,10 @@ bool Conversion::Work::SendPicture() {
   if (!Drain(videoEncoder.get(), videoOut)) return false;
   // Silence keeps pace with the picture.
   if (plan.silentSound) {
-    silenceUntil = std::max(
-        silenceUntil, av_rescale(nextPicture,
-                                 static_cast<std::int64_t>(plan.audioRate) * plan.fpsDen,
-                                 plan.fpsNum));
+    silenceUntil =
+        std::max(silenceUntil,
+                 av_rescale(nextPicture, static_cast<std::int64_t>(plan.audioRate) * plan.fpsDen,
+                            plan.fpsNum));
   }
   return true;
 }
@@ -642,8 +642,8 @@ bool Conversion::Work::TakeSound(const AVFrame* frame) {
   if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
     stamp = static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream->time_base);
   }
-  const Timeline::SoundStep step = timeline->Sound(
-      stamp, static_cast<double>(frame->nb_samples) / frame->sample_rate);
+  const Timeline::SoundStep step =
+      timeline->Sound(stamp, static_cast<double>(frame->nb_samples) / frame->sample_rate);
   Progress(timeline->EndSeconds());
   soundToDrop += step.cut;
   silenceUntil = std::max(silenceUntil, soundQueued + step.silence);
@@ -763,8 +763,7 @@ bool Conversion::Work::End() {
   // A download cut short reads to its end without an error: its stated length tells. A
   // broadcast capture whose clock jumped states no length worth the name.
   const double made = timeline->EndSeconds();
-  if (!timeline->Jumped() && stated > 0 &&
-      made < stated - std::max(MaxShortfall, stated / 20)) {
+  if (!timeline->Jumped() && stated > 0 && made < stated - std::max(MaxShortfall, stated / 20)) {
     return Fail("the video ends before its stated length: damaged or cut short");
   }
   if (resampler && !Resample(nullptr, 0)) return false;

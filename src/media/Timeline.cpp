@@ -7,9 +7,8 @@ namespace brevlo::media {
 
 Timeline::Timeline(const TimelineSetup& setup)
     : setup_(setup),
-      rate_(setup.fpsNum > 0 && setup.fpsDen > 0
-                ? static_cast<double>(setup.fpsNum) / setup.fpsDen
-                : 25.0) {
+      rate_(setup.fpsNum > 0 && setup.fpsDen > 0 ? static_cast<double>(setup.fpsNum) / setup.fpsDen
+                                                 : 25.0) {
   if (setup_.soundRate <= 0) setup_.soundRate = 48000;
   if (!std::isfinite(setup_.origin)) setup_.origin = 0;
 }

@@ -238,13 +238,14 @@ Played Play(const std::string& path) {
       if (codec->codec_type == AVMEDIA_TYPE_VIDEO) {
         long sum = 0, count = 0;
         for (int y = 0; y < frame->height; y += 4) {
-          for (int x = 0; x < frame->width; x += 4) sum += frame->data[0][y * frame->linesize[0] + x];
+          for (int x = 0; x < frame->width; x += 4)
+            sum += frame->data[0][y * frame->linesize[0] + x];
           count += (frame->width + 3) / 4;
         }
         if (played.flash < 0 && sum > 150 * count) played.flash = at;
         ++frames;
-        played.pictureSeconds = std::max(played.pictureSeconds,
-                                         at + static_cast<double>(frame->pkt_duration) * base);
+        played.pictureSeconds =
+            std::max(played.pictureSeconds, at + static_cast<double>(frame->pkt_duration) * base);
       } else if (frame->format == AV_SAMPLE_FMT_FLTP) {
         const auto* left = reinterpret_cast<const float*>(frame->data[0]);
         for (int i = 0; i < frame->nb_samples; ++i) {
@@ -285,16 +286,17 @@ TEST(Conversion, PictureAndSoundStayInStepThroughStillsGapsJumpsAndLateSound) {
     double seconds;  // the source's length
   };
   const Case cases[] = {
-      {"timing-still.mp4", 13, 14},       {"timing-sound-gaps.ts", 9, 10},
-      {"timing-jump.ts", 4, 5},           {"timing-late-sound.mkv", 4, 5},
+      {"timing-still.mp4", 13, 14},
+      {"timing-sound-gaps.ts", 9, 10},
+      {"timing-jump.ts", 4, 5},
+      {"timing-late-sound.mkv", 4, 5},
       {"timing-late-10min.mkv", 601, 603},
   };
   testing::ScratchFolder scratch("brevlo-convert");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     const std::string target = (scratch.Path() / (std::string(c.file) + ".MP4")).string();
-    const Converted out =
-        Convert(testing::TestVideoFolder() + c.file, target, TargetKind::Mpeg4);
+    const Converted out = Convert(testing::TestVideoFolder() + c.file, target, TargetKind::Mpeg4);
     ASSERT_EQ(out.error, "");
     EXPECT_LT(out.longestStep, 0.25);
     const Played played = Play(target);
@@ -306,7 +308,7 @@ TEST(Conversion, PictureAndSoundStayInStepThroughStillsGapsJumpsAndLateSound) {
 }
 
 // FLAC, DTS 5.1, TrueHD, ALAC, AV1 and a slideshow arrive playable, heard and their whole length;
-// sound nothing reads is a reason, never a silent video.
+// sound nothing reads is a reason, never a silent video; a huge picture is refused.
 TEST(Conversion, UnusualSoundsAndPicturesAreReadAndHeard) {
   struct Case {
     const char* file;
@@ -314,9 +316,9 @@ TEST(Conversion, UnusualSoundsAndPicturesAreReadAndHeard) {
     double seconds;
   };
   const Case cases[] = {
-      {"sound-flac.mkv", "25.00", 1},     {"sound-dts.mkv", "25.00", 1},
-      {"sound-truehd.mkv", "25.00", 1},   {"sound-alac.mov", "25.00", 1},
-      {"picture-av1.webm", "25.00", 1},   {"slideshow.mkv", "29.97", 6},
+      {"sound-flac.mkv", "25.00", 1},   {"sound-dts.mkv", "25.00", 1},
+      {"sound-truehd.mkv", "25.00", 1}, {"sound-alac.mov", "25.00", 1},
+      {"picture-av1.webm", "25.00", 1}, {"slideshow.mkv", "29.97", 6},
   };
   testing::ScratchFolder scratch("brevlo-convert");
   for (const Case& c : cases) {
@@ -335,12 +337,20 @@ TEST(Conversion, UnusualSoundsAndPicturesAreReadAndHeard) {
     EXPECT_NEAR(played.soundSeconds, c.seconds, 0.1);
   }
   std::string error;
-  EXPECT_EQ(media::Conversion::Open(testing::TestVideoFolder() + "sound-unknown.mkv",
-                                    (scratch.Path() / "unknown.MP4").string(), TargetKind::Mpeg4,
-                                    error),
-            nullptr);
+  EXPECT_EQ(
+      media::Conversion::Open(testing::TestVideoFolder() + "sound-unknown.mkv",
+                              (scratch.Path() / "unknown.MP4").string(), TargetKind::Mpeg4, error),
+      nullptr);
   EXPECT_EQ(error, "the sound cannot be read (an unknown kind)");
   EXPECT_FALSE(scratch.Has("unknown.MP4"));
+  // Nor is a picture above 8192 decoded, for the conversion or for the list's picture.
+  const std::string large = testing::TestVideoFolder() + "picture-too-large.mkv";
+  ASSERT_TRUE(media::ProbeSource(large));
+  EXPECT_EQ(media::Conversion::Open(large, (scratch.Path() / "large.MP4").string(),
+                                    TargetKind::Mpeg4, error),
+            nullptr);
+  EXPECT_EQ(error, "the picture is larger than 8192 x 8192");
+  EXPECT_FALSE(media::PictureOfVideo(large));
 }
 
 TEST(Conversion, AVideoCutShortIsAFailedConversionNotAShortOne) {

@@ -105,13 +105,13 @@ TEST_F(FillTest, ListsVideosWithOwnOrDefaultThumbnailsAndSkipsOthers) {
 // rows came without a thumbnail that can be shown (their pictures follow), by row, path, size and
 // time.
 TEST_F(FillTest, OtherVideosWhenAskedAndTheRowsWithoutThumbnails) {
-  const char* names[] = {"a.mp4", "b.M4V", "c.mov",  "d.3gp", "e.MKV",  "f.webm", "g.avi",
-                         "h.wmv", "i.asf", "j.flv",  "k.mpg", "l.mpeg", "m.VOB",  "n.ts",
-                         "o.m2ts", "p.mts", "p1.ogv", "p2.DivX", "p3.f4v", "p4.dv", "p5.MOD",
-                         "p6.tod", "q.txt", "r.mp3", "s.mkv.part", "ts"};
+  const char* names[] = {"a.mp4",  "b.M4V", "c.mov",  "d.3gp",      "e.MKV",  "f.webm", "g.avi",
+                         "h.wmv",  "i.asf", "j.flv",  "k.mpg",      "l.mpeg", "m.VOB",  "n.ts",
+                         "o.m2ts", "p.mts", "p1.ogv", "p2.DivX",    "p3.f4v", "p4.dv",  "p5.MOD",
+                         "p6.tod", "q.txt", "r.mp3",  "s.mkv.part", "ts"};
   for (const char* name : names) scratch.Put(std::string("videos/") + name, 10);
   scratch.Jpeg("videos/e.THM", 255, 0, 0);
-  scratch.Put("videos/g.THM", 10);  // damaged: no thumbnail to show
+  scratch.Put("videos/g.THM", 10);                      // damaged: no thumbnail to show
   EXPECT_EQ(FillVideoList(videos, sink, env).rows, 1);  // ".mp4" only, as always
   env.otherVideos = true;
   const FillReport report = FillVideoList(videos, sink, env);
