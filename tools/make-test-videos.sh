@@ -102,6 +102,19 @@ ff -f lavfi -i "$small" -f lavfi -i "$tone" -c:v mpeg4 -c:a truehd -strict -2 "$
 ff -f lavfi -i "$small" -f lavfi -i "$tone" -c:v mpeg4 -c:a alac "$out/sound-alac.mov"
 ff -f lavfi -i "$small" -f lavfi -i "$tone" -c:v libaom-av1 -cpu-used 8 -c:a libopus \
   "$out/picture-av1.webm"
+# Phones' AMR (narrow and wide band): no encoder is at hand, so frames of noise are written by
+# hand (MAGIC FRAMEHEADER PAYLOADBYTES: 50 frames of 20 ms) and put beside a picture.
+amr_noise() {
+  LC_ALL=C awk -v magic="$1" -v h="$2" -v n="$3" 'BEGIN {
+    srand(7); printf "%s\n", magic
+    for (f = 0; f < 50; ++f) { printf "%c", h; for (i = 0; i < n; ++i) printf "%c", 1 + int(rand() * 255) }
+  }'
+}
+amr_noise '#!AMR' 60 31 >"$out/noise.amr"  # 12.2 kbit/s
+ff -f lavfi -i "$small" -i "$out/noise.amr" -c:v mpeg4 -c:a copy -shortest "$out/sound-amr-nb.3gp"
+amr_noise '#!AMR-WB' 68 60 >"$out/noise.amr"  # 23.85 kbit/s
+ff -f lavfi -i "$small" -i "$out/noise.amr" -c:v mpeg4 -c:a copy -shortest "$out/sound-amr-wb.3gp"
+rm "$out/noise.amr"
 # A slideshow: a picture every 2 s.
 ff -f lavfi -i "testsrc=size=160x120:rate=1/2:duration=6" -f lavfi \
   -i "sine=frequency=440:sample_rate=48000:duration=6" -c:v mpeg4 -c:a aac "$out/slideshow.mkv"
