@@ -442,8 +442,14 @@ bool Conversion::Work::OpenOutput(const std::string& target) {
 }
 
 void Conversion::Work::Progress(double seconds) {
-  if (!(stated > 0) || !std::isfinite(seconds)) return;
-  const double part = std::clamp(seconds / stated, 0.0, 1.0);
+  double part = stated > 0 && std::isfinite(seconds) ? seconds / stated : 0;
+  // A clock that jumped states no length worth the name: the part of the file read tells.
+  AVIOContext* io = source.format->pb;
+  if (timeline && timeline->Jumped() && io != nullptr) {
+    const std::int64_t size = avio_size(io);
+    if (size > 0) part = static_cast<double>(avio_tell(io)) / static_cast<double>(size);
+  }
+  part = std::clamp(part, 0.0, 0.999);
   if (part > fraction.load()) fraction.store(part);
 }
 
