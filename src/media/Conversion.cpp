@@ -499,7 +499,8 @@ bool Conversion::Work::Receive(AVCodecContext* decoder, bool& drained, bool& mor
   more = false;
   if (drained) return true;
   const int got = avcodec_receive_frame(decoder, decoded.get());
-  if (got == AVERROR_EOF) drained = true;
+  // Told of the end, a decoder that still wants input has nothing more to give.
+  if (got == AVERROR_EOF || (got == AVERROR(EAGAIN) && inputEnded)) drained = true;
   if (got == AVERROR(ENOMEM)) return Fail("out of memory");
   if (got < 0) return true;
   more = true;
@@ -537,9 +538,10 @@ bool Conversion::Work::CatchUp(bool& busy) {
     av_frame_unref(waitingSound.get());
     if (!ok) return false;
   }
-  if (busy)
+  if (busy) {
     Progress(std::max(static_cast<double>(nextPicture) * plan.fpsDen / plan.fpsNum,
                       static_cast<double>(soundQueued) / plan.audioRate));
+  }
   return true;
 }
 
