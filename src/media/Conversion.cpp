@@ -252,6 +252,7 @@ struct Conversion::Work {
   bool OpenOutput(const std::string& target);
   bool Feed();
   bool CatchUp(bool& busy);
+  bool Hold(std::int64_t most);
   // One frame from the decoder into take; false in more when it wants a packet (or is drained).
   bool Receive(AVCodecContext* decoder, bool& drained, bool& more,
                bool (Work::*take)(const AVFrame* frame));
@@ -510,19 +511,8 @@ bool Conversion::Work::Receive(AVCodecContext* decoder, bool& drained, bool& mor
 }
 
 bool Conversion::Work::CatchUp(bool& busy) {
-  busy = false;
-  if (nextPicture < holdUntil || pictureWaits) {
-    busy = true;
-    for (int i = 0; i < HeldPerFeed && nextPicture < holdUntil; ++i) {
-      if (!SendPicture()) return false;
-    }
-    if (nextPicture == holdUntil && pictureWaits) {
-      pictureWaits = false;
-      const bool drawn = Draw(waitingPicture.get());
-      av_frame_unref(waitingPicture.get());
-      if (!drawn || !SendPicture()) return false;
-    }
-  }
+  busy = nextPicture < holdUntil || pictureWaits;
+  if (busy && !Hold(HeldPerFeed)) return false;
   if (soundQueued < silenceUntil) {
     busy = true;
     if (!QueueSilence(std::min<std::int64_t>(silenceUntil - soundQueued, SilencePerFeed)) ||
@@ -545,8 +535,22 @@ bool Conversion::Work::CatchUp(bool& busy) {
   return true;
 }
 
+// Sends the held picture again, at most `most` times, then the waiting one once it is due.
+bool Conversion::Work::Hold(std::int64_t most) {
+  for (std::int64_t i = 0; i < most && nextPicture < holdUntil; ++i) {
+    if (!SendPicture()) return false;
+  }
+  if (nextPicture < holdUntil || !pictureWaits) return true;
+  pictureWaits = false;
+  const bool drawn = Draw(waitingPicture.get());
+  av_frame_unref(waitingPicture.get());
+  return drawn && SendPicture();
+}
+
 // The timeline puts the frame at a frame time; the last picture is held up to it.
 bool Conversion::Work::TakePicture(const AVFrame* frame) {
+  // A caller that hands over several frames at once has what waits sent first.
+  if ((nextPicture < holdUntil || pictureWaits) && !Hold(holdUntil - nextPicture)) return false;
   if (frame->width > MaxPictureSide || frame->height > MaxPictureSide) {
     return Fail("the picture is larger than 8192 x 8192");
   }
