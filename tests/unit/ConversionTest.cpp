@@ -10,6 +10,10 @@
 #include <ctime>
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -98,10 +102,23 @@ struct Converted {
   std::uint64_t bytes = 0;
   std::optional<video::Mp4Details> details;
   bool fractionRose = true;  // never went back, ended at 1
-  // Seconds of the process's time (the work, not the shared machine's load; on Windows the
-  // runtime's clock is the wall's).
-  double longestStep = 0;
+  double longestStep = 0;    // of the process's processor time
 };
+
+// Processor seconds the process used: a step's work, not the shared machine's load.
+double ProcessSeconds() {
+#ifdef _WIN32
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  const auto ticks = [](FILETIME t) {
+    return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) |
+                               t.dwLowDateTime);
+  };
+  return (ticks(kernel) + ticks(user)) / 1e7;
+#else
+  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+#endif
+}
 
 Converted Convert(const std::string& source, const std::string& target, TargetKind kind) {
   Converted result;
@@ -110,10 +127,9 @@ Converted Convert(const std::string& source, const std::string& target, TargetKi
   double last = 0;
   media::Conversion::Step step;
   for (;;) {
-    const std::clock_t start = std::clock();
+    const double start = ProcessSeconds();
     step = conversion->Run(0.02);
-    result.longestStep =
-        std::max(result.longestStep, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
+    result.longestStep = std::max(result.longestStep, ProcessSeconds() - start);
     if (step != media::Conversion::Step::Working) break;
     if (conversion->Fraction() < last) result.fractionRose = false;
     last = conversion->Fraction();
