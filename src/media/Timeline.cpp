@@ -31,7 +31,14 @@ double Timeline::Place(Stream& stream, const Stream& other, double seconds) {
     }
     return raw + offsets_[stream.stretch];
   }
-  if (fits(raw + offsets_[stream.stretch])) return raw + offsets_[stream.stretch];
+  const double here = raw + offsets_[stream.stretch];
+  if (fits(here)) return here;
+  // Far from this stream's last but near where the other stream is: a gap in this one only (a
+  // screen that stood still), not a jump of the clock.
+  if (other.seen && other.stretch == stream.stretch && here <= other.next + JumpAhead &&
+      here >= other.next - JumpAhead) {
+    return here;
+  }
   // The other stream may have jumped already: the same jump moves this one alike.
   for (std::size_t i = stream.stretch + 1; i < offsets_.size(); ++i) {
     if (fits(raw + offsets_[i])) {

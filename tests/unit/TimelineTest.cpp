@@ -73,6 +73,8 @@ TEST(Timeline, PicturesAndSoundFollowTheSourcesClockThroughGapsLateStartsAndJump
       {"broadcast: a jump back, sound behind it, a gap after", broadcast,
        "P100:.04 S100:.04 P100.04:.04 P100.08:.04 P20:.04 S100.04:.04 S20.52:.04",
        "P0 S P1 P2 P3 S S+26880 | 17 32640"},
+      {"broadcast: a 12 s still while the sound goes on", broadcast,
+       "P100:.04 S100:4 S104:4 S108:4 P112.04:.04 S112:4", "P0 S S S P301 S | 400 768000"},
       {"broadcast: 1 s of lost sound is no jump", broadcast, "S100:.5 S101.5:.5",
        "S S+48000 | 50 96000"},
       {"broadcast: sound first seen after a jump", broadcast, "P100:.04 P7000:.04 S7000:.04",
