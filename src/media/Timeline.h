@@ -18,7 +18,8 @@ struct TimelineSetup {
   int soundRate = 48000;        // and its sound's
   double origin = 0;            // the source's time shown first
   // The source's clock may jump (a broadcast capture): a stream's step beyond JumpAhead forward
-  // or JumpBack backward starts a new stretch of the clock rather than a gap.
+  // or JumpBack backward, away from the other stream too, starts a new stretch of the clock
+  // rather than a gap.
   bool clockJumps = false;
 };
 
