@@ -122,7 +122,8 @@ ff -f lavfi -i "testsrc=size=160x120:rate=1/2:duration=6" -f lavfi \
 ff -f lavfi -i "$small" -f lavfi -i "$tone" -c:v mpeg4 -c:a pcm_s16le "$out/sound-unknown.mkv"
 LC_ALL=C sed -i 's|A_PCM/INT/LIT|A_XYZ/INT/LIT|' "$out/sound-unknown.mkv"
 # A picture wider than any decoder should be asked to make.
-ff -f lavfi -i "color=size=9000x16:rate=1:duration=1" -c:v png "$out/picture-too-large.mkv"
+ff -f lavfi -i "color=size=9000x16:rate=1:duration=1" -c:v rawvideo -pix_fmt yuv420p \
+  "$out/picture-too-large.avi"
 
 # Sound alone; a video cut off before its header; a text that claims to be a video.
 ff -f lavfi -i "$(sound 44100)" -c:a aac "$out/picture-audio-only.mp4"

@@ -316,12 +316,12 @@ TEST(Conversion, PictureAndSoundInStepAndHeardWhateverTheSourcesClockAndKind) {
     EXPECT_NEAR(played.pictureSeconds, c.seconds, 0.1);
     EXPECT_NEAR(played.soundSeconds, c.seconds, 0.1);
   }
-  const std::string large = testing::TestVideoFolder() + "picture-too-large.mkv";
+  const std::string large = testing::TestVideoFolder() + "picture-too-large.avi";
   ASSERT_TRUE(media::ProbeSource(large));
   EXPECT_FALSE(media::PictureOfVideo(large));
   for (const auto& [file, reason] :
        {std::pair{"sound-unknown.mkv", "the sound cannot be read (an unknown kind)"},
-        std::pair{"picture-too-large.mkv", "the picture is larger than 8192 x 8192"}}) {
+        std::pair{"picture-too-large.avi", "the picture is larger than 8192 x 8192"}}) {
     std::string error;
     EXPECT_FALSE(media::Conversion::Open(testing::TestVideoFolder() + file,
                                          (scratch.Path() / "refused.MP4").string(),
