@@ -102,6 +102,63 @@ ff -f lavfi -i "$(picture 480x272 25)" -f lavfi -i "$(sound 48000)" $(x264 main 
 # shellcheck disable=SC2046
 ff -f lavfi -i "$(picture 480x272 25)" -f lavfi -i "$(sound 48000)" $(x264 main 3.0) \
   -c:a aac -ac 2 "$out/plays-avc-aac.mov"
+# Timing: a dark picture that flashes white where a beep sounds, 0.2 s each; the conversion
+# must keep them together. FLASH RATE SECONDS AT [SIZE]; BEEP SECONDS AT.
+flash() { echo "color=c=0x202020:s=${4:-160x120}:r=$1:d=$2,drawbox=w=iw:h=ih:color=white:t=fill:enable='between(t,$3,$3+0.2)'"; }
+beep() { echo "aevalsrc='if(between(t,$2,$2+0.2),0.5*sin(2*PI*1000*t),0)':s=48000:d=$1"; }
+# A phone's screen recording: no frames while the screen stands still (12 s).
+# shellcheck disable=SC2046
+ff -f lavfi -i "$(flash 30 14 13),select='not(between(t,1,12.99))'" -f lavfi -i "$(beep 14 13)" \
+  -fps_mode vfr $(x264 main 3.0) -c:a aac "$out/timing-still.mp4"
+# A TV capture that lost three 1 s stretches of sound.
+ff -f lavfi -i "$(flash 25 10 9)" -f lavfi \
+  -i "$(beep 10 9),aselect='not(between(t,2,2.99)+between(t,4,4.99)+between(t,6,6.99))'" \
+  -c:v mpeg2video -c:a mp2 "$out/timing-sound-gaps.ts"
+# A capture whose clock jumps 1000 s after 3 s (two recordings one after the other).
+ff -f lavfi -i "$(flash 25 3 9)" -f lavfi -i "$(beep 3 9)" -c:v mpeg2video -c:a mp2 "$out/jump-a.ts"
+ff -f lavfi -i "$(flash 25 2 1)" -f lavfi -i "$(beep 2 1)" -c:v mpeg2video -c:a mp2 \
+  -output_ts_offset 1000 "$out/jump-b.ts"
+cat "$out/jump-a.ts" "$out/jump-b.ts" >"$out/timing-jump.ts"
+rm "$out/jump-a.ts" "$out/jump-b.ts"
+# Sound that starts 2 s after the picture, and 10 minutes after it.
+# shellcheck disable=SC2046
+ff -f lavfi -i "$(flash 25 5 4)" -itsoffset 2 -f lavfi -i "$(beep 3 2)" $(x264 main 3.0) \
+  -c:a aac "$out/timing-late-sound.mkv"
+# shellcheck disable=SC2046
+ff -f lavfi -i "$(flash 10 603 601 64x48)" -itsoffset 600 -f lavfi -i "$(beep 3 1)" \
+  $(x264 main 3.0) -c:a aac "$out/timing-late-10min.mkv"
+# The sounds and pictures people have beyond the usual: a tone under each.
+tone=$(sound 48000)
+small="testsrc=size=160x120:rate=25:duration=1"
+ff -f lavfi -i "$small" -f lavfi -i "$tone" -c:v mpeg4 -c:a flac "$out/sound-flac.mkv"
+ff -f lavfi -i "$small" -f lavfi -i "$tone" -c:v mpeg4 -c:a dca -strict -2 -ac 6 "$out/sound-dts.mkv"
+ff -f lavfi -i "$small" -f lavfi -i "$tone" -c:v mpeg4 -c:a truehd -strict -2 "$out/sound-truehd.mkv"
+ff -f lavfi -i "$small" -f lavfi -i "$tone" -c:v mpeg4 -c:a alac "$out/sound-alac.mov"
+ff -f lavfi -i "$small" -f lavfi -i "$tone" -c:v libaom-av1 -cpu-used 8 -c:a libopus \
+  "$out/picture-av1.webm"
+# Phones' AMR (narrow and wide band): no encoder is at hand, so frames of noise are written by
+# hand (MAGIC FRAMEHEADER PAYLOADBYTES: 50 frames of 20 ms) and put beside a picture.
+amr_noise() {
+  LC_ALL=C awk -v magic="$1" -v h="$2" -v n="$3" 'BEGIN {
+    srand(7); printf "%s\n", magic
+    for (f = 0; f < 50; ++f) { printf "%c", h; for (i = 0; i < n; ++i) printf "%c", 1 + int(rand() * 255) }
+  }'
+}
+amr_noise '#!AMR' 60 31 >"$out/noise.amr"  # 12.2 kbit/s
+ff -f lavfi -i "$small" -i "$out/noise.amr" -c:v mpeg4 -c:a copy -shortest "$out/sound-amr-nb.3gp"
+amr_noise '#!AMR-WB' 68 60 >"$out/noise.amr"  # 23.85 kbit/s
+ff -f lavfi -i "$small" -i "$out/noise.amr" -c:v mpeg4 -c:a copy -shortest "$out/sound-amr-wb.3gp"
+rm "$out/noise.amr"
+# A slideshow: a picture every 2 s.
+ff -f lavfi -i "testsrc=size=160x120:rate=1/2:duration=6" -f lavfi \
+  -i "sine=frequency=440:sample_rate=48000:duration=6" -c:v mpeg4 -c:a aac "$out/slideshow.mkv"
+# Sound of a kind nothing reads (its codec's name changed): the conversion must refuse it.
+ff -f lavfi -i "$small" -f lavfi -i "$tone" -c:v mpeg4 -c:a pcm_s16le "$out/sound-unknown.mkv"
+LC_ALL=C sed -i 's|A_PCM/INT/LIT|A_XYZ/INT/LIT|' "$out/sound-unknown.mkv"
+# A picture wider than any decoder should be asked to make.
+ff -f lavfi -i "color=size=9000x16:rate=1:duration=1" -c:v rawvideo -pix_fmt yuv420p \
+  "$out/picture-too-large.avi"
+
 # Sound alone; a video cut off before its header; a text that claims to be a video.
 ff -f lavfi -i "$(sound 44100)" -c:a aac "$out/picture-audio-only.mp4"
 head -c 2500 "$out/picture-16x9-red.mp4" >"$out/picture-damaged.mp4"

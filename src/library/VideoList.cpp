@@ -55,9 +55,9 @@ bool IsVideoName(const std::string& name) {
 }
 
 bool IsOtherVideoName(const std::string& name) {
-  static const char* const extensions[] = {".m4v",  ".mov", ".3gp", ".mkv",  ".webm",
-                                           ".avi",  ".wmv", ".asf", ".flv",  ".mpg",
-                                           ".mpeg", ".vob", ".ts",  ".m2ts", ".mts"};
+  static const char* const extensions[] = {
+      ".m4v", ".mov", ".3gp",  ".mkv", ".webm", ".avi",  ".wmv", ".asf", ".flv", ".mpg", ".mpeg",
+      ".vob", ".ts",  ".m2ts", ".mts", ".ogv",  ".divx", ".f4v", ".dv",  ".mod", ".tod"};
   const auto dot = name.rfind('.');
   if (dot == std::string::npos || dot == 0) return false;
   const std::string ext = LowerAscii(name.substr(dot));

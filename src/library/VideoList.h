@@ -78,7 +78,7 @@ std::string SelectionSummary(int count, double totalMB, char decimalSeparator);
 bool IsVideoName(const std::string& name);
 // True for the other video files people have, which go to the PSP converted: ".m4v", ".mov",
 // ".3gp", ".mkv", ".webm", ".avi", ".wmv", ".asf", ".flv", ".mpg", ".mpeg", ".vob", ".ts",
-// ".m2ts", ".mts", case ignored.
+// ".m2ts", ".mts", ".ogv", ".divx", ".f4v", ".dv", ".mod", ".tod", case ignored.
 bool IsOtherVideoName(const std::string& name);
 
 }  // namespace brevlo::library

@@ -25,6 +25,7 @@ extern "C" {
 #include "media/LibraryHandles.h"
 #include "media/PictureChain.h"
 #include "media/SubtitleDrawer.h"
+#include "media/Timeline.h"
 #include "media/ToneMap.h"
 #include "video/PspPlayability.h"
 
@@ -40,9 +41,15 @@ constexpr int MaxFps = 30;
 constexpr int MaxTimeBase = 65535;
 // A key frame about every two seconds: seeking on the PSP stays quick, the rate stays low.
 constexpr double KeySeconds = 2;
-// A gap in the source's frames longer than this is a jump in its timestamps, not a still.
-constexpr double MaxGapSeconds = 10;
 constexpr int AacFrame = 1024;
+// Larger pictures are refused before any is decoded: one frame alone would take hundreds of
+// megabytes.
+constexpr int MaxPictureSide = 8192;
+// Below this a source is a slideshow: its pictures are held at the standard rate.
+constexpr int LeastFps = 10;
+// The most one call of Feed does of what was put off: held pictures and silence.
+constexpr int HeldPerFeed = 4;
+constexpr int SilencePerFeed = 4 * 1024;
 // How much shorter than its stated length a converted video may come out (streams often differ
 // a little in length).
 constexpr double MaxShortfall = 1.0;
@@ -114,6 +121,8 @@ struct OpenedSource {
   int audio = -1;
   const AVCodec* videoDecoder = nullptr;
   const AVCodec* audioDecoder = nullptr;
+  // Why it cannot be converted although it is a video (empty: it can).
+  std::string refusal;
 };
 
 // The sound marked default, else the first one the decoders read.
@@ -145,8 +154,20 @@ std::optional<OpenedSource> OpenSource(const std::string& path) {
   const AVStream* video = opened->streams[source.video];
   if ((video->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0) return std::nullopt;
   if (video->codecpar->width <= 0 || video->codecpar->height <= 0) return std::nullopt;
+  if (video->codecpar->width > MaxPictureSide || video->codecpar->height > MaxPictureSide) {
+    source.refusal = "the picture is larger than 8192 x 8192";
+  }
   source.audio = ChosenSound(opened, source.audioDecoder);
   if (source.audio < 0 || source.audioDecoder == nullptr) {
+    // Sound this build has no decoder for is a reason, never a silent video.
+    const int unread =
+        av_find_best_stream(opened, AVMEDIA_TYPE_AUDIO, -1, source.video, nullptr, 0);
+    if (unread >= 0 && source.refusal.empty()) {
+      const AVCodecID codec = opened->streams[unread]->codecpar->codec_id;
+      source.refusal = std::string("the sound cannot be read (") +
+                       (codec == AV_CODEC_ID_NONE ? "an unknown kind" : avcodec_get_name(codec)) +
+                       ")";
+    }
     source.audio = -1;
     source.audioDecoder = nullptr;
   }
@@ -291,6 +312,8 @@ OutputSettings PlanOutput(const SourceFacts& source, TargetKind) {
                 MaxTimeBase);
       if (av_cmp_q(rate, AVRational{MaxFps, 1}) > 0) rate = AVRational{30000, 1001};
     }
+    // The encoder and the PSP want a picture rate; a slideshow's pictures are held at one.
+    if (av_cmp_q(rate, AVRational{LeastFps, 1}) < 0) rate = AVRational{30000, 1001};
   }
   out.fpsNum = rate.num;
   out.fpsDen = rate.den;
@@ -316,6 +339,7 @@ std::uint64_t EstimateOutputBytes(const SourceFacts& source, TargetKind kind) {
 struct Conversion::Work {
   TargetKind kind = TargetKind::Mpeg4;
   bool copyPicture = false;       // the picture plays as it is: its packets go into the MP4
+  double copiedSeconds = 0;       // how far the copied picture reaches
   std::int64_t pictureShift = 0;  // the source's start, in the picture stream's time base
   std::int64_t lastPictureDts = AV_NOPTS_VALUE;
   std::string title;
@@ -345,17 +369,29 @@ struct Conversion::Work {
   FramePtr scaledFrame{av_frame_alloc()};
   FramePtr canvas{av_frame_alloc()};  // 480 x 272, black bars around the picture
   FramePtr soundFrame{av_frame_alloc()};
-  double origin = 0;             // the source's start, in seconds
+  std::optional<Timeline> timeline;
+  double origin = 0;             // the source's start, in seconds, of the streams used
+  double stated = 0;             // its length, as its streams state it
   std::int64_t nextPicture = 0;  // output frames written
+  // Put off so that no step takes long: the canvas is sent again up to holdUntil, then the
+  // waiting picture goes; silence is queued up to silenceUntil, then the waiting sound.
+  std::int64_t holdUntil = 0;
+  FramePtr waitingPicture{av_frame_alloc()};
+  bool pictureWaits = false;
+  std::int64_t silenceUntil = 0;
+  FramePtr waitingSound{av_frame_alloc()};
+  bool soundWaits = false;
   std::int64_t soundQueued = 0;  // samples put into the fifo, silence included
   std::int64_t soundSent = 0;    // samples given to the encoder
-  std::int64_t soundToDrop = 0;  // samples of sound that starts before the picture
-  bool soundStarted = false;
+  std::int64_t soundToDrop = 0;  // samples already sounded
+  std::int64_t soundPackets = 0, soundFrames = 0;
   AVChannelLayout inLayout{};  // the shape of the sound the resampler is set up for
   int inRate = 0;
   int inFormat = -1;
   bool headerWritten = false;
   bool inputEnded = false;
+  bool pictureDrained = false, soundDrained = false;
+  bool ending = false;  // all read: only the holds to the end and the encoders' last are left
   bool done = false;
   std::atomic<double> fraction{0};
   std::string error;
@@ -382,14 +418,16 @@ struct Conversion::Work {
   bool OpenPictureEncoder(bool globalHeader);
   bool OpenSoundAndFile(const std::string& target, bool globalHeader);
   bool Feed();
-  // Sends a packet (null: the end) to a decoder and hands each frame it gives to take.
-  bool Decode(AVCodecContext* decoder, const AVPacket* packet,
-              bool (Work::*take)(const AVFrame* frame));
   bool BuildGraph(const AVFrame* frame);
   bool WriteToneTable(Curve curve);
   // Gives a decoded frame (null: the end) to the graph and what comes out to TakePicture.
   bool Filter(const AVFrame* frame);
   bool Scale(AVFrame* frame);
+  bool CatchUp(bool& busy);
+  bool Hold(std::int64_t most);
+  // One frame from the decoder into take; false in more when it wants a packet (or is drained).
+  bool Receive(AVCodecContext* decoder, bool& drained, bool& more,
+               bool (Work::*take)(const AVFrame* frame));
   bool TakePicture(const AVFrame* frame);
   bool CopyPicture();
   bool Draw(const AVFrame* frame);
@@ -399,6 +437,7 @@ struct Conversion::Work {
   bool QueueSilence(std::int64_t samples);
   bool SendSound(bool last);
   bool Drain(AVCodecContext* encoder, AVStream* stream);
+  bool End();
   bool Finish();
   void Progress(double seconds);
 };
@@ -418,6 +457,7 @@ CodecPtr OpenDecoder(const AVCodec* decoder, const AVStream* stream, int threads
   // deblocking of frames nothing refers to once the picture is shrunk to half or less.
   if (shortcuts != Shortcuts::None) codec->flags2 |= AV_CODEC_FLAG2_FAST;
   if (shortcuts == Shortcuts::FastShrunk) codec->skip_loop_filter = AVDISCARD_NONREF;
+  codec->max_pixels = static_cast<std::int64_t>(MaxPictureSide) * MaxPictureSide;
   if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return {};
   return codec;
 }
@@ -425,6 +465,7 @@ CodecPtr OpenDecoder(const AVCodec* decoder, const AVStream* stream, int threads
 }  // namespace
 
 bool Conversion::Work::OpenDecoders() {
+  if (!source.refusal.empty()) return Fail(source.refusal.c_str());
   AVFormatContext* format = source.format.get();
   const AVCodecParameters* picture = format->streams[source.video]->codecpar;
   const bool shrunk = picture->width >= 2 * plan.width || picture->height >= 2 * plan.height;
@@ -433,11 +474,7 @@ bool Conversion::Work::OpenDecoders() {
   if (!videoDecoder) return Fail("the picture cannot be decoded");
   if (source.audio >= 0) {
     audioDecoder = OpenDecoder(source.audioDecoder, format->streams[source.audio], 1);
-    // Sound that cannot be decoded is left out: the picture still goes, with silence.
-    if (!audioDecoder) {
-      source.audio = -1;
-      plan.silentSound = true;
-    }
+    if (!audioDecoder) return Fail("the sound cannot be decoded");
   }
   for (unsigned i = 0; i < format->nb_streams; ++i) {
     const int index = static_cast<int>(i);
@@ -445,9 +482,32 @@ bool Conversion::Work::OpenDecoders() {
       format->streams[i]->discard = AVDISCARD_ALL;
     }
   }
-  origin = format->start_time == AV_NOPTS_VALUE
-               ? 0
-               : static_cast<double>(format->start_time) / AV_TIME_BASE;
+  // The start and the end of the streams used: a subtitle or data stream may start earlier or
+  // end later.
+  double start = INFINITY, end = -INFINITY;
+  for (const int index : {source.video, source.audio}) {
+    if (index < 0) continue;
+    const AVStream* stream = format->streams[index];
+    if (stream->start_time == AV_NOPTS_VALUE) continue;
+    const double from = static_cast<double>(stream->start_time) * av_q2d(stream->time_base);
+    start = std::min(start, from);
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+      end = std::max(end, from + static_cast<double>(stream->duration) * av_q2d(stream->time_base));
+    }
+  }
+  if (std::isfinite(start)) {
+    origin = start;
+  } else if (format->start_time != AV_NOPTS_VALUE) {
+    origin = static_cast<double>(format->start_time) / AV_TIME_BASE;
+  }
+  stated = std::isfinite(end) && end > origin ? end - origin : facts.seconds;
+  TimelineSetup setup;
+  setup.fpsNum = plan.fpsNum;
+  setup.fpsDen = plan.fpsDen;
+  setup.soundRate = plan.audioRate;
+  setup.origin = origin;
+  setup.clockJumps = (format->iformat->flags & AVFMT_TS_DISCONT) != 0;
+  timeline.emplace(setup);
   return true;
 }
 
@@ -597,13 +657,40 @@ void Conversion::Work::OpenSubtitles() {
 }
 
 void Conversion::Work::Progress(double seconds) {
-  if (!(facts.seconds > 0) || !std::isfinite(seconds)) return;
-  const double part = std::clamp((seconds - origin) / facts.seconds, 0.0, 1.0);
+  double part = stated > 0 && std::isfinite(seconds) ? seconds / stated : 0;
+  // A clock that jumped states no length worth the name: the part of the file read tells.
+  AVIOContext* io = source.format->pb;
+  if (timeline && timeline->Jumped() && io != nullptr) {
+    const std::int64_t size = avio_size(io);
+    if (size > 0) part = static_cast<double>(avio_tell(io)) / static_cast<double>(size);
+  }
+  part = std::clamp(part, 0.0, 0.999);
   if (part > fraction.load()) fraction.store(part);
 }
 
-// Reads one packet and takes what the decoders make of it; at the end, drains them.
+// One small piece of work: what was put off first, then a frame from a decoder, else a packet
+// read. The timeline decides where each frame goes; a hold or silence of any length is done a
+// piece at a time, so a step stays short and the decoded frames few.
 bool Conversion::Work::Feed() {
+  bool busy = false;
+  if (!CatchUp(busy)) return false;
+  if (busy) return true;
+  if (ending) return Finish();
+  bool more = false;
+  if (!copyPicture) {
+    if (!Receive(videoDecoder.get(), pictureDrained, more, &Work::Filter)) return false;
+    if (more) return true;
+    // What the graph still holds (a deinterlacer's last field) goes out once the decoder is done.
+    if (pictureDrained && graph && !Filter(nullptr)) return false;
+  }
+  if (audioDecoder && !Receive(audioDecoder.get(), soundDrained, more, &Work::TakeSound)) {
+    return false;
+  }
+  if (more) return true;
+  if (inputEnded) {
+    if ((copyPicture || pictureDrained) && (!audioDecoder || soundDrained)) return End();
+    return true;
+  }
   const int read = av_read_frame(source.format.get(), packet.get());
   if (read == AVERROR(EAGAIN)) return true;
   if (read < 0) {
@@ -611,60 +698,113 @@ bool Conversion::Work::Feed() {
       return Fail("the video cannot be read to its end");
     }
     inputEnded = true;
-    if (!copyPicture && (!Decode(videoDecoder.get(), nullptr, &Work::Filter) || !Filter(nullptr))) {
-      return false;
+    if (!copyPicture) avcodec_send_packet(videoDecoder.get(), nullptr);
+    if (audioDecoder) avcodec_send_packet(audioDecoder.get(), nullptr);
+    return true;
+  }
+  if (packet->stream_index == source.video && copyPicture) {
+    const AVStream* stream = source.format->streams[source.video];
+    if (packet->pts != AV_NOPTS_VALUE) {
+      Progress(static_cast<double>(packet->pts) * av_q2d(stream->time_base) - origin);
     }
-    if (audioDecoder && !Decode(audioDecoder.get(), nullptr, &Work::TakeSound)) return false;
-    if (resampler && !Resample(nullptr, 0)) return false;
-    return Finish();
+    const bool copied = CopyPicture();
+    av_packet_unref(packet.get());
+    return copied;
   }
-  bool ok = true;
-  const AVStream* stream = source.format->streams[packet->stream_index];
-  if (packet->pts != AV_NOPTS_VALUE) {
-    Progress(static_cast<double>(packet->pts) * av_q2d(stream->time_base));
-  }
-  if (packet->stream_index == source.video) {
-    ok = copyPicture ? CopyPicture() : Decode(videoDecoder.get(), packet.get(), &Work::Filter);
-  } else if (packet->stream_index == source.audio) {
-    ok = Decode(audioDecoder.get(), packet.get(), &Work::TakeSound);
-  }
+  AVCodecContext* decoder = packet->stream_index == source.video   ? videoDecoder.get()
+                            : packet->stream_index == source.audio ? audioDecoder.get()
+                                                                   : nullptr;
+  if (decoder != nullptr && decoder == audioDecoder.get()) ++soundPackets;
+  // A damaged packet costs its frame, not the video: the decoder goes on at the next one.
+  const int sent = decoder == nullptr ? 0 : avcodec_send_packet(decoder, packet.get());
   av_packet_unref(packet.get());
+  if (sent == AVERROR(ENOMEM)) return Fail("out of memory");
+  return true;
+}
+
+bool Conversion::Work::Receive(AVCodecContext* decoder, bool& drained, bool& more,
+                               bool (Work::*take)(const AVFrame* frame)) {
+  more = false;
+  if (drained) return true;
+  const int got = avcodec_receive_frame(decoder, decoded.get());
+  // Told of the end, a decoder that still wants input has nothing more to give.
+  if (got == AVERROR_EOF || (got == AVERROR(EAGAIN) && inputEnded)) drained = true;
+  if (got == AVERROR(ENOMEM)) return Fail("out of memory");
+  if (got < 0) return true;
+  more = true;
+  const bool ok = (this->*take)(decoded.get());
+  av_frame_unref(decoded.get());
   return ok;
 }
 
-bool Conversion::Work::Decode(AVCodecContext* decoder, const AVPacket* input,
-                              bool (Work::*take)(const AVFrame* frame)) {
-  // A damaged packet costs its frame, not the video: the decoder goes on at the next one.
-  const int sent = avcodec_send_packet(decoder, input);
-  if (sent == AVERROR(ENOMEM)) return Fail("out of memory");
-  for (;;) {
-    const int got = avcodec_receive_frame(decoder, decoded.get());
-    if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) return true;
-    if (got == AVERROR(ENOMEM)) return Fail("out of memory");
-    if (got < 0) return true;
-    const bool ok = (this->*take)(decoded.get());
-    av_frame_unref(decoded.get());
+bool Conversion::Work::CatchUp(bool& busy) {
+  busy = nextPicture < holdUntil || pictureWaits;
+  if (busy && !Hold(HeldPerFeed)) return false;
+  if (soundQueued < silenceUntil) {
+    busy = true;
+    if (!QueueSilence(std::min<std::int64_t>(silenceUntil - soundQueued, SilencePerFeed)) ||
+        !SendSound(false)) {
+      return false;
+    }
+  } else if (soundWaits) {
+    busy = true;
+    soundWaits = false;
+    const bool ok = Resample(const_cast<const std::uint8_t**>(waitingSound->extended_data),
+                             waitingSound->nb_samples) &&
+                    SendSound(false);
+    av_frame_unref(waitingSound.get());
     if (!ok) return false;
   }
+  if (busy) {
+    Progress(std::max(static_cast<double>(nextPicture) * plan.fpsDen / plan.fpsNum,
+                      static_cast<double>(soundQueued) / plan.audioRate));
+  }
+  return true;
 }
 
-// Puts the frame on the canvas for each output frame time it stands for: frames between two
-// output times are dropped, a gap is filled by repeating the frame.
-bool Conversion::Work::TakePicture(const AVFrame* frame) {
-  const AVStream* stream = source.format->streams[source.video];
-  const double rate = static_cast<double>(plan.fpsNum) / plan.fpsDen;
-  double seconds = static_cast<double>(nextPicture) / rate;
-  if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
-    seconds =
-        static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream->time_base) - origin;
-  }
-  std::int64_t slot = std::llround(seconds * rate);
-  if (slot < nextPicture) return true;
-  if (static_cast<double>(slot - nextPicture) > MaxGapSeconds * rate) slot = nextPicture;
-  if (!Draw(frame)) return false;
-  while (nextPicture <= slot) {
+// Sends the held picture again, at most `most` times, then the waiting one once it is due.
+bool Conversion::Work::Hold(std::int64_t most) {
+  for (std::int64_t i = 0; i < most && nextPicture < holdUntil; ++i) {
     if (!SendPicture()) return false;
   }
+  if (nextPicture < holdUntil || !pictureWaits) return true;
+  pictureWaits = false;
+  const bool drawn = Draw(waitingPicture.get());
+  av_frame_unref(waitingPicture.get());
+  return drawn && SendPicture();
+}
+
+// The timeline puts the frame at a frame time; the last picture is held up to it.
+bool Conversion::Work::TakePicture(const AVFrame* frame) {
+  // A caller that hands over several frames at once has what waits sent first.
+  if ((nextPicture < holdUntil || pictureWaits) && !Hold(holdUntil - nextPicture)) return false;
+  if (frame->width > MaxPictureSide || frame->height > MaxPictureSide) {
+    return Fail("the picture is larger than 8192 x 8192");
+  }
+  const AVStream* stream = source.format->streams[source.video];
+  const double base = av_q2d(stream->time_base);
+  std::optional<double> stamp;
+  if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+    stamp = static_cast<double>(frame->best_effort_timestamp) * base;
+  }
+  double duration = static_cast<double>(frame->pkt_duration) * base;
+  if (!(duration > 0) && facts.fpsNum > 0) {
+    duration = static_cast<double>(facts.fpsDen) / facts.fpsNum;
+  }
+  const Timeline::PictureStep step = timeline->Picture(stamp, duration);
+  Progress(timeline->EndSeconds());
+  if (!step.show) return true;
+  if (nextPicture == 0 && !pictureWaits) {
+    // The first picture also stands for the time before it.
+    holdUntil = step.slot + 1;
+    return Draw(frame);
+  }
+  if (nextPicture == step.slot && holdUntil <= nextPicture) {
+    return Draw(frame) && SendPicture();
+  }
+  holdUntil = step.slot;
+  if (av_frame_ref(waitingPicture.get(), frame) < 0) return Fail("out of memory");
+  pictureWaits = true;
   return true;
 }
 
@@ -788,6 +928,7 @@ bool Conversion::Work::CopyPicture() {
   // The muxer chose its own clock when it wrote the header.
   av_packet_rescale_ts(p, from->time_base, videoOut->time_base);
   const double seconds = static_cast<double>(p->pts) * av_q2d(videoOut->time_base);
+  copiedSeconds = std::max(copiedSeconds, seconds + static_cast<double>(plan.fpsDen) / plan.fpsNum);
   p->stream_index = videoOut->index;
   p->pos = -1;
   if (av_interleaved_write_frame(out.get(), p) < 0) {
@@ -825,27 +966,29 @@ bool Conversion::Work::SendPicture() {
   if (!Drain(videoEncoder.get(), videoOut)) return false;
   // Silence keeps pace with the picture.
   if (plan.silentSound) {
-    const std::int64_t until = av_rescale(
-        nextPicture, static_cast<std::int64_t>(plan.audioRate) * plan.fpsDen, plan.fpsNum);
-    if (until > soundQueued && !QueueSilence(until - soundQueued)) return false;
-    return SendSound(false);
+    silenceUntil =
+        std::max(silenceUntil,
+                 av_rescale(nextPicture, static_cast<std::int64_t>(plan.audioRate) * plan.fpsDen,
+                            plan.fpsNum));
   }
   return true;
 }
 
+// The timeline says how much silence goes before the frame (lost or late sound), or how much
+// of it was sounded already.
 bool Conversion::Work::TakeSound(const AVFrame* frame) {
+  if (frame->nb_samples <= 0 || frame->sample_rate <= 0) return true;
+  ++soundFrames;
   const AVStream* stream = source.format->streams[source.audio];
-  if (!soundStarted) {
-    soundStarted = true;
-    // Sound that starts after the picture is preceded by silence; before it, is cut.
-    if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
-      const double start =
-          static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream->time_base) - origin;
-      const auto samples = static_cast<std::int64_t>(std::llround(start * plan.audioRate));
-      if (samples > 0 && !QueueSilence(samples)) return false;
-      if (samples < 0) soundToDrop = -samples;
-    }
+  std::optional<double> stamp;
+  if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+    stamp = static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream->time_base);
   }
+  const Timeline::SoundStep step =
+      timeline->Sound(stamp, static_cast<double>(frame->nb_samples) / frame->sample_rate);
+  Progress(timeline->EndSeconds());
+  soundToDrop += step.cut;
+  silenceUntil = std::max(silenceUntil, soundQueued + step.silence);
   AVChannelLayout layout{};
   if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels == 0) {
     av_channel_layout_default(&layout, std::max(frame->ch_layout.nb_channels, 1));
@@ -871,6 +1014,11 @@ bool Conversion::Work::TakeSound(const AVFrame* frame) {
     inLayout = layout;
   } else {
     av_channel_layout_uninit(&layout);
+  }
+  if (soundQueued < silenceUntil) {
+    if (av_frame_ref(waitingSound.get(), frame) < 0) return Fail("out of memory");
+    soundWaits = true;
+    return true;
   }
   if (!Resample(const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples)) {
     return false;
@@ -950,19 +1098,25 @@ bool Conversion::Work::Drain(AVCodecContext* encoder, AVStream* stream) {
   }
 }
 
-bool Conversion::Work::Finish() {
-  if (nextPicture == 0) return Fail("no picture of the video could be decoded");
-  // A download cut short reads to its end without an error: its stated length tells.
-  const double made = static_cast<double>(nextPicture) * plan.fpsDen / plan.fpsNum;
-  if (facts.seconds > 0 && made < facts.seconds - std::max(MaxShortfall, facts.seconds / 20)) {
+// All is read and decoded: both streams are brought to the end of the later one.
+bool Conversion::Work::End() {
+  if (nextPicture == 0 && holdUntil == 0) return Fail("no picture of the video could be decoded");
+  if (soundPackets > 0 && soundFrames == 0) return Fail("the sound cannot be decoded");
+  // A download cut short reads to its end without an error: its stated length tells. A
+  // broadcast capture whose clock jumped states no length worth the name.
+  const double made = std::max(timeline->EndSeconds(), copiedSeconds);
+  if (!timeline->Jumped() && stated > 0 && made < stated - std::max(MaxShortfall, stated / 20)) {
     return Fail("the video ends before its stated length: damaged or cut short");
   }
-  // Sound none of which decodes leaves silence, as a source without sound does.
-  if (plan.silentSound || soundQueued == 0) {
-    const std::int64_t until = av_rescale(
-        nextPicture, static_cast<std::int64_t>(plan.audioRate) * plan.fpsDen, plan.fpsNum);
-    if (until > soundQueued && !QueueSilence(until - soundQueued)) return false;
-  }
+  if (resampler && !Resample(nullptr, 0)) return false;
+  ending = true;
+  // A copied picture is as long as its packets; only a made one is held to the end.
+  if (!copyPicture) holdUntil = std::max(holdUntil, timeline->EndSlot());
+  silenceUntil = std::max(silenceUntil, timeline->EndSample());
+  return true;
+}
+
+bool Conversion::Work::Finish() {
   if (!SendSound(true)) return false;
   if (avcodec_send_frame(audioEncoder.get(), nullptr) < 0 || !Drain(audioEncoder.get(), audioOut)) {
     return Fail("the sound cannot be encoded");
@@ -1008,7 +1162,8 @@ std::unique_ptr<Conversion> Conversion::Open(const std::string& source, const st
   work->copyPicture =
       !work->subtitles &&
       (kind == TargetKind::Avc ? work->facts.picturePlaysAsAvc : work->facts.picturePlaysAsMpeg4);
-  if (!work->packet || !work->encoded || !work->decoded || !work->soundFrame) {
+  if (!work->packet || !work->encoded || !work->decoded || !work->soundFrame ||
+      !work->waitingPicture || !work->waitingSound) {
     error = "out of memory";
     return nullptr;
   }

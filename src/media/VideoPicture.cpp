@@ -29,6 +29,7 @@ constexpr double Points[] = {0.10, 0.25, 0.40, 0.55, 0.70};
 constexpr std::int64_t ShortClip = 2 * AV_TIME_BASE;
 // Packets read for one frame before the point is given up: a damaged file never ends a read.
 constexpr int MaxPacketsPerFrame = 600;
+constexpr int MaxSide = 8192;
 // Average brightness (0-255) under which a frame counts as almost black.
 constexpr int DarkAverage = 24;
 
@@ -191,13 +192,15 @@ std::optional<Thumbnail> PictureOfVideo(const std::string& path, const StopAsked
   const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
   if (index < 0 || decoder == nullptr) return std::nullopt;
   AVStream* stream = format->streams[index];
-  // A song's cover is no video.
+  // A song's cover is no video; a picture this large would take hundreds of megabytes.
   if ((stream->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0) return std::nullopt;
+  if (stream->codecpar->width > MaxSide || stream->codecpar->height > MaxSide) return std::nullopt;
   std::unique_ptr<AVCodecContext, CodecCloser> codec(avcodec_alloc_context3(decoder));
   if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) {
     return std::nullopt;
   }
   codec->thread_count = 1;  // one frame: threads would only add their start-up
+  codec->max_pixels = static_cast<std::int64_t>(MaxSide) * MaxSide;
   if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return std::nullopt;
 
   const std::int64_t length = format->duration;

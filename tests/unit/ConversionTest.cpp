@@ -7,9 +7,14 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -103,7 +108,23 @@ struct Converted {
   std::uint64_t bytes = 0;
   std::optional<video::Mp4Details> details;
   bool fractionRose = true;  // never went back, ended at 1
+  double longestStep = 0;    // of the process's processor time
 };
+
+// Processor seconds the process used: a step's work, not the shared machine's load.
+double ProcessSeconds() {
+#ifdef _WIN32
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  const auto ticks = [](FILETIME t) {
+    return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) |
+                               t.dwLowDateTime);
+  };
+  return (ticks(kernel) + ticks(user)) / 1e7;
+#else
+  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+#endif
+}
 
 Converted Convert(const std::string& source, const std::string& target, TargetKind kind) {
   Converted result;
@@ -111,7 +132,11 @@ Converted Convert(const std::string& source, const std::string& target, TargetKi
   if (!conversion) return result;
   double last = 0;
   media::Conversion::Step step;
-  while ((step = conversion->Run(0.02)) == media::Conversion::Step::Working) {
+  for (;;) {
+    const double start = ProcessSeconds();
+    step = conversion->Run(0.02);
+    result.longestStep = std::max(result.longestStep, ProcessSeconds() - start);
+    if (step != media::Conversion::Step::Working) break;
     if (conversion->Fraction() < last) result.fractionRose = false;
     last = conversion->Fraction();
   }
@@ -196,6 +221,119 @@ TEST(Conversion, RealVideosArrivePlayableAt480x272WithStereoAacAndTheirWholeLeng
       EXPECT_GT(at(40, 60), 400);   // black bar, left
       EXPECT_GT(at(120, 60), 400);  // black bar, right
     }
+  }
+}
+
+// A result as it plays: when its picture first turns white (-1: never) and its sound first
+// passes 5 % of full scale (-1: never, silence), and how long each stream lasts.
+struct Played {
+  double flash = -1, beep = -1, pictureSeconds = 0, soundSeconds = 0, frameSeconds = 0;
+};
+
+Played Play(const std::string& path) {
+  Played p;
+  AVFormatContext* f = nullptr;
+  if (avformat_open_input(&f, path.c_str(), nullptr, nullptr) < 0) return p;
+  avformat_find_stream_info(f, nullptr);
+  std::vector<AVCodecContext*> codecs;
+  for (unsigned i = 0; i < f->nb_streams; ++i) {
+    const AVCodec* decoder = avcodec_find_decoder(f->streams[i]->codecpar->codec_id);
+    codecs.push_back(avcodec_alloc_context3(decoder));
+    avcodec_parameters_to_context(codecs[i], f->streams[i]->codecpar);
+    avcodec_open2(codecs[i], decoder, nullptr);
+  }
+  AVPacket* packet = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  std::int64_t frames = 0;
+  const auto take = [&](int i, const AVPacket* sent) {
+    avcodec_send_packet(codecs[i], sent);
+    const double base = av_q2d(f->streams[i]->time_base);
+    while (avcodec_receive_frame(codecs[i], frame) == 0) {
+      const double at = static_cast<double>(frame->best_effort_timestamp) * base;
+      if (codecs[i]->codec_type == AVMEDIA_TYPE_VIDEO) {
+        long sum = 0;
+        for (int y = 0; y < frame->height; ++y) sum += frame->data[0][y * frame->linesize[0] + 240];
+        if (p.flash < 0 && sum > 150L * frame->height) p.flash = at;
+        p.pictureSeconds = at + static_cast<double>(frame->pkt_duration) * base;
+        ++frames;
+      } else {
+        const auto* left = reinterpret_cast<const float*>(frame->data[0]);  // AAC: planar float
+        for (int n = 0; n < frame->nb_samples && p.beep < 0; ++n) {
+          if (std::abs(left[n]) > 0.05f) p.beep = at + static_cast<double>(n) / frame->sample_rate;
+        }
+        p.soundSeconds = at + static_cast<double>(frame->nb_samples) / frame->sample_rate;
+      }
+    }
+  };
+  while (av_read_frame(f, packet) >= 0) {
+    take(packet->stream_index, packet);
+    av_packet_unref(packet);
+  }
+  for (unsigned i = 0; i < f->nb_streams; ++i) take(static_cast<int>(i), nullptr);
+  for (AVCodecContext* c : codecs) avcodec_free_context(&c);
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  avformat_close_input(&f);
+  if (frames > 0) p.frameSeconds = p.pictureSeconds / static_cast<double>(frames);
+  return p;
+}
+
+// Sources whose clock has holes, late sound or jumps (a dark picture flashes white where a
+// beep sounds) keep flash and beep together; sounds and pictures beyond the usual (a tone
+// under each) are heard; both streams last the source's length; no step takes long. Sound
+// nothing reads, or a huge picture, is refused with its reason, never converted silent.
+TEST(Conversion, PictureAndSoundInStepAndHeardWhateverTheSourcesClockAndKind) {
+  const struct {
+    const char* file;
+    double flash;  // where flash and beep are on the result's clock (-1: no flash)
+    double seconds;
+    const char* fps;
+  } cases[] = {
+      {"timing-still.mp4", 13, 14, "30.00"},
+      {"timing-sound-gaps.ts", 9, 10, "25.00"},
+      {"timing-jump.ts", 4, 5, "25.00"},
+      {"timing-late-sound.mkv", 4, 5, "25.00"},
+      {"timing-late-10min.mkv", 601, 603, "10.00"},
+      {"sound-flac.mkv", -1, 1, "25.00"},
+      {"sound-dts.mkv", -1, 1, "25.00"},
+      {"sound-truehd.mkv", -1, 1, "25.00"},
+      {"sound-alac.mov", -1, 1, "25.00"},
+      {"sound-amr-nb.3gp", -1, 1, "25.00"},
+      {"sound-amr-wb.3gp", -1, 1, "25.00"},
+      {"picture-av1.webm", -1, 1, "25.00"},
+      {"slideshow.mkv", -1, 6, "29.97"},
+  };
+  testing::ScratchFolder scratch("brevlo-convert");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string target = (scratch.Path() / (std::string(c.file) + ".MP4")).string();
+    const Converted out = Convert(testing::TestVideoFolder() + c.file, target, TargetKind::Mpeg4);
+    ASSERT_EQ(out.error, "");
+    ASSERT_TRUE(out.details);
+    EXPECT_EQ(Described(*out.details),
+              std::string("MPEG-4 SP 480x272 ") + c.fps + " fps, AAC-LC 48000 Hz 2 ch");
+    EXPECT_LT(out.longestStep, 0.25);
+    const Played played = Play(target);
+    EXPECT_NE(played.beep, -1);
+    if (c.flash >= 0) {
+      EXPECT_NEAR(played.flash, c.flash, 0.1);
+      EXPECT_NEAR(played.beep, played.flash, played.frameSeconds + 0.001);
+    }
+    EXPECT_NEAR(played.pictureSeconds, c.seconds, 0.1);
+    EXPECT_NEAR(played.soundSeconds, c.seconds, 0.1);
+  }
+  const std::string large = testing::TestVideoFolder() + "picture-too-large.avi";
+  ASSERT_TRUE(media::ProbeSource(large));
+  EXPECT_FALSE(media::PictureOfVideo(large));
+  for (const auto& [file, reason] :
+       {std::pair{"sound-unknown.mkv", "the sound cannot be read (an unknown kind)"},
+        std::pair{"picture-too-large.avi", "the picture is larger than 8192 x 8192"}}) {
+    std::string error;
+    EXPECT_FALSE(media::Conversion::Open(testing::TestVideoFolder() + file,
+                                         (scratch.Path() / "refused.MP4").string(),
+                                         TargetKind::Mpeg4, error));
+    EXPECT_EQ(error, reason);
+    EXPECT_FALSE(scratch.Has("refused.MP4"));
   }
 }
 

@@ -105,18 +105,19 @@ TEST_F(FillTest, ListsVideosWithOwnOrDefaultThumbnailsAndSkipsOthers) {
 // rows came without a thumbnail that can be shown (their pictures follow), by row, path, size and
 // time.
 TEST_F(FillTest, OtherVideosWhenAskedAndTheRowsWithoutThumbnails) {
-  const char* names[] = {"a.mp4", "b.M4V", "c.mov",  "d.3gp", "e.MKV",  "f.webm", "g.avi",
-                         "h.wmv", "i.asf", "j.flv",  "k.mpg", "l.mpeg", "m.VOB",  "n.ts",
-                         "o.m2ts", "p.mts", "q.txt", "r.mp3", "s.mkv.part", "ts"};
+  const char* names[] = {"a.mp4",  "b.M4V", "c.mov",  "d.3gp",      "e.MKV",  "f.webm", "g.avi",
+                         "h.wmv",  "i.asf", "j.flv",  "k.mpg",      "l.mpeg", "m.VOB",  "n.ts",
+                         "o.m2ts", "p.mts", "p1.ogv", "p2.DivX",    "p3.f4v", "p4.dv",  "p5.MOD",
+                         "p6.tod", "q.txt", "r.mp3",  "s.mkv.part", "ts"};
   for (const char* name : names) scratch.Put(std::string("videos/") + name, 10);
   scratch.Jpeg("videos/e.THM", 255, 0, 0);
-  scratch.Put("videos/g.THM", 10);  // damaged: no thumbnail to show
+  scratch.Put("videos/g.THM", 10);                      // damaged: no thumbnail to show
   EXPECT_EQ(FillVideoList(videos, sink, env).rows, 1);  // ".mp4" only, as always
   env.otherVideos = true;
   const FillReport report = FillVideoList(videos, sink, env);
-  ASSERT_EQ(report.rows, 16);
-  EXPECT_EQ(sink.rows.back().caption, "p.mts");
-  ASSERT_EQ(report.withoutThumbnail.size(), 15u);
+  ASSERT_EQ(report.rows, 22);
+  EXPECT_EQ(sink.rows.back().caption, "p6.tod");
+  ASSERT_EQ(report.withoutThumbnail.size(), 21u);
   EXPECT_EQ(report.withoutThumbnail[3].row, 3);
   EXPECT_EQ(report.withoutThumbnail[4].row, 5);  // e.MKV has its own
   EXPECT_TRUE(report.withoutThumbnail[4].path.ends_with("f.webm"));
