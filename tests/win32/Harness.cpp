@@ -262,7 +262,7 @@ void MakePspFolders(const std::string& folder) {
 }
 
 MainFormFixture::MainFormFixture(const std::string& appFolder, platform::IShell* shell,
-                                 bool withPsp) {
+                                 bool withPsp, media::IVideoPictures* pictures) {
   if (withPsp) {
     pspFolder_ = appFolder + "psp\\";
     MakePspFolders(pspFolder_);
@@ -275,6 +275,7 @@ MainFormFixture::MainFormFixture(const std::string& appFolder, platform::IShell*
   app::MainServices services;
   services.exePath = appFolder + "Brevlo.exe";
   services.shell = shell;
+  services.pictures = pictures;
   app::TMainForm::UseServices(services);
   form_ = new app::TMainForm(ui::Application);
   app::TMainForm::UseServices(app::MainServices{});

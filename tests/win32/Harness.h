@@ -108,7 +108,7 @@ void MakePspFolders(const std::string& folder);
 class MainFormFixture {
  public:
   explicit MainFormFixture(const std::string& appFolder, platform::IShell* shell = nullptr,
-                           bool withPsp = true);
+                           bool withPsp = true, media::IVideoPictures* pictures = nullptr);
   ~MainFormFixture();
   app::TMainForm* operator->() const { return form_; }
   app::TMainForm* Form() const { return form_; }

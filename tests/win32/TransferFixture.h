@@ -26,7 +26,7 @@ class PspTransferTest : public ::testing::Test {
   }
   void Open() {
     WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
-    form = std::make_unique<MainFormFixture>(app.Path(), nullptr, false);
+    form = std::make_unique<MainFormFixture>(app.Path(), nullptr, false, pictures);
     progress = std::unique_ptr<app::TTransferForm>(app::NewTransferForm(ui::Application));
   }
   void TearDown() override {
@@ -42,6 +42,7 @@ class PspTransferTest : public ::testing::Test {
   std::unique_ptr<SimulatedDrive> drive;
   std::unique_ptr<MainFormFixture> form;
   std::unique_ptr<app::TTransferForm> progress;
+  media::IVideoPictures* pictures = nullptr;  // the program's own when none
 };
 
 }  // namespace brevlo::testing
