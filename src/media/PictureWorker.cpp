@@ -15,8 +15,7 @@ bool ReadWithStreams(const std::string& path, std::vector<std::uint8_t>& out) {
 }
 }  // namespace
 
-PictureWorker::PictureWorker(IVideoPictures* maker, std::function<void()> ready,
-                             ReadWholeFile read)
+PictureWorker::PictureWorker(IVideoPictures* maker, std::function<void()> ready, ReadWholeFile read)
     : maker_(maker),
       ready_(std::move(ready)),
       read_(read ? std::move(read) : ReadWithStreams),

@@ -10,13 +10,14 @@ namespace brevlo::library {
 namespace {
 
 ListedVideo Video(int i, bool thumbnail) {
-  return {"v" + std::to_string(i) + ".mp4", 1, 2, thumbnail ? "v" + std::to_string(i) + ".THM" : ""};
+  return {"v" + std::to_string(i) + ".mp4", 1, 2,
+          thumbnail ? "v" + std::to_string(i) + ".THM" : ""};
 }
 
 TEST(RowPictures, RowsKeepTheirPlacesUntilTheLongestUnusedIsTakenForAnother) {
   RowPictures pictures(5);  // the two fixed places and three for rows
   for (int i = 0; i < 6; ++i) pictures.AddRow(Video(i, i != 4));
-  EXPECT_EQ(pictures.PlaceFor(0), RowPictures::BlankPlace);   // on its way
+  EXPECT_EQ(pictures.PlaceFor(0), RowPictures::BlankPlace);    // on its way
   EXPECT_EQ(pictures.PlaceFor(4), RowPictures::DefaultPlace);  // no thumbnail of its own
   EXPECT_EQ(pictures.PlaceFor(99), RowPictures::BlankPlace);
   const int p0 = pictures.Take(0), p1 = pictures.Take(1), p2 = pictures.Take(2);

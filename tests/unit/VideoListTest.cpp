@@ -89,14 +89,14 @@ TEST_F(FillTest, ListsVideosWithOwnOrDefaultThumbnailsAndSkipsOthers) {
   EXPECT_EQ(sink.rows[1].size, "2");
   EXPECT_EQ(sink.rows[0].thumbnail, "a.thm");
   EXPECT_EQ(sink.rows[1].thumbnail, "");  // the default stands in
-  EXPECT_EQ(pump.calls, 2);  // once before each video
+  EXPECT_EQ(pump.calls, 2);               // once before each video
 }
 
 // With conversion on, the PC list takes the videos people have, in any case, each with its size,
 // time and own thumbnail, if any (the others' pictures follow).
 TEST_F(FillTest, OtherVideosWhenAskedAndTheRowsWithoutThumbnails) {
-  const char* names[] = {"a.mp4", "b.M4V", "c.mov",  "d.3gp", "e.MKV",  "f.webm", "g.avi",
-                         "h.wmv", "i.asf", "j.flv",  "k.mpg", "l.mpeg", "m.VOB",  "n.ts",
+  const char* names[] = {"a.mp4",  "b.M4V", "c.mov", "d.3gp", "e.MKV",      "f.webm", "g.avi",
+                         "h.wmv",  "i.asf", "j.flv", "k.mpg", "l.mpeg",     "m.VOB",  "n.ts",
                          "o.m2ts", "p.mts", "q.txt", "r.mp3", "s.mkv.part", "ts"};
   for (const char* name : names) scratch.Put(std::string("videos/") + name, 10);
   scratch.Jpeg("videos/e.THM", 255, 0, 0);

@@ -277,7 +277,8 @@ TEST_F(PcList, InputDuringAFillLeavesListCountAndFolderConsistent) {
     ASSERT_EQ(form->ltvPC->Count(), rows);
     EXPECT_EQ(form->labPCNum->Caption(), std::to_string(rows));
     for (int i = 0; i < rows; ++i) {
-      EXPECT_LT(ItemImage(form->ltvPC->Handle(), i), ImageList_GetImageCount(form->imlPC->Handle()));
+      EXPECT_LT(ItemImage(form->ltvPC->Handle(), i),
+                ImageList_GetImageCount(form->imlPC->Handle()));
     }
     ASSERT_EQ(shell.opened.size(), 1u);
     EXPECT_EQ(shell.opened[0], videos);

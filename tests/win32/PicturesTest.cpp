@@ -222,7 +222,8 @@ TEST(Pictures, EveryRowOnScreenShowsItsOwnPictureWhereverAScrollStops) {
     const int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
     for (int row = top; row < std::min(rows, top + page); ++row) {
       const COLORREF shown = DrawnPicture(list, row);
-      EXPECT_EQ(RowOfColour(shown), row) << how << ": row " << row << " shows " << std::hex << shown;
+      EXPECT_EQ(RowOfColour(shown), row)
+          << how << ": row " << row << " shows " << std::hex << shown;
     }
   };
   check("as filled");
