@@ -190,6 +190,7 @@ void TMainForm::DpiChanged() {
   ui::TForm::DpiChanged();
   // The pictures are read again at the new size, as the rows are shown.
   for (int which = 0; which < 2; ++which) {
+    if (!rowPictures_[which]) continue;
     ui::TImageList* images = which == 0 ? imlPC : imlPSP;
     images->SetSize(Scaled(platform::ThumbnailWidth), Scaled(platform::ThumbnailHeight));
     rowPictures_[which]->Forget();
