@@ -70,9 +70,7 @@ class CountingSink : public library::IVideoListSink {
  public:
   int rows = 0;
   void Clear() override { rows = 0; }
-  void AddVideo(const std::string&, const std::string&, const platform::Thumbnail&) override {
-    ++rows;
-  }
+  void AddVideo(const library::ListedVideo&, const std::string&) override { ++rows; }
 };
 
 void MakeVideos(const fs::path& folder, int count, const std::vector<std::uint8_t>& jpeg,

@@ -19,6 +19,9 @@
 #     with its parts timed in fresh processes (bench/win32/fill_bench.cpp startup);
 #   - a full repaint of the main window with 200 videos in both lists, skinned against the
 #     same window without its skin;
+#   - a scroll through 2,000 videos in 40 stops: from each stop to every row on screen showing
+#     its own picture, against reading and decoding those rows' thumbnails straight; the
+#     worst answer of the window meanwhile against the same while it is idle;
 #   - the fill of 2,000 videos with the rows' tips on (some of them read before each fill)
 #     against the same fill with the tips off;
 #   - the fill of 2,000 real videos (half of them with a PSP title) and a scroll through every
@@ -33,8 +36,8 @@
 #     alone under Wine without the windows; the worst answer of the main window meanwhile.
 # Ends with one line per figure: figure, baseline, ratio. Uses its own Wine prefix
 # (build/wineprefix-bench) and its own virtual display. Called by tools/bench.sh.
-#   tools/bench-wine.sh [fill] [memory] [tree] [transfer] [startup] [paint] [tips] [titles]
-#                       [pictures] [convert]
+#   tools/bench-wine.sh [fill] [memory] [scroll] [tree] [transfer] [startup] [paint] [tips]
+#                       [titles] [pictures] [convert]
 #   default: all
 set -eEuo pipefail
 BREVLO_LOG_NAME=bench-wine
@@ -45,10 +48,11 @@ source "$(dirname "$0")/lib/psp-rig.sh"
 source "$(dirname "$0")/lib/e2e.sh"
 
 parts=("$@")
-[ ${#parts[@]} -gt 0 ] || parts=(fill memory tree transfer startup paint tips titles pictures convert)
+[ ${#parts[@]} -gt 0 ] || parts=(fill memory scroll tree transfer startup paint tips titles pictures convert)
 fill_rows=${BREVLO_BENCH_FILL_ROWS:-2000}
 memory_rows=${BREVLO_BENCH_MEMORY_ROWS:-10000}
 fill_repeats=${BREVLO_BENCH_FILL_REPEATS:-5}
+scroll_stops=${BREVLO_BENCH_SCROLL_STOPS:-40}
 tree_folders=${BREVLO_BENCH_TREE_FOLDERS:-10}
 tree_files=${BREVLO_BENCH_TREE_FILES:-50000}
 tree_repeats=${BREVLO_BENCH_TREE_REPEATS:-9}
@@ -213,9 +217,28 @@ bench_memory() {
   figure "bytes per row, $memory_rows rows (B)" "$(fmt "$(value "$out" bytes_per_row_working_set)" '%.0f')" \
     "pixels of one 80 x 60 thumbnail (B)" "$(fmt "$(value "$out" thumbnail_pixel_bytes)" '%.0f')" \
     "$(ratio "$(value "$out" bytes_per_row_working_set)" "$(value "$out" thumbnail_pixel_bytes)")"
+  figure "working set added by $memory_rows rows (MB)" "$(awk -v f="$(value "$out" filled_working_set)" -v e="$(value "$out" empty_working_set)" 'BEGIN { printf "%.1f", (f - e) / 1e6 }')" \
+    "the empty window's working set (MB)" "$(awk -v v="$(value "$out" empty_working_set)" 'BEGIN { printf "%.1f", v / 1e6 }')" \
+    "$(ratio "$(awk -v f="$(value "$out" filled_working_set)" -v e="$(value "$out" empty_working_set)" 'BEGIN { print f - e }')" "$(value "$out" empty_working_set)")"
   figure "peak working set, $memory_rows rows (MB)" "$(fmt "$(value "$out" peak_working_set)" '%.0f' | awk '{ printf "%.1f", $1 / 1e6 }')" \
     "working set kept with the rows (MB)" "$(awk -v v="$(value "$out" filled_working_set)" 'BEGIN { printf "%.1f", v / 1e6 }')" \
     "$(ratio "$(value "$out" peak_working_set)" "$(value "$out" filled_working_set)")"
+}
+
+bench_scroll() {
+  local dir out
+  dir=$(make_folder "$fill_rows")
+  out=$data/scroll.txt
+  echo "== a scroll through $fill_rows videos in $scroll_stops stops"
+  in_wine "$out" "$win/fill_bench.exe" scroll "$(brevlo_winpath "$dir")" "$scroll_stops"
+  result_figure "$out" scroll_to_pictures_seconds scroll_straight_seconds \
+    "scroll stop to every picture on screen (s)" "those rows' thumbnails read straight (s)" '%.4f'
+  figure "  the slowest stop (s)" "$(fmt "$(value "$out" scroll_to_pictures_worst_seconds)" '%.4f')" \
+    "those rows' thumbnails read straight (s)" "$(fmt "$(value "$out" scroll_straight_seconds)" '%.4f')" \
+    "$(ratio "$(value "$out" scroll_to_pictures_worst_seconds)" "$(value "$out" scroll_straight_seconds)")"
+  figure "worst answer while scrolling (ms)" "$(awk -v v="$(value "$out" scroll_worst_answer_seconds)" 'BEGIN { printf "%.1f", v * 1000 }')" \
+    "worst answer of the idle window (ms)" "$(awk -v v="$(value "$out" idle_worst_answer_seconds)" 'BEGIN { printf "%.1f", v * 1000 }')" \
+    "$(ratio "$(value "$out" scroll_worst_answer_seconds)" "$(value "$out" idle_worst_answer_seconds)")"
 }
 
 # A drive whose folders hold many files, each folder with one subfolder among them.
@@ -262,6 +285,16 @@ end_app() {
   app_pid=
 }
 
+# The processes of an image running in this run's own Wine prefix, by id: programs of the same
+# name that others run on this machine are left alone.
+prefix_pids() {
+  local pid
+  for pid in $(pgrep -f -- "$1"); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+  return 0
+}
+
 # Seconds from the start of a Windows program to its window named by a pattern being shown
 # on the display, as the X server tells it (bench/winwatch.c). The program is then ended with
 # every process of its image, so that each start finds Wine as the one before: a process left
@@ -275,12 +308,14 @@ time_to_window() {
     : >"$data/winwatch.out"
   out=$(cat "$data/winwatch.out")
   [ -z "$out" ] || kill "${out#* }" 2>/dev/null || true
-  pkill -f -- "$image" 2>/dev/null || true
+  # shellcheck disable=SC2046 # ids
+  kill $(prefix_pids "$image") 2>/dev/null || true
   for ((i = 0; i < 300; i++)); do
-    pgrep -f -- "$image" >/dev/null || break
+    [ -n "$(prefix_pids "$image")" ] || break
     sleep 0.1
   done
-  pkill -9 -f -- "$image" 2>/dev/null || true
+  # shellcheck disable=SC2046 # ids
+  kill -9 $(prefix_pids "$image") 2>/dev/null || true
   # Let the server forget the process before the next start.
   sleep 0.5
   [ -n "$out" ] || return 1
@@ -664,6 +699,7 @@ for part in "${parts[@]}"; do
   case $part in
   fill) bench_fill ;;
   memory) bench_memory ;;
+  scroll) bench_scroll ;;
   tree) bench_tree ;;
   transfer) bench_transfer ;;
   startup) bench_startup ;;

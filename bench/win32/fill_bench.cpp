@@ -18,6 +18,11 @@
 //   fill_bench titles FOLDER [REPEATS]        the fill and a scroll through every row, page by
 //                                             page, with the rows' PSP titles under their names
 //                                             against the same without titles
+//   fill_bench scroll FOLDER [STOPS]          a scroll through every row, stopping STOPS times:
+//                                             from each stop to every row on screen showing its
+//                                             own picture, against reading and decoding those
+//                                             rows' thumbnails straight; the worst answer of
+//                                             the window meanwhile against it idle
 //   fill_bench copy HOW TOFOLDER FILE...      seconds of a copy of the files, one by one, by
 //                                             CopyFileA (system), CopyFileExW with a progress
 //                                             routine (systemex) or the program's steps (steps)
@@ -56,6 +61,8 @@
 #include "app/win32/SecondaryForms.h"
 #include "dirtree/DirTreeModel.h"
 #include "dirtree/win32/FileExplorer.h"
+#include "library/PspNaming.h"
+#include "library/RowPictures.h"
 #include "media/Conversion.h"
 #include "media/VideoPicture.h"
 #include "operations/win32/RenameForm.h"
@@ -382,9 +389,8 @@ int TimeFill(const std::string& folder, int repeats, bool parts) {
     files.push_back(window.fs.seconds);
     listing.push_back(window.fs.listingSeconds);
     pumping.push_back(window.pump.seconds);
-    if (form->ltvPC->Count() != rows || form->imlPC->Count() != rows) {
-      std::fprintf(stderr, "the fill listed %d rows, %d images of %d\n", form->ltvPC->Count(),
-                   form->imlPC->Count(), rows);
+    if (form->ltvPC->Count() != rows) {
+      std::fprintf(stderr, "the fill listed %d rows of %d\n", form->ltvPC->Count(), rows);
       return 1;
     }
     // What the user waits for next: the list drawn with its rows.
@@ -812,6 +818,124 @@ int TimeTips(const std::string& folder, int repeats) {
   return 0;
 }
 
+// The place of the picture a row shows, as the list asks for it.
+int ShownPlace(HWND list, int row) {
+  LVITEMA item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return item.iImage;
+}
+
+// The worst time the window took to answer a message sent every 5 ms from another thread while
+// work() ran on this one.
+double WorstAnswerDuring(HWND window, const std::function<void()>& work) {
+  struct Probe {
+    HWND window;
+    volatile bool done = false;
+    double worst = 0;
+  } probe{window};
+  HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](LPVOID p) -> DWORD {
+        auto& state = *static_cast<Probe*>(p);
+        while (!state.done) {
+          const double start = Now();
+          DWORD_PTR result = 0;
+          SendMessageTimeoutA(state.window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+          state.worst = std::max(state.worst, Now() - start);
+          Sleep(5);
+        }
+        return 0;
+      },
+      &probe, 0, nullptr);
+  work();
+  probe.done = true;
+  while (WaitForSingleObject(thread, 1) == WAIT_TIMEOUT) Pump();
+  CloseHandle(thread);
+  return probe.worst;
+}
+
+// A person scrolling through a long list: STOPS stops spread over it, each reached at once
+// (a drag of the scroll box), then the time until every row on screen shows its own picture.
+// The baseline reads and decodes the same rows' thumbnails straight, on this thread.
+int TimeScroll(const std::string& folder, int stops) {
+  const auto thumbs = ThumbnailsOrSay(folder);
+  if (thumbs.empty()) return 2;
+  ProgramFolder program(thumbs.front());
+  Window window(program.path);
+  app::TMainForm* form = window.form;
+  ui::TListView* list = form->ltvPC;
+  HWND hwnd = list->Handle();
+  form->FillVideoList(folder, list, form->imlPC);
+  Pump();
+  const int rows = list->Count();
+  const int page = std::max(1, list->RowsInView());
+  RECT r{LVIR_BOUNDS, 0, 0, 0};
+  SendMessageA(hwnd, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+  const int rowHeight = std::max<int>(1, r.bottom - r.top);
+  platform::Win32FileSystem plain;
+  platform::JpegThumbnailDecoder decoder;
+  platform::Thumbnail picture(form->imlPC->Width(), form->imlPC->Height());
+  std::vector<unsigned char> bytes;
+  std::vector<double> toPictures, straight;
+  bool timedOut = false;
+  const auto allShown = [&](int top) {
+    for (int row = top; row < std::min(rows, top + page); ++row) {
+      if (ShownPlace(hwnd, row) < library::RowPictures::BlankPlace + 1) return false;
+    }
+    return true;
+  };
+  const double busy = WorstAnswerDuring(form->Handle(), [&] {
+    for (int stop = 1; stop <= stops; ++stop) {
+      const int target = static_cast<int>(static_cast<long long>(rows - page) * stop / stops);
+      const int top = list->TopIndex();
+      const double start = Now();
+      SendMessageA(hwnd, LVM_SCROLL, 0, (target - top) * rowHeight);
+      UpdateWindow(hwnd);
+      while (!allShown(list->TopIndex())) {
+        if (Now() - start > 10) {
+          timedOut = true;
+          break;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        Pump();
+        UpdateWindow(hwnd);
+      }
+      toPictures.push_back(Now() - start);
+      const int shownTop = list->TopIndex();
+      straight.push_back(bench::Seconds([&] {
+        for (int row = shownTop; row < std::min(rows, shownTop + page); ++row) {
+          plain.ReadFile(folder + library::WithoutExtension(list->Item(row).caption) + ".THM",
+                         bytes, platform::MaxJpegBytes);
+          decoder.Decode(bytes.data(), bytes.size(), picture);
+        }
+      }));
+    }
+  });
+  const double idle = WorstAnswerDuring(form->Handle(), [] {
+    for (const double start = Now(); Now() - start < 1;) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+      Pump();
+    }
+  });
+  if (timedOut) std::fprintf(stderr, "a stop waited more than 10 s for its pictures\n");
+  std::sort(toPictures.begin(), toPictures.end());
+  std::printf(
+      "rows %d, %d a page, %d stops: to every picture on screen median %.4f s, worst %.4f s; "
+      "the same rows read straight %.4f s; worst answer %.1f ms scrolling, %.1f ms idle\n",
+      rows, page, stops, bench::Median(toPictures), toPictures.back(), bench::Median(straight),
+      busy * 1000, idle * 1000);
+  Result("scroll_rows", rows);
+  Result("scroll_to_pictures_seconds", bench::Median(toPictures));
+  Result("scroll_to_pictures_worst_seconds", toPictures.back());
+  Result("scroll_straight_seconds", bench::Median(straight));
+  Result("scroll_worst_answer_seconds", busy);
+  Result("idle_worst_answer_seconds", idle);
+  std::fflush(stdout);
+  return timedOut ? 1 : 0;
+}
+
 // Seconds since the process was created, as the system counts them.
 double SinceProcessStart() {
   FILETIME created, exited, kernel, user, now;
@@ -1184,6 +1308,7 @@ int main(int argc, char** argv) {
     return TimePictures(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
   }
   if (mode == "thumbs") return TimeThumbs(folder);
+  if (mode == "scroll") return TimeScroll(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 40);
   if (mode == "tips") return TimeTips(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 9);
   if (mode == "titles") return TimeTitles(folder, argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
   if (mode == "tree") return TimeTree(argv[2][0], argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);

@@ -12,27 +12,6 @@
 namespace brevlo::library {
 namespace {
 
-using platform::Thumbnail;
-
-bool DecodeFile(platform::IFileSystem& fs, platform::JpegThumbnailDecoder& decoder,
-                std::vector<unsigned char>& bytes, const std::string& path, Thumbnail& out,
-                int& errorCode) {
-  if (!fs.ReadFile(path, bytes, platform::MaxJpegBytes)) {
-    errorCode = 0;
-    return false;
-  }
-  const auto result = decoder.Decode(bytes.data(), bytes.size(), out);
-  errorCode = result.errorCode;
-  return result.ok;
-}
-
-// A neutral grey picture for when even the default thumbnail cannot be decoded.
-Thumbnail BlankThumbnail(int width, int height) {
-  Thumbnail t(width, height);
-  std::fill(t.bgr.begin(), t.bgr.end(), 0xC0);
-  return t;
-}
-
 std::string LowerAscii(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -162,57 +141,32 @@ FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEn
   if (env.listed) env.listed();
 
   sink.Reserve(videos.size());
-  const std::string base = WithTrailingBackslash(folder);
   const std::string defaultPath = env.appFolder + DefaultThumbnailName;
   const char separator = env.locale.DecimalSeparator();
-  platform::JpegThumbnailDecoder decoder;  // one for the whole fill
-  std::vector<unsigned char> bytes;
-  std::optional<Thumbnail> defaultThumb;  // decoded once per fill, when first needed
   bool defaultExists = false;
   bool defaultChecked = false;
-
-  auto useDefault = [&](Thumbnail& out) {
-    if (!defaultThumb) {
-      Thumbnail t(env.thumbnailWidth, env.thumbnailHeight);
-      int code = 0;
-      if (!DecodeFile(env.fs, decoder, bytes, defaultPath, t, code)) {
-        if (report.jpegError == 0) report.jpegError = code;
-        t = BlankThumbnail(env.thumbnailWidth, env.thumbnailHeight);
-      }
-      defaultThumb = t;
-    }
-    out = *defaultThumb;
-  };
-
-  Thumbnail thumb(env.thumbnailWidth, env.thumbnailHeight);
-  for (const auto& video : videos) {
-    const std::string& name = video.name;
+  ListedVideo row;
+  for (auto& video : videos) {
     env.pump.ProcessMessages();
     if (env.superseded && env.superseded()) {
       report.superseded = true;
       return report;
     }
-    const auto own = companions.find(LowerAscii(WithoutExtension(name) + ".THM"));
-    if (own != companions.end()) {
-      int code = 0;
-      if (!DecodeFile(env.fs, decoder, bytes, base + own->second, thumb, code)) {
-        if (report.jpegError == 0) report.jpegError = code;
-        useDefault(thumb);
-        // A thumbnail that cannot be shown is none: the video's own picture may follow.
-        report.withoutThumbnail.push_back({report.rows, base + name, video.size, video.modified});
-      }
-    } else {
+    const auto own = companions.find(LowerAscii(WithoutExtension(video.name) + ".THM"));
+    if (own == companions.end()) {
       if (!defaultChecked) {
         defaultExists = env.fs.FileExists(defaultPath);
         defaultChecked = true;
       }
-      if (!defaultExists) {
-        continue;
-      }
-      useDefault(thumb);
-      report.withoutThumbnail.push_back({report.rows, base + name, video.size, video.modified});
+      if (!defaultExists) continue;
+      row.thumbnail.clear();
+    } else {
+      row.thumbnail = own->second;
     }
-    sink.AddVideo(name, FormatSizeMB(video.size, separator), thumb);
+    row.name = std::move(video.name);
+    row.size = video.size;
+    row.modified = video.modified;
+    sink.AddVideo(row, FormatSizeMB(row.size, separator));
     ++report.rows;
   }
   return report;

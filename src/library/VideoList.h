@@ -8,22 +8,28 @@
 
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
-#include "platform/JpegDecoder.h"
 #include "platform/Locale.h"
 #include "platform/MessagePump.h"
 
 namespace brevlo::library {
 
-// Where a fill puts its rows: a list view with its image list, or a plain record in tests.
+// A video as the folder's listing gave it, with its own thumbnail's name when it has one.
+struct ListedVideo {
+  std::string name;
+  std::uint64_t size = 0;
+  std::uint64_t modified = 0;
+  std::string thumbnail;  // the companion as listed; empty: the default thumbnail stands in
+};
+
+// Where a fill puts its rows: a list view, or a plain record in tests. The fill reads no
+// thumbnail: the pictures are read for the rows that are shown, when they are shown.
 class IVideoListSink {
  public:
   virtual ~IVideoListSink() = default;
   virtual void Clear() = 0;
   // How many rows are coming, so storage can grow once.
   virtual void Reserve(std::size_t) {}
-  // Row and thumbnail go in together, so row i always shows image i.
-  virtual void AddVideo(const std::string& caption, const std::string& sizeText,
-                        const platform::Thumbnail& thumbnail) = 0;
+  virtual void AddVideo(const ListedVideo& video, const std::string& sizeText) = 0;
 };
 
 struct FillEnvironment {
@@ -36,32 +42,21 @@ struct FillEnvironment {
   // Called once the folder is known to exist and is listed, before the first row: from here
   // on the list belongs to this fill.
   std::function<void()> listed;
-  // The thumbnails' size: the design's at the list's scale.
-  int thumbnailWidth = platform::ThumbnailWidth;
-  int thumbnailHeight = platform::ThumbnailHeight;
   // Lists the other video files too (IsOtherVideoName), not only ".mp4".
   bool otherVideos = false;
-};
-
-// A row shown with the default thumbnail because its video has none of its own.
-struct RowWithoutThumbnail {
-  int row = 0;
-  std::string path;
-  std::uint64_t size = 0;
-  std::uint64_t modified = 0;
 };
 
 struct FillReport {
   bool listed = false;      // false: the folder did not exist and nothing changed
   bool superseded = false;  // a newer fill took over the list half-way
   int rows = 0;
-  int jpegError = 0;  // first decoder error met; such videos show the default thumbnail
-  std::vector<RowWithoutThumbnail> withoutThumbnail;
 };
 
 inline constexpr const char* DefaultThumbnailName = "DefaultPreview.THM";
 
-// Lists the ".mp4" videos of a folder (and the others when asked) with their thumbnails and sizes.
+// Lists the ".mp4" videos of a folder (and the others when asked) with their sizes and the names
+// of their thumbnails. A video with no thumbnail of its own is left out while the default
+// thumbnail is missing too.
 FillReport FillVideoList(const std::string& folder, IVideoListSink& sink, FillEnvironment& env);
 
 // bytes / 1000000 in the shortest general form, with the given decimal separator.

@@ -168,12 +168,14 @@ void TCustomListView::ShowRowCount() {
 }
 
 // The control asks for the caption, the size text and the image of a row it is about to use.
-void TCustomListView::AnswerDisplayInfo(LPARAM info, bool wide) const {
+void TCustomListView::AnswerDisplayInfo(LPARAM info, bool wide) {
   // Both notifications carry the same item layout; only the text pointer's type differs.
   auto& item = reinterpret_cast<NMLVDISPINFOA*>(info)->item;
   if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= items_.size()) return;
   const TListItemData& row = items_[static_cast<std::size_t>(item.iItem)];
-  if ((item.mask & LVIF_IMAGE) != 0) item.iImage = row.imageIndex;
+  if ((item.mask & LVIF_IMAGE) != 0) {
+    item.iImage = OnRowImage ? OnRowImage(this, item.iItem) : row.imageIndex;
+  }
   if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) return;
   static const std::string none;
   const std::string& text = item.iSubItem == 0 ? row.caption

@@ -92,6 +92,8 @@ class TCustomListView : public TCustomListControl {
   int RowsInView();
 
   std::function<void(TObject*, int index)> OnStartDrag;
+  // The image of a row, asked each time the control draws it; unset: the row's imageIndex.
+  std::function<int(TObject*, int index)> OnRowImage;
   // The tip of a row the mouse rests on (UTF-8, lines split by CR LF); asked each time the tip
   // shows. Empty: no tip.
   std::function<std::string(TObject*, int index)> OnInfoTip;
@@ -109,7 +111,7 @@ class TCustomListView : public TCustomListControl {
 
  private:
   void ShowRowCount();
-  void AnswerDisplayInfo(LPARAM info, bool wide) const;
+  void AnswerDisplayInfo(LPARAM info, bool wide);
   LRESULT FindRow(LPARAM find, bool wide) const;
   void TrackInfoTip(const TMessage& message);
   void DropInfoTipRow();

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,8 +16,10 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <thread>
 
 #include "library/VideoList.h"
+#include "media/PictureWorker.h"
 #include "platform/JpegDecoder.h"
 #include "platform/portable/PortablePlatform.h"
 #include "support/JpegWriter.h"
@@ -178,16 +181,20 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 class Sink : public library::IVideoListSink {
  public:
   struct Row {
-    std::string caption;
+    library::ListedVideo video;
     std::string size;
-    Thumbnail thumb;
+    Thumbnail thumb;  // as shown, once read
   };
   std::vector<Row> rows;
   void Clear() override { rows.clear(); }
-  void AddVideo(const std::string& caption, const std::string& size,
-                const Thumbnail& thumb) override {
-    rows.push_back({caption, size, thumb});
+  void AddVideo(const library::ListedVideo& video, const std::string& size) override {
+    rows.push_back({video, size, {}});
   }
+};
+
+// What a fill's rows show once their thumbnails are read, and the first decoder error met.
+struct Shown {
+  int jpegError = 0;
 };
 
 class FaultThumbnails : public ::testing::Test {
@@ -207,9 +214,36 @@ class FaultThumbnails : public ::testing::Test {
   void Put(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     brevlo::testing::WriteBytes((root / "videos" / name).string(), bytes);
   }
-  library::FillReport Fill() {
+  // The fill, then every row's thumbnail read as the list reads those it shows.
+  Shown Fill() {
     library::FillEnvironment env{files, locale, pump, (root / "app").string() + "/", nullptr};
-    return library::FillVideoList((root / "videos").string(), sink, env);
+    library::FillVideoList((root / "videos").string(), sink, env);
+    media::PictureWorker worker(nullptr, {});
+    std::vector<media::PictureJob> jobs;
+    for (std::size_t i = 0; i < sink.rows.size(); ++i) {
+      media::PictureJob job{0, 1, static_cast<int>(i), {}};
+      if (!sink.rows[i].video.thumbnail.empty()) {
+        job.thumbnail = (root / "videos" / sink.rows[i].video.thumbnail).string();
+      }
+      jobs.push_back(job);
+    }
+    worker.Submit(0, jobs);
+    std::vector<media::PictureDone> done;
+    for (int wait = 0; wait < 10000 && done.size() < jobs.size(); ++wait) {
+      for (auto& d : worker.TakeDone()) done.push_back(std::move(d));
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    Shown shown;
+    Thumbnail standIn;
+    std::vector<std::uint8_t> bytes;
+    files.ReadFile((root / "app" / "DefaultPreview.THM").string(), bytes, MaxJpegBytes);
+    DecodeJpegThumbnail(bytes.data(), bytes.size(), standIn);
+    for (auto& d : done) {
+      if (shown.jpegError == 0) shown.jpegError = d.jpegError;
+      sink.rows[static_cast<std::size_t>(d.job.row)].thumb =
+          d.source == media::PictureSource::Thumbnail ? d.pixels : standIn;
+    }
+    return shown;
   }
 
   fs::path root;
@@ -232,9 +266,9 @@ TEST_F(FaultThumbnails, PngUnderAThumbnailNameShowsTheDefaultAndStaysAsItWas) {
   Put("next.mp4", std::vector<std::uint8_t>(10, 'v'));
   Put("next.THM", brevlo::testing::MakeJpeg(160, 120, 255, 0, 0));
   const auto before = Snapshot(root);
-  const library::FillReport report = Fill();
+  const Shown report = Fill();
   EXPECT_EQ(Snapshot(root), before);
-  // The fill goes on past the bad thumbnail; the error is kept for the one box it shows.
+  // The rows go on past the bad thumbnail; the error is kept for the one box it shows.
   ASSERT_EQ(sink.rows.size(), 2u);
   EXPECT_EQ(report.jpegError, JERR_NO_SOI);
   EXPECT_EQ(JpegErrorText(report.jpegError), "JPEG error #" + std::to_string(JERR_NO_SOI));
@@ -342,7 +376,7 @@ TEST_F(FaultThumbnails, PictureWithoutTablesIsRefusedWhateverCameBefore) {
   Put("b.mp4", std::vector<std::uint8_t>(10, 'v'));
   Put("b.THM", tableless);
   const auto before = Snapshot(root);
-  const library::FillReport report = Fill();
+  const Shown report = Fill();
   EXPECT_EQ(Snapshot(root), before);
   ASSERT_EQ(sink.rows.size(), 2u);
   EXPECT_EQ(report.jpegError, fresh.errorCode);

@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "media/PictureWorker.h"
 #include "media/VideoPicture.h"
+#include "support/JpegWriter.h"
 
 namespace brevlo {
 namespace {
@@ -92,15 +94,26 @@ TEST(VideoPicture, ThumbnailIsABaselineJpegOfThePicture) {
   EXPECT_TRUE(pictures.ThumbnailOf(Videos + "picture-not-a-video.mp4").empty());
 }
 
-// Counts its calls; each file's "picture" is its name, so a mix-up shows.
-class NamedPictures : public media::IVideoPictures {
+// Counts its calls; each file's picture is a JPEG of the colour its name says, so a mix-up shows.
+// A name starting with "fail" has no picture the first time; "hold" waits until it is told to
+// stop, as a slow read would.
+class ColourPictures : public media::IVideoPictures {
  public:
-  std::vector<std::uint8_t> ThumbnailOf(const std::string& path, const media::StopAsked&) override {
-    ++calls;
+  std::vector<std::uint8_t> ThumbnailOf(const std::string& path,
+                                        const media::StopAsked& stop) override {
+    const int call = ++calls;
     while (hold) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return std::vector<std::uint8_t>(path.begin(), path.end());
+    if (path.starts_with("hold")) {
+      while (!(stop && stop())) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      ++gaveUp;
+      return {};
+    }
+    if (path.starts_with("fail") && call == 1) return {};
+    const bool red = path.find("red") != std::string::npos;
+    return testing::MakeJpeg(160, 120, red ? 255 : 0, red ? 0 : 255, 0);
   }
   std::atomic<int> calls{0};
+  std::atomic<int> gaveUp{0};
   std::atomic<bool> hold{false};
 };
 
@@ -113,38 +126,122 @@ std::vector<media::PictureDone> WaitFor(media::PictureWorker& worker, std::size_
   return all;
 }
 
+media::PictureJob Job(int row, const std::string& path, unsigned generation = 1) {
+  media::PictureJob job{0, generation, row, {path, 10, 20}};
+  job.frame = true;
+  return job;
+}
+
+bool Red(const media::PictureDone& d) {
+  if (d.pixels.width != 80) return false;
+  const Rgb c = At(d.pixels, 40, 30);  // a gradient: 191 in the middle
+  return c.r > 150 && c.g < 60;
+}
+
 TEST(PictureWorker, MakesEachPictureOnceAndDropsWorkThatNoLongerMatters) {
-  NamedPictures maker;
+  ColourPictures maker;
   std::atomic<int> posted{0};
-  media::PictureWorker worker(maker, [&] { ++posted; });
-  auto job = [](int row, const char* path) { return media::PictureJob{0, 1, row, {path, 10, 20}}; };
+  media::PictureWorker worker(&maker, [&] { ++posted; });
   maker.hold = true;
-  EXPECT_TRUE(worker.Submit(0, {job(0, "a"), job(1, "b"), job(2, "c")}).empty());
+  worker.Submit(0, {Job(0, "a-red"), Job(1, "b"), Job(2, "c")});
   while (maker.calls == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   // A refill of the same list while "a" is being made: b and c are no longer wanted.
-  std::vector<media::PictureJob> refill{job(0, "d")};
-  refill[0].generation = 2;
-  worker.Submit(0, refill);
+  worker.Submit(0, {Job(0, "d", 2)});
   maker.hold = false;
   auto done = WaitFor(worker, 2);
   ASSERT_EQ(done.size(), 2u);
-  EXPECT_EQ(std::string(done[0].picture->begin(), done[0].picture->end()), "a");
+  EXPECT_EQ(done[0].source, media::PictureSource::Frame);
+  EXPECT_TRUE(Red(done[0]));
   EXPECT_EQ(done[1].job.generation, 2u);
-  EXPECT_EQ(std::string(done[1].picture->begin(), done[1].picture->end()), "d");
+  EXPECT_FALSE(Red(done[1]));
   EXPECT_EQ(maker.calls, 2);
   EXPECT_GE(posted, 2);
 
-  // Known pictures are answered at once, the same file with another time is made again, and a
-  // transfer asking for a known file reads nothing.
-  auto again = worker.Submit(1, {job(5, "a"), media::PictureJob{1, 3, 6, {"a", 10, 21}}});
-  ASSERT_EQ(again.size(), 1u);
-  EXPECT_EQ(again[0].job.list, 1);
-  EXPECT_EQ(again[0].job.row, 5);
-  EXPECT_EQ(WaitFor(worker, 1).size(), 1u);
+  // Known pictures are not made again, the same file with another time is, and a transfer
+  // asking for a known file reads nothing.
+  worker.Submit(1, {Job(5, "a-red"), media::PictureJob{1, 3, 6, {"a-red", 10, 21}, "", true}});
+  done = WaitFor(worker, 2);
+  ASSERT_EQ(done.size(), 2u);
+  EXPECT_EQ(done[0].job.list, 1);
+  EXPECT_TRUE(Red(done[0]) && Red(done[1]));
   EXPECT_EQ(maker.calls, 3);
-  EXPECT_EQ(*worker.PictureOf({"d", 10, 20}), std::vector<std::uint8_t>({'d'}));
+  EXPECT_FALSE(worker.PictureOf({"d", 10, 20})->empty());
   EXPECT_EQ(maker.calls, 3);
   EXPECT_EQ(worker.Pending(), 0u);
+}
+
+// The row's own thumbnail comes first; one that is no JPEG is reported and the video's picture
+// shown instead, or the default when pictures of videos are off.
+TEST(PictureWorker, ReadsThumbnailsAndFallsBackToTheVideosPicture) {
+  const std::string folder = ::testing::TempDir();
+  const std::string good = folder + "brevlo-worker-good.THM";
+  const std::string broken = folder + "brevlo-worker-broken.THM";
+  testing::WriteBytes(good, testing::MakeJpeg(160, 120, 255, 0, 0));
+  testing::WriteBytes(broken, std::vector<std::uint8_t>(300, 'x'));
+  ColourPictures maker;
+  for (const bool frames : {true, false}) {
+    SCOPED_TRACE(frames);
+    media::PictureWorker worker(frames ? &maker : nullptr, {});
+    std::vector<media::PictureJob> jobs = {Job(0, "v0"), Job(1, "v1"), Job(2, "v2")};
+    jobs[0].thumbnail = good;
+    jobs[1].thumbnail = broken;
+    jobs[2].thumbnail = folder + "brevlo-worker-missing.THM";
+    worker.Submit(0, jobs);
+    const auto done = WaitFor(worker, 3);
+    ASSERT_EQ(done.size(), 3u);
+    EXPECT_EQ(done[0].source, media::PictureSource::Thumbnail);
+    EXPECT_TRUE(Red(done[0]));
+    EXPECT_NE(done[1].jpegError, 0);
+    const auto fallback = frames ? media::PictureSource::Frame : media::PictureSource::None;
+    EXPECT_EQ(done[1].source, fallback);
+    EXPECT_EQ(done[2].source, fallback);
+    EXPECT_EQ(done[2].jpegError, 0);  // a file that cannot be read is no decoder's error
+  }
+  std::remove(good.c_str());
+  std::remove(broken.c_str());
+}
+
+// A failure (a read error of the moment) is no lasting answer: the next time the picture is
+// asked for, it is made again, in a list as for "Make Thumbnails".
+TEST(PictureWorker, AFailedPictureIsTriedAgainWhenNextAskedFor) {
+  ColourPictures rows;
+  media::PictureWorker worker(&rows, {});
+  worker.Submit(0, {Job(0, "fail-red")});
+  auto done = WaitFor(worker, 1);
+  ASSERT_EQ(done.size(), 1u);
+  EXPECT_EQ(done[0].source, media::PictureSource::None);
+  worker.Submit(0, {Job(0, "fail-red", 2)});
+  done = WaitFor(worker, 1);
+  ASSERT_EQ(done.size(), 1u);
+  EXPECT_TRUE(Red(done[0]));
+
+  ColourPictures single;
+  media::PictureWorker other(&single, {});
+  EXPECT_TRUE(other.PictureOf({"fail-red", 1, 2})->empty());
+  EXPECT_FALSE(other.PictureOf({"fail-red", 1, 2})->empty());
+  EXPECT_EQ(single.calls, 2);
+}
+
+// Pause returns once the picture in hand was given up; nothing is made until Resume, then the
+// rows asked for meanwhile are.
+TEST(PictureWorker, PauseGivesUpThePictureInHandAndWaitsForResume) {
+  ColourPictures maker;
+  std::atomic<int> posted{0};
+  media::PictureWorker worker(&maker, [&] { ++posted; });
+  worker.Submit(0, {Job(0, "hold"), Job(1, "b")});
+  while (maker.calls == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  worker.Pause();
+  EXPECT_EQ(maker.gaveUp, 1);
+  EXPECT_EQ(worker.Pending(), 0u);  // "b" was dropped
+  worker.Submit(0, {Job(2, "c-red")});
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(maker.calls, 1);
+  EXPECT_TRUE(worker.TakeDone().empty());
+  worker.Resume();
+  const auto done = WaitFor(worker, 1);
+  ASSERT_EQ(done.size(), 1u);
+  EXPECT_EQ(done[0].job.row, 2);
+  EXPECT_TRUE(Red(done[0]));
 }
 
 }  // namespace

@@ -42,6 +42,7 @@ class PspTransferTest : public ::testing::Test {
   std::unique_ptr<SimulatedDrive> drive;
   std::unique_ptr<MainFormFixture> form;
   std::unique_ptr<app::TTransferForm> progress;
+  media::IVideoPictures* pictures = nullptr;  // the program's own when none
 };
 
 }  // namespace brevlo::testing

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 #include "TransferFixture.h"
+#include "media/VideoPicture.h"
 
 using namespace brevlo;
 using namespace brevlo::testing;
@@ -209,4 +211,54 @@ TEST_F(Transfers, BoxesBelongToTheMainWindowAndStopStaysUsableDuringTheQuestion)
   EXPECT_TRUE(Exists(videos + "M4V00001_New.MP4"));
   EXPECT_FALSE(Exists(videos + "M4V00002.MP4"));
   EXPECT_FALSE(IsWindowVisible(Form()->Handle()));
+}
+
+namespace {
+// Makes a picture as a slow decoder does: holding the video open, without leave to delete it,
+// until told to stop.
+class HoldingPictures : public media::IVideoPictures {
+ public:
+  std::vector<std::uint8_t> ThumbnailOf(const std::string& path,
+                                        const media::StopAsked& stop) override {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ++started;
+    for (const DWORD start = GetTickCount(); !(stop && stop()) && GetTickCount() - start < 10000;) {
+      Sleep(2);
+    }
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return {};
+  }
+  std::atomic<int> started{0};
+};
+}  // namespace
+
+// A picture being made of a PSP video must not keep a move from removing it: the pictures stop
+// before the transfer's first file and come back after its refresh.
+TEST_F(PspTransferTest, AMoveOffThePspIsNotHeldUpByAPictureBeingMade) {
+  HoldingPictures holding;
+  pictures = &holding;
+  WriteSized(Kind0() + "M4V00001.MP4", 4000);  // neither has a thumbnail: pictures are made
+  WriteSized(Kind0() + "M4V00002.MP4", 5000);
+  Open();
+  ASSERT_EQ(Form()->ltvPSP->Count(), 2);
+  for (const DWORD start = GetTickCount(); holding.started == 0 && GetTickCount() - start < 5000;) {
+    Pump(10);
+  }
+  ASSERT_EQ(holding.started, 1);  // the first row's video is held
+  Form()->ltvPSP->SetSelected(0, true);
+  BoxWatcher boxes({{"Mission Accomplished"}});
+  Form()->btnMovePC->Perform(BM_CLICK);
+  Pump();
+  const auto seen = boxes.Seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "The transfer is completed.");
+  EXPECT_FALSE(Exists(Kind0() + "M4V00001.MP4"));
+  EXPECT_EQ(ReadText(videos + "M4V00001.MP4").size(), 4000u);
+  // After the refresh the remaining row's picture is asked for again.
+  ASSERT_EQ(Form()->ltvPSP->Count(), 1);
+  for (const DWORD start = GetTickCount(); holding.started < 2 && GetTickCount() - start < 5000;) {
+    Pump(10);
+  }
+  EXPECT_GE(holding.started, 2);
 }

@@ -36,53 +36,30 @@ std::string OwnExecutablePath() {
 }
 }  // namespace
 
-// Rows and thumbnails of one list view and its image list, added in pairs.
+// The rows of one list view, with what their pictures are read from.
 class ListViewSink : public library::IVideoListSink {
  public:
-  ListViewSink(ui::TListView* list, ui::TImageList* images, ui::TImage* scratch)
-      : list_(list), images_(images), scratch_(scratch) {}
+  ListViewSink(ui::TListView* list, library::RowPictures& pictures)
+      : list_(list), pictures_(pictures) {}
   ~ListViewSink() override {
     if (updating_) list_->EndUpdate();
   }
 
   void Clear() override {
     // Rows go in with the list's drawing held off; it shows them every so often, so that a
-    // long fill is seen to progress without a repaint per row. Showing them costs the list a
-    // new layout (some milliseconds under Wine), so it goes by time, not by rows.
+    // long fill is seen to progress without a repaint per row.
     if (!updating_) list_->BeginUpdate();
     updating_ = true;
     shown_ = GetTickCount64();
     list_->Clear();
-    images_->Clear();
+    pictures_.Clear();
   }
 
-  void Reserve(std::size_t count) override {
-    images_->SetCount(static_cast<int>(count));
-    list_->Reserve(static_cast<int>(count));
-    reserved_ = static_cast<int>(count);
-  }
+  void Reserve(std::size_t count) override { list_->Reserve(static_cast<int>(count)); }
 
-  // After a fill that ran to its end: the image list keeps exactly one picture per row. Sizing
-  // it again to the size it has would copy every picture once more, for nothing.
-  void Finish() {
-    if (images_->Count() != list_->Count()) images_->SetCount(list_->Count());
-  }
-
-  void AddVideo(const std::string& caption, const std::string& sizeText,
-                const platform::Thumbnail& thumbnail) override {
-    int image = list_->Count();
-    const int stride = thumbnail.Stride();
-    if (image >= reserved_ || !images_->SetPixels24(image, thumbnail.bgr.data(), stride)) {
-      // One scratch bitmap serves every row; the image list keeps its own copy.
-      scratch_->Picture.SetPixels24(thumbnail.width, thumbnail.height, thumbnail.bgr.data(),
-                                    stride);
-      if (image < reserved_) {
-        images_->Replace(image, scratch_->Picture.Handle());
-      } else {
-        image = images_->Add(scratch_->Picture.Handle());
-      }
-    }
-    list_->AddItem(caption, sizeText, image);
+  void AddVideo(const library::ListedVideo& video, const std::string& sizeText) override {
+    list_->AddItem(video.name, sizeText, -1);
+    pictures_.AddRow(video);
     if (updating_ && GetTickCount64() - shown_ >= ShowEveryMs) {
       list_->EndUpdate();
       list_->BeginUpdate();
@@ -90,13 +67,17 @@ class ListViewSink : public library::IVideoListSink {
     }
   }
 
+  // The rows drawn at last, after their first pictures are in.
+  void Finish() {
+    if (updating_) list_->EndUpdate();
+    updating_ = false;
+  }
+
  private:
   ui::TListView* list_;
-  ui::TImageList* images_;
-  ui::TImage* scratch_;
+  library::RowPictures& pictures_;
   static constexpr ULONGLONG ShowEveryMs = 150;
   bool updating_ = false;
-  int reserved_ = 0;
   ULONGLONG shown_ = 0;
 };
 
@@ -207,12 +188,19 @@ TMainForm::TMainForm(ui::TComponent* owner)
 
 void TMainForm::DpiChanged() {
   ui::TForm::DpiChanged();
-  // The rows keep their pictures, scaled, until the lists are filled again.
-  for (ui::TImageList* images : {imlPC, imlPSP}) {
+  // The pictures are read again at the new size, as the rows are shown.
+  for (int which = 0; which < 2; ++which) {
+    if (!rowPictures_[which]) continue;
+    ui::TImageList* images = which == 0 ? imlPC : imlPSP;
     images->SetSize(Scaled(platform::ThumbnailWidth), Scaled(platform::ThumbnailHeight));
+    rowPictures_[which]->Forget();
+    if (!pictures_) continue;  // not started yet: nothing shown
+    pictures_->Drop(which);
+    PreparePlaces(which);
+    (which == 0 ? ltvPC : ltvPSP)->ImagesChanged();
+    asked_[which][0] = asked_[which][1] = 0;
+    WantPictures(which);
   }
-  ltvPC->ImagesChanged();
-  ltvPSP->ImagesChanged();
 }
 
 void TMainForm::BuildSkinEngine() {
@@ -306,39 +294,40 @@ void TMainForm::FormClose(ui::TObject*, ui::TCloseAction& action) {
   action = ui::TCloseAction::Free;
 }
 
-void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list,
-                              ui::TImageList* images) {
+void TMainForm::FillVideoList(const std::string& folder, ui::TListView* list, ui::TImageList*) {
   // A PC folder without its drive or share would be read against the current folder.
   if (list == ltvPC && !operations::IsRootedFolder(folder)) return;
   const int which = list == ltvPC ? 0 : 1;
   // Only a fill that lists its folder takes the list over; a folder that does not exist leaves
   // a running fill alone.
   unsigned generation = 0;
-  ListViewSink sink(list, images, imgPreview);
+  ListViewSink sink(list, *rowPictures_[which]);
   FillPump pump(*services_.pump);
   library::FillEnvironment env{*services_.fs, *services_.locale, pump, values_.AppFolder, nullptr};
   env.listed = [&] {
     generation = ++fillGeneration_[which];
     details_[which].clear();
     if (pictures_) pictures_->Drop(which);
+    pictureFolder_[which] = library::WithTrailingBackslash(folder);
+    jpegError_[which] = 0;
+    jpegReported_[which] = false;
+    asked_[which][0] = asked_[which][1] = 0;
     // The PSP list is only ever filled from the PSP folder that the drive and kind make.
     if (list == ltvPC) folders_.SetPcFolder(folder);
   };
   env.superseded = [&] { return fillGeneration_[which] != generation; };
-  // Decoded at the size shown, sharper than the design's picture stretched.
-  env.thumbnailWidth = images->Width();
-  env.thumbnailHeight = images->Height();
   // The PC list shows what can be converted on the way; the PSP keeps only what it plays.
   env.otherVideos = list == ltvPC && convert_;
   const library::FillReport report = library::FillVideoList(folder, sink, env);
   // A newer fill has left list, count and folder consistent with each other.
   if (!report.listed || report.superseded) return;
+  ShowFirstPictures(which);
   sink.Finish();
-  QueuePictures(which, generation, report.withoutThumbnail);
   labPCNum->SetCaption(std::to_string(ltvPC->Count()));
   labPSPNum->SetCaption(std::to_string(ltvPSP->Count()));
-  if (report.jpegError != 0) {
-    services_.dialogs->ShowError(platform::JpegErrorText(report.jpegError));
+  if (jpegError_[which] != 0 && !jpegReported_[which]) {
+    jpegReported_[which] = true;
+    services_.dialogs->ShowError(platform::JpegErrorText(jpegError_[which]));
   }
 }
 

@@ -10,11 +10,13 @@
 #include "app/AppValues.h"
 #include "dirtree/win32/FileExplorer.h"
 #include "library/PaneFolders.h"
+#include "library/RowPictures.h"
 #include "library/VideoList.h"
 #include "operations/DeleteVideos.h"
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
+#include "platform/JpegDecoder.h"
 #include "platform/Locale.h"
 #include "platform/MessagePump.h"
 #include "platform/Profile.h"
@@ -178,6 +180,11 @@ class TMainForm : public ui::TForm {
                                           const std::function<bool()>& stop = {});
   // Rows waiting for their pictures (tests wait on it).
   std::size_t PicturesPending() const;
+  // The place in its list's image list of the picture a row shows now.
+  int RowImage(int which, int row);
+  // While files are moved, replaced, deleted or converted no picture is made.
+  void PausePictures();
+  void ResumePictures();
   void Rename1Click(ui::TObject* sender);
   void btnDeleteClick(ui::TObject* sender);
   void Delete1Click(ui::TObject* sender);
@@ -232,8 +239,11 @@ class TMainForm : public ui::TForm {
 
  private:
   void StartPictures();
-  void QueuePictures(int which, unsigned generation,
-                     const std::vector<library::RowWithoutThumbnail>& rows);
+  void PreparePlaces(int which);
+  void PutPicture(ui::TImageList* images, int place, const platform::Thumbnail& picture);
+  void ShowFirstPictures(int which);
+  void WantPictures(int which);
+  void AskPictures(int which);
   void ApplyPictures(const std::vector<media::PictureDone>& done);
   // The worker's word that pictures are ready; false for any other message.
   bool PicturesMessage(ui::TMessage& message);
@@ -251,6 +261,13 @@ class TMainForm : public ui::TForm {
   AppValues values_;
   library::PaneFolders folders_;
   unsigned fillGeneration_[2] = {0, 0};
+  // Each list's rows with the places of their pictures, and the folder they were listed from.
+  std::unique_ptr<library::RowPictures> rowPictures_[2];
+  std::string pictureFolder_[2];
+  int asked_[2][2] = {{0, 0}, {0, 0}};  // the rows on screen when pictures were last asked for
+  bool wanted_[2] = {false, false};
+  int jpegError_[2] = {0, 0};  // the fill's first broken thumbnail, and whether it was told
+  bool jpegReported_[2] = {false, false};
   // The details of the rows whose tips were shown since each list was filled, by file name:
   // read once, when first asked for.
   std::map<std::string, std::optional<video::Mp4Details>> details_[2];

@@ -49,10 +49,12 @@ void TMainForm::btnDeleteClick(ui::TObject*) {
   if (transferRunning_) return;
   const std::string folder = folders_.PspFolder();
   std::vector<std::string> failed;
+  PausePictures();
   if (operations::IsRootedFolder(folder)) {
     failed = operations::DeleteSelectedVideos(*services_.fs, folder, SelectedCaptions(ltvPSP));
   }
   btnRefreshPSP->Click();
+  ResumePictures();
   StatusBar1->SetPanelText(2, "");
   TellNotDeleted(failed, operations::DeleteKind::ForGood);
 }
@@ -74,10 +76,12 @@ void TMainForm::Delete1Click(ui::TObject*) {
           ? operations::DeleteKind::ToRecycleBin
           : operations::DeleteKind::ForGood;
   std::vector<std::string> failed;
+  PausePictures();
   if (operations::IsRootedFolder(folder)) {
     failed = operations::DeleteSelectedVideos(*services_.fs, folder, SelectedCaptions(ltvPC), kind);
   }
   btnRefreshPC->Click();
+  ResumePictures();
   StatusBar1->SetPanelText(0, "");
   TellNotDeleted(failed, kind);
 }

@@ -40,6 +40,8 @@ void TMainForm::BuildControls() {
   imlPC->Name = "imlPC";
   imlPSP = new ui::TImageList(this, 80, 60);
   imlPSP->Name = "imlPSP";
+  // A few hundred pictures a list: those of the rows last shown.
+  for (auto& rows : rowPictures_) rows = std::make_unique<library::RowPictures>(258);
   imladv = new ui::TImageList(this, 200, 69, false);
   imladv->Name = "imladv";
 
@@ -204,6 +206,8 @@ void TMainForm::BuildMenus() {
   ltvPC->OnInfoTip = [this](ui::TObject*, int row) { return VideoTip(ltvPC, row); };
   ltvPSP->OnInfoTip = [this](ui::TObject*, int row) { return VideoTip(ltvPSP, row); };
   ltvPC->OnSecondLine = [this](ui::TObject*, int row) { return RowTitle(ltvPC, row); };
+  ltvPC->OnRowImage = [this](ui::TObject*, int row) { return RowImage(0, row); };
+  ltvPSP->OnRowImage = [this](ui::TObject*, int row) { return RowImage(1, row); };
   ltvPSP->OnSecondLine = [this](ui::TObject*, int row) { return RowTitle(ltvPSP, row); };
 }
 

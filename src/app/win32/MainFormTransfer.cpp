@@ -17,10 +17,13 @@ void TMainForm::RunTransfer(const std::function<void()>& transfer) {
   if (TransferForm == nullptr || transferRunning_) return;
   if (!transferHost_) transferHost_ = std::make_unique<TransferHost>(*this);
   {
+    // The videos it moves, replaces or converts are held by no picture being made; the pictures
+    // come back after its refresh of the lists.
+    PausePictures();
     Running running(transferRunning_);
     transfer();
   }
-  EndIfAsked();
+  if (!EndIfAsked()) ResumePictures();
 }
 
 bool TMainForm::EndIfAsked() {

@@ -39,7 +39,7 @@ class TMainForm::TransferHost : public operations::ITransferHost {
                                           *form_.services_.pump, *this,
                                           *TransferForm,         form_.values_.AppFolder,
                                           form_.pspTitles_,      form_.TitleEncoder()};
-      if (form_.pictures_) {
+      if (form_.framePictures_) {
         env.pictureOf = [this](const std::string& video) { return form_.PictureOfFile(video); };
       }
       env.converter = form_.converter_.get();

@@ -49,19 +49,32 @@ std::vector<DirEntry> Win32FileSystem::ListDirectory(const std::string& folder,
 void Win32FileSystem::VisitDirectory(const std::string& folder, const std::string& pattern,
                                      const std::function<bool(const DirEntry&)>& visit) {
   QuietErrors quiet;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(Joined(folder, pattern).c_str(), &data);
+  const std::string joined = Joined(folder, pattern);
+  const int n = MultiByteToWideChar(CP_ACP, 0, joined.c_str(), -1, nullptr, 0);
+  if (n <= 0) return;
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, joined.c_str(), -1, wide.data(), n);
+  // Without the short names, which no caller reads and the system makes up for every long
+  // name, and in large batches: a folder of thousands of videos costs half the time.
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileExW(wide.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                 nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return;
   DirEntry e;
+  char name[MAX_PATH * 4];
   do {
-    e.name = data.cFileName;
+    if (WideCharToMultiByte(CP_ACP, 0, data.cFileName, -1, name, sizeof name, nullptr, nullptr) ==
+        0) {
+      continue;
+    }
+    e.name = name;
     if (e.name == "." || e.name == "..") continue;
     e.attributes = data.dwFileAttributes;
     e.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     e.modified = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                  data.ftLastWriteTime.dwLowDateTime;
     if (!visit(e)) break;
-  } while (FindNextFileA(find, &data));
+  } while (FindNextFileW(find, &data));
   FindClose(find);
 }
 
