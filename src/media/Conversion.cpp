@@ -1159,8 +1159,12 @@ std::unique_ptr<Conversion> Conversion::Open(const std::string& source, const st
   work->source = std::move(*opened);
   // Subtitles to draw need the picture made again.
   work->OpenSubtitles();
+  // A picture copied keeps its own rate: one the plan changes (a slideshow's, raised to a
+  // standard rate the PSP plays) is made again.
+  const bool sameRate = static_cast<std::int64_t>(work->facts.fpsNum) * work->plan.fpsDen ==
+                        static_cast<std::int64_t>(work->plan.fpsNum) * work->facts.fpsDen;
   work->copyPicture =
-      !work->subtitles &&
+      !work->subtitles && sameRate &&
       (kind == TargetKind::Avc ? work->facts.picturePlaysAsAvc : work->facts.picturePlaysAsMpeg4);
   if (!work->packet || !work->encoded || !work->decoded || !work->soundFrame ||
       !work->waitingPicture || !work->waitingSound) {

@@ -264,21 +264,21 @@ TEST(Conversion, PictureAndSoundInStepAndHeardWhateverTheSourcesClockAndKind) {
     const char* file;
     double flash;  // where flash and beep are on the result's clock (-1: no flash)
     double seconds;
-    const char* fps;
+    const char* picture;  // a small MPEG-4 picture that plays is copied, its sound made anew
   } cases[] = {
-      {"timing-still.mp4", 13, 14, "30.00"},
-      {"timing-sound-gaps.ts", 9, 10, "25.00"},
-      {"timing-jump.ts", 4, 5, "25.00"},
-      {"timing-late-sound.mkv", 4, 5, "25.00"},
-      {"timing-late-10min.mkv", 601, 603, "10.00"},
-      {"sound-flac.mkv", -1, 1, "25.00"},
-      {"sound-dts.mkv", -1, 1, "25.00"},
-      {"sound-truehd.mkv", -1, 1, "25.00"},
-      {"sound-alac.mov", -1, 1, "25.00"},
-      {"sound-amr-nb.3gp", -1, 1, "25.00"},
-      {"sound-amr-wb.3gp", -1, 1, "25.00"},
-      {"picture-av1.webm", -1, 1, "25.00"},
-      {"slideshow.mkv", -1, 6, "29.97"},
+      {"timing-still.mp4", 13, 14, "480x272 30.00"},
+      {"timing-sound-gaps.ts", 9, 10, "480x272 25.00"},
+      {"timing-jump.ts", 4, 5, "480x272 25.00"},
+      {"timing-late-sound.mkv", 4, 5, "480x272 25.00"},
+      {"timing-late-10min.mkv", 601, 603, "480x272 10.00"},
+      {"sound-flac.mkv", -1, 1, "160x120 25.00"},
+      {"sound-dts.mkv", -1, 1, "160x120 25.00"},
+      {"sound-truehd.mkv", -1, 1, "160x120 25.00"},
+      {"sound-alac.mov", -1, 1, "160x120 25.00"},
+      {"sound-amr-nb.3gp", -1, 1, "160x120 25.00"},
+      {"sound-amr-wb.3gp", -1, 1, "160x120 25.00"},
+      {"picture-av1.webm", -1, 1, "480x272 25.00"},
+      {"slideshow.mkv", -1, 6, "480x272 29.97"},
   };
   testing::ScratchFolder scratch("brevlo-convert");
   for (const auto& c : cases) {
@@ -288,7 +288,7 @@ TEST(Conversion, PictureAndSoundInStepAndHeardWhateverTheSourcesClockAndKind) {
     ASSERT_EQ(out.error, "");
     ASSERT_TRUE(out.details);
     EXPECT_EQ(Described(*out.details),
-              std::string("MPEG-4 SP 480x272 ") + c.fps + " fps, AAC-LC 48000 Hz 2 ch");
+              std::string("MPEG-4 SP ") + c.picture + " fps, AAC-LC 48000 Hz 2 ch");
     const Played played = Play(target);
     EXPECT_NE(played.beep, -1);
     if (c.flash >= 0) {
