@@ -200,17 +200,17 @@ TEST_F(Faults, PspUnpluggedDuringAMoveKeepsEveryVideoWhole) {
 TEST_F(Faults, EndAskedDuringMakeThumbnailsStopsItAndEndsTheProgram) {
   for (const UINT request : {WM_CLOSE, WM_ENDSESSION}) {
     WriteSized(Kind0() + "M4V00001.MP4", 5000);
-    SlowPictures pictures;
-    Open(&pictures);
+    SlowPictures slow;
+    Open(&slow);
     while (Form()->PicturesPending() > 0) Pump(10);
     WriteSized(Kind0() + "M4V00001.MP4", 6000);  // changed since: its picture is made anew
-    pictures.window = Form()->Handle();
-    pictures.request = request;
-    pictures.armed = true;
+    slow.window = Form()->Handle();
+    slow.request = request;
+    slow.armed = true;
     BoxWatcher boxes;
     Form()->ltvPSP->SetSelected(0, true);
     Form()->MakeThumbnails2Click(nullptr);
-    EXPECT_TRUE(pictures.stopSeen) << request;
+    EXPECT_TRUE(slow.stopSeen) << request;
     EXPECT_FALSE(Exists(Kind0() + "M4V00001.THM") || Exists(Kind0() + "M4V00001.THM.part"));
     EXPECT_FALSE(IsWindowVisible(Form()->Handle()));
     EXPECT_TRUE(boxes.Seen().empty());

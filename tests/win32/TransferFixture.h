@@ -24,9 +24,11 @@ class PspTransferTest : public ::testing::Test {
     drive = std::make_unique<SimulatedDrive>('G', psp);
     ASSERT_TRUE(drive->Plugged());
   }
-  void Open(media::IVideoPictures* pictures = nullptr) {
+  // maker: the pictures' maker, else the one in pictures, else the program's own.
+  void Open(media::IVideoPictures* maker = nullptr) {
     WriteText(app / "Preferences.ini", "[Main]\r\nOutput Path=" + videos + "\r\n");
-    form = std::make_unique<MainFormFixture>(app.Path(), nullptr, false, pictures);
+    form = std::make_unique<MainFormFixture>(app.Path(), nullptr, false,
+                                             maker != nullptr ? maker : pictures);
     progress = std::unique_ptr<app::TTransferForm>(app::NewTransferForm(ui::Application));
   }
   void TearDown() override {
