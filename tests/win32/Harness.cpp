@@ -411,4 +411,28 @@ void DragWithMouse(POINT from, POINT to) {
   Pump(100);
 }
 
+int ItemImage(HWND list, int row) {
+  LVITEMA item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return item.iImage;
+}
+
+COLORREF MiddleOf(HIMAGELIST images, int index) {
+  int w = 0, h = 0;
+  ImageList_GetIconSize(images, &w, &h);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  ImageList_Draw(images, index, dc, 0, 0, ILD_NORMAL);
+  const COLORREF colour = GetPixel(dc, w / 2, h / 2);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
 }  // namespace brevlo::testing

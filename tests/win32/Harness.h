@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <functional>
 #include <initializer_list>
@@ -137,5 +139,10 @@ void DragWithMouse(POINT from, POINT to);
 
 // Saves the screen to a PNG-less BMP in the artefacts folder (the test script converts it).
 bool SaveScreenshot(HWND window, const std::string& name);
+
+// The place in its image list of the picture a list row shows, as the list asks for it.
+int ItemImage(HWND list, int row);
+// The colour in the middle of an image list's picture, as drawn.
+COLORREF MiddleOf(HIMAGELIST images, int index);
 
 }  // namespace brevlo::testing

@@ -22,29 +22,9 @@ std::string ItemText(HWND list, int index) {
   return text;
 }
 
-int ItemImage(HWND list, int index) {
-  LVITEMA item{};
-  item.mask = LVIF_IMAGE;
-  item.iItem = index;
-  SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  return item.iImage;
-}
-
-// The colour in the middle of the picture a row shows: the place it names in its image list.
+// The colour in the middle of the picture a row shows.
 COLORREF RowPicture(HWND list, HIMAGELIST images, int row) {
-  int w = 0, h = 0;
-  ImageList_GetIconSize(images, &w, &h);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  ImageList_Draw(images, ItemImage(list, row), dc, 0, 0, ILD_NORMAL);
-  const COLORREF colour = GetPixel(dc, w / 2, h / 2);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return colour;
+  return MiddleOf(images, ItemImage(list, row));
 }
 
 bool Reddish(COLORREF c) {

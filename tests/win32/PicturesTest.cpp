@@ -20,32 +20,6 @@ using namespace brevlo::testing;
 
 namespace {
 
-// The colour in the middle of image i of a list's image list, as drawn.
-COLORREF MiddleOf(HIMAGELIST images, int index) {
-  int w = 0, h = 0;
-  ImageList_GetIconSize(images, &w, &h);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  ImageList_Draw(images, index, dc, 0, 0, ILD_NORMAL);
-  const COLORREF colour = GetPixel(dc, w / 2, h / 2);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
-// The place of the picture a row shows, as the list asks for it.
-int ItemImage(HWND list, int index) {
-  LVITEMA item{};
-  item.mask = LVIF_IMAGE;
-  item.iItem = index;
-  SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  return item.iImage;
-}
-
 bool Near(COLORREF c, int r, int g, int b) {
   return std::abs(GetRValue(c) - r) < 50 && std::abs(GetGValue(c) - g) < 50 &&
          std::abs(GetBValue(c) - b) < 50;
